@@ -1,0 +1,22 @@
+# The two set-up commands: `make run` and `make test`. Both install what is missing first.
+STORY ?= demo
+# Warnings are errors in CI.
+export NEV_WERROR := $(if $(CI),ON,OFF)
+
+.PHONY: run test deps build bench clean
+
+deps:
+	@bash tools/install-deps.sh
+
+build: deps
+	@cmake --preset debug >/dev/null
+	@cmake --build --preset debug
+
+run: build
+	./build/debug/nev $(STORY)
+
+test: deps
+	@bash tools/run-tests.sh
+
+clean:
+	rm -rf build

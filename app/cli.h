@@ -1,0 +1,17 @@
+#pragma once
+// nev's command line: `nev [STORY_DIR]`, `nev --help`, `nev --version`.
+
+#include <string>
+
+struct CommandLine {
+  enum class Action { Play, Help, Version, Error } action = Action::Play;
+  std::string storyDir = ".";
+  std::string error;  // what was wrong, for Action::Error
+};
+
+CommandLine parseCommandLine(int argc, const char* const argv[]);
+
+const char* usageText();
+
+// The whole program; returns its exit status.
+int runNev(int argc, const char* const argv[]);

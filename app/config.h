@@ -1,0 +1,61 @@
+#pragma once
+// GameConfig: the 32 values of nev.ini, by position. Filled once at start-up; afterwards only
+// the text-window command changes ten of the integers.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class TextFile;
+
+struct GameConfig {
+  char windowTitle[256] = {};
+  char aboutText1[256] = {};
+  char aboutText2[256] = {};
+  int32_t screenWidth = 0;
+  int32_t screenHeight = 0;
+  int32_t textLeft = 0;
+  int32_t textTop = 0;
+  int32_t charsPerLine = 0;
+  int32_t reservedValue = 0;
+  int32_t fontSize = 0;
+  int32_t charPitch = 0;
+  int32_t linePitch = 0;
+  int32_t charDelay = 0;
+  int32_t textRed = 0;
+  int32_t textGreen = 0;
+  int32_t textBlue = 0;
+  int32_t shadowRed = 0;
+  int32_t shadowGreen = 0;
+  int32_t shadowBlue = 0;
+  int32_t pickRed = 0;
+  int32_t pickGreen = 0;
+  int32_t pickBlue = 0;
+  int32_t choiceRed = 0;
+  int32_t choiceGreen = 0;
+  int32_t choiceBlue = 0;
+  int32_t shadowDx = 0;
+  int32_t shadowDy = 0;
+  int32_t overlayLevel = 0;
+  int32_t waitEveryLine = 0;
+  int32_t scrambledScripts = 0;
+  int32_t overlayEnabled = 0;
+  int32_t developerMenu = 0;
+};
+
+inline constexpr int kConfigValueLines = 32;
+
+// What is wrong with nev.ini, worded for its message box (UTF-8).
+struct ConfigProblem {
+  std::string text;
+  std::string caption;
+};
+
+// Reads the values from an open nev.ini. Every field is set, or a problem is returned.
+std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config);
+
+// Opens nev.ini in the story folder (the current directory) and reads it.
+std::optional<ConfigProblem> readConfig(GameConfig& config);
+
+// The name of the field on value line `index` (0 to 31), as the settings file's readers know it.
+const char* configFieldName(int index);

@@ -1,0 +1,11 @@
+#pragma once
+// Code page 932 (Shift-JIS with the NEC and IBM extensions), the encoding of every story text.
+
+#include <string>
+#include <string_view>
+
+// Bytes that do not decode become U+FFFD, one for each byte skipped.
+std::string cp932ToUtf8(std::string_view cp932);
+
+// Characters without a code page 932 form become "?".
+std::string utf8ToCp932(std::string_view utf8);

@@ -1,0 +1,73 @@
+#pragma once
+// The ScriptRunner: the thread that reads the story's scripts line by line, types text lines
+// and carries out command lines by their letter.
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/text_file.h"
+#include "script/line_reader.h"
+
+struct NevContext;
+
+inline constexpr int kHistorySlots = 255;
+inline constexpr int kChoiceSlots = 255;
+inline constexpr int kNameSize = 256;
+
+// The text lines shown since the last new page; the page redraw is its only reader.
+struct TextHistory {
+  char lines[kHistorySlots][kScriptLineSize];
+  int32_t lineCount = 0;
+};
+
+// What the runner keeps for its whole life; nothing is allocated per line.
+struct RunnerStorage {
+  TextFile script;
+  char lineBuffer[kScriptLineSize] = {};
+  TextHistory history;
+  char choiceTable[kChoiceSlots][kScriptLineSize];
+  char jumpFileName[kNameSize] = {};
+  char jumpLabel[kNameSize] = {};
+};
+
+enum class Command {
+  None,  // a second byte that names no command: the line does nothing
+  Comment,
+  TransparentPicture,  // C
+  End,                 // E
+  RasterPicture,       // G
+  Repaint,             // I
+  Jump,                // J
+  Label,               // L
+  ClickWait,           // M
+  NewPage,             // P
+  StopMusic,           // Q
+  TextWindow,          // R
+  Speed,               // S
+  Pause,               // T
+  Choice,              // W
+  Redraw,              // X
+  Music,               // Y
+  Sound,               // Z
+};
+
+// The command a line's second byte selects, taken as a signed byte.
+Command commandForLetter(char secondByte);
+
+// The operations the runner calls outside the script engine.
+struct RunnerOperations {
+  std::function<void()> prepareRunnerSurfaces;
+  std::function<void(const char* text, int redraw)> drawTextLine;
+  std::function<void()> waitForClick;
+  // Every command but the comment; `arguments` starts at the line's third byte.
+  std::function<void(Command command, char* arguments)> carryOut;
+};
+
+// The runner thread's body. Returns at the end of the script, or when asked to stop.
+void ScriptRunner(NevContext& context, const RunnerOperations& operations);
+
+// The name of the start script for a scrambledScripts value.
+const char* startScriptName(int32_t scrambledScripts);
+
+// Opens a script by its story name in the runner's script slot, closing the one before.
+bool openScript(RunnerStorage& runner, const char* name);

@@ -1,0 +1,35 @@
+#pragma once
+// A fresh folder per test, and files written into it byte for byte.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // Writes `bytes` to `name` (folders created as needed) and returns its full path.
+  std::string write(const std::string& name, std::string_view bytes) const;
+  std::string read(const std::string& name) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Runs the current directory inside a folder for the lifetime of the object.
+class ScopedCurrentDirectory {
+ public:
+  explicit ScopedCurrentDirectory(const std::filesystem::path& folder);
+  ~ScopedCurrentDirectory();
+
+ private:
+  std::filesystem::path previous_;
+};
+
+// Code page 932 bytes of UTF-8 text, for writing Japanese story lines in tests.
+std::string sjis(std::string_view utf8);

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages nev needs to build, run and test. Silent when all are present.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev libsdl2-mixer-dev
+  timgm6mb-soundfont fonts-ipafont-mincho
+  xvfb xdotool clang
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "nev needs these Debian packages: ${missing[*]}" >&2
+  echo "run as root, or: sudo apt-get install ${missing[*]}" >&2
+  exit 1
+fi
+
+echo "installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
