@@ -18,5 +18,10 @@ run: build
 test: deps
 	@bash tools/run-tests.sh
 
+bench: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release --target nev_bench
+	./build/release/bench/nev_bench
+
 clean:
 	rm -rf build

@@ -1,0 +1,54 @@
+#pragma once
+// Fonts and glyphs. A font turns a code page 932 unit into a glyph mask once and keeps it,
+// so that typing a character never rasterises it again. The glyphs themselves come from a
+// GlyphRasterizer: the desktop's font system, or a test's own.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// The attributes a font is asked for (as a LOGFONT gives them).
+struct FontSpec {
+  int32_t height = 0;       // negative: character height in pixels; positive: cell height
+  int32_t weight = 400;     // 700 is bold
+  bool fixedPitch = false;
+  int32_t charset = 0;      // 128: Shift-JIS
+  std::string faceName;     // UTF-8, e.g. "ＭＳ 明朝"
+  bool smooth = false;      // antialiased edges; off gives the crisp look of old stories
+};
+
+// The pixels of one unit's text, relative to the top-left corner of its cell.
+struct GlyphMask {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> coverage;  // width * height, 0 to 255; only 0 or 255 unless smooth
+};
+
+class GlyphRasterizer {
+ public:
+  virtual ~GlyphRasterizer() = default;
+  // Draws `text` (UTF-8, one or two characters) with its cell's top left at (0, 0).
+  virtual GlyphMask rasterize(const FontSpec& spec, const std::string& text) = 0;
+  // Whether a font of this spec can be made at all.
+  virtual bool canMake(const FontSpec& spec) = 0;
+};
+
+struct Font {
+  FontSpec spec;
+  GlyphRasterizer* rasterizer = nullptr;
+  std::mutex cacheLock;
+  std::unordered_map<uint16_t, GlyphMask> glyphs;  // by unit: first byte << 8 | second
+};
+
+// Null when the rasterizer cannot make the font.
+std::unique_ptr<Font> createFont(GlyphRasterizer& rasterizer, const FontSpec& spec);
+
+// The glyph of one two-byte unit: a double-byte character is one glyph; two single-byte
+// characters are two glyphs side by side; a second byte of 0 draws the first byte only; bytes
+// that do not decode draw what iconv makes of them, or nothing.
+const GlyphMask& glyphOfUnit(Font& font, uint8_t first, uint8_t second);
