@@ -12,8 +12,12 @@ build: deps
 	@cmake --preset debug >/dev/null
 	@cmake --build --preset debug
 
+FRAMES ?= build/frames
+
 run: build
-	./build/debug/nev $(STORY)
+	@./build/debug/nev render $(STORY) $(FRAMES); status=$$?; \
+	  echo "frames of $(STORY): $(abspath $(FRAMES))/ (events.jsonl tells what happened)"; \
+	  exit $$status
 
 test: deps
 	@bash tools/run-tests.sh

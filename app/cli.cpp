@@ -9,6 +9,7 @@
 
 #include "app/console_story.h"
 #include "app/context.h"
+#include "app/render.h"
 
 CommandLine parseCommandLine(int argc, const char* const argv[]) {
   CommandLine line;
@@ -41,16 +42,32 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
 
 const char* usageText() {
   return "usage: nev [STORY_DIR]\n"
+         "       nev render STORY_DIR OUT_DIR [--choose I,J,...] [--client WxH] [--max-frames N]\n"
          "       nev --help | --version\n"
          "\n"
          "Plays the story in STORY_DIR (default: the current folder): its nev.ini, its start\n"
          "script and the pictures, music and sounds the scripts name.\n"
+         "\n"
+         "render plays the story without a window on a virtual clock and writes OUT_DIR/NNNN.png\n"
+         "at every click wait and choice, and OUT_DIR/events.jsonl. It clicks through waits and\n"
+         "picks the choice items given by --choose (then item 0). Exit status: 0 the story\n"
+         "ended, 2 it ended after a message box, 3 it reached --max-frames (default 10000),\n"
+         "1 it could not start.\n"
          "\n"
          "  -h, --help   show this text\n"
          "  --version    show nev's version\n";
 }
 
 int runNev(int argc, const char* const argv[]) {
+  if (argc >= 2 && std::string_view(argv[1]) == "render") {
+    RenderOptions options;
+    std::string error;
+    if (!parseRenderOptions(argc - 2, argv + 2, options, error)) {
+      std::fprintf(stderr, "nev render: %s\n%s", error.c_str(), usageText());
+      return 1;
+    }
+    return renderStory(options);
+  }
   const CommandLine line = parseCommandLine(argc, argv);
   switch (line.action) {
     case CommandLine::Action::Help:
@@ -74,7 +91,7 @@ int runNev(int argc, const char* const argv[]) {
   }
   auto context = makeContext();
   if (auto problem = readConfig(context->config)) {
-    context->messageBox(problem->text, problem->caption);
+    context->platform.messageBox(problem->text, problem->caption);
     return 1;
   }
   playStoryInConsole(*context, stdout);

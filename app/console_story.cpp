@@ -35,6 +35,7 @@ void playStoryInConsole(NevContext& context, std::FILE* out) {
     std::fprintf(out, "@%c %s\n", letterOf(command), printable(arguments).c_str());
     std::fflush(out);
     if (command == Command::End) context.words.stopRunner = 1;
+    return CommandOutcome::Continue;
   };
   std::thread runner([&] { ScriptRunner(context, operations); });
   runner.join();

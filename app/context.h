@@ -7,7 +7,8 @@
 #include <memory>
 
 #include "app/config.h"
-#include "platform/message_box.h"
+#include "gfx/surfaces.h"
+#include "platform/services.h"
 #include "script/runner.h"
 #include "text/message_window.h"
 
@@ -29,8 +30,9 @@ struct NevContext {
   GameConfig config;
   SharedWords words;
   MessageWindow messageWindow;
+  SurfaceSet surfaces;
   RunnerStorage runner;
-  MessageBoxFunction messageBox = printMessageBox;
+  PlatformServices platform;
 };
 
 // The context is large (the runner's tables); it lives on the heap.

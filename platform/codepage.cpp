@@ -7,7 +7,7 @@
 namespace {
 
 std::string convert(std::string_view input, const char* from, const char* to,
-                    std::string_view replacement, bool skipContinuations) {
+                    std::string_view replacement, bool skipContinuations, bool escape = false) {
   std::string output;
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return output;
@@ -23,7 +23,13 @@ std::string convert(std::string_view input, const char* from, const char* to,
     if (result == static_cast<size_t>(-1)) {
       if (errno == E2BIG) continue;
       // EILSEQ or EINVAL: skip one byte of the input and carry on.
-      output.append(replacement);
+      if (escape) {
+        static const char kHex[] = "0123456789ABCDEF";
+        const unsigned char byte = static_cast<unsigned char>(*in);
+        output += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+      } else {
+        output.append(replacement);
+      }
       ++in;
       --inLeft;
       // A UTF-8 character that cannot be converted is skipped whole.
@@ -42,6 +48,10 @@ std::string convert(std::string_view input, const char* from, const char* to,
 
 std::string cp932ToUtf8(std::string_view cp932) {
   return convert(cp932, "CP932", "UTF-8", "\xEF\xBF\xBD", false);
+}
+
+std::string cp932ToUtf8Escaped(std::string_view cp932) {
+  return convert(cp932, "CP932", "UTF-8", "", false, true);
 }
 
 std::string utf8ToCp932(std::string_view utf8) { return convert(utf8, "UTF-8", "CP932", "?", true); }

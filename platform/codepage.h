@@ -7,5 +7,9 @@
 // Bytes that do not decode become U+FFFD, one for each byte skipped.
 std::string cp932ToUtf8(std::string_view cp932);
 
+// As cp932ToUtf8, but a byte that does not decode is written as the four characters "\xNN",
+// so that logs and boxes show exactly which byte it was.
+std::string cp932ToUtf8Escaped(std::string_view cp932);
+
 // Characters without a code page 932 form become "?".
 std::string utf8ToCp932(std::string_view utf8);

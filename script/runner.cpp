@@ -8,6 +8,8 @@
 #include "app/context.h"
 #include "app/messages.h"
 #include "platform/story_files.h"
+#include "script/commands.h"
+#include "text/text_output.h"
 
 namespace {
 
@@ -58,6 +60,19 @@ void keepInHistory(TextHistory& history, const char* line, int length) {
 
 }  // namespace
 
+RunnerOperations standardRunnerOperations(NevContext& context) {
+  RunnerOperations operations;
+  operations.prepareRunnerSurfaces = [&context] { prepareRunnerSurfaces(context); };
+  operations.drawTextLine = [&context](const char* text, int redraw) {
+    drawTextLine(context, text, redraw);
+  };
+  operations.waitForClick = [&context] { waitForClick(context); };
+  operations.carryOut = [&context](Command command, char* arguments) {
+    return carryOutCommand(context, command, arguments);
+  };
+  return operations;
+}
+
 Command commandForLetter(char secondByte) {
   const signed char letter = static_cast<signed char>(secondByte);
   if (letter < ';' || letter > 'Z') return Command::None;
@@ -81,14 +96,14 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
   operations.prepareRunnerSurfaces();
   const char* startName = startScriptName(config.scrambledScripts);
   if (!openScript(runner, startName)) {
-    context.messageBox(startName, kCaptionBadFile);
+    context.platform.messageBox(startName, kCaptionBadFile);
     return;  // no script lines to run; the window stays
   }
   context.messageWindow.cursorY = config.textTop;
   context.messageWindow.cursorX = config.textLeft;
   runner.history.lineCount = 0;
   context.messageWindow.currentDelay =
-      config.charDelay / std::max<int32_t>(1, context.words.messageSpeed.load());
+      delayForSpeed(config.charDelay, context.words.messageSpeed.load());
 
   char* line = runner.lineBuffer;
   while (context.words.stopRunner.load() == 0) {
@@ -101,8 +116,9 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
       continue;
     }
     const Command command = commandForLetter(line[1]);
-    if (command != Command::None && command != Command::Comment) {
-      operations.carryOut(command, line + 2);
+    if (command != Command::None && command != Command::Comment &&
+        operations.carryOut(command, line + 2) == CommandOutcome::EndRunner) {
+      break;
     }
   }
 }

@@ -24,6 +24,8 @@ struct Recorder {
     ops.waitForClick = [this] { calls.push_back("wait"); };
     ops.carryOut = [this](Command command, char* arguments) {
       calls.push_back("command " + std::to_string(static_cast<int>(command)) + " " + arguments);
+      return command == Command::Jump && std::string(arguments) == "end" ? CommandOutcome::EndRunner
+                                                                         : CommandOutcome::Continue;
     };
     return ops;
   }
@@ -40,7 +42,7 @@ class RunnerTest : public ::testing::Test {
     context_->config.textLeft = 40;
     context_->config.textTop = 300;
     context_->config.charDelay = 40;
-    context_->messageBox = [this](const std::string& text, const std::string& caption) {
+    context_->platform.messageBox = [this](const std::string& text, const std::string& caption) {
       recorder_.calls.push_back("box " + caption + " " + text);
     };
   }
@@ -135,6 +137,12 @@ TEST_F(RunnerTest, HistoryHolds255LinesAndTheNextAreStillShown) {
   EXPECT_EQ(history.lineCount, 255);
   EXPECT_STREQ(history.lines[0], "line 0\n");
   EXPECT_STREQ(history.lines[254], "line 254\n");
+}
+
+TEST_F(RunnerTest, CommandCanEndTheRunner) {
+  context_->config.waitEveryLine = 0;
+  EXPECT_EQ(run("@Jend\r\nnot read\r\n"),
+            (std::vector<std::string>{"prepare", commandCall(Command::Jump, "end")}));
 }
 
 TEST_F(RunnerTest, StopsWhenAsked) {

@@ -1,0 +1,102 @@
+#include "gfx/composition.h"
+
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "app/context.h"
+#include "app/messages.h"
+#include "platform/bitmap_file.h"
+#include "platform/codepage.h"
+#include "platform/story_files.h"
+
+namespace {
+
+// The palette-relative mark: the grey acts as its red, green and blue.
+constexpr ColourValue kPaletteRelative = 0x02000000;
+
+}  // namespace
+
+std::unique_ptr<Bitmap> loadPicture(NevContext& context, const char* fileName) {
+  std::unique_ptr<Bitmap> picture;
+  if (std::optional<std::string> path = resolveStoryFile(fileName)) {
+    picture = loadBitmapFile(*path);
+  }
+  if (!picture) context.platform.messageBox(cp932ToUtf8Escaped(fileName), kCaptionPictureError);
+  return picture;
+}
+
+void composeOpaque(NevContext& context, int32_t x, int32_t y, const char* fileName,
+                   uint32_t rasterCode) {
+  SurfaceSet& set = context.surfaces;
+  std::unique_ptr<Bitmap> picture = loadPicture(context, fileName);
+  // A picture that failed to load draws nothing; the rest of the command goes on.
+  Bitmap* previous = selectBitmap(set.loadSurface, picture.get());
+  if (picture) {
+    std::lock_guard guard(set.pixelLock);
+    bitBlt(set.composeSurface, x, y, picture->width, picture->height, &set.loadSurface, 0, 0,
+           rasterCode);
+  }
+  finishPicture(context, rasterCode);
+  selectBitmap(set.loadSurface, previous);
+}
+
+void composeTransparent(NevContext& context, int32_t x, int32_t y, const char* fileName,
+                        uint32_t rasterCode) {
+  SurfaceSet& set = context.surfaces;
+  std::unique_ptr<Bitmap> picture = loadPicture(context, fileName);
+  if (picture) {
+    std::lock_guard guard(set.pixelLock);
+    drawTransparent(set.composeSurface, *picture, x, y, picture->width, picture->height, kBlack);
+  }
+  finishPicture(context, rasterCode);
+}
+
+void drawTransparent(DrawingContext& target, Bitmap& picture, int32_t x, int32_t y, int32_t width,
+                     int32_t height, ColourValue transparentColour) {
+  DrawingContext pictureContext, cutOut, mask, work;
+  std::unique_ptr<Bitmap> cutOutBitmap = createCompatibleBitmap(width, height);
+  std::unique_ptr<Bitmap> maskBitmap = createMonochromeBitmap(width, height);
+  std::unique_ptr<Bitmap> workBitmap = createCompatibleBitmap(width, height);
+  if (!cutOutBitmap || !maskBitmap || !workBitmap) return;
+  selectBitmap(pictureContext, &picture);
+  selectBitmap(cutOut, cutOutBitmap.get());
+  selectBitmap(mask, maskBitmap.get());
+  selectBitmap(work, workBitmap.get());
+
+  bitBlt(work, 0, 0, width, height, &target, x, y, SRCCOPY);
+  pictureContext.backgroundColour = transparentColour;
+  bitBlt(mask, 0, 0, width, height, &pictureContext, 0, 0, SRCCOPY);  // 1 where transparent
+  bitBlt(work, 0, 0, width, height, &mask, 0, 0, SRCAND);  // black where the picture is opaque
+  bitBlt(mask, 0, 0, width, height, nullptr, 0, 0, DSTINVERT);
+  bitBlt(cutOut, 0, 0, width, height, &pictureContext, 0, 0, SRCCOPY);
+  bitBlt(cutOut, 0, 0, width, height, &mask, 0, 0, SRCAND);  // transparent pixels black
+  bitBlt(work, 0, 0, width, height, &cutOut, 0, 0, SRCPAINT);
+  bitBlt(target, x, y, width, height, &work, 0, 0, SRCCOPY);
+}
+
+void finishPicture(NevContext& context, uint32_t rasterCode) {
+  SurfaceSet& set = context.surfaces;
+  {
+    std::lock_guard guard(set.pixelLock);
+    bitBlt(set.overlaySurface, 0, 0, set.surfaceWidth, set.surfaceHeight, &set.composeSurface, 0, 0,
+           rasterCode);
+  }
+  if (context.config.overlayEnabled == 1) applyOverlay(context);
+  std::lock_guard guard(set.pixelLock);
+  bitBlt(set.displaySurface, 0, 0, set.surfaceWidth, set.surfaceHeight, &set.overlaySurface, 0, 0,
+         rasterCode);
+}
+
+void applyOverlay(NevContext& context) {
+  SurfaceSet& set = context.surfaces;
+  DrawingContext& overlay = set.overlaySurface;
+  overlay.mixMode = R2_MASKNOTPEN;
+  const uint32_t level = static_cast<uint32_t>(context.config.overlayLevel) & 0xFF;
+  const ColourValue grey = kPaletteRelative | makeColour(level, level, level);
+  const ColourValue previousPen = selectPen(overlay, grey);
+  const ColourValue previousBrush = selectBrush(overlay, grey);
+  drawRectangle(overlay, 0, 0, set.surfaceWidth, set.surfaceHeight);
+  selectPen(overlay, previousPen);
+  selectBrush(overlay, previousBrush);
+}

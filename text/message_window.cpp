@@ -1,0 +1,53 @@
+#include "text/message_window.h"
+
+#include <algorithm>
+
+#include "app/context.h"
+#include "app/wrapping_math.h"
+
+FontSpec messageFontSpec(int32_t fontSize) {
+  FontSpec spec;
+  spec.height = -fontSize;
+  spec.weight = 700;
+  spec.fixedPitch = true;
+  spec.charset = 128;
+  spec.faceName = "ＭＳ 明朝";
+  return spec;
+}
+
+void createMessageFont(NevContext& context) {
+  if (context.platform.glyphs == nullptr) return;
+  context.messageWindow.messageFont =
+      createFont(*context.platform.glyphs, messageFontSpec(context.config.fontSize));
+}
+
+void replaceMessageFont(NevContext& context) {
+  if (context.platform.glyphs == nullptr) return;
+  std::unique_ptr<Font> font =
+      createFont(*context.platform.glyphs, messageFontSpec(context.config.fontSize));
+  if (!font) return;
+  SurfaceSet& set = context.surfaces;
+  std::lock_guard guard(set.pixelLock);
+  selectFont(set.displaySurface, font.get());
+  context.messageWindow.messageFont = std::move(font);
+}
+
+Rect cellRect(const GameConfig& config, int32_t x, int32_t y) {
+  return {wrapAdd(x, std::min(config.shadowDx, 0)), wrapAdd(y, std::min(config.shadowDy, 0)),
+          wrapAdd(wrapAdd(x, std::max(config.shadowDx, 0)), config.fontSize),
+          wrapAdd(wrapAdd(y, std::max(config.shadowDy, 0)), config.fontSize)};
+}
+
+ColourValue textColour(const GameConfig& c) { return makeColour(c.textRed, c.textGreen, c.textBlue); }
+ColourValue shadowColour(const GameConfig& c) {
+  return makeColour(c.shadowRed, c.shadowGreen, c.shadowBlue);
+}
+ColourValue pickColour(const GameConfig& c) { return makeColour(c.pickRed, c.pickGreen, c.pickBlue); }
+ColourValue choiceColour(const GameConfig& c) {
+  return makeColour(c.choiceRed, c.choiceGreen, c.choiceBlue);
+}
+
+int32_t delayForSpeed(int32_t charDelay, int32_t messageSpeed) {
+  if (messageSpeed == 0) return charDelay;
+  return wrapDiv(charDelay, messageSpeed);
+}
