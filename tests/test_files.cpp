@@ -47,3 +47,21 @@ ScopedCurrentDirectory::~ScopedCurrentDirectory() {
 }
 
 std::string sjis(std::string_view utf8) { return utf8ToCp932(utf8); }
+
+std::string storyIni(const std::vector<std::pair<int, std::string>>& changes) {
+  std::vector<std::string> lines = {
+      "Test story", "About", "Test",      // strings
+      "160", "120",                       // screen
+      "8", "60", "10", "0", "12", "14", "16", "20",  // layout, font, pitches, delay
+      "255", "255", "255",                // text
+      "128", "0", "0",                    // shadow
+      "255", "255", "0",                  // pick
+      "0", "0", "255",                    // choice
+      "1", "1",                           // shadow offset
+      "128",                              // overlay level
+      "1", "0", "0", "0"};                // wait every line, scrambled, overlay, developer menu
+  for (const auto& [line, text] : changes) lines[line] = text;
+  std::string ini;
+  for (const std::string& line : lines) ini += line + "\r\n";
+  return ini;
+}

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class TempFolder {
  public:
@@ -33,3 +35,7 @@ class ScopedCurrentDirectory {
 
 // Code page 932 bytes of UTF-8 text, for writing Japanese story lines in tests.
 std::string sjis(std::string_view utf8);
+
+// A nev.ini of 32 value lines: a 160 × 120 story with 12-pixel text, waiting after every line,
+// with any value line replaced by `changes` (value line number → text).
+std::string storyIni(const std::vector<std::pair<int, std::string>>& changes = {});

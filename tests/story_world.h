@@ -1,0 +1,67 @@
+#pragma once
+// A fresh world for page and picture tests: a story folder of its own, the surfaces, a message
+// font whose glyphs are single pixels (so tests see exactly where each unit went), and every
+// sleep, repaint request and message box recorded. Sleeps take no time.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/context.h"
+#include "platform/font.h"
+#include "test_files.h"
+
+// Each unit is one pixel at its cell's top-left corner; remembers what it was asked to draw.
+struct DotGlyphs : GlyphRasterizer {
+  std::vector<std::string> drawn;
+  bool refuse = false;  // when set, no font can be made
+  GlyphMask rasterize(const FontSpec&, const std::string& text) override {
+    drawn.push_back(text);
+    return GlyphMask{0, 0, 1, 1, {255}};
+  }
+  bool canMake(const FontSpec& spec) override { return !refuse && spec.height != 0; }
+};
+
+struct Point {
+  int32_t x;
+  int32_t y;
+  bool operator==(const Point&) const = default;
+};
+
+class StoryWorld {
+ public:
+  // A story of width × height pixels, shown in a client area of the same size.
+  StoryWorld(int32_t width = 64, int32_t height = 48);
+  ~StoryWorld();
+
+  // Font, display surface and the runner's surfaces, as start-up and the runner make them.
+  void prepareSurfaces();
+  // Runs the start script (written as `start.txt`) with the system's own operations.
+  void runStory(const std::string& startScript);
+
+  Pixel displayPixel(int32_t x, int32_t y) const;
+  Pixel composePixel(int32_t x, int32_t y) const;
+  Pixel overlayPixel(int32_t x, int32_t y) const;
+  // Where displaySurface holds `pixel`, row by row.
+  std::vector<Point> displayPixelsOf(Pixel pixel) const;
+  int32_t totalSleep() const;
+
+  std::unique_ptr<NevContext> context = makeContext();
+  TempFolder story;
+  DotGlyphs glyphs;
+  std::vector<int32_t> sleeps;
+  std::vector<std::optional<Rect>> repaints;  // nothing: the whole client area
+  std::vector<std::string> boxes;             // "caption: text"
+  std::vector<std::string> typedLines;        // text lines typed (not redrawn), in order
+  std::function<void()> onSleep;              // plays the reader, e.g. clicks
+
+ private:
+  ScopedCurrentDirectory inside_;
+};
+
+// The bytes of a 24-bit bottom-up BMP file of the given pixels (0x00RRGGBB, row-major).
+std::string bmp24(int32_t width, int32_t height, const std::vector<Pixel>& pixels);
+// A picture of one colour.
+std::string bmp24(int32_t width, int32_t height, Pixel colour);
