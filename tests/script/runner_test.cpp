@@ -24,7 +24,7 @@ struct Recorder {
     ops.waitForClick = [this] { calls.push_back("wait"); };
     ops.carryOut = [this](Command command, char* arguments) {
       calls.push_back("command " + std::to_string(static_cast<int>(command)) + " " + arguments);
-      return command == Command::Jump && std::string(arguments) == "end" ? CommandOutcome::EndRunner
+      return command == Command::Jump && std::string(arguments) == "end\n" ? CommandOutcome::EndRunner
                                                                          : CommandOutcome::Continue;
     };
     return ops;
@@ -142,7 +142,7 @@ TEST_F(RunnerTest, HistoryHolds255LinesAndTheNextAreStillShown) {
 TEST_F(RunnerTest, CommandCanEndTheRunner) {
   context_->config.waitEveryLine = 0;
   EXPECT_EQ(run("@Jend\r\nnot read\r\n"),
-            (std::vector<std::string>{"prepare", commandCall(Command::Jump, "end")}));
+            (std::vector<std::string>{"prepare", commandCall(Command::Jump, "end\n")}));
 }
 
 TEST_F(RunnerTest, StopsWhenAsked) {
