@@ -4,12 +4,25 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
-#include "app/console_story.h"
 #include "app/context.h"
 #include "app/render.h"
+#include "platform/qt/desktop_shell.h"
+
+namespace {
+
+bool hasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 CommandLine parseCommandLine(int argc, const char* const argv[]) {
   CommandLine line;
@@ -89,11 +102,12 @@ int runNev(int argc, const char* const argv[]) {
                  std::strerror(errno));
     return 1;
   }
-  auto context = makeContext();
-  if (auto problem = readConfig(context->config)) {
-    context->platform.messageBox(problem->text, problem->caption);
+  if (!hasDisplay()) {
+    std::fprintf(stderr,
+                 "nev: there is no display to open a window on; to play the story without one:\n"
+                 "  nev render %s OUT_DIR\n",
+                 line.storyDir.c_str());
     return 1;
   }
-  playStoryInConsole(*context, stdout);
-  return 0;
+  return runDesktopShell();
 }

@@ -10,6 +10,7 @@
 #include "gfx/surfaces.h"
 #include "platform/services.h"
 #include "script/runner.h"
+#include "sound/music.h"
 #include "text/message_window.h"
 
 // Words the window thread and the runner share; each is written and read whole, without locks.
@@ -32,6 +33,7 @@ struct NevContext {
   MessageWindow messageWindow;
   SurfaceSet surfaces;
   RunnerStorage runner;
+  MusicState music;
   PlatformServices platform;
 };
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
@@ -12,9 +13,12 @@
 #include "app/context.h"
 #include "app/input.h"
 #include "gfx/surfaces.h"
+#include "platform/codepage.h"
 #include "platform/png_file.h"
 #include "platform/qt/qt_glyph_rasterizer.h"
 #include "script/arguments.h"
+#include "sound/headless_sound.h"
+#include "sound/music.h"
 #include "text/message_window.h"
 
 namespace fs = std::filesystem;
@@ -49,7 +53,14 @@ bool parsePositive(const std::string& text, int32_t& value) {
 class HeadlessPlayer {
  public:
   HeadlessPlayer(NevContext& context, const RenderOptions& options, std::ofstream& events)
-      : context_(context), options_(options), events_(events) {
+      : context_(context),
+        options_(options),
+        events_(events),
+        sound_([this] { return now_; },
+               [this](SoundEvent event, std::string_view name, int32_t loop) {
+                 logSound(event, name, loop);
+               }) {
+    sound_.setEndOfPieceHandler([this](uint32_t piece) { onMusicNotify(context_, piece); });
     const int32_t width = context.words.cwinX.load();
     const int32_t height = context.words.cwinY.load();
     client_.assign(size_t(width) * height, 0);
@@ -70,8 +81,18 @@ class HeadlessPlayer {
     log("\"event\":\"box\",\"caption\":" + jsonString(caption) + ",\"text\":" + jsonString(text));
   }
 
+  SoundBackend& sound() { return sound_; }
+
   void sleep(int32_t milliseconds) {
-    now_ += milliseconds > 0 ? milliseconds : 0;
+    const int64_t wakeAt = now_ + (milliseconds > 0 ? milliseconds : 0);
+    // A piece that ends during the sleep ends at its own time, so a loop keeps its length.
+    for (auto end = sound_.pendingEnd(); end && *end <= wakeAt; end = sound_.pendingEnd()) {
+      now_ = std::max(now_, *end);
+      handleMessage();
+      if (ended()) return;
+      sound_.endPiece();
+    }
+    now_ = wakeAt;
     handleMessage();
     paint();
     if (ended()) return;
@@ -170,6 +191,23 @@ class HeadlessPlayer {
     if (frames_ >= options_.maxFrames) end("max-frames");
   }
 
+  void logSound(SoundEvent event, std::string_view name, int32_t loop) {
+    const std::string text = jsonString(cp932ToUtf8Escaped(name));
+    switch (event) {
+      case SoundEvent::Music:
+      case SoundEvent::MusicReplay:
+        log("\"event\":\"music\",\"file\":" + text + ",\"loop\":" + std::to_string(loop) +
+            (event == SoundEvent::MusicReplay ? ",\"replay\":true" : ""));
+        break;
+      case SoundEvent::MusicStop:
+        log("\"event\":\"music-stop\"");
+        break;
+      case SoundEvent::Sound:
+        log("\"event\":\"sound\",\"name\":" + text);
+        break;
+    }
+  }
+
   void log(const std::string& fields) {
     events_ << "{\"t\":" << now_ << "," << fields << "}\n";
     events_.flush();
@@ -193,6 +231,7 @@ class HeadlessPlayer {
   size_t choicesUsed_ = 0;
   int32_t pick_ = 0;
   int32_t pointerY_ = 0;
+  HeadlessSound sound_;
 };
 
 // Frames and the log of an earlier run would be mistaken for this one's.
@@ -293,6 +332,7 @@ int renderStory(const RenderOptions& options) {
     player.messageBox(text, caption);
   };
   context->platform.sleep = [&player](int32_t milliseconds) { player.sleep(milliseconds); };
+  context->platform.sound = &player.sound();
 
   createDisplaySurface(*context);
   const RunnerOperations operations = standardRunnerOperations(*context);

@@ -27,11 +27,11 @@ bool TextFile::open(const std::string& hostPath, const char* mode) {
   return handle_ != nullptr;
 }
 
-void TextFile::close() {
-  if (handle_ != nullptr) {
-    std::fclose(handle_);
-    handle_ = nullptr;
-  }
+bool TextFile::close() {
+  if (handle_ == nullptr) return true;
+  const bool flushed = std::fclose(handle_) == 0;
+  handle_ = nullptr;
+  return flushed;
 }
 
 int TextFile::nextByte() {

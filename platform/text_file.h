@@ -16,7 +16,8 @@ class TextFile {
 
   // Opens a file by its host path; mode "r" or "w". Returns false when it cannot be opened.
   bool open(const std::string& hostPath, const char* mode);
-  void close();
+  // False when buffered data could not be written out.
+  bool close();
   bool isOpen() const { return handle_ != nullptr; }
 
   // As fgets: at most size - 1 bytes, stopping after the first line feed, then a zero byte.

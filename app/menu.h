@@ -1,0 +1,42 @@
+#pragma once
+// The menu bar and its command ids, which the window procedure dispatches on.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+inline constexpr int32_t kMenuDefaultWindow = 40012;
+inline constexpr int32_t kMenuFullSizeWindow = 40013;
+inline constexpr int32_t kMenuVersion = 40020;
+inline constexpr int32_t kMenuHelpContents = 40023;
+inline constexpr int32_t kMenuFullScreen = 40025;
+inline constexpr int32_t kMenuEndGame = 40029;
+inline constexpr int32_t kMenuSpeedFastest = 40031;
+inline constexpr int32_t kMenuSpeedFourTimes = 40032;
+inline constexpr int32_t kMenuSpeedDefault = 40033;
+inline constexpr int32_t kMenuDisplayModeFirst = 41000;
+inline constexpr int32_t kMenuDisplayModeCount = 10;
+inline constexpr int32_t kMenuDeveloperHelp = 42000;
+inline constexpr int32_t kMenuScramble = 42001;
+inline constexpr int32_t kMenuClientSize = 42002;
+inline constexpr int32_t kMenuRemoveMenu = 42003;
+
+inline constexpr int32_t kSubmenuGame = 0;
+inline constexpr int32_t kSubmenuScreen = 1;
+inline constexpr int32_t kSubmenuHelp = 2;
+
+// One line of a menu: an item with an id, a separator (id 0), or the start of a submenu.
+struct MenuEntry {
+  enum class Kind { Item, Separator, SubmenuStart, SubmenuEnd } kind = Kind::Item;
+  int32_t id = 0;
+  std::string caption;
+  bool checked = false;
+};
+
+struct MenuBarEntry {
+  std::string caption;
+  std::vector<MenuEntry> entries;
+};
+
+// The menu bar as the program starts, before the display modes and developer items are added.
+std::vector<MenuBarEntry> startMenuBar();

@@ -1,0 +1,52 @@
+#pragma once
+// What the window procedure needs from the desktop: boxes, menus, dialogs and window placement.
+// The Qt shell implements it; tests use a fake, so the menu logic runs without a display.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct Size {
+  int32_t width = 0;
+  int32_t height = 0;
+  bool operator==(const Size&) const = default;
+};
+
+// An open-file dialog as the authors' tool asks for it.
+struct FileDialog {
+  std::string title;
+  std::vector<std::pair<std::string, std::string>> filters;  // description, pattern
+  std::string defaultSuffix;
+  bool mustExist = true;      // false: a new name is accepted after the create prompt
+};
+
+class WindowPort {
+ public:
+  virtual ~WindowPort() = default;
+
+  // A modal box with one OK button, on the window thread; returns when it is closed.
+  virtual void showBox(const std::string& text, const std::string& caption) = 0;
+  // Menus are found by their position on the bar: 0 game, 1 screen, 2 help.
+  virtual void appendMenuItem(int32_t submenu, int32_t id, const std::string& caption,
+                              bool columnBreak) = 0;
+  virtual void checkMenuItem(int32_t id, bool checked) = 0;
+  virtual void setMenuBarAttached(bool attached) = 0;
+  // Ends the program: the window goes, and with it the runner and the surfaces.
+  virtual void destroyWindow() = 0;
+  // Opens a file with the desktop's own handler; false when that failed.
+  virtual bool openWithDesktop(const std::string& hostPath) = 0;
+  // The chosen file's path, or nothing when the reader cancelled.
+  virtual std::optional<std::string> chooseFile(const FileDialog& dialog) = 0;
+
+  // A captioned, sizeable window whose client area below the menu bar is `client`.
+  virtual void showDefaultWindow(Size client) = 0;
+  // A frameless window above the others, covering the monitor with the display.
+  virtual void showFullSizeWindow() = 0;
+  // The display the picture is shown at in the full-size modes: the monitor shows it scaled.
+  virtual void setEmulatedDisplay(Size display) = 0;
+  // The modes the display server reports, if it does; and the monitor's own size.
+  virtual std::vector<Size> platformDisplayModes() = 0;
+  virtual Size monitorSize() = 0;
+};
