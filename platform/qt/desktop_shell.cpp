@@ -78,10 +78,12 @@ int runDesktopShell() {
   int status = 0;
   {
     MainWindow window(*context);
+    window.onEnded = [] { QCoreApplication::exit(0); };
     window.startStory();
     buildStartMenus(*context, window.state(), window);
     window.showDefaultWindow({context->config.screenWidth, context->config.screenHeight});
-    status = application.exec();
+    // A story can end before the loop starts; its end then needs no loop.
+    if (!window.ended()) status = application.exec();
   }
   return status;
 }

@@ -196,7 +196,7 @@ void MainWindow::teardown() {
   context_.runner.script.close();
   restoreDisplayMode(state_, *this);
   releaseSurfaces(context_);
-  QCoreApplication::exit(0);
+  if (onEnded) onEnded();
 }
 
 void MainWindow::destroyWindow() { close(); }
@@ -348,6 +348,7 @@ std::optional<std::string> MainWindow::chooseFile(const FileDialog& dialog) {
 }
 
 void MainWindow::showDefaultWindow(Size client) {
+  if (tornDown_) return;
   Qt::WindowFlags flags = Qt::Window;
   // Raising the window does not give up a place above the others.
   if (windowFlags() & Qt::WindowStaysOnTopHint) flags |= Qt::WindowStaysOnTopHint;
@@ -359,6 +360,7 @@ void MainWindow::showDefaultWindow(Size client) {
 }
 
 void MainWindow::showFullSizeWindow() {
+  if (tornDown_) return;
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
   QScreen* monitor = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
   if (monitor != nullptr) setGeometry(monitor->geometry());

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -70,6 +71,10 @@ class MainWindow : public QMainWindow, public WindowPort {
   void sleepRunner(int32_t milliseconds);
 
   NevContext& context() { return context_; }
+  // The window has been destroyed: the story has ended.
+  bool ended() const { return tornDown_; }
+  // Called once the window has been destroyed; the shell ends its event loop there.
+  std::function<void()> onEnded;
   WindowState& state() { return state_; }
   QAction* action(int32_t id) const;
 

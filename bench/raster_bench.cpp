@@ -1,0 +1,80 @@
+// Raster operations against a plain memcpy of the same number of bytes: the counter vs_memcpy
+// is the operation's time over the copy's, both timed in the same iterations.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "platform/surface.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void timeAgainstMemcpy(benchmark::State& state, size_t bytes, const std::function<void()>& draw) {
+  std::vector<char> from(bytes, 1), to(bytes, 2);
+  double drawSeconds = 0, copySeconds = 0;
+  for (auto _ : state) {
+    const Clock::time_point start = Clock::now();
+    draw();
+    benchmark::ClobberMemory();
+    const Clock::time_point drawn = Clock::now();
+    std::memcpy(to.data(), from.data(), bytes);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+    const Clock::time_point copied = Clock::now();
+    drawSeconds += std::chrono::duration<double>(drawn - start).count();
+    copySeconds += std::chrono::duration<double>(copied - drawn).count();
+    state.SetIterationTime(std::chrono::duration<double>(drawn - start).count());
+  }
+  state.counters["vs_memcpy"] = copySeconds > 0 ? drawSeconds / copySeconds : 0;
+  state.counters["memcpy_us"] =
+      benchmark::Counter(copySeconds * 1e6 / static_cast<double>(state.iterations()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
+}
+
+std::unique_ptr<Bitmap> noise(int32_t width, int32_t height) {
+  std::unique_ptr<Bitmap> bitmap = createCompatibleBitmap(width, height);
+  uint32_t seed = 12345;
+  for (Pixel& pixel : bitmap->pixels) {
+    seed = seed * 1103515245 + 12345;
+    pixel = seed >> 8;
+  }
+  return bitmap;
+}
+
+void bitBltBench(benchmark::State& state, uint32_t code) {
+  std::unique_ptr<Bitmap> picture = noise(640, 480);
+  std::unique_ptr<Bitmap> canvas = noise(640, 480);
+  DrawingContext from{picture.get()};
+  DrawingContext to{canvas.get()};
+  to.brush = 0x5A3C96;
+  timeAgainstMemcpy(state, picture->pixels.size() * sizeof(Pixel),
+                    [&] { bitBlt(to, 0, 0, 640, 480, &from, 0, 0, code); });
+}
+
+void BM_RasterGeneric(benchmark::State& state) {
+  bitBltBench(state, 0x00B8074A);
+}
+void BM_RasterSourceCopy(benchmark::State& state) {
+  bitBltBench(state, SRCCOPY);
+}
+
+void BM_StretchToFullHd(benchmark::State& state) {
+  std::unique_ptr<Bitmap> picture = noise(640, 480);
+  std::vector<Pixel> frame(1920 * 1080);
+  PixelTarget target{frame.data(), 1920, 1080, 1920, 0xFF000000};
+  const Rect all{0, 0, 1920, 1080};
+  timeAgainstMemcpy(state, frame.size() * sizeof(Pixel), [&] {
+    stretchBlt(target, all, *picture, {0, 0, 640, 480}, all);
+  });
+}
+
+BENCHMARK(BM_RasterGeneric)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RasterSourceCopy)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StretchToFullHd)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
