@@ -60,6 +60,7 @@ int runDesktopShell() {
   static int argc = 1;
   static char name[] = "nev";
   static char* argv[] = {name, nullptr};
+  prepareQtEnvironment();
   QApplication application(argc, argv);
   installTranslations(application);
   application.setWindowIcon(makeIcon());
