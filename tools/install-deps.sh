@@ -5,9 +5,11 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libsdl2-mixer-dev
+  qt6-base-dev qt6-translations-l10n libsdl2-mixer-dev
   timgm6mb-soundfont fonts-ipafont-mincho
-  xvfb xdotool clang
+  openttd-openmsx  # real MIDI files with tempo maps, read by the MIDI length tests
+  xvfb xdotool x11-apps  # the window tests: a display, clicks, screenshots (xwd)
+  clang
 )
 
 missing=()

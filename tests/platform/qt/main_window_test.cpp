@@ -25,12 +25,7 @@
 namespace {
 
 bool ensureWidgets() {
-  if (QCoreApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "nev_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
+  ensureGuiApplication();
   return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
