@@ -3,7 +3,7 @@ STORY ?= demo
 # Warnings are errors in CI.
 export NEV_WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: run test deps build bench clean
+.PHONY: run test deps build bench clean demo
 
 deps:
 	@bash tools/install-deps.sh
@@ -14,10 +14,20 @@ build: deps
 
 FRAMES ?= build/frames
 
+# A window on a desktop; without a display, the story's frames rendered into $(FRAMES).
 run: build
-	@./build/debug/nev render $(STORY) $(FRAMES); status=$$?; \
-	  echo "frames of $(STORY): $(abspath $(FRAMES))/ (events.jsonl tells what happened)"; \
-	  exit $$status
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  ./build/debug/nev $(STORY); \
+	else \
+	  ./build/debug/nev render $(STORY) $(FRAMES); status=$$?; \
+	  echo "No display: the story was rendered without a window."; \
+	  echo "Its frames are in $(abspath $(FRAMES))/ and events.jsonl there tells what happened."; \
+	  exit $$status; \
+	fi
+
+# Makes the demo story's pictures, music, sounds and scripts again from tools/make_demo.py.
+demo:
+	python3 tools/make_demo.py demo
 
 test: deps
 	@bash tools/run-tests.sh
