@@ -9,6 +9,7 @@
 #include "platform/surface.h"
 
 class GlyphRasterizer;
+class SoundBackend;
 
 // Sleeps on the real clock.
 void sleepMilliseconds(int32_t milliseconds);
@@ -21,4 +22,6 @@ struct PlatformServices {
   // Pauses the calling thread; the headless player advances a virtual clock instead.
   std::function<void(int32_t milliseconds)> sleep = sleepMilliseconds;
   GlyphRasterizer* glyphs = nullptr;
+  // Music and sound effects; none: the story plays in silence.
+  SoundBackend* sound = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "gfx/surfaces.h"
 #include "script/arguments.h"
 #include "script/commands.h"
+#include "sound/music.h"
 #include "text/message_window.h"
 
 namespace {
@@ -99,9 +100,13 @@ CommandOutcome carryOutCommand(NevContext& context, Command command, char* argum
       commandTextWindow(context, arguments);
       break;
     case Command::Music:
+      commandMusic(context, arguments);
+      break;
     case Command::StopMusic:
+      commandStopMusic(context);
+      break;
     case Command::Sound:
-      // Music and sound effects are played by the sound backend.
+      commandSound(context, arguments);
       break;
     case Command::Label:
     case Command::Comment:
