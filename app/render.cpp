@@ -340,5 +340,6 @@ int renderStory(const RenderOptions& options) {
   runner.join();
   player.finish();
   releaseSurfaces(*context);
+  releaseGuiApplication();
   return player.exitStatus();
 }

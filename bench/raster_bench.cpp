@@ -8,33 +8,10 @@
 #include <functional>
 #include <vector>
 
+#include "bench_support.h"
 #include "platform/surface.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-void timeAgainstMemcpy(benchmark::State& state, size_t bytes, const std::function<void()>& draw) {
-  std::vector<char> from(bytes, 1), to(bytes, 2);
-  double drawSeconds = 0, copySeconds = 0;
-  for (auto _ : state) {
-    const Clock::time_point start = Clock::now();
-    draw();
-    benchmark::ClobberMemory();
-    const Clock::time_point drawn = Clock::now();
-    std::memcpy(to.data(), from.data(), bytes);
-    benchmark::DoNotOptimize(to.data());
-    benchmark::ClobberMemory();
-    const Clock::time_point copied = Clock::now();
-    drawSeconds += std::chrono::duration<double>(drawn - start).count();
-    copySeconds += std::chrono::duration<double>(copied - drawn).count();
-    state.SetIterationTime(std::chrono::duration<double>(drawn - start).count());
-  }
-  state.counters["vs_memcpy"] = copySeconds > 0 ? drawSeconds / copySeconds : 0;
-  state.counters["memcpy_us"] =
-      benchmark::Counter(copySeconds * 1e6 / static_cast<double>(state.iterations()));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
-}
 
 std::unique_ptr<Bitmap> noise(int32_t width, int32_t height) {
   std::unique_ptr<Bitmap> bitmap = createCompatibleBitmap(width, height);

@@ -13,6 +13,8 @@
 #include "app/window_proc.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/qt_glyph_rasterizer.h"
+#include "sound/music.h"
+#include "sound/sdl_audio.h"
 #include "text/message_window.h"
 
 namespace {
@@ -75,16 +77,27 @@ int runDesktopShell() {
   QtGlyphRasterizer glyphs;
   context->platform.glyphs = &glyphs;
   createMessageFont(*context);
+  SdlAudio audio;
+  context->platform.sound = &audio;
 
   int status = 0;
   {
     MainWindow window(*context);
-    window.onEnded = [] { QCoreApplication::exit(0); };
+    // The end of a piece reaches the window thread as a message of its own.
+    audio.setEndOfPieceHandler([&window, &context](uint32_t piece) {
+      QMetaObject::invokeMethod(
+          &window, [&context, piece] { onMusicNotify(*context, piece); }, Qt::QueuedConnection);
+    });
+    window.onEnded = [&audio] {
+      audio.setEndOfPieceHandler({});
+      QCoreApplication::exit(0);
+    };
     window.startStory();
     buildStartMenus(*context, window.state(), window);
     window.showDefaultWindow({context->config.screenWidth, context->config.screenHeight});
     // A story can end before the loop starts; its end then needs no loop.
     if (!window.ended()) status = application.exec();
   }
+  context->platform.sound = nullptr;
   return status;
 }

@@ -111,6 +111,10 @@ void prepareQtEnvironment() {
   }
 }
 
+namespace {
+QApplication* ownApplication = nullptr;
+}  // namespace
+
 void ensureGuiApplication() {
   if (QCoreApplication::instance() != nullptr) return;
   prepareQtEnvironment();
@@ -121,10 +125,14 @@ void ensureGuiApplication() {
   static char platformOption[] = "-platform";
   static char platform[] = "offscreen";
   static char* argv[] = {program, platformOption, platform, nullptr};
-  static QApplication* application = nullptr;
-  application = new QApplication(argc, argv);
-  // Torn down at exit like one on main's stack, so the font system releases what it holds.
-  std::atexit([] { delete application; });
+  ownApplication = new QApplication(argc, argv);
+}
+
+void releaseGuiApplication() {
+  // Before the program's exit handlers run, like an application on main's stack, so the font
+  // system gives back what it holds and Qt's own statics still exist.
+  delete ownApplication;
+  ownApplication = nullptr;
 }
 
 std::optional<QFont> qtFontOf(const FontSpec& wanted) {

@@ -16,6 +16,9 @@ void prepareQtEnvironment();
 // nothing. Call it from the main thread, before any other thread touches a font.
 void ensureGuiApplication();
 
+// Deletes the application ensureGuiApplication made, if it made one.
+void releaseGuiApplication();
+
 // The Qt font that draws `wanted`; nothing when it cannot be made. The Mincho and Gothic faces
 // stories ask for ("ＭＳ 明朝" and the like) become IPA Mincho or IPA Gothic, as fontconfig would
 // give them a Latin face; a face that is not installed falls back to a Japanese one.

@@ -1,0 +1,18 @@
+// Tests that need Qt share one application, made when first needed and deleted after the last
+// test, while Qt's own statics still exist.
+
+#include <gtest/gtest.h>
+
+#include "platform/qt/qt_glyph_rasterizer.h"
+
+namespace {
+
+class QtApplicationEnvironment : public ::testing::Environment {
+ public:
+  void TearDown() override { releaseGuiApplication(); }
+};
+
+[[maybe_unused]] ::testing::Environment* const kRegistered =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+}  // namespace
