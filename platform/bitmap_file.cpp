@@ -359,5 +359,9 @@ std::unique_ptr<Bitmap> loadBitmapFile(const std::string& hostPath) {
       return decodeWithQt(*file, *layout);
     }
   }
-  return decodeWithSdl(*file, *layout);
+  std::unique_ptr<Bitmap> bitmap = decodeWithSdl(*file, *layout);
+  // SDL keeps its error text per thread and frees it only for threads it made itself; pictures
+  // are loaded on the runner's thread.
+  SDL_TLSCleanup();
+  return bitmap;
 }

@@ -93,7 +93,12 @@ MainWindow::MainWindow(NevContext& context) : context_(context) {
   platform.sleep = [this](int32_t milliseconds) { sleepRunner(milliseconds); };
 }
 
-MainWindow::~MainWindow() { teardown(); }
+MainWindow::~MainWindow() {
+  teardown();
+  // The view calls back into this window; it goes while this window is still whole.
+  delete view_;
+  view_ = nullptr;
+}
 
 void MainWindow::buildMenuBar() {
   int32_t index = 0;

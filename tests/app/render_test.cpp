@@ -186,7 +186,7 @@ TEST(Render, SameStoryGivesTheSameFiles) {
   Rendered b = render(story, second.path().string(), "--choose 1 --client 200x150");
   EXPECT_EQ(a.status, 0) << a.output;
   ASSERT_EQ(a.events, b.events);
-  for (const std::string& name : {"0001.png", "0002.png", "0003.png", "0004.png"}) {
+  for (const char* name : {"0001.png", "0002.png", "0003.png", "0004.png"}) {
     EXPECT_EQ(first.read(name), second.read(name)) << name;
     EXPECT_FALSE(first.read(name).empty()) << name;
   }

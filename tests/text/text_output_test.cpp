@@ -116,7 +116,9 @@ TEST_F(TextOutputTest, UnitsAreTwoBytesWhateverTheyHold) {
     drawTextLine(*world.context, c.text.c_str(), 0);
     EXPECT_EQ(world.context->messageWindow.markerX, 2 + 3 * c.units) << c.text;
     EXPECT_EQ(world.sleeps.size(), size_t(c.units)) << c.text;
-    if (!c.drawn.empty()) EXPECT_EQ(world.glyphs.drawn, c.drawn) << c.text;
+    if (!c.drawn.empty()) {
+      EXPECT_EQ(world.glyphs.drawn, c.drawn) << c.text;
+    }
   }
 }
 
