@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "app/author_tools.h"
+#include "app/check.h"
 #include "app/context.h"
 #include "app/render.h"
 #include "platform/qt/desktop_shell.h"
@@ -56,6 +58,8 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
 const char* usageText() {
   return "usage: nev [STORY_DIR]\n"
          "       nev render STORY_DIR OUT_DIR [--choose I,J,...] [--client WxH] [--max-frames N]\n"
+         "       nev check STORY_DIR\n"
+         "       nev scramble PLAIN OUT | nev unscramble STX OUT\n"
          "       nev --help | --version\n"
          "\n"
          "Plays the story in STORY_DIR (default: the current folder): its nev.ini, its start\n"
@@ -66,6 +70,15 @@ const char* usageText() {
          "picks the choice items given by --choose (then item 0). Exit status: 0 the story\n"
          "ended, 2 it ended after a message box, 3 it reached --max-frames (default 10000),\n"
          "1 it could not start.\n"
+         "\n"
+         "check reads the story as the player does and follows every jump, printing each problem\n"
+         "as FILE:LINE: error|warning: message (missing files and labels, line feeds caught in\n"
+         "names, short choices and commands, full pages, unreachable labels, what scrambling\n"
+         "would lose). Exit status: 1 when there is an error, 0 otherwise.\n"
+         "\n"
+         "scramble writes the scrambled form of a plain script (what the player reads when\n"
+         "nev.ini asks for scrambled scripts); unscramble gives the plain form back. The output\n"
+         "is replaced only by a complete file, and may not be the input.\n"
          "\n"
          "  -h, --help   show this text\n"
          "  --version    show nev's version\n";
@@ -80,6 +93,13 @@ int runNev(int argc, const char* const argv[]) {
       return 1;
     }
     return renderStory(options);
+  }
+  if (argc >= 2 && std::string_view(argv[1]) == "check") return runCheckCommand(argc - 2, argv + 2);
+  if (argc >= 2 && std::string_view(argv[1]) == "scramble") {
+    return runScrambleCommand(argc - 2, argv + 2, true);
+  }
+  if (argc >= 2 && std::string_view(argv[1]) == "unscramble") {
+    return runScrambleCommand(argc - 2, argv + 2, false);
   }
   const CommandLine line = parseCommandLine(argc, argv);
   switch (line.action) {
