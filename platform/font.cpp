@@ -86,7 +86,7 @@ void drawMask(Bitmap& bitmap, int64_t x, int64_t y, const GlyphMask& mask, Pixel
 std::unique_ptr<Font> createFont(GlyphRasterizer& rasterizer, const FontSpec& wanted) {
   if (!rasterizer.canMake(wanted)) return nullptr;
   auto font = std::make_unique<Font>();
-  font->spec = wanted;
+  font->attributes = wanted;
   font->rasterizer = &rasterizer;
   return font;
 }
@@ -99,7 +99,7 @@ const GlyphMask& glyphOfUnit(Font& font, uint8_t first, uint8_t second) {
   GlyphMask mask;
   const std::string text = textOfUnit(first, second);
   if (!text.empty() && font.rasterizer != nullptr) {
-    mask = font.rasterizer->rasterize(font.spec, text);
+    mask = font.rasterizer->rasterize(font.attributes, text);
   }
   // Elements of an unordered_map stay put when it grows, so the reference outlives the lock.
   return font.glyphs.emplace(unit, std::move(mask)).first->second;
@@ -111,7 +111,7 @@ void textOut(DrawingContext& context, int32_t x, int32_t y, const char* bytes, i
     return;
   }
   // A unit takes the width of its bytes: half an em a byte, as code page 932 text lays out.
-  const int64_t em = std::abs(int64_t{context.font->spec.height});
+  const int64_t em = std::abs(int64_t{context.font->attributes.height});
   const Pixel ink = pixelOf(context.textColour);
   int64_t cellX = x;
   for (int32_t at = 0; at < count; at += 2) {

@@ -33,20 +33,20 @@ class GlyphRasterizer {
  public:
   virtual ~GlyphRasterizer() = default;
   // Draws `text` (UTF-8, one or two characters) with its cell's top left at (0, 0).
-  virtual GlyphMask rasterize(const FontSpec& spec, const std::string& text) = 0;
-  // Whether a font of this spec can be made at all.
-  virtual bool canMake(const FontSpec& spec) = 0;
+  virtual GlyphMask rasterize(const FontSpec& attributes, const std::string& text) = 0;
+  // Whether a font with these attributes can be made at all.
+  virtual bool canMake(const FontSpec& attributes) = 0;
 };
 
 struct Font {
-  FontSpec spec;
+  FontSpec attributes;
   GlyphRasterizer* rasterizer = nullptr;
   std::mutex cacheLock;
   std::unordered_map<uint16_t, GlyphMask> glyphs;  // by unit: first byte << 8 | second
 };
 
 // Null when the rasterizer cannot make the font.
-std::unique_ptr<Font> createFont(GlyphRasterizer& rasterizer, const FontSpec& spec);
+std::unique_ptr<Font> createFont(GlyphRasterizer& rasterizer, const FontSpec& attributes);
 
 // The glyph of one two-byte unit: a double-byte character is one glyph; two single-byte
 // characters are two glyphs side by side; a second byte of 0 draws the first byte only; bytes

@@ -21,7 +21,7 @@ struct DotGlyphs : GlyphRasterizer {
     drawn.push_back(text);
     return GlyphMask{0, 0, 1, 1, {255}};
   }
-  bool canMake(const FontSpec& spec) override { return !refuse && spec.height != 0; }
+  bool canMake(const FontSpec& attributes) override { return !refuse && attributes.height != 0; }
 };
 
 struct Point {

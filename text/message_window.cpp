@@ -6,13 +6,13 @@
 #include "app/wrapping_math.h"
 
 FontSpec messageFontSpec(int32_t fontSize) {
-  FontSpec spec;
-  spec.height = -fontSize;
-  spec.weight = 700;
-  spec.fixedPitch = true;
-  spec.charset = 128;
-  spec.faceName = "ＭＳ 明朝";
-  return spec;
+  FontSpec attributes;
+  attributes.height = -fontSize;
+  attributes.weight = 700;
+  attributes.fixedPitch = true;
+  attributes.charset = 128;
+  attributes.faceName = "ＭＳ 明朝";
+  return attributes;
 }
 
 void createMessageFont(NevContext& context) {

@@ -41,7 +41,7 @@ TEST(Font, IsNotMadeWhenTheRasterizerCannot) {
   EXPECT_EQ(createFont(rasterizer, attributesOfHeight(0)), nullptr);
   std::unique_ptr<Font> font = createFont(rasterizer, attributesOfHeight(-4));
   ASSERT_NE(font, nullptr);
-  EXPECT_EQ(font->spec.height, -4);
+  EXPECT_EQ(font->attributes.height, -4);
 }
 
 TEST(Font, RasterisesEachUnitOnce) {
