@@ -84,10 +84,7 @@ int runDesktopShell() {
   {
     MainWindow window(*context);
     // The end of a piece reaches the window thread as a message of its own.
-    audio.setEndOfPieceHandler([&window, &context](uint32_t piece) {
-      QMetaObject::invokeMethod(
-          &window, [&context, piece] { onMusicNotify(*context, piece); }, Qt::QueuedConnection);
-    });
+    audio.setEndOfPieceHandler([&window](uint32_t piece) { window.postEndOfPiece(piece); });
     window.onEnded = [&audio] {
       audio.setEndOfPieceHandler({});
       QCoreApplication::exit(0);

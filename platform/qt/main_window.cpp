@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
@@ -24,6 +25,7 @@
 #include "app/menu.h"
 #include "gfx/surfaces.h"
 #include "platform/codepage.h"
+#include "sound/music.h"
 
 namespace {
 
@@ -91,6 +93,10 @@ MainWindow::MainWindow(NevContext& context) : context_(context) {
   };
   platform.invalidate = [this](const Rect* area) { invalidateClient(area); };
   platform.sleep = [this](int32_t milliseconds) { sleepRunner(milliseconds); };
+
+  mailTimer_ = new QTimer(this);
+  connect(mailTimer_, &QTimer::timeout, this, [this] { collectMail(); });
+  mailTimer_->start(10);
 }
 
 MainWindow::~MainWindow() {
@@ -142,11 +148,9 @@ QAction* MainWindow::action(int32_t id) const {
 void MainWindow::startStory() {
   createDisplaySurface(context_);
   const RunnerOperations operations = standardRunnerOperations(context_);
-  runner_ = std::thread([this, operations] {
-    ScriptRunner(context_, operations);
-    // Any message lets the window act on an end request the script left as its last word.
-    QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
-  });
+  // The mail timer's messages let the window act on an end request even when the script
+  // leaves it as its last word.
+  runner_ = std::thread([this, operations] { ScriptRunner(context_, operations); });
 }
 
 bool MainWindow::prologue() {
@@ -213,24 +217,10 @@ void MainWindow::showBox(const std::string& text, const std::string& caption) {
 
 void MainWindow::showBoxFromRunner(const std::string& text, const std::string& caption) {
   auto closed = std::make_shared<bool>(false);
-  QMetaObject::invokeMethod(
-      this,
-      [this, text, caption, closed] {
-        if (tornDown_) return;
-        auto* box = new QMessageBox(QMessageBox::NoIcon, qs(caption), qs(text), QMessageBox::Ok, this);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setWindowModality(Qt::WindowModal);
-        connect(box, &QDialog::finished, this, [this, closed] {
-          {
-            std::lock_guard guard(wakeLock_);
-            *closed = true;
-          }
-          wake_.notify_all();
-        });
-        runnerBoxes_.emplace_back(box);
-        box->open();
-      },
-      Qt::QueuedConnection);
+  {
+    std::lock_guard guard(mail_.lock);
+    mail_.boxes.push_back({text, caption, closed});
+  }
   std::unique_lock lock(wakeLock_);
   wake_.wait(lock, [&] { return *closed || context_.words.stopRunner.load() != 0; });
 }
@@ -242,19 +232,55 @@ void MainWindow::sleepRunner(int32_t milliseconds) {
 }
 
 void MainWindow::invalidateClient(const Rect* area) {
-  std::optional<Rect> copy;
-  if (area != nullptr) copy = *area;
-  QMetaObject::invokeMethod(
-      this,
-      [this, copy] {
-        if (!copy) {
-          view_->update();
-          return;
-        }
-        // Scaled cells are widened by a pixel so that rounding never leaves a stale seam.
-        view_->update(toViewRect(Rect{copy->left, copy->top, copy->right + 1, copy->bottom + 1}));
-      },
-      Qt::QueuedConnection);
+  std::lock_guard guard(mail_.lock);
+  if (area == nullptr) {
+    mail_.repaintAll = true;
+  } else {
+    mail_.repaints.push_back(*area);
+  }
+}
+
+void MainWindow::postEndOfPiece(uint32_t piece) {
+  std::lock_guard guard(mail_.lock);
+  mail_.endedPieces.push_back(piece);
+}
+
+void MainWindow::collectMail() {
+  bool repaintAll = false;
+  std::vector<Rect> repaints;
+  std::vector<BoxRequest> boxes;
+  std::vector<uint32_t> endedPieces;
+  {
+    std::lock_guard guard(mail_.lock);
+    std::swap(repaintAll, mail_.repaintAll);
+    repaints.swap(mail_.repaints);
+    boxes.swap(mail_.boxes);
+    endedPieces.swap(mail_.endedPieces);
+  }
+  if (tornDown_) return;
+  if (repaintAll) {
+    view_->update();
+  } else {
+    // Scaled cells are widened by a pixel so that rounding never leaves a stale seam.
+    for (const Rect& area : repaints) {
+      view_->update(toViewRect(Rect{area.left, area.top, area.right + 1, area.bottom + 1}));
+    }
+  }
+  for (uint32_t piece : endedPieces) onMusicNotify(context_, piece);
+  for (BoxRequest& request : boxes) {
+    auto* box = new QMessageBox(QMessageBox::NoIcon, qs(request.caption), qs(request.text),
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    connect(box, &QDialog::finished, this, [this, closed = request.closed] {
+      {
+        std::lock_guard guard(wakeLock_);
+        *closed = true;
+      }
+      wake_.notify_all();
+    });
+    box->open();
+  }
 }
 
 void MainWindow::updateClientMapping() {

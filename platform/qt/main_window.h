@@ -4,7 +4,6 @@
 
 #include <QImage>
 #include <QMainWindow>
-#include <QPointer>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -21,6 +20,7 @@
 class QAction;
 class QMenu;
 class QMessageBox;
+class QTimer;
 struct NevContext;
 class MainWindow;
 
@@ -67,6 +67,8 @@ class MainWindow : public QMainWindow, public WindowPort {
   void showBoxFromRunner(const std::string& text, const std::string& caption);
   // From any thread: a repaint of client pixels (null: all).
   void invalidateClient(const Rect* area);
+  // From any thread: the end of a piece of music, for onMusicNotify on the window thread.
+  void postEndOfPiece(uint32_t piece);
   // The runner's sleep: returns early when the program ends.
   void sleepRunner(int32_t milliseconds);
 
@@ -94,6 +96,8 @@ class MainWindow : public QMainWindow, public WindowPort {
   void buildMenuBar();
   void stopRunner();
   void teardown();
+  // Hands the other threads' requests to the window thread.
+  void collectMail();
 
   NevContext& context_;
   WindowState state_;
@@ -112,5 +116,20 @@ class MainWindow : public QMainWindow, public WindowPort {
 
   std::mutex wakeLock_;
   std::condition_variable wake_;
-  std::vector<QPointer<QMessageBox>> runnerBoxes_;
+
+  // What other threads ask of the window thread. They never call into Qt themselves: the window
+  // thread collects their requests a hundred times a second, so no Qt object crosses threads.
+  struct BoxRequest {
+    std::string text;
+    std::string caption;
+    std::shared_ptr<bool> closed;  // under wakeLock_
+  };
+  struct Mailbox {
+    std::mutex lock;
+    bool repaintAll = false;
+    std::vector<Rect> repaints;
+    std::vector<BoxRequest> boxes;
+    std::vector<uint32_t> endedPieces;
+  } mail_;
+  QTimer* mailTimer_ = nullptr;
 };
