@@ -43,7 +43,8 @@ void BM_TransparentPictureCommand(benchmark::State& state) {
   std::unique_ptr<Bitmap> picture = createCompatibleBitmap(640, 480);
   for (size_t i = 0; i < picture->pixels.size(); ++i) picture->pixels[i] = (i % 7 == 0) ? 0 : 0x336699;
   timeAgainstMemcpy(state, picture->pixels.size() * sizeof(Pixel), [&] {
-    drawTransparent(context->surfaces.composeSurface, *picture, 0, 0, 640, 480, kBlack);
+    drawTransparent(context->surfaces.composeSurface, *picture, 0, 0, 640, 480, kBlack,
+                    &context->surfaces.transparentDrawWork);
     finishPicture(*context, SRCCOPY);
   });
 }

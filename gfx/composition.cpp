@@ -15,6 +15,20 @@ namespace {
 // The palette-relative mark: the grey acts as its red, green and blue.
 constexpr ColourValue kPaletteRelative = 0x02000000;
 
+// A bitmap of the given size in `slot`, reusing its memory when there is enough.
+bool fitBitmap(std::unique_ptr<Bitmap>& slot, int32_t width, int32_t height, bool monochrome) {
+  if (slot && slot->monochrome == monochrome &&
+      slot->pixels.capacity() >= static_cast<size_t>(width) * static_cast<size_t>(height) &&
+      width > 0 && height > 0) {
+    slot->width = width;
+    slot->height = height;
+    slot->pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    return true;
+  }
+  slot = monochrome ? createMonochromeBitmap(width, height) : createCompatibleBitmap(width, height);
+  return slot != nullptr;
+}
+
 }  // namespace
 
 std::unique_ptr<Bitmap> loadPicture(NevContext& context, const char* fileName) {
@@ -47,22 +61,31 @@ void composeTransparent(NevContext& context, int32_t x, int32_t y, const char* f
   std::unique_ptr<Bitmap> picture = loadPicture(context, fileName);
   if (picture) {
     std::lock_guard guard(set.pixelLock);
-    drawTransparent(set.composeSurface, *picture, x, y, picture->width, picture->height, kBlack);
+    drawTransparent(set.composeSurface, *picture, x, y, picture->width, picture->height, kBlack,
+                    &set.transparentDrawWork);
   }
   finishPicture(context, rasterCode);
 }
 
 void drawTransparent(DrawingContext& target, Bitmap& picture, int32_t x, int32_t y, int32_t width,
-                     int32_t height, ColourValue transparentColour) {
+                     int32_t height, ColourValue transparentColour, TransparentDrawWork* reuse) {
   DrawingContext pictureContext, cutOut, mask, work;
-  std::unique_ptr<Bitmap> cutOutBitmap = createCompatibleBitmap(width, height);
-  std::unique_ptr<Bitmap> maskBitmap = createMonochromeBitmap(width, height);
-  std::unique_ptr<Bitmap> workBitmap = createCompatibleBitmap(width, height);
-  if (!cutOutBitmap || !maskBitmap || !workBitmap) return;
+  TransparentDrawWork made;
+  TransparentDrawWork& bitmaps = reuse != nullptr ? *reuse : made;
+  // Every pixel of the work bitmaps that reaches the target is written before it is read, so
+  // what they held before does not matter.
+  if (!fitBitmap(bitmaps.cutOut, width, height, false) ||
+      !fitBitmap(bitmaps.mask, width, height, true) ||
+      !fitBitmap(bitmaps.work, width, height, false)) {
+    return;
+  }
+  Bitmap* cutOutBitmap = bitmaps.cutOut.get();
+  Bitmap* maskBitmap = bitmaps.mask.get();
+  Bitmap* workBitmap = bitmaps.work.get();
   selectBitmap(pictureContext, &picture);
-  selectBitmap(cutOut, cutOutBitmap.get());
-  selectBitmap(mask, maskBitmap.get());
-  selectBitmap(work, workBitmap.get());
+  selectBitmap(cutOut, cutOutBitmap);
+  selectBitmap(mask, maskBitmap);
+  selectBitmap(work, workBitmap);
 
   bitBlt(work, 0, 0, width, height, &target, x, y, SRCCOPY);
   pictureContext.backgroundColour = transparentColour;

@@ -21,10 +21,19 @@ void composeOpaque(NevContext& context, int32_t x, int32_t y, const char* fileNa
 void composeTransparent(NevContext& context, int32_t x, int32_t y, const char* fileName,
                         uint32_t rasterCode);
 
+// The memory of the transparent draw's three work bitmaps, kept from one picture command to the
+// next: making three screen-sized bitmaps afresh cost far more than drawing with them.
+struct TransparentDrawWork {
+  std::unique_ptr<Bitmap> cutOut;
+  std::unique_ptr<Bitmap> mask;
+  std::unique_ptr<Bitmap> work;
+};
+
 // Draws `picture` into `target` at (x, y); its pixels equal to `transparentColour` leave the
-// target as it was.
+// target as it was. With `reuse`, the work bitmaps' memory comes from and goes back to it.
 void drawTransparent(DrawingContext& target, Bitmap& picture, int32_t x, int32_t y, int32_t width,
-                     int32_t height, ColourValue transparentColour);
+                     int32_t height, ColourValue transparentColour,
+                     TransparentDrawWork* reuse = nullptr);
 
 // overlaySurface from composeSurface, darkened when overlayEnabled is 1, then over the whole of
 // displaySurface, each copy combined by `rasterCode`.

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 
+#include "gfx/composition.h"
 #include "platform/surface.h"
 
 struct NevContext;
@@ -31,6 +32,9 @@ struct SurfaceSet {
   Font* savedFont = nullptr;
   Bitmap* composePreviousBitmap = nullptr;
   Bitmap* overlayPreviousBitmap = nullptr;
+
+  // The transparent draw's work bitmaps, kept between picture commands.
+  TransparentDrawWork transparentDrawWork;
 
   // Held for one drawing operation into a presented surface, or for one paint: a paint never
   // shows a half-written run of pixels and never waits for a whole script command.
