@@ -61,6 +61,36 @@ TEST_F(CompositionTest, TransparentAndOpaqueAgreeWithoutBlack) {
   EXPECT_EQ(other.context->surfaces.composeBitmap->pixels, transparent);
 }
 
+TEST_F(CompositionTest, KeptWorkBitmapsGiveWhatFreshOnesGive) {
+  // Large, small and clipped draws one after the other, against each drawn in a fresh world.
+  struct Draw {
+    int32_t x, y, width, height;
+  };
+  const std::vector<Draw> draws = {{0, 0, 40, 20}, {60, 40, 9, 3}, {-5, 30, 40, 20}, {2, 2, 3, 1}};
+  std::vector<Pixel> picture = columnPicture(40, 20);
+  picture[3] = 0;  // one transparent pixel
+  for (size_t i = 0; i < draws.size(); ++i) {
+    const Draw& d = draws[i];
+    std::vector<Pixel> pixels(size_t(d.width) * d.height);
+    for (int32_t y = 0; y < d.height; ++y) {
+      for (int32_t x = 0; x < d.width; ++x) pixels[size_t(y) * d.width + x] = picture[size_t(y) * 40 + x];
+    }
+    const std::string name = "p" + std::to_string(i) + ".bmp";
+    world_.story.write(name, bmp24(d.width, d.height, pixels));
+    composeTransparent(context(), d.x, d.y, name.c_str(), SRCCOPY);
+  }
+  StoryWorld fresh{64, 48};
+  fresh.prepareSurfaces();
+  for (size_t i = 0; i < draws.size(); ++i) {
+    const std::string name = "p" + std::to_string(i) + ".bmp";
+    std::unique_ptr<Bitmap> loaded = loadPicture(*fresh.context, (world_.story.path() / name).c_str());
+    ASSERT_TRUE(loaded);
+    drawTransparent(fresh.context->surfaces.composeSurface, *loaded, draws[i].x, draws[i].y,
+                    loaded->width, loaded->height, kBlack);
+  }
+  EXPECT_EQ(context().surfaces.composeBitmap->pixels, fresh.context->surfaces.composeBitmap->pixels);
+}
+
 TEST_F(CompositionTest, WhollyBlackPictureChangesNothing) {
   world_.story.write("bg.bmp", bmp24(64, 48, columnPicture(64, 48)));
   world_.story.write("black.bmp", bmp24(30, 30, 0x000000));
