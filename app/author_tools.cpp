@@ -1,13 +1,9 @@
 #include "app/author_tools.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "app/developer_menu.h"
-
-namespace fs = std::filesystem;
 
 int runScrambleCommand(int count, const char* const words[], bool scramble) {
   const char* name = scramble ? "scramble" : "unscramble";
@@ -17,8 +13,7 @@ int runScrambleCommand(int count, const char* const words[], bool scramble) {
   }
   const std::string input = words[0];
   const std::string output = words[1];
-  std::error_code error;
-  if (fs::exists(output, error) && fs::equivalent(input, output, error)) {
+  if (isSameFile(input, output)) {
     std::fprintf(stderr, "nev %s: %s would be written over the file it is read from\n", name,
                  output.c_str());
     return 1;

@@ -176,34 +176,6 @@ size_t scriptFor(StoryCheck& story, std::string_view name, const std::string& ho
   return story.scripts.size() - 1;
 }
 
-// "nev.ini 12 行目 (field): what" names its line; the finding carries it in its place.
-CheckFinding configFinding(const ConfigProblem& problem) {
-  CheckFinding finding{kConfigName, 0, FindingSeverity::Error, problem.text};
-  const std::string prefix = std::string(kConfigName) + " ";
-  const std::string lineWord = " 行目 ";
-  if (problem.text.rfind(prefix, 0) == 0) {
-    const size_t digits = prefix.size();
-    size_t end = digits;
-    while (end < problem.text.size() &&
-           std::isdigit(static_cast<unsigned char>(problem.text[end]))) {
-      ++end;
-    }
-    if (end > digits && problem.text.compare(end, lineWord.size(), lineWord) == 0) {
-      finding.line = readNumber(problem.text.c_str() + digits);
-      // "(field): what" reads as "field: what" once the line has its own place.
-      std::string rest = problem.text.substr(end + lineWord.size());
-      const size_t close = rest.find("): ");
-      if (!rest.empty() && rest[0] == '(' && close != std::string::npos) {
-        rest = rest.substr(1, close - 1) + rest.substr(close + 1);
-      }
-      finding.message = rest;
-    }
-  } else if (problem.text.rfind(std::string(kConfigName) + ": ", 0) == 0) {
-    finding.message = problem.text.substr(std::strlen(kConfigName) + 2);
-  }
-  return finding;
-}
-
 // Reads nev.ini as the program does. Without a readable one, the scripts are still checked,
 // in the form whose start script is present.
 void checkConfig(StoryCheck& story) {
@@ -215,8 +187,7 @@ void checkConfig(StoryCheck& story) {
   } else {
     GameConfig config;
     if (std::optional<ConfigProblem> problem = parseConfig(file, config)) {
-      CheckFinding finding = configFinding(*problem);
-      report(story, kConfigName, finding.line, FindingSeverity::Error, finding.message);
+      report(story, kConfigName, problem->fileLine, FindingSeverity::Error, problem->detail);
     } else {
       story.scrambledScripts = config.scrambledScripts;
       return;

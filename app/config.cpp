@@ -53,15 +53,12 @@ std::string withoutLineFeed(const char* text) {
 }
 
 ConfigProblem problemAt(const ValueLine& line, int index, const std::string& what) {
+  const std::string detail = std::string(kFieldNames[index]) + ": " + what;
   return {"nev.ini " + std::to_string(line.fileLine) + " 行目 (" + kFieldNames[index] + "): " + what,
-          kCaptionBadSetting};
+          kCaptionBadSetting, line.fileLine, detail};
 }
 
 }  // namespace
-
-const char* configFieldName(int index) {
-  return index >= 0 && index < kConfigValueLines ? kFieldNames[index] : "";
-}
 
 std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config) {
   ValueLine lines[kConfigValueLines] = {};
@@ -80,10 +77,10 @@ std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config) {
   }
 
   if (valueCount < kConfigValueLines) {
-    return ConfigProblem{"nev.ini: 値の行が " + std::to_string(valueCount) + " 行しかありません。" +
-                             std::to_string(kConfigValueLines) + " 行必要です (" +
-                             kFieldNames[valueCount] + " がありません)",
-                         kCaptionBadSetting};
+    const std::string detail = "値の行が " + std::to_string(valueCount) + " 行しかありません。" +
+                               std::to_string(kConfigValueLines) + " 行必要です (" +
+                               kFieldNames[valueCount] + " がありません)";
+    return ConfigProblem{"nev.ini: " + detail, kCaptionBadSetting, 0, detail};
   }
 
   for (int i = 0; i < kStringLines; ++i) {
@@ -113,6 +110,6 @@ std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config) {
 std::optional<ConfigProblem> readConfig(GameConfig& config) {
   TextFile file;
   std::optional<std::string> path = resolveStoryFile("nev.ini");
-  if (!path || !file.open(*path, "r")) return ConfigProblem{"nev.ini", kCaptionBadFile};
+  if (!path || !file.open(*path, "r")) return ConfigProblem{"nev.ini", kCaptionBadFile, 0, ""};
   return parseConfig(file, config);
 }

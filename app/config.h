@@ -49,6 +49,8 @@ inline constexpr int kConfigValueLines = 32;
 struct ConfigProblem {
   std::string text;
   std::string caption;
+  int fileLine = 0;     // the line of nev.ini at fault; 0 for the file as a whole
+  std::string detail;   // the text without the file's name and line, for tools that place them
 };
 
 // Reads the values from an open nev.ini. Every field is set, or a problem is returned.
@@ -56,6 +58,3 @@ std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config);
 
 // Opens nev.ini in the story folder (the current directory) and reads it.
 std::optional<ConfigProblem> readConfig(GameConfig& config);
-
-// The name of the field on value line `index` (0 to 31), as the settings file's readers know it.
-const char* configFieldName(int index);

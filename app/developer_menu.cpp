@@ -29,13 +29,13 @@ FileDialog scrambledScriptDialog() {
   return {"ファイル選択", {{"STX files (*.stx)", "*.stx"}, {"All Files (*.*)", "*.*"}}, "stx", false};
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
+}  // namespace
+
+bool isSameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   if (fs::equivalent(a, b, error)) return true;
   return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
 }
-
-}  // namespace
 
 void addDeveloperMenu(WindowPort& port) {
   port.appendMenuItem(kSubmenuHelp, kMenuDeveloperHelp, "デバッグヘルプ", true);
@@ -89,7 +89,7 @@ int32_t runScramblingTool(WindowPort& port) {
   std::optional<std::string> outputPath = port.chooseFile(scrambledScriptDialog());
   if (!outputPath) return -1;
   // Writing over the plain script would empty it before it is read.
-  if (sameFile(*inputPath, *outputPath)) {
+  if (isSameFile(*inputPath, *outputPath)) {
     port.showBox(*outputPath + "\n\n読み込むファイルと同じファイルには保存できません", kToolCaption);
     return -1;
   }

@@ -15,6 +15,9 @@ void addDeveloperMenu(WindowPort& port);
 // output was written, -1 when the tool stopped early (after saying why, where there is a why).
 int32_t runScramblingTool(WindowPort& port);
 
+// Whether two paths name one file, also when the second does not exist yet.
+bool isSameFile(const std::string& a, const std::string& b);
+
 // Writes the scrambled (or, with `scramble` false, the plain) form of `inputPath` to
 // `outputPath` through a temporary file beside it that replaces the output only when complete.
 // Returns an empty string on success, else the path that could not be read or written.

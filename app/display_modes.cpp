@@ -43,8 +43,3 @@ void setDisplayMode(DisplayModes& modes, WindowPort& port, int32_t index) {
   modes.current = index;
   port.setEmulatedDisplay(modes.table[index]);
 }
-
-Size currentDisplaySize(const DisplayModes& modes, WindowPort& port) {
-  if (modes.current < 0 || modes.current >= modes.count) return port.monitorSize();
-  return modes.table[modes.current];
-}

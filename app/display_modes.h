@@ -21,6 +21,3 @@ int32_t buildDisplayModeMenu(DisplayModes& modes, WindowPort& port);
 
 // Shows the picture at mode `index` from now on; an index without a mode changes nothing.
 void setDisplayMode(DisplayModes& modes, WindowPort& port, int32_t index);
-
-// The size of the display in use: what the system reads as the screen size.
-Size currentDisplaySize(const DisplayModes& modes, WindowPort& port);

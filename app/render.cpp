@@ -234,13 +234,13 @@ class HeadlessPlayer {
   HeadlessSound sound_;
 };
 
-// Frames and the log of an earlier run would be mistaken for this one's.
+// Frames of an earlier run would be mistaken for this one's (the log is written afresh).
 void clearEarlierOutput(const fs::path& outDir) {
   static const std::regex kFrameName("[0-9]{4}\\.png");
   std::error_code error;
   for (fs::directory_iterator it(outDir, error), end; !error && it != end; it.increment(error)) {
     const std::string name = it->path().filename().string();
-    if (std::regex_match(name, kFrameName) || name == "events.jsonl") fs::remove(it->path(), error);
+    if (std::regex_match(name, kFrameName)) fs::remove(it->path(), error);
   }
 }
 
@@ -300,14 +300,12 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
 int renderStory(const RenderOptions& options) {
   std::error_code error;
   fs::create_directories(options.outDir, error);
+  clearEarlierOutput(options.outDir);
   std::ofstream events(fs::path(options.outDir) / "events.jsonl", std::ios::trunc);
   if (error || !events) {
     std::fprintf(stderr, "nev: cannot write to %s\n", options.outDir.c_str());
     return 1;
   }
-  events.close();
-  clearEarlierOutput(options.outDir);
-  events.open(fs::path(options.outDir) / "events.jsonl", std::ios::trunc);
 
   if (chdir(options.storyDir.c_str()) != 0) {
     std::fprintf(stderr, "nev: cannot open story folder %s\n", options.storyDir.c_str());
