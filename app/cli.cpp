@@ -6,13 +6,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
-#include "app/author_tools.h"
-#include "app/check.h"
-#include "app/context.h"
-#include "app/render.h"
-#include "platform/qt/desktop_shell.h"
+#include "authoring/check.h"
+#include "authoring/script_conversion.h"
+#include "backends/headless/render.h"
+#include "backends/qt/desktop_shell.h"
+#include "engine/script/arguments.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -22,6 +27,53 @@ bool hasDisplay() {
     if (value != nullptr && *value != '\0') return true;
   }
   return false;
+}
+
+bool parsePositive(const std::string& text, int32_t& value) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  NumberReading reading = readDecimal(text.c_str());
+  value = reading.value;
+  return !reading.overflowed && value > 0;
+}
+
+int runCheckCommand(int argc, const char* const argv[]) {
+  if (argc != 1 || argv[0][0] == '-') {
+    std::fprintf(stderr, "nev check: give exactly one story folder\n%s", usageText());
+    return 2;
+  }
+  const std::string storyDir = argv[0];
+  std::error_code error;
+  fs::directory_iterator folder(storyDir, error);
+  if (error) {
+    std::fprintf(stderr, "nev check: cannot read story folder %s: %s\n", storyDir.c_str(),
+                 error.message().c_str());
+    return 1;
+  }
+  const std::vector<CheckFinding> findings = checkStory(storyDir);
+  for (const CheckFinding& finding : findings) std::printf("%s\n", formatFinding(finding).c_str());
+  return hasError(findings) ? 1 : 0;
+}
+
+int runScrambleCommand(int count, const char* const words[], bool scramble) {
+  const char* name = scramble ? "scramble" : "unscramble";
+  if (count != 2) {
+    std::fprintf(stderr, "usage: nev %s %s OUT\n", name, scramble ? "PLAIN" : "STX");
+    return 2;
+  }
+  const std::string input = words[0];
+  const std::string output = words[1];
+  if (isSameFile(input, output)) {
+    std::fprintf(stderr, "nev %s: %s would be written over the file it is read from\n", name,
+                 output.c_str());
+    return 1;
+  }
+  const std::string failed = convertScriptFile(input, output, scramble);
+  if (!failed.empty()) {
+    std::fprintf(stderr, "nev %s: cannot %s %s\n", name, failed == input ? "read" : "write",
+                 failed.c_str());
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -82,6 +134,57 @@ const char* usageText() {
          "\n"
          "  -h, --help   show this text\n"
          "  --version    show nev's version\n";
+}
+
+bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& options,
+                        std::string& error) {
+  std::vector<std::string> positional;
+  for (int i = 0; i < argc; ++i) {
+    const std::string word = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (word == "--choose" && hasValue) {
+      std::string list = argv[++i];
+      options.choices.clear();
+      size_t start = 0;
+      while (start <= list.size()) {
+        size_t comma = list.find(',', start);
+        std::string item = list.substr(start, comma == std::string::npos ? comma : comma - start);
+        if (item.empty() || item.find_first_not_of("0123456789") != std::string::npos) {
+          error = "--choose takes item numbers separated by commas, e.g. 0,2,1";
+          return false;
+        }
+        options.choices.push_back(readNumber(item.c_str()));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+      }
+    } else if (word == "--client" && hasValue) {
+      std::string size = argv[++i];
+      size_t x = size.find('x');
+      if (x == std::string::npos || !parsePositive(size.substr(0, x), options.clientWidth) ||
+          !parsePositive(size.substr(x + 1), options.clientHeight) ||
+          options.clientWidth > 0xFFFF || options.clientHeight > 0xFFFF) {
+        error = "--client takes a size such as 800x600";
+        return false;
+      }
+    } else if (word == "--max-frames" && hasValue) {
+      if (!parsePositive(argv[++i], options.maxFrames)) {
+        error = "--max-frames takes a positive number";
+        return false;
+      }
+    } else if (word.size() > 1 && word[0] == '-') {
+      error = "unknown or incomplete option " + word;
+      return false;
+    } else {
+      positional.push_back(word);
+    }
+  }
+  if (positional.size() != 2) {
+    error = "render needs a story folder and an output folder";
+    return false;
+  }
+  options.storyDir = positional[0];
+  options.outDir = fs::absolute(positional[1]).string();
+  return true;
 }
 
 int runNev(int argc, const char* const argv[]) {

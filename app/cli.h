@@ -11,6 +11,11 @@ struct CommandLine {
 
 CommandLine parseCommandLine(int argc, const char* const argv[]);
 
+struct RenderOptions;
+// Reads the words after "render". False with `error` set when they are wrong.
+bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& options,
+                        std::string& error);
+
 const char* usageText();
 
 // The whole program; returns its exit status.

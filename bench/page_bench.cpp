@@ -3,13 +3,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/context.h"
+#include "engine/context.h"
 #include "bench_support.h"
-#include "gfx/composition.h"
-#include "gfx/surfaces.h"
-#include "platform/qt/qt_glyph_rasterizer.h"
-#include "text/message_window.h"
-#include "text/text_output.h"
+#include "engine/gfx/composition.h"
+#include "engine/gfx/surfaces.h"
+#include "backends/qt/qt_glyph_rasterizer.h"
+#include "engine/text/message_window.h"
+#include "engine/text/text_output.h"
 
 namespace {
 

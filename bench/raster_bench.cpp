@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "platform/surface.h"
+#include "base/surface.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "story_world.h"
 
-#include "gfx/surfaces.h"
-#include "text/text_output.h"
-#include "text/message_window.h"
+#include "engine/gfx/surfaces.h"
+#include "engine/text/text_output.h"
+#include "engine/text/message_window.h"
 
 namespace {
 

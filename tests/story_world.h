@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
-#include "platform/font.h"
+#include "engine/context.h"
+#include "base/font.h"
 #include "test_files.h"
 
 // Each unit is one pixel at its cell's top-left corner; remembers what it was asked to draw.

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/codepage.h"
+#include "base/codepage.h"
 
 namespace fs = std::filesystem;
 

@@ -1,0 +1,525 @@
+#include "authoring/check.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string_view>
+#include <system_error>
+#include <tuple>
+#include <utility>
+
+#include "engine/config.h"
+#include "base/codepage.h"
+#include "base/file_bytes.h"
+#include "base/story_files.h"
+#include "base/text_file.h"
+#include "engine/script/arguments.h"
+#include "engine/script/line_reader.h"
+#include "engine/script/runner.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kConfigName = "nev.ini";
+// The scrambled form needs one byte of the line buffer for its extra line feed.
+constexpr int kLongestScrambledLine = kScriptLineSize - 2;
+
+struct LabelLine {
+  std::string label;
+  int line = 0;
+};
+
+struct Script {
+  std::string name;  // as the story names it
+  std::string hostPath;
+  std::vector<LabelLine> labels;  // every label line, as the label search meets them
+};
+
+// A jump with a label, checked once every script has been read.
+struct LabelJump {
+  size_t fromScript = 0;
+  int line = 0;
+  size_t toScript = 0;
+  std::string label;
+};
+
+struct PendingChoice {
+  int line = 0;
+  int count = 0;
+  int linesLeft = 0;  // item and branch lines still to come
+};
+
+struct StoryCheck {
+  std::string root;
+  int32_t scrambledScripts = 0;
+  std::vector<std::string> fileOrder;  // display names, in the order the files were met
+  std::vector<std::pair<size_t, CheckFinding>> findings;
+  std::vector<Script> scripts;
+  std::map<std::string, size_t> scriptByPath;
+  std::vector<LabelJump> labelJumps;
+  std::set<std::pair<size_t, std::string>> namedLabels;
+};
+
+// What a command line must give, for the commands that read arguments.
+struct ArgumentNeed {
+  char letter;
+  int count;
+  const char* names;
+};
+
+constexpr ArgumentNeed kArgumentNeeds[] = {
+    {'C', 4, "x, y, file, raster code"},
+    {'G', 4, "x, y, file, raster code"},
+    {'J', 2, "file, label"},
+    {'R', 10, "ten numbers"},
+    {'S', 1, "delay"},
+    {'T', 1, "time"},
+    {'W', 1, "item count"},
+    {'Y', 2, "file, loop value"},
+    {'Z', 1, "sound"},
+};
+
+// A name from a script, readable in a terminal: line feeds and other control bytes spelled out.
+std::string shown(std::string_view cp932) {
+  std::string shownText;
+  for (char c : cp932ToUtf8Escaped(cp932)) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      shownText += "\\n";
+    } else if (c == '\r') {
+      shownText += "\\r";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      appendEscapedByte(shownText, byte);
+    } else {
+      shownText += c;
+    }
+  }
+  return shownText;
+}
+
+std::string quotedName(std::string_view cp932) {
+  return "\"" + shown(cp932) + "\"";
+}
+
+bool endsWithLineFeed(std::string_view text) {
+  return !text.empty() && text.back() == '\n';
+}
+
+std::string_view withoutLineFeeds(std::string_view text) {
+  while (endsWithLineFeed(text)) text.remove_suffix(1);
+  return text;
+}
+
+// An argument of nothing but blanks and line feeds, such as the line feed after a final ";":
+// the runner reads it, but it gives no number and names nothing anyone meant.
+bool isBlank(const char* argument) {
+  for (; *argument != '\0'; ++argument) {
+    if (std::strchr(" \t\n\v\f\r", *argument) == nullptr) return false;
+  }
+  return true;
+}
+
+// Through the runner's own resolver; a folder of the name is no file.
+std::optional<std::string> findStoryFile(std::string_view name, const std::string& root) {
+  std::optional<std::string> path = resolveStoryFile(name, root);
+  std::error_code error;
+  if (!path || !fs::is_regular_file(*path, error)) return std::nullopt;
+  return path;
+}
+
+size_t fileIndex(StoryCheck& story, const std::string& shownName) {
+  auto known = std::find(story.fileOrder.begin(), story.fileOrder.end(), shownName);
+  if (known != story.fileOrder.end()) return known - story.fileOrder.begin();
+  story.fileOrder.push_back(shownName);
+  return story.fileOrder.size() - 1;
+}
+
+void report(StoryCheck& story, const std::string& shownFile, int line, FindingSeverity severity,
+            std::string message) {
+  story.findings.push_back(
+      {fileIndex(story, shownFile), CheckFinding{shownFile, line, severity, std::move(message)}});
+}
+
+void reportInScript(StoryCheck& story, size_t script, int line, FindingSeverity severity,
+                    std::string message) {
+  report(story, shown(story.scripts[script].name), line, severity, std::move(message));
+}
+
+// The script's index, adding it to those still to be read when it is new.
+size_t scriptFor(StoryCheck& story, std::string_view name, const std::string& hostPath) {
+  std::error_code error;
+  std::string key = fs::weakly_canonical(hostPath, error).string();
+  if (error) key = hostPath;
+  auto known = story.scriptByPath.find(key);
+  if (known != story.scriptByPath.end()) return known->second;
+  story.scripts.push_back({std::string(name), hostPath, {}});
+  story.scriptByPath[key] = story.scripts.size() - 1;
+  fileIndex(story, shown(name));
+  return story.scripts.size() - 1;
+}
+
+// Reads nev.ini as the program does. Without a readable one, the scripts are still checked,
+// in the form whose start script is present.
+void checkConfig(StoryCheck& story) {
+  fileIndex(story, kConfigName);
+  TextFile file;
+  std::optional<std::string> path = findStoryFile(kConfigName, story.root);
+  if (!path || !file.open(*path, "r")) {
+    report(story, kConfigName, 0, FindingSeverity::Error, "not found; the story cannot start");
+  } else {
+    GameConfig config;
+    if (std::optional<ConfigProblem> problem = parseConfig(file, config)) {
+      report(story, kConfigName, problem->fileLine, FindingSeverity::Error, problem->detail);
+    } else {
+      story.scrambledScripts = config.scrambledScripts;
+      return;
+    }
+  }
+  const bool onlyScrambled = !findStoryFile(startScriptName(0), story.root) &&
+                             findStoryFile(startScriptName(1), story.root);
+  story.scrambledScripts = onlyScrambled ? 1 : 0;
+}
+
+void reportMissingFile(StoryCheck& story, size_t script, int line, const char* kind,
+                       std::string_view name, const char* consequence = "") {
+  if (endsWithLineFeed(name)) {
+    reportInScript(
+        story, script, line, FindingSeverity::Error,
+        std::string(kind) + " " + quotedName(name) + " carries the line feed; end it with \";\"");
+  } else {
+    reportInScript(story, script, line, FindingSeverity::Error,
+                   std::string(kind) + " " + quotedName(name) + " not found" + consequence);
+  }
+}
+
+void checkFile(StoryCheck& story, size_t script, int line, const char* kind, const char* name,
+               const char* consequence = "") {
+  if (name == nullptr || isBlank(name) || findStoryFile(name, story.root)) return;
+  reportMissingFile(story, script, line, kind, name, consequence);
+}
+
+void checkJump(StoryCheck& story, size_t script, int line,
+               const std::vector<const char*>& arguments) {
+  if (arguments.empty() || isBlank(arguments[0])) return;
+  const char* fileName = arguments[0];
+  std::optional<std::string> path = findStoryFile(fileName, story.root);
+  if (!path) {
+    reportMissingFile(story, script, line, "script", fileName);
+    return;
+  }
+  const size_t target = scriptFor(story, fileName, *path);
+  // Without a label the runner goes to the top, as with "NULL".
+  if (arguments.size() < 2 || isBlank(arguments[1]) || std::strcmp(arguments[1], "NULL") == 0) {
+    return;
+  }
+  story.labelJumps.push_back({script, line, target, arguments[1]});
+  story.namedLabels.insert({target, arguments[1]});
+}
+
+// Mutable state of one straight reading of a script.
+struct Reading {
+  int textLines = 0;  // since the last @P
+  int itemsLeft = 0;  // item lines of the choice being read
+  std::vector<PendingChoice> choices;
+};
+
+void checkCommand(StoryCheck& story, size_t script, int line, const char* text, Reading& reading) {
+  const char letter = text[1];
+  if (commandForLetter(letter) == Command::NewPage) reading.textLines = 0;
+  const ArgumentNeed* need =
+      std::find_if(std::begin(kArgumentNeeds), std::end(kArgumentNeeds),
+                   [letter](const ArgumentNeed& n) { return n.letter == letter; });
+  if (need == std::end(kArgumentNeeds)) return;
+
+  char argumentText[kScriptLineSize];
+  std::strcpy(argumentText, text + 2);
+  std::vector<const char*> arguments;
+  char* cursor = argumentText;
+  while (const char* argument = nextArgument(cursor)) arguments.push_back(argument);
+  const int given = static_cast<int>(
+      std::count_if(arguments.begin(), arguments.end(), [](const char* a) { return !isBlank(a); }));
+  if (given < need->count) {
+    reportInScript(story, script, line, FindingSeverity::Error,
+                   std::string("@") + letter + " reads " + std::to_string(need->count) +
+                       (need->count == 1 ? " argument (" : " arguments (") + need->names +
+                       "); the line has " + std::to_string(given));
+  }
+  auto argument = [&arguments](size_t index) {
+    return index < arguments.size() ? arguments[index] : nullptr;
+  };
+
+  switch (letter) {
+    case 'C':
+    case 'G':
+      checkFile(story, script, line, "picture", argument(2));
+      break;
+    case 'Y':
+      checkFile(story, script, line, "music", argument(0));
+      break;
+    case 'Z':
+      checkFile(story, script, line, "sound", argument(0), "; the default sound plays instead");
+      break;
+    case 'J':
+      checkJump(story, script, line, arguments);
+      break;
+    case 'W': {
+      if (given < 1) break;
+      const int32_t count = readNumber(arguments[0]);
+      if (count < 1 || count > kChoiceSlots) {
+        reportInScript(story, script, line, FindingSeverity::Error,
+                       "choice count " + std::to_string(count) + " is not 1 to " +
+                           std::to_string(kChoiceSlots) + "; the lines after it run as they stand");
+        break;
+      }
+      reading.itemsLeft = count;
+      reading.choices.push_back({line, count, 2 * count});
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void recordLabel(Script& script, int line, const char* text, int length) {
+  char copy[kScriptLineSize];
+  std::memcpy(copy, text, length + 1);
+  char* cursor = copy + 2;
+  if (const char* label = nextArgument(cursor)) script.labels.push_back({label, line});
+}
+
+// Follows the script from its first line to its last, as the runner reads it when no jump
+// leaves it: choice items are read by their @W, every other line is text or a command.
+void readScript(StoryCheck& story, size_t script) {
+  TextFile file;
+  if (!file.open(story.scripts[script].hostPath, "r")) {
+    reportInScript(story, script, 0, FindingSeverity::Error, "cannot be read");
+    return;
+  }
+  Reading reading;
+  char text[kScriptLineSize];
+  int nextLine = 1;
+  for (int length;
+       (length = readScriptLine(text, kScriptLineSize, file, story.scrambledScripts)) > 0;) {
+    const int line = nextLine;
+    if (text[length - 1] == '\n') ++nextLine;
+    for (PendingChoice& choice : reading.choices) --choice.linesLeft;
+    std::erase_if(reading.choices, [](const PendingChoice& c) { return c.linesLeft == 0; });
+    // The label search reads every line, choice items too.
+    if (text[0] == '@' && text[1] == 'L') recordLabel(story.scripts[script], line, text, length);
+    if (reading.itemsLeft > 0) {
+      --reading.itemsLeft;
+    } else if (text[0] != '@') {
+      if (++reading.textLines == kHistorySlots + 1) {
+        reportInScript(story, script, line, FindingSeverity::Error,
+                       "more than " + std::to_string(kHistorySlots) +
+                           " text lines without @P; the page keeps only " +
+                           std::to_string(kHistorySlots) + " for @X");
+      }
+    } else {
+      checkCommand(story, script, line, text, reading);
+    }
+  }
+  for (const PendingChoice& choice : reading.choices) {
+    const int read = 2 * choice.count - choice.linesLeft;
+    const bool inItems = read < choice.count;
+    reportInScript(story, script, choice.line, FindingSeverity::Error,
+                   "the file ends after " + std::to_string(inItems ? read : read - choice.count) +
+                       " of the choice's " + std::to_string(choice.count) +
+                       (inItems ? " item lines" : " branch lines"));
+  }
+}
+
+void checkLabelJumps(StoryCheck& story) {
+  for (const LabelJump& jump : story.labelJumps) {
+    const Script& target = story.scripts[jump.toScript];
+    auto sameLabel = [&jump](const LabelLine& l) { return l.label == jump.label; };
+    if (std::any_of(target.labels.begin(), target.labels.end(), sameLabel)) continue;
+
+    std::string message = "label " + quotedName(jump.label);
+    auto trappedLine =
+        std::find_if(target.labels.begin(), target.labels.end(), [&jump](const LabelLine& l) {
+          return endsWithLineFeed(l.label) && withoutLineFeeds(l.label) == jump.label;
+        });
+    if (endsWithLineFeed(jump.label)) {
+      message += " carries the line feed; end it with \";\"";
+      // The label meant is named, only badly: it is not reported again as unreachable.
+      story.namedLabels.insert({jump.toScript, std::string(withoutLineFeeds(jump.label))});
+    } else if (trappedLine != target.labels.end()) {
+      message += " not found in " + quotedName(target.name) + ": its label line " +
+                 std::to_string(trappedLine->line) +
+                 " carries the line feed; end the label there with \";\"";
+      // That label line has been blamed here; it is not reported again as unreachable.
+      story.namedLabels.insert({jump.toScript, trappedLine->label});
+    } else {
+      message += " not found in " + quotedName(target.name);
+    }
+    reportInScript(story, jump.fromScript, jump.line, FindingSeverity::Error, message);
+  }
+}
+
+void checkUnreachableLabels(StoryCheck& story) {
+  for (size_t script = 0; script < story.scripts.size(); ++script) {
+    std::map<std::string, int> firstLine;
+    for (const LabelLine& label : story.scripts[script].labels) {
+      auto [first, isFirst] = firstLine.emplace(label.label, label.line);
+      if (!isFirst) {
+        reportInScript(story, script, label.line, FindingSeverity::Warning,
+                       "label " + quotedName(label.label) +
+                           " is never reached: jumps stop at the same label on line " +
+                           std::to_string(first->second));
+      } else if (!story.namedLabels.contains({script, label.label})) {
+        reportInScript(story, script, label.line, FindingSeverity::Warning,
+                       "label " + quotedName(label.label) + " is never jumped to");
+      }
+    }
+  }
+}
+
+// One line of a file as the text-mode reader sees it: CR LF taken as LF.
+struct RawLine {
+  std::string_view bytes;  // without the line feed
+  int length = 0;          // as read, its line feed included
+};
+
+// Walks the lines up to the end-of-file mark.
+template <typename Visit>
+void forEachRawLine(const std::string& file, Visit visit) {
+  int line = 1;
+  size_t start = 0;
+  size_t i = 0;
+  for (; i < file.size() && file[i] != kEndOfFileMark; ++i) {
+    if (file[i] != '\n') continue;
+    const bool crlf = i > start && file[i - 1] == '\r';
+    const std::string_view bytes(file.data() + start, i - start - (crlf ? 1 : 0));
+    visit(line++, RawLine{bytes, static_cast<int>(bytes.size()) + 1});
+    start = i + 1;
+  }
+  if (i > start) {
+    const std::string_view bytes(file.data() + start, i - start);
+    visit(line, RawLine{bytes, static_cast<int>(bytes.size())});
+  }
+}
+
+// Text after a byte 0x1A is never read by anyone: the reader takes the byte for the file's end.
+void checkEndOfFileMark(StoryCheck& story, size_t script) {
+  std::optional<std::string> file = readWholeFile(story.scripts[script].hostPath);
+  if (!file) return;
+  const size_t mark = file->find(kEndOfFileMark);
+  if (mark == std::string::npos) return;
+  // Old editors end a file with the mark; that loses nothing.
+  if (file->find_first_not_of("\x1A\r\n \t", mark) == std::string::npos) return;
+  const int line = static_cast<int>(std::count(file->begin(), file->begin() + mark, '\n')) + 1;
+  reportInScript(story, script, line, FindingSeverity::Error,
+                 "byte 0x1A ends the file here; the " + std::to_string(file->size() - mark - 1) +
+                     " bytes after it are never read");
+}
+
+// A plain script beside its scrambled form: what the scrambling pass would lose.
+void checkPlainSource(StoryCheck& story, const std::string& name, const std::string& hostPath) {
+  std::optional<std::string> file = readWholeFile(hostPath);
+  if (!file) return;
+  const std::string shownName = shown(name);
+  forEachRawLine(*file, [&](int line, const RawLine& raw) {
+    if (raw.length > kLongestScrambledLine) {
+      report(story, shownName, line, FindingSeverity::Warning,
+             "line is " + std::to_string(raw.length) +
+                 " bytes; a line to be scrambled holds at most " +
+                 std::to_string(kLongestScrambledLine) + ", its line feed included");
+    }
+    struct Lost {
+      char byte;
+      const char* what;
+    };
+    static constexpr Lost kLost[] = {
+        {'\x09', "byte 0x09 (tab) does not survive scrambling: it becomes a line feed"},
+        {'\x19', "byte 0x19 does not survive scrambling: it becomes 0x1A, the end of the file"},
+        {'\xFF', "byte 0xFF does not survive scrambling: it wraps to 0x00"},
+    };
+    for (const Lost& lost : kLost) {
+      if (raw.bytes.find(lost.byte) != std::string_view::npos) {
+        report(story, shownName, line, FindingSeverity::Warning, lost.what);
+      }
+    }
+  });
+}
+
+// With scrambledScripts 1 and the plain start script kept alongside, the author edits the plain
+// scripts and scrambles them: each scrambled script's plain form is checked for what is lost.
+void checkPlainSources(StoryCheck& story) {
+  if (story.scrambledScripts != 1 || !findStoryFile(startScriptName(0), story.root)) return;
+  const std::string_view scrambledExtension = ".stx";
+  for (size_t script = 0; script < story.scripts.size(); ++script) {
+    const std::string& name = story.scripts[script].name;
+    if (name.size() < scrambledExtension.size() ||
+        !equalIgnoringAsciiCase(
+            std::string_view(name).substr(name.size() - scrambledExtension.size()),
+            scrambledExtension)) {
+      continue;
+    }
+    const std::string plainName = name.substr(0, name.size() - scrambledExtension.size()) + ".txt";
+    if (std::optional<std::string> path = findStoryFile(plainName, story.root)) {
+      checkPlainSource(story, plainName, *path);
+    }
+  }
+}
+
+void checkStartScript(StoryCheck& story) {
+  const char* startName = startScriptName(story.scrambledScripts);
+  if (std::optional<std::string> path = findStoryFile(startName, story.root)) {
+    scriptFor(story, startName, *path);
+    return;
+  }
+  std::string message = std::string("start script \"") + startName + "\" not found";
+  const char* otherName = startScriptName(story.scrambledScripts == 0 ? 1 : 0);
+  if (findStoryFile(otherName, story.root)) {
+    message += std::string(" (scrambledScripts is ") + std::to_string(story.scrambledScripts) +
+               "; the folder has " + otherName + ")";
+  }
+  report(story, kConfigName, 0, FindingSeverity::Error, message);
+}
+
+}  // namespace
+
+std::vector<CheckFinding> checkStory(const std::string& storyDir) {
+  StoryCheck story;
+  story.root = storyDir;
+  checkConfig(story);
+  checkStartScript(story);
+  // Reading a script can add the scripts it jumps to.
+  for (size_t script = 0; script < story.scripts.size(); ++script) {
+    readScript(story, script);
+    checkEndOfFileMark(story, script);
+  }
+  checkLabelJumps(story);
+  checkUnreachableLabels(story);
+  checkPlainSources(story);
+
+  std::stable_sort(story.findings.begin(), story.findings.end(), [](const auto& a, const auto& b) {
+    return std::tuple(a.first, a.second.severity, a.second.line) <
+           std::tuple(b.first, b.second.severity, b.second.line);
+  });
+  std::vector<CheckFinding> findings;
+  for (auto& [file, finding] : story.findings) findings.push_back(std::move(finding));
+  return findings;
+}
+
+std::string formatFinding(const CheckFinding& finding) {
+  std::string text = finding.file + ":";
+  if (finding.line > 0) text += std::to_string(finding.line) + ":";
+  text += finding.severity == FindingSeverity::Error ? " error: " : " warning: ";
+  return text + finding.message;
+}
+
+bool hasError(const std::vector<CheckFinding>& findings) {
+  return std::any_of(findings.begin(), findings.end(),
+                     [](const CheckFinding& f) { return f.severity == FindingSeverity::Error; });
+}

@@ -1,0 +1,100 @@
+#include "backends/qt/desktop_shell.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTranslator>
+#include <memory>
+
+#include "engine/context.h"
+#include "shell/window_proc.h"
+#include "backends/qt/main_window.h"
+#include "backends/qt/qt_glyph_rasterizer.h"
+#include "engine/sound/music.h"
+#include "backends/sdl/sdl_audio.h"
+#include "engine/text/message_window.h"
+
+namespace {
+
+// The program's own icon: the click marker on a night-blue page.
+QIcon makeIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x1c, 0x2a, 0x4a));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(0, 0, size, size), size * 0.18, size * 0.18);
+    painter.setBrush(QColor(0xf2, 0xe6, 0xc8));
+    for (int line = 0; line < 3; ++line) {
+      painter.drawRect(QRectF(size * 0.18, size * (0.22 + 0.14 * line), size * 0.64, size * 0.06));
+    }
+    QPainterPath marker;
+    marker.moveTo(size * 0.38, size * 0.66);
+    marker.lineTo(size * 0.62, size * 0.66);
+    marker.lineTo(size * 0.50, size * 0.84);
+    marker.closeSubpath();
+    painter.fillPath(marker, QColor(0xff, 0xd0, 0x60));
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+// Boxes and dialogs speak the reader's language through Qt's own translations.
+void installTranslations(QApplication& application) {
+  auto* translator = new QTranslator(&application);
+  if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    application.installTranslator(translator);
+  }
+}
+
+}  // namespace
+
+int runDesktopShell() {
+  // Qt reads its own options from the command line; nev's words are not for it.
+  static int argc = 1;
+  static char name[] = "nev";
+  static char* argv[] = {name, nullptr};
+  prepareQtEnvironment();
+  QApplication application(argc, argv);
+  installTranslations(application);
+  application.setWindowIcon(makeIcon());
+
+  auto context = makeContext();
+  if (auto problem = readConfig(context->config)) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(problem->caption),
+                    QString::fromStdString(problem->text), QMessageBox::Ok);
+    box.exec();
+    return 1;
+  }
+  QtGlyphRasterizer glyphs;
+  context->platform.glyphs = &glyphs;
+  createMessageFont(*context);
+  SdlAudio audio;
+  context->platform.sound = &audio;
+
+  int status = 0;
+  {
+    MainWindow window(*context);
+    // The end of a piece reaches the window thread as a message of its own.
+    audio.setEndOfPieceHandler([&window](uint32_t piece) { window.postEndOfPiece(piece); });
+    window.onEnded = [&audio] {
+      audio.setEndOfPieceHandler({});
+      QCoreApplication::exit(0);
+    };
+    window.startStory();
+    buildStartMenus(*context, window.state(), window);
+    window.showDefaultWindow({context->config.screenWidth, context->config.screenHeight});
+    // A story can end before the loop starts; its end then needs no loop.
+    if (!window.ended()) status = application.exec();
+  }
+  context->platform.sound = nullptr;
+  return status;
+}

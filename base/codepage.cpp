@@ -1,0 +1,60 @@
+#include "base/codepage.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace {
+
+std::string convert(std::string_view input, const char* from, const char* to,
+                    std::string_view replacement, bool skipContinuations, bool escape = false) {
+  std::string output;
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return output;
+
+  char* in = const_cast<char*>(input.data());
+  size_t inLeft = input.size();
+  char chunk[256];
+  while (inLeft > 0) {
+    char* out = chunk;
+    size_t outLeft = sizeof chunk;
+    size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
+    output.append(chunk, out - chunk);
+    if (result == static_cast<size_t>(-1)) {
+      if (errno == E2BIG) continue;
+      // EILSEQ or EINVAL: skip one byte of the input and carry on.
+      if (escape) {
+        appendEscapedByte(output, static_cast<unsigned char>(*in));
+      } else {
+        output.append(replacement);
+      }
+      ++in;
+      --inLeft;
+      // A UTF-8 character that cannot be converted is skipped whole.
+      while (skipContinuations && inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80) {
+        ++in;
+        --inLeft;
+      }
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+  }
+  iconv_close(cd);
+  return output;
+}
+
+}  // namespace
+
+void appendEscapedByte(std::string& text, unsigned char byte) {
+  static const char kHex[] = "0123456789ABCDEF";
+  text += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+}
+
+std::string cp932ToUtf8(std::string_view cp932) {
+  return convert(cp932, "CP932", "UTF-8", "\xEF\xBF\xBD", false);
+}
+
+std::string cp932ToUtf8Escaped(std::string_view cp932) {
+  return convert(cp932, "CP932", "UTF-8", "", false, true);
+}
+
+std::string utf8ToCp932(std::string_view utf8) { return convert(utf8, "UTF-8", "CP932", "?", true); }

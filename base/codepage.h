@@ -1,0 +1,18 @@
+#pragma once
+// Code page 932 (Shift-JIS with the NEC and IBM extensions), the encoding of every story text.
+
+#include <string>
+#include <string_view>
+
+// Bytes that do not decode become U+FFFD, one for each byte skipped.
+std::string cp932ToUtf8(std::string_view cp932);
+
+// As cp932ToUtf8, but a byte that does not decode is written as the four characters "\xNN",
+// so that logs and boxes show exactly which byte it was.
+std::string cp932ToUtf8Escaped(std::string_view cp932);
+
+// Appends a byte as the four characters "\xNN".
+void appendEscapedByte(std::string& text, unsigned char byte);
+
+// Characters without a code page 932 form become "?".
+std::string utf8ToCp932(std::string_view utf8);

@@ -1,0 +1,69 @@
+#include "base/story_files.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "base/codepage.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+
+std::optional<fs::path> findEntry(const fs::path& folder, std::string_view component) {
+  std::error_code error;
+  fs::path exact = folder / std::string(component);
+  if (fs::exists(fs::symlink_status(exact, error))) return exact;
+
+  const std::string utf8 = cp932ToUtf8(component);
+  std::vector<std::string> matches;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string entry = it->path().filename().string();
+    if (equalIgnoringAsciiCase(entry, component) || equalIgnoringAsciiCase(entry, utf8)) {
+      matches.push_back(entry);
+    }
+  }
+  if (matches.empty()) return std::nullopt;
+  // Several entries can differ only in case on Linux; take the same one every time.
+  return folder / *std::min_element(matches.begin(), matches.end());
+}
+
+}  // namespace
+
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x += 'a' - 'A';
+    if (y >= 'A' && y <= 'Z') y += 'a' - 'A';
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::optional<std::string> resolveStoryFile(std::string_view name, const std::string& root) {
+  if (name.empty()) return std::nullopt;
+  fs::path current = isSeparator(name.front()) ? fs::path("/") : fs::path(root);
+
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = start;
+    while (end < name.size() && !isSeparator(name[end])) ++end;
+    std::string_view component = name.substr(start, end - start);
+    if (component == "..") {
+      current /= "..";
+    } else if (!component.empty() && component != ".") {
+      std::optional<fs::path> next = findEntry(current, component);
+      if (!next) return std::nullopt;
+      current = *next;
+    }
+    start = end + 1;
+  }
+  std::error_code error;
+  if (!fs::exists(current, error)) return std::nullopt;
+  return current.string();
+}

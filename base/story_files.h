@@ -1,0 +1,15 @@
+#pragma once
+// Story files are named the Windows way: code page 932 bytes, "\" or "/" between folders,
+// letters in any case. Stories copied from Windows must find their files unchanged.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The host path of the file or folder that `name` names, relative to `root`, or nothing.
+// Each component is taken as it stands when that exists; otherwise it matches an entry
+// whose name equals it ignoring ASCII case, either as bytes or in its UTF-8 form.
+std::optional<std::string> resolveStoryFile(std::string_view name, const std::string& root = ".");
+
+// Names equal when their bytes are, ASCII letters taken without case.
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b);

@@ -1,0 +1,69 @@
+#include "base/text_file.h"
+
+#include <utility>
+
+TextFile::TextFile(TextFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), ended_(other.ended_) {}
+
+TextFile& TextFile::operator=(TextFile&& other) noexcept {
+  if (this != &other) {
+    close();
+    handle_ = std::exchange(other.handle_, nullptr);
+    ended_ = other.ended_;
+  }
+  return *this;
+}
+
+bool TextFile::open(const std::string& hostPath, const char* mode) {
+  close();
+  // Binary on the host: the text-mode translation is ours, so it is the same everywhere.
+  const std::string hostMode = std::string(mode) + "b";
+  handle_ = std::fopen(hostPath.c_str(), hostMode.c_str());
+  ended_ = false;
+  return handle_ != nullptr;
+}
+
+bool TextFile::close() {
+  if (handle_ == nullptr) return true;
+  const bool flushed = std::fclose(handle_) == 0;
+  handle_ = nullptr;
+  return flushed;
+}
+
+int TextFile::nextByte() {
+  if (ended_ || handle_ == nullptr) return EOF;
+  int c = std::getc(handle_);
+  if (c == EOF || c == static_cast<unsigned char>(kEndOfFileMark)) {
+    ended_ = true;
+    return EOF;
+  }
+  if (c == '\r') {
+    int next = std::getc(handle_);
+    if (next == '\n') return '\n';
+    if (next != EOF) std::ungetc(next, handle_);
+  }
+  return c;
+}
+
+int TextFile::readLine(char* buffer, int size) {
+  if (size < 1) return 0;
+  int count = 0;
+  while (count < size - 1) {
+    int c = nextByte();
+    if (c == EOF) break;
+    buffer[count++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  if (count == 0) return 0;
+  buffer[count] = '\0';
+  return count;
+}
+
+bool TextFile::write(const char* bytes, size_t count) {
+  if (handle_ == nullptr) return false;
+  for (size_t i = 0; i < count; ++i) {
+    if (bytes[i] == '\n' && std::fputc('\r', handle_) == EOF) return false;
+    if (std::fputc(static_cast<unsigned char>(bytes[i]), handle_) == EOF) return false;
+  }
+  return true;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Story text files read and written with the Windows text-mode rules, on every platform:
+// CR LF reads as LF, a lone CR stays, byte 0x1A ends the file; writing turns LF into CR LF.
+
+#include <cstdio>
+#include <string>
+
+// Windows text mode: this byte ends the file, whatever follows it.
+inline constexpr char kEndOfFileMark = 0x1A;
+
+class TextFile {
+ public:
+  TextFile() = default;
+  ~TextFile() { close(); }
+  TextFile(TextFile&& other) noexcept;
+  TextFile& operator=(TextFile&& other) noexcept;
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+
+  // Opens a file by its host path; mode "r" or "w". Returns false when it cannot be opened.
+  bool open(const std::string& hostPath, const char* mode);
+  // False when buffered data could not be written out.
+  bool close();
+  bool isOpen() const { return handle_ != nullptr; }
+
+  // As fgets: at most size - 1 bytes, stopping after the first line feed, then a zero byte.
+  // Returns the number of bytes stored, or 0 at the end of the file (the buffer is untouched).
+  int readLine(char* buffer, int size);
+
+  // Writes bytes, each line feed as CR LF. Returns false if the write failed.
+  bool write(const char* bytes, size_t count);
+
+ private:
+  int nextByte();
+
+  std::FILE* handle_ = nullptr;
+  bool ended_ = false;
+};

@@ -1,0 +1,115 @@
+#include "engine/config.h"
+
+#include <cstring>
+#include <iterator>
+
+#include "engine/messages.h"
+#include "base/story_files.h"
+#include "base/text_file.h"
+#include "engine/script/arguments.h"
+
+namespace {
+
+constexpr int kSlotSize = 256;
+constexpr int kStringLines = 3;
+
+struct ValueLine {
+  char text[kSlotSize];
+  int fileLine;  // 1-based line of the file where the value starts
+};
+
+constexpr const char* kFieldNames[kConfigValueLines] = {
+    "windowTitle", "aboutText1",   "aboutText2",    "screenWidth", "screenHeight",
+    "textLeft",    "textTop",      "charsPerLine",  "reservedValue", "fontSize",
+    "charPitch",   "linePitch",    "charDelay",     "textRed",     "textGreen",
+    "textBlue",    "shadowRed",    "shadowGreen",   "shadowBlue",  "pickRed",
+    "pickGreen",   "pickBlue",     "choiceRed",     "choiceGreen", "choiceBlue",
+    "shadowDx",    "shadowDy",     "overlayLevel",  "waitEveryLine", "scrambledScripts",
+    "overlayEnabled", "developerMenu"};
+
+int32_t* integerField(GameConfig& config, int index) {
+  int32_t* fields[] = {
+      &config.screenWidth,    &config.screenHeight,  &config.textLeft,    &config.textTop,
+      &config.charsPerLine,   &config.reservedValue, &config.fontSize,    &config.charPitch,
+      &config.linePitch,      &config.charDelay,     &config.textRed,     &config.textGreen,
+      &config.textBlue,       &config.shadowRed,     &config.shadowGreen, &config.shadowBlue,
+      &config.pickRed,        &config.pickGreen,     &config.pickBlue,    &config.choiceRed,
+      &config.choiceGreen,    &config.choiceBlue,    &config.shadowDx,    &config.shadowDy,
+      &config.overlayLevel,   &config.waitEveryLine, &config.scrambledScripts,
+      &config.overlayEnabled, &config.developerMenu};
+  static_assert(std::size(fields) == kConfigValueLines - kStringLines);
+  return fields[index - kStringLines];
+}
+
+char* stringField(GameConfig& config, int index) {
+  char* fields[] = {config.windowTitle, config.aboutText1, config.aboutText2};
+  return fields[index];
+}
+
+std::string withoutLineFeed(const char* text) {
+  std::string shown(text);
+  while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) shown.pop_back();
+  return shown;
+}
+
+ConfigProblem problemAt(const ValueLine& line, int index, const std::string& what) {
+  const std::string detail = std::string(kFieldNames[index]) + ": " + what;
+  return {"nev.ini " + std::to_string(line.fileLine) + " 行目 (" + kFieldNames[index] + "): " + what,
+          kCaptionBadSetting, line.fileLine, detail};
+}
+
+}  // namespace
+
+std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config) {
+  ValueLine lines[kConfigValueLines] = {};
+  char read[kSlotSize];
+  int valueCount = 0;
+  int fileLine = 1;
+  for (int length; (length = file.readLine(read, kSlotSize)) > 0;) {
+    const bool endsLine = read[length - 1] == '\n';
+    // Comments overwrite their slot; lines after the last value are read and ignored.
+    if (read[0] != ';' && valueCount < kConfigValueLines) {
+      std::memcpy(lines[valueCount].text, read, length + 1);
+      lines[valueCount].fileLine = fileLine;
+      ++valueCount;
+    }
+    if (endsLine) ++fileLine;
+  }
+
+  if (valueCount < kConfigValueLines) {
+    const std::string detail = "値の行が " + std::to_string(valueCount) + " 行しかありません。" +
+                               std::to_string(kConfigValueLines) + " 行必要です (" +
+                               kFieldNames[valueCount] + " がありません)";
+    return ConfigProblem{"nev.ini: " + detail, kCaptionBadSetting, 0, detail};
+  }
+
+  for (int i = 0; i < kStringLines; ++i) {
+    char* field = stringField(config, i);
+    std::memcpy(field, lines[i].text, kSlotSize);
+    size_t length = std::strlen(field);
+    if (length > 0) field[length - 1] = ' ';
+  }
+  for (int i = kStringLines; i < kConfigValueLines; ++i) {
+    NumberReading number = readDecimal(lines[i].text);
+    if (number.overflowed) {
+      return problemAt(lines[i], i,
+                       "「" + withoutLineFeed(lines[i].text) + "」は 32 ビットの整数に収まりません");
+    }
+    *integerField(config, i) = number.value;
+  }
+  for (int i : {3, 4}) {
+    if (*integerField(config, i) <= 0) {
+      return problemAt(lines[i], i,
+                       "画面の大きさは 1 以上にしてください (「" +
+                           withoutLineFeed(lines[i].text) + "」)");
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<ConfigProblem> readConfig(GameConfig& config) {
+  TextFile file;
+  std::optional<std::string> path = resolveStoryFile("nev.ini");
+  if (!path || !file.open(*path, "r")) return ConfigProblem{"nev.ini", kCaptionBadFile, 0, ""};
+  return parseConfig(file, config);
+}

@@ -1,0 +1,23 @@
+#include "engine/host.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+void printMessageBox(const std::string& text, const std::string& caption) {
+  std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+}
+
+void sleepMilliseconds(int32_t milliseconds) {
+  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+SoundBackend& silentSound() {
+  static SilentSound silence;
+  return silence;
+}
+
+GlyphRasterizer& noGlyphs() {
+  static NoGlyphs none;
+  return none;
+}

@@ -1,0 +1,85 @@
+#pragma once
+// What the story player asks of the machine: message boxes, repaints of the main window,
+// sleeping, glyphs, music and sound effects. The desktop shell and the headless player each
+// fill these in; what they leave alone is a null object (a box on stderr, the real clock, no
+// glyphs, silence), so the engine never asks whether a seam is there.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "base/font.h"
+#include "base/surface.h"
+
+// Failures are reported in modal boxes with one OK button. A box blocks only the thread that
+// shows it. Text and caption are UTF-8; callers convert story bytes with cp932ToUtf8.
+using MessageBoxFunction = std::function<void(const std::string& text, const std::string& caption)>;
+
+// Without a window: the box is one line on standard error, and OK is pressed at once.
+void printMessageBox(const std::string& text, const std::string& caption);
+
+// Sleeps on the real clock.
+void sleepMilliseconds(int32_t milliseconds);
+
+// A close request for this identifier closes every music device.
+inline constexpr uint32_t kAllMusicDevices = 0xFFFFFFFF;
+
+// Told with the number of the piece whose music data has ended; called on a thread of the
+// backend's own, so the owner passes it on to the window thread.
+using EndOfPieceHandler = std::function<void(uint32_t piece)>;
+
+// What the system is doing with sound, for players that keep a log.
+enum class SoundEvent { Music, MusicReplay, MusicStop, Sound };
+
+// Music devices that each play one MIDI file and tell when its data has ended, and one
+// channel of sound effects.
+class SoundBackend {
+ public:
+  virtual ~SoundBackend() = default;
+
+  // Set before the first piece plays.
+  virtual void setEndOfPieceHandler(EndOfPieceHandler handler) = 0;
+  // Opens the MIDI file a story names on a new device. 0 with `deviceId` set, or an error code.
+  virtual uint32_t openMusic(const std::string& fileName, uint32_t& deviceId) = 0;
+  // Plays an open device from its beginning; when its data has ended, the end-of-piece
+  // handler hears `piece`. 0, or an error code.
+  virtual uint32_t playMusic(uint32_t deviceId, uint32_t piece) = 0;
+  // Stops and releases the device, or every device for kAllMusicDevices; no end is told.
+  virtual uint32_t closeMusic(uint32_t deviceId) = 0;
+  // Starts a sound effect by its story name, stopping the one before; music goes on.
+  virtual void playSound(const std::string& name) = 0;
+  virtual void note(SoundEvent, std::string_view /*name*/, int32_t /*loop*/) {}
+};
+
+// No audio: no device opens, so a story's music fails quietly as on a machine without one.
+class SilentSound final : public SoundBackend {
+ public:
+  void setEndOfPieceHandler(EndOfPieceHandler) override {}
+  uint32_t openMusic(const std::string&, uint32_t&) override { return 1; }
+  uint32_t playMusic(uint32_t, uint32_t) override { return 1; }
+  uint32_t closeMusic(uint32_t) override { return 1; }
+  void playSound(const std::string&) override {}
+};
+
+// No font system: every font can be made and every glyph is empty.
+class NoGlyphs final : public GlyphRasterizer {
+ public:
+  GlyphMask rasterize(const FontSpec&, const std::string&) override { return {}; }
+  bool canMake(const FontSpec&) override { return true; }
+};
+
+// Stateless, so one of each serves every context.
+SoundBackend& silentSound();
+GlyphRasterizer& noGlyphs();
+
+struct PlatformServices {
+  MessageBoxFunction messageBox = printMessageBox;
+  // Marks client pixels for a later paint on the window thread, without erasing; a null area
+  // means the whole client area. Callable from any thread.
+  std::function<void(const Rect* clientArea)> invalidate = [](const Rect*) {};
+  // Pauses the calling thread; the headless player advances a virtual clock instead.
+  std::function<void(int32_t milliseconds)> sleep = sleepMilliseconds;
+  GlyphRasterizer* glyphs = &noGlyphs();
+  SoundBackend* sound = &silentSound();
+};

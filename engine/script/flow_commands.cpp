@@ -1,0 +1,154 @@
+#include <cstring>
+#include <string>
+
+#include "engine/context.h"
+#include "engine/messages.h"
+#include "base/wrapping_math.h"
+#include "engine/gfx/surfaces.h"
+#include "base/codepage.h"
+#include "engine/script/arguments.h"
+#include "engine/script/commands.h"
+#include "engine/text/text_output.h"
+
+namespace {
+
+// The milliseconds of one choice poll between items.
+constexpr int32_t kChoiceItemPause = 4;
+
+void copyName(char* to, const char* from) {
+  // The name comes from a line of the same size, so it always fits.
+  std::strncpy(to, from, kScriptLineSize - 1);
+  to[kScriptLineSize - 1] = '\0';
+}
+
+bool isLabelLine(char* line, const char* label) {
+  if (line[0] != '@' || line[1] != 'L') return false;
+  char* cursor = line + 2;
+  const char* first = nextArgument(cursor);
+  return first != nullptr && std::strcmp(first, label) == 0;
+}
+
+int readLine(NevContext& context) {
+  return readScriptLine(context.runner.lineBuffer, kScriptLineSize, context.runner.script,
+                        context.config.scrambledScripts);
+}
+
+}  // namespace
+
+CommandOutcome commandJump(NevContext& context, char* arguments) {
+  RunnerStorage& runner = context.runner;
+  char* cursor = arguments;
+  const char* fileName = nextArgument(cursor);
+  const char* label = nextArgument(cursor);
+  copyName(runner.jumpFileName, fileName != nullptr ? fileName : "");
+  // A jump without a label goes to the first line, as "NULL" does.
+  copyName(runner.jumpLabel, label != nullptr ? label : "NULL");
+
+  if (!openScript(runner, runner.jumpFileName)) {
+    context.platform.messageBox(cp932ToUtf8Escaped(runner.jumpFileName), kCaptionBadFile);
+    return CommandOutcome::EndRunner;
+  }
+  if (std::strcmp(runner.jumpLabel, "NULL") == 0) return CommandOutcome::Continue;
+  while (readLine(context) > 0) {
+    if (isLabelLine(runner.lineBuffer, runner.jumpLabel)) return CommandOutcome::Continue;
+  }
+  context.platform.messageBox(cp932ToUtf8Escaped(runner.jumpLabel), kCaptionLabelNotFound);
+  return CommandOutcome::EndRunner;
+}
+
+void commandChoice(NevContext& context, char* arguments) {
+  RunnerStorage& runner = context.runner;
+  SharedWords& words = context.words;
+  MessageWindow& window = context.messageWindow;
+  char* cursor = arguments;
+  const char* countText = nextArgument(cursor);
+  const int32_t count = countText != nullptr ? readNumber(countText) : 0;
+  // A count the item table cannot hold is no choice at all; the lines run as they come.
+  if (count < 1 || count > kChoiceSlots) return;
+
+  for (int32_t i = 0; i < count; ++i) {
+    const int length = readLine(context);
+    // A block cut short by the end of the file has no branch lines to take.
+    if (length == 0) return;
+    std::memcpy(runner.choiceTable[i], runner.lineBuffer, length + 1);
+  }
+
+  ChoiceProgress& progress = runner.choice;
+  ++progress.serial;
+  progress.count = count;
+  progress.decided = 0;
+  words.waitingForClick = 1;
+  int32_t hoverSeen = 0;
+  int32_t decided = 0;
+  int32_t selected = 0;
+  for (int32_t i = 0; words.stopRunner.load() == 0;) {
+    holdWhileTextHidden(context);
+    if (i == 0) {
+      window.choiceX = window.cursorX;
+      window.choiceY = window.cursorY;
+      if (hoverSeen == 1 && words.clicked.load() == 1) {
+        decided = 1;
+      } else {
+        hoverSeen = 0;
+        words.clicked = 0;
+      }
+    }
+    const int32_t cwinY = words.cwinY.load();
+    const int32_t height = context.config.screenHeight;
+    const int32_t top = wrapDiv(wrapMul(window.choiceY, cwinY), height);
+    const int32_t bottom = wrapAdd(top, wrapDiv(wrapMul(cwinY, context.config.fontSize), height));
+    const int32_t mouseY = words.mouseY.load();
+    const bool underMouse = top <= mouseY && mouseY <= bottom;
+    progress.bandTop[i] = top;
+    progress.bandBottom[i] = bottom;
+    progress.item = i;
+    progress.highlighted = underMouse ? 1 : 0;
+    drawChoiceItem(context, runner.choiceTable[i], underMouse ? 1 : 0);
+    if (underMouse) {
+      hoverSeen = 1;
+      selected = i;
+    }
+    progress.decided = decided;
+    progress.selected = selected;
+    pauseRunner(context, kChoiceItemPause);
+    if (++i >= count) i = 0;
+    if (decided == 1) break;
+  }
+  words.waitingForClick = 0;
+  progress.count = 0;
+  for (int32_t skipped = 0; skipped < selected && readLine(context) > 0; ++skipped) {
+  }
+}
+
+void commandClickWait(NevContext& context) {
+  if (context.config.waitEveryLine == 0) waitForClick(context);
+}
+
+void commandNewPage(NevContext& context) {
+  context.messageWindow.cursorX = context.config.textLeft;
+  context.messageWindow.cursorY = context.config.textTop;
+  context.runner.history.lineCount = 0;
+}
+
+void commandRedraw(NevContext& context) {
+  context.messageWindow.cursorX = context.config.textLeft;
+  context.messageWindow.cursorY = context.config.textTop;
+  const TextHistory& history = context.runner.history;
+  for (int32_t slot = 0; slot < history.lineCount; ++slot) {
+    drawTextLine(context, history.lines[slot], 1);
+  }
+}
+
+void commandSpeed(NevContext& context, char* arguments) {
+  char* cursor = arguments;
+  const char* delay = nextArgument(cursor);
+  context.messageWindow.currentDelay = delay != nullptr ? readNumber(delay) : 0;
+}
+
+void commandPause(NevContext& context, char* arguments) {
+  char* cursor = arguments;
+  const char* time = nextArgument(cursor);
+  pauseRunner(context, time != nullptr ? readNumber(time) : 0);
+}
+
+void commandEnd(NevContext& context) { context.words.endRequested = 1; }

@@ -1,0 +1,81 @@
+#include "engine/script/runner.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "engine/context.h"
+#include "engine/messages.h"
+#include "base/story_files.h"
+#include "engine/script/commands.h"
+#include "engine/text/text_output.h"
+
+namespace {
+
+void keepInHistory(TextHistory& history, const char* line, int length) {
+  // A page longer than the history keeps its first lines: those are the ones standing in the
+  // text window from its top, which is what a redraw reproduces.
+  if (history.lineCount >= kHistorySlots) return;
+  std::memcpy(history.lines[history.lineCount], line, length + 1);
+  ++history.lineCount;
+}
+
+}  // namespace
+
+RunnerOperations standardRunnerOperations(NevContext& context) {
+  RunnerOperations operations;
+  operations.prepareRunnerSurfaces = [&context] { prepareRunnerSurfaces(context); };
+  operations.drawTextLine = [&context](const char* text, int redraw) {
+    drawTextLine(context, text, redraw);
+  };
+  operations.waitForClick = [&context] { waitForClick(context); };
+  operations.carryOut = [&context](Command command, char* arguments) {
+    return carryOutCommand(context, command, arguments);
+  };
+  return operations;
+}
+
+const char* startScriptName(int32_t scrambledScripts) {
+  return scrambledScripts == 0 ? "start.txt" : "start.stx";
+}
+
+bool openScript(RunnerStorage& runner, const char* name) {
+  runner.script.close();
+  std::optional<std::string> path = resolveStoryFile(name);
+  return path && runner.script.open(*path, "r");
+}
+
+void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
+  RunnerStorage& runner = context.runner;
+  const GameConfig& config = context.config;
+
+  operations.prepareRunnerSurfaces();
+  const char* startName = startScriptName(config.scrambledScripts);
+  if (!openScript(runner, startName)) {
+    context.platform.messageBox(startName, kCaptionBadFile);
+    return;  // no script lines to run; the window stays
+  }
+  context.messageWindow.cursorY = config.textTop;
+  context.messageWindow.cursorX = config.textLeft;
+  runner.history.lineCount = 0;
+  context.messageWindow.currentDelay =
+      delayForSpeed(config.charDelay, context.words.messageSpeed.load());
+
+  char* line = runner.lineBuffer;
+  while (context.words.stopRunner.load() == 0) {
+    const int length = readScriptLine(line, kScriptLineSize, runner.script, config.scrambledScripts);
+    if (length == 0) break;
+    if (line[0] != '@') {
+      keepInHistory(runner.history, line, length);
+      operations.drawTextLine(line, 0);
+      if (config.waitEveryLine == 1) operations.waitForClick();
+      continue;
+    }
+    const Command command = commandForLetter(line[1]);
+    if (command != Command::None && command != Command::Comment &&
+        operations.carryOut(command, line + 2) == CommandOutcome::EndRunner) {
+      break;
+    }
+  }
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The ScriptRunner: the thread that reads the story's scripts line by line, types text lines
+// and carries out command lines by their letter.
+
+#include <cstdint>
+#include <functional>
+
+#include "base/text_file.h"
+#include "engine/script/commands.h"
+#include "engine/script/line_reader.h"
+
+struct NevContext;
+
+inline constexpr int kHistorySlots = 255;
+inline constexpr int kChoiceSlots = 255;
+
+// Where a choice stands, for whoever plays the reader's part without a window: written by the
+// runner during the choice, read on the runner thread by the headless player's clock.
+struct ChoiceProgress {
+  int32_t serial = 0;  // counts the choices begun
+  int32_t count = 0;   // items of the choice in progress; 0 outside a choice
+  int32_t item = 0;    // the item last drawn
+  int32_t highlighted = 0;
+  int32_t decided = 0;
+  int32_t selected = 0;
+  int32_t bandTop[kChoiceSlots] = {};  // each item's hit band, client rows, as last tested
+  int32_t bandBottom[kChoiceSlots] = {};
+};
+
+// The text lines shown since the last new page; the page redraw is its only reader.
+struct TextHistory {
+  char lines[kHistorySlots][kScriptLineSize];
+  int32_t lineCount = 0;
+};
+
+// What the runner keeps for its whole life; nothing is allocated per line.
+struct RunnerStorage {
+  TextFile script;
+  char lineBuffer[kScriptLineSize] = {};
+  TextHistory history;
+  char choiceTable[kChoiceSlots][kScriptLineSize];
+  // As long as a line, so no name or label is ever cut short.
+  char jumpFileName[kScriptLineSize] = {};
+  char jumpLabel[kScriptLineSize] = {};
+  ChoiceProgress choice;
+};
+
+// The operations the runner calls outside the script engine.
+struct RunnerOperations {
+  std::function<void()> prepareRunnerSurfaces;
+  std::function<void(const char* text, int redraw)> drawTextLine;
+  std::function<void()> waitForClick;
+  // Every command but the comment; `arguments` starts at the line's third byte.
+  std::function<CommandOutcome(Command command, char* arguments)> carryOut;
+};
+
+// The runner thread's body. Returns at the end of the script, or when asked to stop.
+void ScriptRunner(NevContext& context, const RunnerOperations& operations);
+
+// The operations of the real system: the page, the pictures and the commands.
+RunnerOperations standardRunnerOperations(NevContext& context);
+
+// The name of the start script for a scrambledScripts value.
+const char* startScriptName(int32_t scrambledScripts);
+
+// Opens a script by its story name in the runner's script slot, closing the one before.
+bool openScript(RunnerStorage& runner, const char* name);

@@ -1,0 +1,141 @@
+#include "engine/text/text_output.h"
+
+#include <cstdlib>
+#include <mutex>
+
+#include "engine/context.h"
+#include "base/wrapping_math.h"
+
+namespace {
+
+constexpr char kMarker[] = "\x81\xa5";  // "▼"
+
+bool stopping(const NevContext& context) { return context.words.stopRunner.load() != 0; }
+
+// One unit with its shadow: shadow colour, shadow, foreground colour, character.
+void drawUnit(NevContext& context, const char* unit, int32_t x, int32_t y, ColourValue colour) {
+  const GameConfig& config = context.config;
+  DrawingContext& display = context.surfaces.displaySurface;
+  std::lock_guard guard(context.surfaces.pixelLock);
+  display.textColour = shadowColour(config);
+  textOut(display, wrapAdd(x, config.shadowDx), wrapAdd(y, config.shadowDy), unit, 2);
+  display.textColour = colour;
+  textOut(display, x, y, unit, 2);
+}
+
+// The walk of drawTextLine and drawChoiceItem: units until a NUL, stopping before a unit that
+// starts with a line feed; `onUnit` draws one at the cursor and moves it on.
+template <typename OnUnit>
+void walkUnits(const NevContext& context, const char* text, int32_t& x, int32_t& y,
+               OnUnit onUnit) {
+  const GameConfig& config = context.config;
+  int32_t rowCount = 0;
+  for (const char* unit = text; unit[0] != '\0';) {
+    if (rowCount >= config.charsPerLine) {
+      y = wrapAdd(y, config.linePitch);
+      x = config.textLeft;
+      rowCount = 1;
+    } else {
+      ++rowCount;
+    }
+    if (!onUnit(unit)) return;
+    // The unit's second byte may be the text's end: nothing after a NUL belongs to the text.
+    if (unit[1] == '\0') return;
+    unit += 2;
+    if (unit[0] == '\n') return;
+  }
+}
+
+}  // namespace
+
+bool pauseRunner(NevContext& context, int32_t milliseconds) {
+  if (stopping(context)) return false;
+  context.platform.sleep(milliseconds < 0 ? 0 : milliseconds);
+  return !stopping(context);
+}
+
+void holdWhileTextHidden(NevContext& context) {
+  if (context.words.hideText.load() != 1) return;
+  requestRepaint(context);
+  while (context.words.hideText.load() != 0 && pauseRunner(context, 1)) {
+  }
+}
+
+void drawTextLine(NevContext& context, const char* text, int32_t redraw) {
+  const GameConfig& config = context.config;
+  MessageWindow& window = context.messageWindow;
+  if (text[0] != '\n') {
+    walkUnits(context, text, window.cursorX, window.cursorY, [&](const char* unit) {
+      drawUnit(context, unit, window.cursorX, window.cursorY, textColour(config));
+      if (redraw == 0) requestRepaintRect(context, cellRect(config, window.cursorX, window.cursorY));
+      window.cursorX = wrapAdd(window.cursorX, config.charPitch);
+      return redraw != 0 || pauseRunner(context, window.currentDelay);
+    });
+  }
+  window.markerX = window.cursorX;
+  window.markerY = window.cursorY;
+  window.cursorY = wrapAdd(window.cursorY, config.linePitch);
+  window.cursorX = config.textLeft;
+  window.currentDelay = delayForSpeed(config.charDelay, context.words.messageSpeed.load());
+}
+
+void waitForClick(NevContext& context) {
+  const GameConfig& config = context.config;
+  const MessageWindow& window = context.messageWindow;
+  SurfaceSet& set = context.surfaces;
+  const Rect cell = cellRect(config, window.markerX, window.markerY);
+  const int32_t width = std::abs(config.shadowDx) + config.fontSize;
+  const int32_t height = std::abs(config.shadowDy) + config.fontSize;
+
+  // The saved area starts at the marker point itself, not at the cell's corner.
+  DrawingContext saved;
+  std::unique_ptr<Bitmap> savedBitmap = createCompatibleBitmap(width, height);
+  selectBitmap(saved, savedBitmap.get());
+  auto restoreMarkerArea = [&] {
+    std::lock_guard guard(set.pixelLock);
+    bitBlt(set.displaySurface, window.markerX, window.markerY, width, height, &saved, 0, 0,
+           SRCCOPY);
+  };
+  {
+    std::lock_guard guard(set.pixelLock);
+    bitBlt(saved, 0, 0, width, height, &set.displaySurface, window.markerX, window.markerY,
+           SRCCOPY);
+  }
+
+  // A click from before the wait must not end it.
+  context.words.clicked = 0;
+  context.words.waitingForClick = 1;
+  while (context.words.clicked.load() == 0 && !stopping(context)) {
+    holdWhileTextHidden(context);
+    {
+      std::lock_guard guard(set.pixelLock);
+      set.displaySurface.textColour = textColour(config);
+      textOut(set.displaySurface, window.markerX, window.markerY, kMarker, 2);
+    }
+    requestRepaintRect(context, cell);
+    if (!pauseRunner(context, config.charDelay)) break;
+    restoreMarkerArea();
+    requestRepaintRect(context, cell);
+    if (!pauseRunner(context, config.charDelay)) break;
+  }
+  context.words.waitingForClick = 0;
+  restoreMarkerArea();
+  requestRepaintRect(context, cell);
+  selectBitmap(saved, nullptr);
+}
+
+void drawChoiceItem(NevContext& context, const char* text, int32_t highlighted) {
+  const GameConfig& config = context.config;
+  MessageWindow& window = context.messageWindow;
+  if (text[0] != '\n') {
+    walkUnits(context, text, window.choiceX, window.choiceY, [&](const char* unit) {
+      drawUnit(context, unit, window.choiceX, window.choiceY,
+               highlighted != 0 ? pickColour(config) : choiceColour(config));
+      requestRepaintRect(context, cellRect(config, window.choiceX, window.choiceY));
+      window.choiceX = wrapAdd(window.choiceX, config.charPitch);
+      return true;
+    });
+  }
+  window.choiceY = wrapAdd(window.choiceY, config.linePitch);
+  window.choiceX = config.textLeft;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The authors' aids, offered in the help menu when developerMenu is 1: their own help file,
+// the scrambling tool, the client-size box and the removal of the menu bar.
+
+#include <cstdint>
+
+#include "shell/window_port.h"
+
+struct NevContext;
+
+void addDeveloperMenu(WindowPort& port);
+
+// Asks for a plain script and for the scrambled file to write, and writes it. 0 when the
+// output was written, -1 when the tool stopped early (after saying why, where there is a why).
+int32_t runScramblingTool(WindowPort& port);

@@ -1,0 +1,24 @@
+#include "shell/menu.h"
+
+std::vector<MenuBarEntry> startMenuBar() {
+  using Kind = MenuEntry::Kind;
+  return {
+      {"ゲーム",
+       {{Kind::SubmenuStart, 0, "メッセージ速度"},
+        {Kind::Item, kMenuSpeedFastest, "最速"},
+        {Kind::Item, kMenuSpeedFourTimes, "４倍速"},
+        {Kind::Item, kMenuSpeedDefault, "デフォルト", true},
+        {Kind::SubmenuEnd, 0, ""},
+        {Kind::Separator, 0, ""},
+        {Kind::Item, kMenuEndGame, "ゲーム終了"}}},
+      {"スクリーン",
+       {{Kind::Item, kMenuDefaultWindow, "デフォルトウインドウサイズ"},
+        {Kind::Item, kMenuFullSizeWindow, "フルサイズウインドウ"},
+        {Kind::Separator, 0, ""},
+        {Kind::Item, kMenuFullScreen, "フルスクリーン表示"}}},
+      {"ヘルプ",
+       {{Kind::Item, kMenuHelpContents, "ヘルプ目次"},
+        {Kind::Separator, 0, ""},
+        {Kind::Item, kMenuVersion, "バージョン情報"}}},
+  };
+}

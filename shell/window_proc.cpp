@@ -1,0 +1,114 @@
+#include "shell/window_proc.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "engine/context.h"
+#include "shell/developer_menu.h"
+#include "shell/menu.h"
+#include "engine/messages.h"
+#include "base/codepage.h"
+#include "base/story_files.h"
+
+namespace {
+
+constexpr int32_t kSpeedOfItem[] = {32000, 4, 1};  // 40031, 40032, 40033
+
+void chooseSpeed(NevContext& context, WindowPort& port, int32_t id) {
+  context.words.messageSpeed = kSpeedOfItem[id - kMenuSpeedFastest];
+  for (int32_t item = kMenuSpeedFastest; item <= kMenuSpeedDefault; ++item) {
+    port.checkMenuItem(item, item == id);
+  }
+}
+
+// The help viewer named a file it could not find in a box of its own.
+void openHelp(WindowPort& port, const char* name) {
+  std::optional<std::string> path = resolveStoryFile(name);
+  if (!path || !port.openWithDesktop(*path)) port.showBox(name, kCaptionBadFile);
+}
+
+void showDefaultWindow(NevContext& context, WindowState& state, WindowPort& port) {
+  setDisplayMode(state.displayModes, port, state.displayModes.startModeIndex);
+  state.menuBar.menuBarPinned = 1;
+  state.fullSize = false;
+  port.showDefaultWindow({context.config.screenWidth, context.config.screenHeight});
+}
+
+void showFullSizeWindow(WindowState& state, WindowPort& port) {
+  port.setMenuBarAttached(false);
+  state.menuBar.menuBarPinned = 0;
+  state.fullSize = true;
+  port.showFullSizeWindow();
+}
+
+void showClientSize(NevContext& context, WindowPort& port) {
+  char text[64];
+  std::snprintf(text, sizeof text, "cwinX = %d\ncwinY = %d", context.words.cwinX.load(),
+                context.words.cwinY.load());
+  port.showBox(text, "C Window Size");
+}
+
+}  // namespace
+
+std::string versionText(const GameConfig& config) {
+  return cp932ToUtf8(config.aboutText1) + "\n\nNEV System 1 Ver 1.2\n\n" +
+         cp932ToUtf8(config.aboutText2);
+}
+
+void buildStartMenus(NevContext& context, WindowState& state, WindowPort& port) {
+  buildDisplayModeMenu(state.displayModes, port);
+  if (context.config.developerMenu == 1) addDeveloperMenu(port);
+}
+
+void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, int32_t id) {
+  const bool developer = context.config.developerMenu == 1;
+  switch (id) {
+    case kMenuSpeedFastest:
+    case kMenuSpeedFourTimes:
+    case kMenuSpeedDefault:
+      chooseSpeed(context, port, id);
+      return;
+    case kMenuEndGame:
+      port.destroyWindow();
+      return;
+    case kMenuHelpContents:
+      openHelp(port, "NEV.HLP");
+      return;
+    case kMenuVersion:
+      port.showBox(versionText(context.config), "バージョン情報");
+      return;
+    case kMenuDefaultWindow:
+      showDefaultWindow(context, state, port);
+      return;
+    case kMenuFullSizeWindow:
+      showFullSizeWindow(state, port);
+      return;
+    case kMenuFullScreen:
+      setDisplayMode(state.displayModes, port, 0);
+      showFullSizeWindow(state, port);
+      return;
+    case kMenuDeveloperHelp:
+      if (developer) openHelp(port, "NEVMAKE.HLP");
+      return;
+    case kMenuScramble:
+      if (developer && runScramblingTool(port) != 0) port.showBox("処理を中断しました", "テキスト暗号化");
+      return;
+    case kMenuClientSize:
+      if (developer) showClientSize(context, port);
+      return;
+    case kMenuRemoveMenu:
+      if (!developer) return;
+      port.setMenuBarAttached(false);
+      state.menuBar.menuBarPinned = 0;
+      return;
+    default:
+      if (id >= kMenuDisplayModeFirst && id < kMenuDisplayModeFirst + kMenuDisplayModeCount) {
+        setDisplayMode(state.displayModes, port, id - kMenuDisplayModeFirst);
+      }
+      return;
+  }
+}
+
+void restoreDisplayMode(WindowState& state, WindowPort& port) {
+  setDisplayMode(state.displayModes, port, state.displayModes.startModeIndex);
+}
