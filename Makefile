@@ -8,18 +8,19 @@ export NEV_WERROR := $(if $(CI),ON,OFF)
 deps:
 	@bash tools/install-deps.sh
 
+# The program alone, optimised: what `make run` plays.
 build: deps
-	@cmake --preset debug >/dev/null
-	@cmake --build --preset debug
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release --target nev
 
 FRAMES ?= build/frames
 
 # A window on a desktop; without a display, the story's frames rendered into $(FRAMES).
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-	  ./build/debug/nev $(STORY); \
+	  ./build/release/nev $(STORY); \
 	else \
-	  ./build/debug/nev render $(STORY) $(FRAMES); status=$$?; \
+	  ./build/release/nev render $(STORY) $(FRAMES); status=$$?; \
 	  echo "No display: the story was rendered without a window."; \
 	  echo "Its frames are in $(abspath $(FRAMES))/ and events.jsonl there tells what happened."; \
 	  exit $$status; \

@@ -22,13 +22,13 @@ bool runMessagePrologue(NevContext& context) {
 
 MenuBarChange onPointerMove(NevContext& context, MenuBarState& menuBar, int32_t y) {
   context.words.mouseY = y;
-  if (menuBar.menuBarPinned != 0) return MenuBarChange::None;
-  if (y <= kMenuBarHotRows && menuBar.menuBarPopped == 0) {
-    menuBar.menuBarPopped = 1;
+  if (menuBar.menuBarPinned) return MenuBarChange::None;
+  if (y <= kMenuBarHotRows && !menuBar.menuBarPopped) {
+    menuBar.menuBarPopped = true;
     return MenuBarChange::Attach;
   }
-  if (y > kMenuBarHotRows && menuBar.menuBarPopped == 1) {
-    menuBar.menuBarPopped = 0;
+  if (y > kMenuBarHotRows && menuBar.menuBarPopped) {
+    menuBar.menuBarPopped = false;
     return MenuBarChange::Detach;
   }
   return MenuBarChange::None;

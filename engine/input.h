@@ -12,8 +12,8 @@ bool runMessagePrologue(NevContext& context);
 
 // The menu bar that hides itself in the full-size modes.
 struct MenuBarState {
-  int32_t menuBarPinned = 1;
-  int32_t menuBarPopped = 0;
+  bool menuBarPinned = true;
+  bool menuBarPopped = false;
 };
 
 enum class MenuBarChange { None, Attach, Detach };

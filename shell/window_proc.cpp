@@ -29,14 +29,14 @@ void openHelp(WindowPort& port, const char* name) {
 
 void showDefaultWindow(NevContext& context, WindowState& state, WindowPort& port) {
   setDisplayMode(state.displayModes, port, state.displayModes.startModeIndex);
-  state.menuBar.menuBarPinned = 1;
+  state.menuBar.menuBarPinned = true;
   state.fullSize = false;
   port.showDefaultWindow({context.config.screenWidth, context.config.screenHeight});
 }
 
 void showFullSizeWindow(WindowState& state, WindowPort& port) {
   port.setMenuBarAttached(false);
-  state.menuBar.menuBarPinned = 0;
+  state.menuBar.menuBarPinned = false;
   state.fullSize = true;
   port.showFullSizeWindow();
 }
@@ -99,7 +99,7 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
     case kMenuRemoveMenu:
       if (!developer) return;
       port.setMenuBarAttached(false);
-      state.menuBar.menuBarPinned = 0;
+      state.menuBar.menuBarPinned = false;
       return;
     default:
       if (id >= kMenuDisplayModeFirst && id < kMenuDisplayModeFirst + kMenuDisplayModeCount) {

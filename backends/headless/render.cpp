@@ -152,7 +152,7 @@ class HeadlessPlayer {
         }
         break;
       case ChoicePhase::Pointing:
-        if (choice.item == pick_ && choice.highlighted == 1) {
+        if (choice.item == pick_ && choice.highlighted) {
           writeFrame("choice");
           if (ended()) return;
           leftClick(pointerY_);
@@ -160,7 +160,7 @@ class HeadlessPlayer {
         }
         break;
       case ChoicePhase::Clicked:
-        if (choice.decided == 1) {
+        if (choice.decided) {
           log("\"event\":\"choice\",\"count\":" + std::to_string(choice.count) +
               ",\"selected\":" + std::to_string(choice.selected));
           choicePhase_ = ChoicePhase::Done;

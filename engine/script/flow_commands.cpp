@@ -76,20 +76,20 @@ void commandChoice(NevContext& context, char* arguments) {
   ChoiceProgress& progress = runner.choice;
   ++progress.serial;
   progress.count = count;
-  progress.decided = 0;
+  progress.decided = false;
   words.waitingForClick = 1;
-  int32_t hoverSeen = 0;
-  int32_t decided = 0;
+  bool hoverSeen = false;
+  bool decided = false;
   int32_t selected = 0;
   for (int32_t i = 0; words.stopRunner.load() == 0;) {
     holdWhileTextHidden(context);
     if (i == 0) {
       window.choiceX = window.cursorX;
       window.choiceY = window.cursorY;
-      if (hoverSeen == 1 && words.clicked.load() == 1) {
-        decided = 1;
+      if (hoverSeen && words.clicked.load() == 1) {
+        decided = true;
       } else {
-        hoverSeen = 0;
+        hoverSeen = false;
         words.clicked = 0;
       }
     }
@@ -102,17 +102,17 @@ void commandChoice(NevContext& context, char* arguments) {
     progress.bandTop[i] = top;
     progress.bandBottom[i] = bottom;
     progress.item = i;
-    progress.highlighted = underMouse ? 1 : 0;
-    drawChoiceItem(context, runner.choiceTable[i], underMouse ? 1 : 0);
+    progress.highlighted = underMouse;
+    drawChoiceItem(context, runner.choiceTable[i], underMouse);
     if (underMouse) {
-      hoverSeen = 1;
+      hoverSeen = true;
       selected = i;
     }
     progress.decided = decided;
     progress.selected = selected;
     pauseRunner(context, kChoiceItemPause);
     if (++i >= count) i = 0;
-    if (decided == 1) break;
+    if (decided) break;
   }
   words.waitingForClick = 0;
   progress.count = 0;
@@ -135,7 +135,7 @@ void commandRedraw(NevContext& context) {
   context.messageWindow.cursorY = context.config.textTop;
   const TextHistory& history = context.runner.history;
   for (int32_t slot = 0; slot < history.lineCount; ++slot) {
-    drawTextLine(context, history.lines[slot], 1);
+    drawTextLine(context, history.lines[slot], true);
   }
 }
 

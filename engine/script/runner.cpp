@@ -26,7 +26,7 @@ void keepInHistory(TextHistory& history, const char* line, int length) {
 RunnerOperations standardRunnerOperations(NevContext& context) {
   RunnerOperations operations;
   operations.prepareRunnerSurfaces = [&context] { prepareRunnerSurfaces(context); };
-  operations.drawTextLine = [&context](const char* text, int redraw) {
+  operations.drawTextLine = [&context](const char* text, bool redraw) {
     drawTextLine(context, text, redraw);
   };
   operations.waitForClick = [&context] { waitForClick(context); };
@@ -68,7 +68,7 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
     if (length == 0) break;
     if (line[0] != '@') {
       keepInHistory(runner.history, line, length);
-      operations.drawTextLine(line, 0);
+      operations.drawTextLine(line, false);
       if (config.waitEveryLine == 1) operations.waitForClick();
       continue;
     }

@@ -20,8 +20,8 @@ struct ChoiceProgress {
   int32_t serial = 0;  // counts the choices begun
   int32_t count = 0;   // items of the choice in progress; 0 outside a choice
   int32_t item = 0;    // the item last drawn
-  int32_t highlighted = 0;
-  int32_t decided = 0;
+  bool highlighted = false;
+  bool decided = false;
   int32_t selected = 0;
   int32_t bandTop[kChoiceSlots] = {};  // each item's hit band, client rows, as last tested
   int32_t bandBottom[kChoiceSlots] = {};
@@ -48,7 +48,7 @@ struct RunnerStorage {
 // The operations the runner calls outside the script engine.
 struct RunnerOperations {
   std::function<void()> prepareRunnerSurfaces;
-  std::function<void(const char* text, int redraw)> drawTextLine;
+  std::function<void(const char* text, bool redraw)> drawTextLine;
   std::function<void()> waitForClick;
   // Every command but the comment; `arguments` starts at the line's third byte.
   std::function<CommandOutcome(Command command, char* arguments)> carryOut;

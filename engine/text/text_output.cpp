@@ -61,15 +61,15 @@ void holdWhileTextHidden(NevContext& context) {
   }
 }
 
-void drawTextLine(NevContext& context, const char* text, int32_t redraw) {
+void drawTextLine(NevContext& context, const char* text, bool redraw) {
   const GameConfig& config = context.config;
   MessageWindow& window = context.messageWindow;
   if (text[0] != '\n') {
     walkUnits(context, text, window.cursorX, window.cursorY, [&](const char* unit) {
       drawUnit(context, unit, window.cursorX, window.cursorY, textColour(config));
-      if (redraw == 0) requestRepaintRect(context, cellRect(config, window.cursorX, window.cursorY));
+      if (!redraw) requestRepaintRect(context, cellRect(config, window.cursorX, window.cursorY));
       window.cursorX = wrapAdd(window.cursorX, config.charPitch);
-      return redraw != 0 || pauseRunner(context, window.currentDelay);
+      return redraw || pauseRunner(context, window.currentDelay);
     });
   }
   window.markerX = window.cursorX;
@@ -124,13 +124,13 @@ void waitForClick(NevContext& context) {
   selectBitmap(saved, nullptr);
 }
 
-void drawChoiceItem(NevContext& context, const char* text, int32_t highlighted) {
+void drawChoiceItem(NevContext& context, const char* text, bool highlighted) {
   const GameConfig& config = context.config;
   MessageWindow& window = context.messageWindow;
   if (text[0] != '\n') {
     walkUnits(context, text, window.choiceX, window.choiceY, [&](const char* unit) {
       drawUnit(context, unit, window.choiceX, window.choiceY,
-               highlighted != 0 ? pickColour(config) : choiceColour(config));
+               highlighted ? pickColour(config) : choiceColour(config));
       requestRepaintRect(context, cellRect(config, window.choiceX, window.choiceY));
       window.choiceX = wrapAdd(window.choiceX, config.charPitch);
       return true;

@@ -8,13 +8,13 @@ struct NevContext;
 
 // Types one line, two bytes a unit, wrapping after charsPerLine units. With `redraw` nonzero
 // nothing is paused and no repaint is asked for, but the cursor, marker and delay end the same.
-void drawTextLine(NevContext& context, const char* text, int32_t redraw);
+void drawTextLine(NevContext& context, const char* text, bool redraw);
 
 // Blinks the marker after the last line until a left click (or until the runner is stopped).
 void waitForClick(NevContext& context);
 
 // Draws one choice item at the choice cursor, in the pick colour when `highlighted`.
-void drawChoiceItem(NevContext& context, const char* text, int32_t highlighted);
+void drawChoiceItem(NevContext& context, const char* text, bool highlighted);
 
 // Sleeps, treating a negative length as none. Returns false once the runner is to stop.
 bool pauseRunner(NevContext& context, int32_t milliseconds);
