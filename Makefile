@@ -3,7 +3,7 @@ STORY ?= demo
 # Warnings are errors in CI.
 export NEV_WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: run test deps build bench clean demo
+.PHONY: run test deps build bench clean demo fuzz
 
 deps:
 	@bash tools/install-deps.sh
@@ -32,6 +32,11 @@ demo:
 
 test: deps
 	@bash tools/run-tests.sh
+
+# Every fuzz target for FUZZ_TIME seconds (default 60) each.
+FUZZ_TIME ?= 60
+fuzz: deps
+	@bash tools/fuzz.sh $(FUZZ_TIME)
 
 bench: deps
 	@cmake --preset release >/dev/null

@@ -15,6 +15,8 @@
 #include "authoring/script_conversion.h"
 #include "backends/headless/render.h"
 #include "backends/qt/desktop_shell.h"
+#include "base/codepage.h"
+#include "base/surface.h"
 #include "engine/script/arguments.h"
 
 namespace fs = std::filesystem;
@@ -34,6 +36,14 @@ bool parsePositive(const std::string& text, int32_t& value) {
   NumberReading reading = readDecimal(text.c_str());
   value = reading.value;
   return !reading.overflowed && value > 0;
+}
+
+bool parsePositive(const std::string& text, int64_t& value) {
+  if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  value = std::stoll(text);
+  return value > 0;
 }
 
 int runCheckCommand(int argc, const char* const argv[]) {
@@ -110,6 +120,7 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
 const char* usageText() {
   return "usage: nev [STORY_DIR]\n"
          "       nev render STORY_DIR OUT_DIR [--choose I,J,...] [--client WxH] [--max-frames N]\n"
+         "                  [--max-steps N] [--max-time MS]\n"
          "       nev check STORY_DIR\n"
          "       nev scramble PLAIN OUT | nev unscramble STX OUT\n"
          "       nev --help | --version\n"
@@ -119,9 +130,12 @@ const char* usageText() {
          "\n"
          "render plays the story without a window on a virtual clock and writes OUT_DIR/NNNN.png\n"
          "at every click wait and choice, and OUT_DIR/events.jsonl. It clicks through waits and\n"
-         "picks the choice items given by --choose (then item 0). Exit status: 0 the story\n"
-         "ended, 2 it ended after a message box, 3 it reached --max-frames (default 10000),\n"
-         "1 it could not start.\n"
+         "picks the choice items given by --choose (then item 0). OUT_DIR must be new, empty, or\n"
+         "an earlier render's (whose frames and log it replaces). It stops at --max-frames\n"
+         "frames (default 10000), --max-steps script lines (default 1000000) or --max-time\n"
+         "virtual milliseconds (default a day). Exit status: 0 the story ended, 2 it ended\n"
+         "after a message box, 3 it met a limit or a choice item that cannot be picked, 1 it\n"
+         "could not start or a frame could not be written.\n"
          "\n"
          "check reads the story as the player does and follows every jump, printing each problem\n"
          "as FILE:LINE: error|warning: message (missing files and labels, line feeds caught in\n"
@@ -144,7 +158,7 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
     const bool hasValue = i + 1 < argc;
     if (word == "--choose" && hasValue) {
       std::string list = argv[++i];
-      options.choices.clear();
+      options.play.choices.clear();
       size_t start = 0;
       while (start <= list.size()) {
         size_t comma = list.find(',', start);
@@ -153,7 +167,7 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
           error = "--choose takes item numbers separated by commas, e.g. 0,2,1";
           return false;
         }
-        options.choices.push_back(readNumber(item.c_str()));
+        options.play.choices.push_back(readNumber(item.c_str()));
         if (comma == std::string::npos) break;
         start = comma + 1;
       }
@@ -162,17 +176,30 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
       size_t x = size.find('x');
       if (x == std::string::npos || !parsePositive(size.substr(0, x), options.clientWidth) ||
           !parsePositive(size.substr(x + 1), options.clientHeight) ||
-          options.clientWidth > 0xFFFF || options.clientHeight > 0xFFFF) {
-        error = "--client takes a size such as 800x600";
+          options.clientWidth > kLargestBitmapSide || options.clientHeight > kLargestBitmapSide ||
+          int64_t{options.clientWidth} * options.clientHeight > kLargestBitmapArea) {
+        error = "--client takes a size such as 800x600, at most " +
+                std::to_string(kLargestBitmapArea) + " pixels and " +
+                std::to_string(kLargestBitmapSide) + " a side";
         return false;
       }
     } else if (word == "--max-frames" && hasValue) {
-      if (!parsePositive(argv[++i], options.maxFrames)) {
+      if (!parsePositive(argv[++i], options.play.limits.maxFrames)) {
         error = "--max-frames takes a positive number";
         return false;
       }
+    } else if (word == "--max-steps" && hasValue) {
+      if (!parsePositive(argv[++i], options.play.limits.maxSteps)) {
+        error = "--max-steps takes a positive number";
+        return false;
+      }
+    } else if (word == "--max-time" && hasValue) {
+      if (!parsePositive(argv[++i], options.play.limits.maxTime)) {
+        error = "--max-time takes a positive number of milliseconds";
+        return false;
+      }
     } else if (word.size() > 1 && word[0] == '-') {
-      error = "unknown or incomplete option " + word;
+      error = "unknown or incomplete option " + printableText(word);
       return false;
     } else {
       positional.push_back(word);

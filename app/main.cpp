@@ -1,3 +1,10 @@
+#include <csignal>
+
 #include "app/cli.h"
 
-int main(int argc, char** argv) { return runNev(argc, argv); }
+int main(int argc, char** argv) {
+  // A write past the file size limit fails with an error to handle, instead of killing nev
+  // with a half-written temporary file left behind.
+  std::signal(SIGXFSZ, SIG_IGN);
+  return runNev(argc, argv);
+}

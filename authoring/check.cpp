@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -38,10 +39,21 @@ struct LabelLine {
   int line = 0;
 };
 
+// What a line does to the flow of the story, for finding loops that never stop for the reader.
+struct FlowStep {
+  enum class Kind { Stops, Ends, Jumps } kind = Kind::Stops;
+  int line = 0;
+  size_t toScript = 0;  // for a jump
+  std::string label;    // for a jump; empty: the script's top
+};
+
 struct Script {
   std::string name;  // as the story names it
   std::string hostPath;
   std::vector<LabelLine> labels;  // every label line, as the label search meets them
+  // Lines that stop for the reader (text, a wait, a choice, a pause), end the story or jump,
+  // in their order; the other lines carry the runner straight on.
+  std::vector<FlowStep> flow;
 };
 
 // A jump with a label, checked once every script has been read.
@@ -61,6 +73,7 @@ struct PendingChoice {
 struct StoryCheck {
   std::string root;
   int32_t scrambledScripts = 0;
+  int32_t screenHeight = 0;  // 0 when nev.ini could not be read
   std::vector<std::string> fileOrder;  // display names, in the order the files were met
   std::vector<std::pair<size_t, CheckFinding>> findings;
   std::vector<Script> scripts;
@@ -88,26 +101,8 @@ constexpr ArgumentNeed kArgumentNeeds[] = {
     {'Z', 1, "sound"},
 };
 
-// A name from a script, readable in a terminal: line feeds and other control bytes spelled out.
-std::string shown(std::string_view cp932) {
-  std::string shownText;
-  for (char c : cp932ToUtf8Escaped(cp932)) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (c == '\n') {
-      shownText += "\\n";
-    } else if (c == '\r') {
-      shownText += "\\r";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      appendEscapedByte(shownText, byte);
-    } else {
-      shownText += c;
-    }
-  }
-  return shownText;
-}
-
 std::string quotedName(std::string_view cp932) {
-  return "\"" + shown(cp932) + "\"";
+  return "\"" + printableStoryText(cp932) + "\"";
 }
 
 bool endsWithLineFeed(std::string_view text) {
@@ -151,7 +146,7 @@ void report(StoryCheck& story, const std::string& shownFile, int line, FindingSe
 
 void reportInScript(StoryCheck& story, size_t script, int line, FindingSeverity severity,
                     std::string message) {
-  report(story, shown(story.scripts[script].name), line, severity, std::move(message));
+  report(story, printableStoryText(story.scripts[script].name), line, severity, std::move(message));
 }
 
 // The script's index, adding it to those still to be read when it is new.
@@ -161,10 +156,20 @@ size_t scriptFor(StoryCheck& story, std::string_view name, const std::string& ho
   if (error) key = hostPath;
   auto known = story.scriptByPath.find(key);
   if (known != story.scriptByPath.end()) return known->second;
-  story.scripts.push_back({std::string(name), hostPath, {}});
+  story.scripts.push_back({std::string(name), hostPath, {}, {}});
   story.scriptByPath[key] = story.scripts.size() - 1;
-  fileIndex(story, shown(name));
+  fileIndex(story, printableStoryText(name));
   return story.scripts.size() - 1;
+}
+
+// A choice item is picked where the pointer is inside its band, fontSize rows of the picture
+// tall; a negative size, or one whose band overflows the 32-bit arithmetic, leaves no row.
+void checkFontSize(StoryCheck& story, const std::string& shownFile, int line, int32_t fontSize) {
+  if (story.screenHeight <= 0) return;
+  if (fontSize >= 0 && int64_t{fontSize} * story.screenHeight <= INT32_MAX) return;
+  report(story, shownFile, line, FindingSeverity::Warning,
+         "font size " + std::to_string(fontSize) +
+             " leaves choice items no rows to be picked in; a choice can never be made");
 }
 
 // Reads nev.ini as the program does. Without a readable one, the scripts are still checked,
@@ -181,6 +186,8 @@ void checkConfig(StoryCheck& story) {
       report(story, kConfigName, problem->fileLine, FindingSeverity::Error, problem->detail);
     } else {
       story.scrambledScripts = config.scrambledScripts;
+      story.screenHeight = config.screenHeight;
+      checkFontSize(story, kConfigName, 0, config.fontSize);
       return;
     }
   }
@@ -201,9 +208,20 @@ void reportMissingFile(StoryCheck& story, size_t script, int line, const char* k
   }
 }
 
+// Stories are copied as a folder: a file outside it is left behind.
+void checkInsideFolder(StoryCheck& story, size_t script, int line, const char* kind,
+                       const char* name) {
+  if (!leavesStoryFolder(name)) return;
+  reportInScript(story, script, line, FindingSeverity::Warning,
+                 std::string(kind) + " " + quotedName(name) +
+                     " lies outside the story folder; a copy of the folder will not have it");
+}
+
 void checkFile(StoryCheck& story, size_t script, int line, const char* kind, const char* name,
                const char* consequence = "") {
-  if (name == nullptr || isBlank(name) || findStoryFile(name, story.root)) return;
+  if (name == nullptr || isBlank(name)) return;
+  checkInsideFolder(story, script, line, kind, name);
+  if (findStoryFile(name, story.root)) return;
   reportMissingFile(story, script, line, kind, name, consequence);
 }
 
@@ -211,6 +229,7 @@ void checkJump(StoryCheck& story, size_t script, int line,
                const std::vector<const char*>& arguments) {
   if (arguments.empty() || isBlank(arguments[0])) return;
   const char* fileName = arguments[0];
+  checkInsideFolder(story, script, line, "script", fileName);
   std::optional<std::string> path = findStoryFile(fileName, story.root);
   if (!path) {
     reportMissingFile(story, script, line, "script", fileName);
@@ -219,8 +238,10 @@ void checkJump(StoryCheck& story, size_t script, int line,
   const size_t target = scriptFor(story, fileName, *path);
   // Without a label the runner goes to the top, as with "NULL".
   if (arguments.size() < 2 || isBlank(arguments[1]) || std::strcmp(arguments[1], "NULL") == 0) {
+    story.scripts[script].flow.push_back({FlowStep::Kind::Jumps, line, target, ""});
     return;
   }
+  story.scripts[script].flow.push_back({FlowStep::Kind::Jumps, line, target, arguments[1]});
   story.labelJumps.push_back({script, line, target, arguments[1]});
   story.namedLabels.insert({target, arguments[1]});
 }
@@ -234,7 +255,13 @@ struct Reading {
 
 void checkCommand(StoryCheck& story, size_t script, int line, const char* text, Reading& reading) {
   const char letter = text[1];
-  if (commandForLetter(letter) == Command::NewPage) reading.textLines = 0;
+  const Command command = commandForLetter(letter);
+  if (command == Command::NewPage) reading.textLines = 0;
+  if (command == Command::ClickWait || command == Command::Choice || command == Command::Pause) {
+    story.scripts[script].flow.push_back({FlowStep::Kind::Stops, line, 0, ""});
+  } else if (command == Command::End) {
+    story.scripts[script].flow.push_back({FlowStep::Kind::Ends, line, 0, ""});
+  }
   const ArgumentNeed* need =
       std::find_if(std::begin(kArgumentNeeds), std::end(kArgumentNeeds),
                    [letter](const ArgumentNeed& n) { return n.letter == letter; });
@@ -271,6 +298,14 @@ void checkCommand(StoryCheck& story, size_t script, int line, const char* text, 
     case 'J':
       checkJump(story, script, line, arguments);
       break;
+    case 'R': {
+      // The fifth number is the font size; a line that leaves it out keeps the old one.
+      if (arguments.size() >= 5 && !isBlank(arguments[4])) {
+        checkFontSize(story, printableStoryText(story.scripts[script].name), line,
+                      readNumber(arguments[4]));
+      }
+      break;
+    }
     case 'W': {
       if (given < 1) break;
       const int32_t count = readNumber(arguments[0]);
@@ -318,6 +353,7 @@ void readScript(StoryCheck& story, size_t script) {
     if (reading.itemsLeft > 0) {
       --reading.itemsLeft;
     } else if (text[0] != '@') {
+      story.scripts[script].flow.push_back({FlowStep::Kind::Stops, line, 0, ""});
       if (++reading.textLines == kHistorySlots + 1) {
         reportInScript(story, script, line, FindingSeverity::Error,
                        "more than " + std::to_string(kHistorySlots) +
@@ -384,6 +420,49 @@ void checkUnreachableLabels(StoryCheck& story) {
   }
 }
 
+// Where the runner goes from an entry point (a script's top or a label) when nothing stops it:
+// the jump it meets first, or nothing when it stops for the reader, ends, or runs out of lines.
+std::optional<std::pair<size_t, std::string>> nextJump(const StoryCheck& story, size_t script,
+                                                       const std::string& label) {
+  const Script& from = story.scripts[script];
+  int startLine = 0;
+  if (!label.empty()) {
+    auto found = std::find_if(from.labels.begin(), from.labels.end(),
+                              [&label](const LabelLine& l) { return l.label == label; });
+    if (found == from.labels.end()) return std::nullopt;  // a missing label ends the runner
+    startLine = found->line;
+  }
+  auto step = std::find_if(from.flow.begin(), from.flow.end(),
+                           [startLine](const FlowStep& s) { return s.line > startLine; });
+  if (step == from.flow.end() || step->kind != FlowStep::Kind::Jumps) return std::nullopt;
+  return std::pair{step->toScript, step->label};
+}
+
+// Jumps that come round to where they started with no text, wait, choice or pause on the way:
+// the runner spins there for ever, and the reader sees the story hang.
+void checkEndlessLoops(StoryCheck& story) {
+  using Entry = std::pair<size_t, std::string>;
+  std::set<Entry> reported;
+  for (size_t script = 0; script < story.scripts.size(); ++script) {
+    for (const FlowStep& step : story.scripts[script].flow) {
+      if (step.kind != FlowStep::Kind::Jumps) continue;
+      // Follow the jumps from this one's target; each entry has one way on, so a loop shows
+      // as an entry met twice.
+      std::vector<Entry> path;
+      std::optional<Entry> at = Entry{step.toScript, step.label};
+      while (at && std::find(path.begin(), path.end(), *at) == path.end()) {
+        path.push_back(*at);
+        at = nextJump(story, at->first, at->second);
+      }
+      if (!at || at != path.front() || reported.contains(*at)) continue;
+      for (const Entry& entry : path) reported.insert(entry);
+      reportInScript(story, script, step.line, FindingSeverity::Warning,
+                     "this jump starts a loop with no text, wait, choice or pause in it: the "
+                     "story never stops for the reader again");
+    }
+  }
+}
+
 // One line of a file as the text-mode reader sees it: CR LF taken as LF.
 struct RawLine {
   std::string_view bytes;  // without the line feed
@@ -427,7 +506,7 @@ void checkEndOfFileMark(StoryCheck& story, size_t script) {
 void checkPlainSource(StoryCheck& story, const std::string& name, const std::string& hostPath) {
   std::optional<std::string> file = readWholeFile(hostPath);
   if (!file) return;
-  const std::string shownName = shown(name);
+  const std::string shownName = printableStoryText(name);
   forEachRawLine(*file, [&](int line, const RawLine& raw) {
     if (raw.length > kLongestScrambledLine) {
       report(story, shownName, line, FindingSeverity::Warning,
@@ -501,6 +580,7 @@ std::vector<CheckFinding> checkStory(const std::string& storyDir) {
   }
   checkLabelJumps(story);
   checkUnreachableLabels(story);
+  checkEndlessLoops(story);
   checkPlainSources(story);
 
   std::stable_sort(story.findings.begin(), story.findings.end(), [](const auto& a, const auto& b) {
@@ -516,7 +596,7 @@ std::string formatFinding(const CheckFinding& finding) {
   std::string text = finding.file + ":";
   if (finding.line > 0) text += std::to_string(finding.line) + ":";
   text += finding.severity == FindingSeverity::Error ? " error: " : " warning: ";
-  return text + finding.message;
+  return text + printableText(finding.message);
 }
 
 bool hasError(const std::vector<CheckFinding>& findings) {

@@ -13,7 +13,11 @@ namespace fs = std::filesystem;
 bool isSameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   if (fs::equivalent(a, b, error)) return true;
-  return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
+  // Two paths that cannot be resolved are not known to be one file.
+  std::error_code errorA, errorB;
+  const fs::path canonicalA = fs::weakly_canonical(a, errorA);
+  const fs::path canonicalB = fs::weakly_canonical(b, errorB);
+  return !errorA && !errorB && canonicalA == canonicalB;
 }
 
 std::string convertScriptFile(const std::string& inputPath, const std::string& outputPath,
@@ -39,6 +43,11 @@ std::string convertScriptFile(const std::string& inputPath, const std::string& o
   if (complete) {
     complete = scramble ? scrambleScript(input, written) : unscrambleScript(input, written);
     complete = written.close() && complete;
+  }
+  // A read error is not the end of the input: what was written is not the whole of it.
+  if (input.readFailed()) {
+    fs::remove(temporary, error);
+    return inputPath;
   }
   if (complete) fs::rename(temporary, output, error);
   if (!complete || error) {

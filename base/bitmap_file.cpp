@@ -19,6 +19,11 @@ using Bytes = std::string;
 // Files are read whole before anything is decoded; larger ones are refused unread.
 constexpr uint64_t kLargestFileSize = uint64_t{256} << 20;
 
+// A run-length picture may claim this many pixels, and this many more for each byte of its
+// data; a real one, even of one colour, stays far below.
+constexpr uint64_t kFreeRunLengthPixels = uint64_t{1} << 20;
+constexpr uint64_t kRunLengthPixelsPerByte = 1024;
+
 constexpr uint32_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;  // 16-bit sides, 3-byte colour table entries
 constexpr uint32_t kInfoHeaderSize = 40;
@@ -131,7 +136,8 @@ std::optional<Layout> checkHeader(const Bytes& file) {
   }
   layout.topDown = height < 0;
   if (layout.topDown) height = -height;
-  if (width <= 0 || width > kLargestBitmapSide || height == 0 || height > kLargestBitmapSide) {
+  if (width <= 0 || width > kLargestBitmapSide || height == 0 || height > kLargestBitmapSide ||
+      width * height > kLargestBitmapArea) {
     return std::nullopt;
   }
   layout.width = static_cast<int32_t>(width);
@@ -161,6 +167,14 @@ std::optional<Layout> checkHeader(const Bytes& file) {
   // leave it; the table is read from the file either way.
   if (layout.dataOffset < masksEnd || layout.dataOffset >= file.size()) return std::nullopt;
 
+  // Runs can leave most of a picture unwritten, so a few bytes may claim any size; past a
+  // generous measure of what the data could draw, the claim is refused before anything is
+  // allocated for it.
+  const uint64_t claimed = uint64_t{static_cast<uint32_t>(layout.width)} * layout.height;
+  if (runLength &&
+      claimed > kFreeRunLengthPixels + kRunLengthPixelsPerByte * (file.size() - layout.dataOffset)) {
+    return std::nullopt;
+  }
   if (!runLength) {
     const uint64_t rowBytes = (uint64_t{layout.bitCount} * layout.width + 31) / 32 * 4;
     if (rowBytes * layout.height > file.size() - layout.dataOffset) return std::nullopt;

@@ -57,4 +57,25 @@ std::string cp932ToUtf8Escaped(std::string_view cp932) {
   return convert(cp932, "CP932", "UTF-8", "", false, true);
 }
 
+std::string printableText(std::string_view utf8) {
+  std::string shown;
+  for (char c : utf8) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      appendEscapedByte(shown, byte);
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+std::string printableStoryText(std::string_view cp932) {
+  return printableText(cp932ToUtf8Escaped(cp932));
+}
+
 std::string utf8ToCp932(std::string_view utf8) { return convert(utf8, "UTF-8", "CP932", "?", true); }

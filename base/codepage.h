@@ -14,5 +14,11 @@ std::string cp932ToUtf8Escaped(std::string_view cp932);
 // Appends a byte as the four characters "\xNN".
 void appendEscapedByte(std::string& text, unsigned char byte);
 
+// UTF-8 text made safe for a terminal or a log: control bytes become "\n", "\r" or "\xNN".
+std::string printableText(std::string_view utf8);
+
+// Story bytes made safe to show: decoded as by cp932ToUtf8Escaped, then as printableText.
+std::string printableStoryText(std::string_view cp932);
+
 // Characters without a code page 932 form become "?".
 std::string utf8ToCp932(std::string_view utf8);

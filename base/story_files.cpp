@@ -34,6 +34,19 @@ std::optional<fs::path> findEntry(const fs::path& folder, std::string_view compo
 
 }  // namespace
 
+bool leavesStoryFolder(std::string_view name) {
+  if (name.empty()) return false;
+  if (isSeparator(name[0]) || (name.size() >= 2 && name[1] == ':')) return true;
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = start;
+    while (end < name.size() && !isSeparator(name[end])) ++end;
+    if (name.substr(start, end - start) == "..") return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

@@ -11,5 +11,9 @@
 // whose name equals it ignoring ASCII case, either as bytes or in its UTF-8 form.
 std::optional<std::string> resolveStoryFile(std::string_view name, const std::string& root = ".");
 
+// Whether a name reaches outside the folder it is resolved in: an absolute path, a drive, or
+// a ".." among its components.
+bool leavesStoryFolder(std::string_view name);
+
 // Names equal when their bytes are, ASCII letters taken without case.
 bool equalIgnoringAsciiCase(std::string_view a, std::string_view b);

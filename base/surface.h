@@ -23,10 +23,11 @@ inline constexpr ColourValue colourOf(Pixel pixel) {
   return (pixel >> 16 & 0xFF) | (pixel & 0xFF00) | (pixel & 0xFF) << 16;
 }
 
-// Bitmaps wider or taller than this, or of more pixels than the area limit, are refused
-// rather than allocated.
+// The pixel budget: bitmaps wider or taller than this, or of more pixels than the area limit
+// (64 MiB a bitmap), are refused rather than allocated. A story's picture and a render's
+// client are held to the same budget.
 inline constexpr int32_t kLargestBitmapSide = 16384;
-inline constexpr int64_t kLargestBitmapArea = int64_t{1} << 28;
+inline constexpr int64_t kLargestBitmapArea = int64_t{1} << 24;
 
 inline constexpr ColourValue kBlack = 0x000000;
 inline constexpr ColourValue kWhite = 0xFFFFFF;

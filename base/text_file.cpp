@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "base/file_bytes.h"
+
 TextFile::TextFile(TextFile&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)), ended_(other.ended_) {}
 
@@ -16,6 +18,9 @@ TextFile& TextFile::operator=(TextFile&& other) noexcept {
 
 bool TextFile::open(const std::string& hostPath, const char* mode) {
   close();
+  // Only a regular file is read: a FIFO would block in its open, a device never ends, and a
+  // folder opens on Linux only to fail at its first read.
+  if (mode[0] == 'r' && !isRegularFile(hostPath)) return false;
   // Binary on the host: the text-mode translation is ours, so it is the same everywhere.
   const std::string hostMode = std::string(mode) + "b";
   handle_ = std::fopen(hostPath.c_str(), hostMode.c_str());

@@ -22,6 +22,8 @@ class TextFile {
   // False when buffered data could not be written out.
   bool close();
   bool isOpen() const { return handle_ != nullptr; }
+  // Whether a read failed: what looked like the end of the file was an error.
+  bool readFailed() const { return handle_ != nullptr && std::ferror(handle_) != 0; }
 
   // As fgets: at most size - 1 bytes, stopping after the first line feed, then a zero byte.
   // Returns the number of bytes stored, or 0 at the end of the file (the buffer is untouched).

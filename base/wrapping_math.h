@@ -17,3 +17,8 @@ inline int32_t wrapDiv(int32_t a, int32_t b) {
   if (b == -1) return static_cast<int32_t>(0u - static_cast<uint32_t>(a));
   return a / b;
 }
+
+inline int32_t wrapNeg(int32_t a) { return static_cast<int32_t>(0u - static_cast<uint32_t>(a)); }
+
+// The 32-bit abs: the one value without a positive counterpart stays itself.
+inline int32_t wrapAbs(int32_t a) { return a < 0 ? wrapNeg(a) : a; }

@@ -2,10 +2,13 @@
 
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
-#include "engine/messages.h"
+#include "base/codepage.h"
 #include "base/story_files.h"
+#include "base/surface.h"
 #include "base/text_file.h"
+#include "engine/messages.h"
 #include "engine/script/arguments.h"
 
 namespace {
@@ -46,10 +49,12 @@ char* stringField(GameConfig& config, int index) {
   return fields[index];
 }
 
+// A value as the reader typed it, safe to show: a value line can hold any bytes, terminal
+// escapes included.
 std::string withoutLineFeed(const char* text) {
-  std::string shown(text);
-  while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) shown.pop_back();
-  return shown;
+  std::string_view value(text);
+  while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.remove_suffix(1);
+  return printableStoryText(value);
 }
 
 ConfigProblem problemAt(const ValueLine& line, int index, const std::string& what) {
@@ -98,11 +103,17 @@ std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config) {
     *integerField(config, i) = number.value;
   }
   for (int i : {3, 4}) {
-    if (*integerField(config, i) <= 0) {
+    if (*integerField(config, i) <= 0 || *integerField(config, i) > kLargestBitmapSide) {
       return problemAt(lines[i], i,
-                       "画面の大きさは 1 以上にしてください (「" +
-                           withoutLineFeed(lines[i].text) + "」)");
+                       "画面の大きさは 1 から " + std::to_string(kLargestBitmapSide) +
+                           " までにしてください (「" + withoutLineFeed(lines[i].text) + "」)");
     }
+  }
+  if (int64_t{config.screenWidth} * config.screenHeight > kLargestBitmapArea) {
+    return problemAt(lines[4], 4,
+                     "画面が大きすぎます: " + std::to_string(config.screenWidth) + " × " +
+                         std::to_string(config.screenHeight) + " は " +
+                         std::to_string(kLargestBitmapArea) + " 画素を超えます");
   }
   return std::nullopt;
 }

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <thread>
 
+#include "base/codepage.h"
+
 void printMessageBox(const std::string& text, const std::string& caption) {
-  std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+  std::fprintf(stderr, "[%s] %s\n", printableText(caption).c_str(), printableText(text).c_str());
 }
 
 void sleepMilliseconds(int32_t milliseconds) {

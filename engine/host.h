@@ -80,6 +80,9 @@ struct PlatformServices {
   std::function<void(const Rect* clientArea)> invalidate = [](const Rect*) {};
   // Pauses the calling thread; the headless player advances a virtual clock instead.
   std::function<void(int32_t milliseconds)> sleep = sleepMilliseconds;
+  // Told of every script line the runner carries out, so a player can bound a story that
+  // loops without ever waiting.
+  std::function<void()> scriptLine = [] {};
   GlyphRasterizer* glyphs = &noGlyphs();
   SoundBackend* sound = &silentSound();
 };

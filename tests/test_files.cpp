@@ -1,7 +1,9 @@
 #include "test_files.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -46,20 +48,26 @@ ScopedCurrentDirectory::~ScopedCurrentDirectory() {
   fs::current_path(previous_, ignored);
 }
 
+ProgramRun runProgram(const std::string& command) {
+  ProgramRun run;
+  FILE* pipe = popen(("(" + command + ") 2>&1").c_str(), "r");
+  if (pipe == nullptr) return run;
+  char chunk[4096];
+  for (size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.output.append(chunk, n);
+  const int raw = pclose(pipe);
+  if (WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
+  return run;
+}
+
 std::string sjis(std::string_view utf8) { return utf8ToCp932(utf8); }
 
 std::string storyIni(const std::vector<std::pair<int, std::string>>& changes) {
+  // Strings; screen; layout, font, pitches, delay; text, shadow, pick and choice colours;
+  // shadow offset; overlay level; wait every line, scrambled, overlay, developer menu.
   std::vector<std::string> lines = {
-      "Test story", "About", "Test",      // strings
-      "160", "120",                       // screen
-      "8", "60", "10", "0", "12", "14", "16", "20",  // layout, font, pitches, delay
-      "255", "255", "255",                // text
-      "128", "0", "0",                    // shadow
-      "255", "255", "0",                  // pick
-      "0", "0", "255",                    // choice
-      "1", "1",                           // shadow offset
-      "128",                              // overlay level
-      "1", "0", "0", "0"};                // wait every line, scrambled, overlay, developer menu
+      "Test story", "About", "Test", "160", "120", "8",   "60", "10", "0",   "12",  "14",
+      "16",         "20",    "255",  "255", "255", "128", "0",  "0",  "255", "255", "0",
+      "0",          "0",     "255",  "1",   "1",   "128", "1",  "0",  "0",   "0"};
   for (const auto& [line, text] : changes) lines[line] = text;
   std::string ini;
   for (const std::string& line : lines) ini += line + "\r\n";

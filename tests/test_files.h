@@ -36,6 +36,14 @@ class ScopedCurrentDirectory {
 // Code page 932 bytes of UTF-8 text, for writing Japanese story lines in tests.
 std::string sjis(std::string_view utf8);
 
+// What a command run through the shell did: its exit status (-1 when it did not exit) and its
+// standard output and standard error together.
+struct ProgramRun {
+  int status = -1;
+  std::string output;
+};
+ProgramRun runProgram(const std::string& command);
+
 // A nev.ini of 32 value lines: a 160 × 120 story with 12-pixel text, waiting after every line,
 // with any value line replaced by `changes` (value line number → text).
 std::string storyIni(const std::vector<std::pair<int, std::string>>& changes = {});

@@ -8,8 +8,8 @@ packages=(
   qt6-base-dev qt6-translations-l10n libsdl2-mixer-dev
   timgm6mb-soundfont fonts-ipafont-mincho
   openttd-openmsx  # real MIDI files with tempo maps, read by the MIDI length tests
-  xvfb xdotool x11-apps  # the window tests: a display, clicks, screenshots (xwd)
-  clang
+  xvfb xauth xdotool x11-apps  # the window tests: a display (xvfb-run), clicks, screenshots (xwd)
+  clang libclang-rt-14-dev  # the fuzz targets: libFuzzer and the sanitizers' runtimes for clang
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the debug build, then under ASan+UBSan, then under TSan.
+# Builds and runs every test: the debug build, then under ASan+UBSan, then under TSan, then
+# each fuzz target briefly (its regression inputs, then a few seconds of fuzzing), so that a
+# target that no longer builds or crashes at once is caught.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,3 +11,6 @@ for preset in debug asan-ubsan tsan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+echo "== fuzz"
+bash tools/fuzz.sh 5

@@ -1,6 +1,5 @@
 #include "backends/headless/headless_sound.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "engine/sound/story_midi.h"
@@ -43,8 +42,8 @@ uint32_t HeadlessSound::playMusic(uint32_t deviceId, uint32_t piece) {
   if (device == deviceLengths_.end()) return kNoSuchDevice;
   playingDevice_ = deviceId;
   playingPiece_ = piece;
-  // An empty piece still takes a moment, so that a looping one cannot stop the clock.
-  endsAt_ = clock_() + std::max<int64_t>(device->second, 1);
+  // A piece of no length never tells its end, so it cannot loop without pause.
+  endsAt_ = device->second > 0 ? std::optional<int64_t>(clock_() + device->second) : std::nullopt;
   return 0;
 }
 

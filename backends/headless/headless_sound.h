@@ -38,5 +38,5 @@ class HeadlessSound final : public SoundBackend {
   uint32_t nextDeviceId_ = 1;
   uint32_t playingDevice_ = 0;  // 0: none
   uint32_t playingPiece_ = 0;
-  int64_t endsAt_ = 0;
+  std::optional<int64_t> endsAt_;  // nothing: the piece never ends
 };

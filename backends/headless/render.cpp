@@ -2,252 +2,86 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <cinttypes>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <regex>
-#include <thread>
+#include <set>
+#include <sstream>
 
-#include "engine/context.h"
-#include "engine/input.h"
-#include "engine/gfx/surfaces.h"
-#include "base/codepage.h"
 #include "backends/qt/png_file.h"
 #include "backends/qt/qt_glyph_rasterizer.h"
-#include "engine/script/arguments.h"
-#include "backends/headless/headless_sound.h"
-#include "engine/sound/music.h"
+#include "base/codepage.h"
+#include "base/file_bytes.h"
+#include "engine/context.h"
+#include "engine/gfx/surfaces.h"
+#include "engine/input.h"
+#include "engine/messages.h"
 #include "engine/text/message_window.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string jsonString(const std::string& utf8) {
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
+constexpr const char* kLogName = "events.jsonl";
+
+// The frames an earlier render's log names; nothing when the folder holds no such log.
+std::optional<std::set<std::string>> earlierFrames(const fs::path& outDir) {
+  const std::optional<std::string> log = readWholeFile((outDir / kLogName).string());
+  if (!log) return std::nullopt;
+  static const std::regex kFrameEvent(R"re("event":"frame","file":"([0-9]+\.png)")re");
+  std::set<std::string> frames;
+  for (std::sregex_iterator it(log->begin(), log->end(), kFrameEvent), end; it != end; ++it) {
+    frames.insert((*it)[1].str());
   }
-  return out + "\"";
+  return frames;
 }
 
-// Plays the reader's part and the window's, on the runner's thread, whenever the runner sleeps.
-class HeadlessPlayer {
- public:
-  HeadlessPlayer(NevContext& context, const RenderOptions& options, std::ofstream& events)
-      : context_(context),
-        options_(options),
-        events_(events),
-        sound_([this] { return now_; },
-               [this](SoundEvent event, std::string_view name, int32_t loop) {
-                 logSound(event, name, loop);
-               }) {
-    sound_.setEndOfPieceHandler([this](uint32_t piece) { onMusicNotify(context_, piece); });
-    const int32_t width = context.words.cwinX.load();
-    const int32_t height = context.words.cwinY.load();
-    client_.assign(size_t(width) * height, 0);
-    target_ = PixelTarget{client_.data(), width, height, width, 0};
-    pendingPaints_.push_back(Rect{0, 0, width, height});  // the window's first paint
-  }
-
-  void invalidate(const Rect* area) {
-    const int32_t width = target_.width, height = target_.height;
-    pendingPaints_.push_back(area == nullptr ? Rect{0, 0, width, height} : paintedArea(*area));
-  }
-
-  void messageBox(const std::string& text, const std::string& caption) {
-    ++boxes_;
-    log("\"event\":\"box\",\"caption\":" + jsonString(caption) + ",\"text\":" + jsonString(text));
-  }
-
-  SoundBackend& sound() { return sound_; }
-
-  void sleep(int32_t milliseconds) {
-    const int64_t wakeAt = now_ + (milliseconds > 0 ? milliseconds : 0);
-    // A piece that ends during the sleep ends at its own time, so a loop keeps its length.
-    for (auto end = sound_.pendingEnd(); end && *end <= wakeAt; end = sound_.pendingEnd()) {
-      now_ = std::max(now_, *end);
-      handleMessage();
-      if (ended()) return;
-      sound_.endPiece();
-    }
-    now_ = wakeAt;
-    handleMessage();
-    paint();
-    if (ended()) return;
-    if (context_.runner.choice.count > 0) {
-      driveChoice();
-    } else if (context_.words.waitingForClick.load() == 1 && context_.words.clicked.load() == 0) {
-      writeFrame("wait");
-      if (!ended()) leftClick(context_.words.mouseY.load());
-    }
-  }
-
-  // After the runner has returned.
-  void finish() {
-    if (endReason_.empty()) endReason_ = context_.words.endRequested.load() == 1 ? "E" : "script";
-    paint();
-    if (endReason_ != "max-frames") writeFrame("end");
-    log("\"event\":\"end\",\"reason\":" + jsonString(endReason_));
-  }
-
-  int exitStatus() const {
-    if (endReason_ == "max-frames") return 3;
-    return boxes_ > 0 ? 2 : 0;
-  }
-
-  int32_t frames() const { return frames_; }
-
- private:
-  bool ended() const { return !endReason_.empty(); }
-
-  void end(const char* reason) {
-    if (endReason_.empty()) endReason_ = reason;
-    context_.words.stopRunner = 1;
-  }
-
-  // Every message the window handles runs the prologue first; an end request ends here.
-  void handleMessage() {
-    if (runMessagePrologue(context_)) end("E");
-  }
-
-  void leftClick(int32_t y) {
-    handleMessage();
-    onLeftButton(context_, y);
-  }
-
-  void paint() {
-    for (const Rect& area : pendingPaints_) presentPicture(context_, target_, area);
-    pendingPaints_.clear();
-  }
-
-  void driveChoice() {
-    const ChoiceProgress& choice = context_.runner.choice;
-    if (choice.serial != choiceSerial_) {
-      choiceSerial_ = choice.serial;
-      choicePhase_ = ChoicePhase::LearningBands;
-    }
-    switch (choicePhase_) {
-      case ChoicePhase::LearningBands:
-        // Every band is known once the first pass has drawn the last item.
-        if (choice.item == choice.count - 1) {
-          const size_t next = choicesUsed_++;
-          pick_ = next < options_.choices.size() ? options_.choices[next] : 0;
-          if (pick_ < 0 || pick_ >= choice.count) pick_ = 0;
-          pointerY_ = (choice.bandTop[pick_] + choice.bandBottom[pick_]) / 2;
-          handleMessage();
-          onPointerMove(context_, menuBar_, pointerY_);
-          choicePhase_ = ChoicePhase::Pointing;
-        }
-        break;
-      case ChoicePhase::Pointing:
-        if (choice.item == pick_ && choice.highlighted) {
-          writeFrame("choice");
-          if (ended()) return;
-          leftClick(pointerY_);
-          choicePhase_ = ChoicePhase::Clicked;
-        }
-        break;
-      case ChoicePhase::Clicked:
-        if (choice.decided) {
-          log("\"event\":\"choice\",\"count\":" + std::to_string(choice.count) +
-              ",\"selected\":" + std::to_string(choice.selected));
-          choicePhase_ = ChoicePhase::Done;
-        }
-        break;
-      case ChoicePhase::Done:
-        break;
-    }
-  }
-
-  void writeFrame(const char* at) {
-    char name[32];
-    std::snprintf(name, sizeof name, "%04d.png", frames_ + 1);
-    writePngFile((fs::path(options_.outDir) / name).string(), client_.data(), target_.width,
-                 target_.height);
-    ++frames_;
-    log("\"event\":\"frame\",\"file\":" + jsonString(name) + ",\"at\":" + jsonString(at));
-    if (frames_ >= options_.maxFrames) end("max-frames");
-  }
-
-  void logSound(SoundEvent event, std::string_view name, int32_t loop) {
-    const std::string text = jsonString(cp932ToUtf8Escaped(name));
-    switch (event) {
-      case SoundEvent::Music:
-      case SoundEvent::MusicReplay:
-        log("\"event\":\"music\",\"file\":" + text + ",\"loop\":" + std::to_string(loop) +
-            (event == SoundEvent::MusicReplay ? ",\"replay\":true" : ""));
-        break;
-      case SoundEvent::MusicStop:
-        log("\"event\":\"music-stop\"");
-        break;
-      case SoundEvent::Sound:
-        log("\"event\":\"sound\",\"name\":" + text);
-        break;
-    }
-  }
-
-  void log(const std::string& fields) {
-    events_ << "{\"t\":" << now_ << "," << fields << "}\n";
-    events_.flush();
-  }
-
-  enum class ChoicePhase { LearningBands, Pointing, Clicked, Done };
-
-  NevContext& context_;
-  const RenderOptions& options_;
-  std::ofstream& events_;
-  std::vector<Pixel> client_;
-  PixelTarget target_;
-  std::vector<Rect> pendingPaints_;
-  MenuBarState menuBar_;
-  int64_t now_ = 0;
-  int32_t frames_ = 0;
-  int32_t boxes_ = 0;
-  std::string endReason_;
-  int32_t choiceSerial_ = 0;
-  ChoicePhase choicePhase_ = ChoicePhase::Done;
-  size_t choicesUsed_ = 0;
-  int32_t pick_ = 0;
-  int32_t pointerY_ = 0;
-  HeadlessSound sound_;
-};
-
-// Frames of an earlier run would be mistaken for this one's (the log is written afresh).
-void clearEarlierOutput(const fs::path& outDir) {
-  static const std::regex kFrameName("[0-9]{4}\\.png");
+// OUT_DIR is new, empty, or an earlier render's: its frames and log go, and nothing else.
+// Any other folder could hold the reader's own files, which are never touched.
+bool prepareOutput(const fs::path& outDir) {
   std::error_code error;
-  for (fs::directory_iterator it(outDir, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    if (std::regex_match(name, kFrameName)) fs::remove(it->path(), error);
+  if (!fs::exists(outDir, error)) {
+    if (!fs::create_directories(outDir, error)) {
+      std::fprintf(stderr, "nev render: cannot make %s: %s\n", outDir.c_str(),
+                   error.message().c_str());
+      return false;
+    }
+    return true;
   }
+  if (!fs::is_directory(outDir, error)) {
+    std::fprintf(stderr, "nev render: %s is not a folder\n", outDir.c_str());
+    return false;
+  }
+  if (fs::is_empty(outDir, error)) return true;
+  const std::optional<std::set<std::string>> frames = earlierFrames(outDir);
+  if (!frames) {
+    std::fprintf(stderr,
+                 "nev render: %s holds other files and no earlier render; give a new or empty "
+                 "folder\n",
+                 outDir.c_str());
+    return false;
+  }
+  for (const std::string& frame : *frames) fs::remove(outDir / frame, error);
+  fs::remove(outDir / kLogName, error);
+  return true;
 }
 
 }  // namespace
 
 int renderStory(const RenderOptions& options) {
-  std::error_code error;
-  fs::create_directories(options.outDir, error);
-  clearEarlierOutput(options.outDir);
-  std::ofstream events(fs::path(options.outDir) / "events.jsonl", std::ios::trunc);
-  if (error || !events) {
-    std::fprintf(stderr, "nev: cannot write to %s\n", options.outDir.c_str());
+  const fs::path outDir = options.outDir;
+  if (!prepareOutput(outDir)) return 1;
+  std::ofstream events(outDir / kLogName, std::ios::trunc);
+  if (!events) {
+    std::fprintf(stderr, "nev render: cannot write to %s\n", outDir.c_str());
     return 1;
   }
 
   if (chdir(options.storyDir.c_str()) != 0) {
-    std::fprintf(stderr, "nev: cannot open story folder %s\n", options.storyDir.c_str());
+    std::fprintf(stderr, "nev render: cannot open story folder %s\n",
+                 printableText(options.storyDir).c_str());
     return 1;
   }
   auto context = makeContext();
@@ -263,20 +97,37 @@ int renderStory(const RenderOptions& options) {
   onClientSize(*context, options.clientWidth > 0 ? options.clientWidth : context->config.screenWidth,
                options.clientHeight > 0 ? options.clientHeight : context->config.screenHeight);
 
-  HeadlessPlayer player(*context, options, events);
-  context->platform.invalidate = [&player](const Rect* area) { player.invalidate(area); };
-  context->platform.messageBox = [&player](const std::string& text, const std::string& caption) {
-    player.messageBox(text, caption);
-  };
-  context->platform.sleep = [&player](int32_t milliseconds) { player.sleep(milliseconds); };
-  context->platform.sound = &player.sound();
-
-  createDisplaySurface(*context);
-  const RunnerOperations operations = standardRunnerOperations(*context);
-  std::thread runner([&] { ScriptRunner(*context, operations); });
-  runner.join();
-  player.finish();
+  int status = 1;
+  if (createDisplaySurface(*context)) {
+    std::string lostFrame;
+    const FrameSink keepFrame = [&](int32_t number, const char*, const PixelTarget& client) {
+      char name[32];
+      std::snprintf(name, sizeof name, "%04d.png", number);
+      const std::string path = (outDir / name).string();
+      if (writePngFile(path, client.pixels, client.width, client.height)) return true;
+      lostFrame = path;
+      return false;
+    };
+    const HeadlessResult result = playHeadless(*context, options.play, events, keepFrame);
+    switch (result.end) {
+      case HeadlessEnd::StoryEnd:
+      case HeadlessEnd::ScriptEnd:
+        status = result.boxes > 0 ? 2 : 0;
+        break;
+      case HeadlessEnd::FrameNotKept:
+        std::fprintf(stderr, "nev render: cannot write %s\n", lostFrame.c_str());
+        status = 1;
+        break;
+      default:
+        status = 3;
+        break;
+    }
+  } else {
+    printMessageBox(std::to_string(context->config.screenWidth) + " × " +
+                        std::to_string(context->config.screenHeight),
+                    kCaptionNoMemory);
+  }
   releaseSurfaces(*context);
   releaseGuiApplication();
-  return player.exitStatus();
+  return status;
 }

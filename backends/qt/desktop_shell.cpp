@@ -1,15 +1,24 @@
 #include "backends/qt/desktop_shell.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSocketNotifier>
 #include <QTranslator>
+#include <cstdio>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "engine/context.h"
+#include "engine/messages.h"
 #include "shell/window_proc.h"
 #include "backends/qt/main_window.h"
 #include "backends/qt/qt_glyph_rasterizer.h"
@@ -55,6 +64,30 @@ void installTranslations(QApplication& application) {
   }
 }
 
+// SIGINT, SIGTERM and SIGHUP end nev as ゲーム終了 does. A handler can reach nothing but this
+// pipe, which the window thread watches.
+int signalPipe[2] = {-1, -1};
+
+void onEndSignal(int signal) {
+  const char number = static_cast<char>(signal);
+  [[maybe_unused]] const ssize_t written = write(signalPipe[1], &number, 1);
+}
+
+// Calls `end` with the signal's number on the window thread when one of the signals comes.
+std::unique_ptr<QSocketNotifier> watchEndSignals(std::function<void(int)> end) {
+  if (signalPipe[0] < 0 && pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+  struct sigaction action = {};
+  action.sa_handler = onEndSignal;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+  auto notifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+  QObject::connect(notifier.get(), &QSocketNotifier::activated, [end = std::move(end)] {
+    char number = 0;
+    while (read(signalPipe[0], &number, 1) == 1) end(number);
+  });
+  return notifier;
+}
+
 }  // namespace
 
 int runDesktopShell() {
@@ -85,16 +118,29 @@ int runDesktopShell() {
     MainWindow window(*context);
     // The end of a piece reaches the window thread as a message of its own.
     audio.setEndOfPieceHandler([&window](uint32_t piece) { window.postEndOfPiece(piece); });
-    window.onEnded = [&audio] {
+    int endSignal = 0;
+    window.onEnded = [&audio, &endSignal] {
       audio.setEndOfPieceHandler({});
-      QCoreApplication::exit(0);
+      QCoreApplication::exit(endSignal == 0 ? 0 : 128 + endSignal);
     };
-    window.startStory();
+    const auto signalWatch = watchEndSignals([&window, &endSignal](int signal) {
+      if (endSignal == 0) endSignal = signal;
+      window.destroyWindow();
+    });
+    if (!window.startStory()) {
+      const std::string size = std::to_string(context->config.screenWidth) + " × " +
+                               std::to_string(context->config.screenHeight);
+      std::fprintf(stderr, "nev: no memory for a picture of %s\n", size.c_str());
+      QMessageBox box(QMessageBox::NoIcon, kCaptionNoMemory, QString::fromStdString(size),
+                      QMessageBox::Ok);
+      box.exec();
+      return 1;
+    }
     buildStartMenus(*context, window.state(), window);
     window.showDefaultWindow({context->config.screenWidth, context->config.screenHeight});
     // A story can end before the loop starts; its end then needs no loop.
     if (!window.ended()) status = application.exec();
   }
-  context->platform.sound = nullptr;
+  context->platform.sound = &silentSound();
   return status;
 }

@@ -145,12 +145,13 @@ QAction* MainWindow::action(int32_t id) const {
   return found == actions_.end() ? nullptr : found->second;
 }
 
-void MainWindow::startStory() {
-  createDisplaySurface(context_);
+bool MainWindow::startStory() {
+  if (!createDisplaySurface(context_)) return false;
   const RunnerOperations operations = standardRunnerOperations(context_);
   // The mail timer's messages let the window act on an end request even when the script
   // leaves it as its last word.
   runner_ = std::thread([this, operations] { ScriptRunner(context_, operations); });
+  return true;
 }
 
 bool MainWindow::prologue() {
@@ -246,6 +247,10 @@ void MainWindow::postEndOfPiece(uint32_t piece) {
 }
 
 void MainWindow::collectMail() {
+  // The mail stands for the messages the runner's requests send the window (repaints, boxes,
+  // ends of pieces), and every message runs the prologue first: an end request made by the
+  // script's last lines is acted on here even when nothing else reaches the window.
+  if (prologue()) return;
   bool repaintAll = false;
   std::vector<Rect> repaints;
   std::vector<BoxRequest> boxes;

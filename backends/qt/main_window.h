@@ -46,7 +46,8 @@ class MainWindow : public QMainWindow, public WindowPort {
   ~MainWindow() override;
 
   // Builds the surfaces and starts the runner, as the window's creation does.
-  void startStory();
+  // False when the picture cannot be had.
+  bool startStory();
 
   // WindowPort.
   void showBox(const std::string& text, const std::string& caption) override;

@@ -297,7 +297,8 @@ struct SdlAudio::State {
 
   // Player.
   Mix_Chunk* loadSound(const std::optional<std::string>& path) {
-    if (!path) return nullptr;
+    // A FIFO or device named as a sound would block or never end.
+    if (!path || !isRegularFile(*path)) return nullptr;
     std::lock_guard guard(loadMutex);
     return Mix_LoadWAV(path->c_str());
   }
@@ -325,6 +326,9 @@ struct SdlAudio::State {
 };
 
 SdlAudio::SdlAudio() : state_(std::make_unique<State>()) {
+  // SDL's own handlers would turn SIGINT and SIGTERM into quit events nobody reads; nev ends
+  // on them itself.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     std::fprintf(stderr, "nev: no audio (%s); the story plays in silence\n", SDL_GetError());
     return;
@@ -421,7 +425,10 @@ uint32_t SdlAudio::playMusic(uint32_t deviceId, uint32_t piece) {
         if (device == state.devices.end()) return kNoSuchDevice;
         if (Mix_PlayMusic(device->second.music, 1) != 0) return kCannotPlay;
         state.playingDevice = deviceId;
-        state.armTimer(piece, device->second.lengthMilliseconds);
+        // A piece of no length never tells its end, so it cannot loop without pause.
+        if (device->second.lengthMilliseconds > 0) {
+          state.armTimer(piece, device->second.lengthMilliseconds);
+        }
         return 0u;
       },
       kNoSuchDevice);

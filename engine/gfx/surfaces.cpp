@@ -19,15 +19,17 @@ Rect toClient(const Rect& surfaceArea, int32_t cwinX, int32_t cwinY, int32_t sur
           scale(surfaceArea.bottom, cwinY, surfaceHeight)};
 }
 
-void createDisplaySurface(NevContext& context) {
+bool createDisplaySurface(NevContext& context) {
   SurfaceSet& set = context.surfaces;
   set.surfaceWidth = context.config.screenWidth;
   set.surfaceHeight = context.config.screenHeight;
   set.displayBitmap = createCompatibleBitmap(set.surfaceWidth, set.surfaceHeight);
+  if (!set.displayBitmap) return false;
   std::lock_guard guard(set.pixelLock);
   set.displayPreviousBitmap = selectBitmap(set.displaySurface, set.displayBitmap.get());
   set.displayPreviousBrush = selectBrush(set.displaySurface, kBlack);
   patBlt(set.displaySurface, 0, 0, set.surfaceWidth, set.surfaceHeight, PATCOPY);
+  return true;
 }
 
 void prepareRunnerSurfaces(NevContext& context) {

@@ -42,7 +42,8 @@ struct SurfaceSet {
 };
 
 // Window creation, before the runner starts: displaySurface, black, with the black brush.
-void createDisplaySurface(NevContext& context);
+// False when the machine has no memory for it.
+bool createDisplaySurface(NevContext& context);
 
 // The runner's first step: the message font into displaySurface, transparent text, and the
 // other three surfaces (composeSurface and overlaySurface start black).

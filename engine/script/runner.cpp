@@ -66,6 +66,7 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
   while (context.words.stopRunner.load() == 0) {
     const int length = readScriptLine(line, kScriptLineSize, runner.script, config.scrambledScripts);
     if (length == 0) break;
+    context.platform.scriptLine();
     if (line[0] != '@') {
       keepInHistory(runner.history, line, length);
       operations.drawTextLine(line, false);

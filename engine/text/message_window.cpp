@@ -7,7 +7,7 @@
 
 FontSpec messageFontSpec(int32_t fontSize) {
   FontSpec attributes;
-  attributes.height = -fontSize;
+  attributes.height = wrapNeg(fontSize);
   attributes.weight = 700;
   attributes.fixedPitch = true;
   attributes.charset = 128;

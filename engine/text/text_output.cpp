@@ -84,8 +84,8 @@ void waitForClick(NevContext& context) {
   const MessageWindow& window = context.messageWindow;
   SurfaceSet& set = context.surfaces;
   const Rect cell = cellRect(config, window.markerX, window.markerY);
-  const int32_t width = std::abs(config.shadowDx) + config.fontSize;
-  const int32_t height = std::abs(config.shadowDy) + config.fontSize;
+  const int32_t width = wrapAdd(wrapAbs(config.shadowDx), config.fontSize);
+  const int32_t height = wrapAdd(wrapAbs(config.shadowDy), config.fontSize);
 
   // The saved area starts at the marker point itself, not at the cell's corner.
   DrawingContext saved;

@@ -1,10 +1,8 @@
-#include "app/cli.h"
+// The program's command line, run as a reader or an author runs it, and installed.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,82 +10,118 @@
 
 namespace {
 
-struct Outcome {
-  int status;
-  std::string output;  // standard output and standard error together
-};
-
-Outcome runNevBinary(const std::string& arguments, const std::string& environment = "") {
-  const std::string command = environment + std::string(NEV_BINARY) + " " + arguments + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  Outcome outcome{-1, ""};
-  if (pipe == nullptr) return outcome;
-  std::array<char, 4096> chunk;
-  for (size_t n; (n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0;) outcome.output.append(chunk.data(), n);
-  int raw = pclose(pipe);
-  outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return outcome;
-}
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-TEST(CommandLine, ParsesStoryFolderAndOptions) {
-  struct Case {
-    std::vector<const char*> argv;
-    CommandLine::Action action;
-    std::string storyDir;
-  };
-  const std::vector<Case> cases = {
-      {{"nev"}, CommandLine::Action::Play, "."},
-      {{"nev", "stories/a"}, CommandLine::Action::Play, "stories/a"},
-      {{"nev", "--help"}, CommandLine::Action::Help, "."},
-      {{"nev", "a", "-h"}, CommandLine::Action::Help, "a"},
-      {{"nev", "--version"}, CommandLine::Action::Version, "."},
-      {{"nev", "--frobnicate"}, CommandLine::Action::Error, "."},
-      {{"nev", "a", "b"}, CommandLine::Action::Error, "a"},
-  };
-  for (const Case& c : cases) {
-    CommandLine line = parseCommandLine(static_cast<int>(c.argv.size()), c.argv.data());
-    EXPECT_EQ(line.action, c.action) << c.argv.back();
-    EXPECT_EQ(line.storyDir, c.storyDir) << c.argv.back();
+TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
+  TempFolder empty, noScript, clean, warned, tools, prefix, hostile;
+  for (const TempFolder* story : {&noScript, &clean, &warned, &hostile}) {
+    story->write("nev.ini", storyIni());
   }
-}
-
-TEST(NevProgram, ExitStatusesOfBadStarts) {
-  TempFolder noConfig;
-  TempFolder badConfig;
-  badConfig.write("nev.ini", "title\r\n");
-  TempFolder noScript;
-  noScript.write("nev.ini", storyIni());
-  const std::string withoutDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
-
+  clean.write("start.txt", "a\n");
+  // Stories from strangers: each must end soon, with a clear word, never a crash or a hang.
+  hostile.write("huge/nev.ini", storyIni({{3, "100000"}, {4, "100000"}}));
+  hostile.write("escape/nev.ini", storyIni({{3, "\x1B]0;owned\x07\x1B[2J"}}));
+  hostile.write("loop.txt", "@LA;\n@I\n@JLOOP.TXT,A;\n");
+  hostile.write("music.txt", "@YNONE.MID,1;\n@YEMPTY.MID,1;\n@LB;\n@T1000;\n@JMUSIC.TXT,B;\n");
+  hostile.write("empty.mid", std::string("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\4\0\xFF\x2F\0", 26));
+  hostile.write("choice.txt", "@R8,60,10,0,-5,14,16,20,1,0;\n@W2;\na\nb\n@E\n@E\n");
+  hostile.write("fonts.txt", "@R8,60,10,0,-2147483648,14,16,20,1,0;\na\n"
+                             "@R8,60,10,0,2147483647,14,16,20,1,0;\nb\n");
+  // Music and sounds that are no regular files fail quietly; a script that is none is a box.
+  hostile.write("devices.txt", "@Yfifo.txt,0;\n@Zfifo.txt;\n@Jfifo.txt;\n@E\n");
+  hostile.write("zero.txt", "@J/dev/zero,L;\n@E\n");
+  // 8-bit runs claiming 4096 × 4096 pixels, with nothing but the end mark to draw them.
+  hostile.write("rle.bmp", std::string("BM\x3E\0\0\0\0\0\0\0\x3A\0\0\0(\0\0\0\0\x10\0\0\0\x10\0\0"
+                                       "\1\0\x08\0\1\0\0\0\4\0\0\0\0\0\0\0\0\0\0\0\1\0\0\0"
+                                       "\0\0\0\0\0\0\0\0\0\1", 60));
+  hostile.write("picture.txt", "@G0,0,RLE.BMP,0xCC0020;\n@E\n");
+  tools.write("keep.stx", "kept");
+  tools.write("big.txt", std::string(8192, 'a'));
+  runProgram("mkfifo" + std::string(" '") + (hostile.path() / "fifo.txt").string() + "'");
+  auto story = [&hostile](const std::string& script, const std::string& options) {
+    return "cd '" + hostile.path().string() + "' && cp " + script +
+           " start.txt && rm -rf out && " NEV_BINARY " render . out " + options +
+           "; s=$?; tail -n 1 out/events.jsonl; grep -c replay out/events.jsonl; exit $s";
+  };
+  warned.write("start.txt", "@Lalone;\n");
+  tools.write("p.txt", sjis("雨の駅\r\n"));
+  auto at = [](const TempFolder& folder, const std::string& name = "") {
+    return " '" + (folder.path() / name).string() + "'";
+  };
+  const std::string nev = NEV_BINARY;
+  const std::string out = at(tools, "out");
   struct Case {
-    std::string arguments;
+    std::string command;
     int status;
-    std::string says;
+    std::string says;  // a part of the output; nothing at all when empty
   };
   const std::vector<Case> cases = {
-      {"render " + noConfig.path().string() + " " + noConfig.path().string() + "/out", 1,
-       "[ファイルが変] nev.ini"},
-      {"render " + badConfig.path().string() + " " + badConfig.path().string() + "/out", 1,
-       "設定が変"},
-      {"render " + noScript.path().string() + " " + noScript.path().string() + "/out", 2, ""},
-      {noConfig.path().string() + "/missing", 1, "cannot open story folder"},
-      {"--version", 0, "nev "},
-      {"--help", 0, "usage: nev"},
-      {"--bad-option", 2, "unknown option"},
-      {"render", 1, "render needs a story folder"},
+      {nev + " --version", 0, "nev "},
+      {nev + " --help", 0, "       nev check STORY_DIR\n"},
+      {nev + " --frobnicate", 2, "nev: unknown option --frobnicate"},
+      {nev + " a b", 2, "nev: more than one story folder given"},
+      {nev + " -", 1, "nev: cannot open story folder -:"},
+      {nev + at(empty, "missing"), 1, "cannot open story folder " + empty.path().string()},
+      {"cd " + at(clean) + " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + nev, 1,
+       "no display to open a window on; to play the story without one:\n  nev render . OUT_DIR"},
+      {nev + " render", 1, "nev render: render needs a story folder"},
+      {nev + " render" + at(empty) + out, 1, "[ファイルが変] nev.ini"},
+      {nev + " render" + at(noScript) + out, 2, ""},
+      {nev + " render" + at(clean) + out + " --client 0x5", 1, "--client takes a size"},
+      {nev + " render" + at(clean) + out + " --client 16385x1", 1, "--client takes a size"},
+      {nev + " render" + at(clean) + out + " --client 4097x4096", 1, "--client takes a size"},
+      {nev + " render" + at(clean) + out + " --client 16384x1 --max-frames 1", 3, ""},
+      {nev + " render" + at(clean) + out + " --choose 1,,2", 1, "--choose takes item numbers"},
+      {nev + " render" + at(clean) + out + " --max-frames 0", 1, "--max-frames takes"},
+      {nev + " render" + at(clean) + out + " --client", 1, "incomplete option --client"},
+      {nev + " render" + at(clean) + at(tools), 1, "holds other files and no earlier render"},
+      {nev + " check" + at(clean), 0, ""},
+      {nev + " check" + at(warned), 0, "start.txt:1: warning: label \"alone\" is never jumped to"},
+      {nev + " check" + at(noScript), 1, "nev.ini: error: start script \"start.txt\" not found"},
+      {nev + " check" + at(empty, "missing"), 1, "nev check: cannot read story folder"},
+      {nev + " check", 2, "nev check: give exactly one story folder"},
+      {nev + " check -x", 2, "nev check: give exactly one story folder"},
+      {nev + " scramble" + at(tools, "p.txt") + at(tools, "p.stx"), 0, ""},
+      {nev + " unscramble" + at(tools, "p.stx") + at(tools, "back.txt"), 0, ""},
+      {nev + " scramble" + at(tools, "p.txt") + at(tools, "./p.txt"), 1, "would be written over"},
+      {nev + " scramble" + at(tools, "missing.txt") + at(tools, "x.stx"), 1, "cannot read"},
+      {nev + " scramble" + at(tools, "p.txt") + at(tools, "no/x.stx"), 1,
+       "nev scramble: cannot write"},
+      {nev + " unscramble" + at(tools, "p.stx"), 2, "usage: nev unscramble STX OUT"},
+      {nev + " scramble" + at(empty) + at(tools, "keep.stx"), 1, "nev scramble: cannot read"},
+      {"ulimit -f 2; " + nev + " scramble" + at(tools, "big.txt") + at(tools, "keep.stx"), 1,
+       "nev scramble: cannot write"},
+      {nev + " render" + at(hostile, "huge") + out, 1, "(screenWidth): 画面の大きさは 1 から 16384"},
+      {nev + " check" + at(hostile, "escape"), 1, "「\\x1B]0;owned\\x07\\x1B[2J」"},
+      {story("loop.txt", "--max-steps 1000"), 3, "\"reason\":\"max-steps\"}\n0\n"},
+      {story("music.txt", "--max-time 20000"), 3, "\"reason\":\"max-time\"}\n0\n"},
+      {story("choice.txt", ""), 3, "\"reason\":\"choice-unreachable\"}"},
+      {story("fonts.txt", ""), 0, "\"reason\":\"script\"}"},
+      {story("devices.txt", ""), 2, "\"reason\":\"script\"}"},
+      {story("zero.txt", ""), 2, "\"reason\":\"script\"}"},
+      {story("picture.txt", ""), 2, "\"reason\":\"E\"}"},
+      // Where a desktop finds the program, its icon and manual; the installed program finds
+      // nothing wrong with the installed demo.
+      {"cmake --install '" + std::string(NEV_BUILD_DIR) + "' --prefix" + at(prefix) +
+           " >/dev/null && cd" + at(prefix) +
+           " && test -f share/applications/nev.desktop -a -f share/man/man6/nev.6 -a -f "
+           "share/icons/hicolor/scalable/apps/nev.svg && bin/nev check share/nev/demo",
+       0, ""},
   };
   for (const Case& c : cases) {
-    Outcome outcome = runNevBinary(c.arguments);
-    EXPECT_EQ(outcome.status, c.status) << c.arguments << "\n" << outcome.output;
-    EXPECT_TRUE(contains(outcome.output, c.says)) << c.arguments << "\n" << outcome.output;
+    const ProgramRun run = runProgram(c.command);
+    EXPECT_EQ(run.status, c.status) << c.command << "\n" << run.output;
+    EXPECT_EQ(run.output.find('\x1B'), std::string::npos) << "a raw escape from " << c.command;
+    if (c.says.empty()) {
+      EXPECT_EQ(run.output, "") << c.command;
+    } else {
+      EXPECT_NE(run.output.find(c.says), std::string::npos) << c.command << "\n" << run.output;
+    }
   }
-  Outcome headless = runNevBinary(std::string(NEV_SOURCE_DIR) + "/demo", withoutDisplay);
-  EXPECT_EQ(headless.status, 1);
-  EXPECT_TRUE(contains(headless.output, "nev render")) << headless.output;
+  EXPECT_EQ(tools.read("back.txt"), tools.read("p.txt"));
+  // Failed conversions keep the old output and leave no temporary file behind.
+  EXPECT_EQ(tools.read("keep.stx"), "kept");
+  for (const auto& entry : std::filesystem::directory_iterator(tools.path())) {
+    EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+  }
 }
 
 }  // namespace

@@ -2,88 +2,48 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <functional>
 
 #include "story_world.h"
 
-namespace {
-
-TEST(Input, ClickIsKeptOnlyWhileTheRunnerWaits) {
+TEST(Input, ClicksHidingAndEndRequestsAsTheNextMessageSeesThem) {
   StoryWorld world;
-  NevContext& context = *world.context;
-  onLeftButton(context, 33);
-  EXPECT_EQ(context.words.clicked.load(), 1);
-  EXPECT_EQ(context.words.mouseY.load(), 33);
-  EXPECT_FALSE(runMessagePrologue(context));  // not waiting: the next message forgets it
-  EXPECT_EQ(context.words.clicked.load(), 0);
-
-  context.words.waitingForClick = 1;
-  onLeftButton(context, 5);
-  runMessagePrologue(context);
-  EXPECT_EQ(context.words.clicked.load(), 1);
-}
-
-TEST(Input, EndRequestIsActedOnOnce) {
-  StoryWorld world;
-  world.context->words.endRequested = 1;
-  EXPECT_TRUE(runMessagePrologue(*world.context));
-  EXPECT_EQ(world.context->words.endRequested.load(), 0);
-  EXPECT_FALSE(runMessagePrologue(*world.context));
-}
-
-TEST(Input, RightClickHidesTheTextOnlyDuringAWait) {
-  StoryWorld world;
-  SharedWords& words = world.context->words;
-  onRightButton(*world.context);  // not waiting: nothing
-  EXPECT_EQ(words.hideText.load(), 0);
-
-  words.waitingForClick = 1;
-  onRightButton(*world.context);
-  EXPECT_EQ(words.hideText.load(), 1);
-  EXPECT_TRUE(world.repaints.empty());  // the wait asks for the repaint itself
-
-  onLeftButton(*world.context, 9);  // shows the text again, and is no click
-  EXPECT_EQ(words.hideText.load(), 0);
-  EXPECT_EQ(words.clicked.load(), 0);
-  EXPECT_EQ(words.mouseY.load(), 9);
-  ASSERT_EQ(world.repaints.size(), 1u);
-  EXPECT_FALSE(world.repaints[0]);
-
-  onRightButton(*world.context);
-  onRightButton(*world.context);  // a second right click shows it again
-  EXPECT_EQ(words.hideText.load(), 0);
-  EXPECT_EQ(world.repaints.size(), 2u);
+  NevContext& c = *world.context;
+  SharedWords& words = c.words;
+  // {what the window thread does, then hideText, clicked, mouseY and the repaints asked for}
+  const std::vector<std::pair<std::function<void()>, std::vector<int32_t>>> steps = {
+      {[&] { onLeftButton(c, 33); }, {0, 1, 33, 0}},
+      {[&] { onRightButton(c); }, {0, 1, 33, 0}},  // not waiting: no hiding
+      {[&] { EXPECT_FALSE(runMessagePrologue(c)); }, {0, 0, 33, 0}},  // nor a kept click
+      {[&] { words.waitingForClick = 1; onRightButton(c); }, {1, 0, 33, 0}},  // the wait repaints
+      {[&] { onLeftButton(c, 9); }, {0, 0, 9, 1}},  // shows the text again, and is no click
+      {[&] { onRightButton(c); onRightButton(c); }, {0, 0, 9, 2}},  // the second shows it again
+      {[&] { onLeftButton(c, 5); words.endRequested = 1; }, {0, 1, 5, 2}},
+      {[&] { EXPECT_TRUE(runMessagePrologue(c)); }, {0, 1, 5, 2}},  // the click kept while waiting
+      {[&] { EXPECT_FALSE(runMessagePrologue(c)); }, {0, 1, 5, 2}},  // the end acted on once
+  };
+  for (size_t i = 0; i < steps.size(); ++i) {
+    steps[i].first();
+    const std::vector<int32_t> state = {words.hideText, words.clicked, words.mouseY,
+                                        int32_t(world.repaints.size())};
+    EXPECT_EQ(state, steps[i].second) << "step " << i;
+  }
+  EXPECT_FALSE(world.repaints[0]);  // the whole client area
+  onClientSize(c, 0x10321, 0x10259);  // sixteen bits each
+  EXPECT_EQ((std::vector<int32_t>{words.cwinX, words.cwinY}), (std::vector<int32_t>{801, 601}));
 }
 
 TEST(Input, MenuBarFollowsThePointerOnlyWhenTakenAway) {
-  struct Step {
-    int32_t y;
-    MenuBarChange change;
-    int32_t popped;
-  };
   StoryWorld world;
-  MenuBarState pinned;
-  for (int32_t y : {0, 4, 200}) {
-    EXPECT_EQ(onPointerMove(*world.context, pinned, y), MenuBarChange::None);
-  }
-  EXPECT_EQ(world.context->words.mouseY.load(), 200);
-
-  MenuBarState away{0, 0};
-  const std::vector<Step> steps = {
-      {10, MenuBarChange::None, 0},   {4, MenuBarChange::Attach, 1}, {0, MenuBarChange::None, 1},
-      {5, MenuBarChange::Detach, 0},  {5, MenuBarChange::None, 0},   {3, MenuBarChange::Attach, 1},
-  };
-  for (const Step& step : steps) {
-    EXPECT_EQ(onPointerMove(*world.context, away, step.y), step.change) << step.y;
-    EXPECT_EQ(away.menuBarPopped, step.popped) << step.y;
+  MenuBarState pinned, away{false, false};
+  EXPECT_EQ(onPointerMove(*world.context, pinned, 0), MenuBarChange::None);  // pinned: stays
+  // {pointer row, change, popped afterwards}: rows 0 to 4 bring the bar back.
+  const std::vector<std::tuple<int32_t, MenuBarChange, bool>> steps = {
+      {10, MenuBarChange::None, false}, {4, MenuBarChange::Attach, true},
+      {4, MenuBarChange::None, true},   {5, MenuBarChange::Detach, false},
+      {5, MenuBarChange::None, false},  {0, MenuBarChange::Attach, true}};
+  for (const auto& [y, change, popped] : steps) {
+    EXPECT_EQ(onPointerMove(*world.context, away, y), change) << y;
+    EXPECT_EQ(away.menuBarPopped, popped) << y;
   }
 }
-
-TEST(Input, ClientSizeKeepsSixteenBits) {
-  StoryWorld world;
-  onClientSize(*world.context, 800, 0x10258);
-  EXPECT_EQ(world.context->words.cwinX.load(), 800);
-  EXPECT_EQ(world.context->words.cwinY.load(), 0x258);
-}
-
-}  // namespace

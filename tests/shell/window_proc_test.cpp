@@ -3,269 +3,145 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <deque>
 #include <filesystem>
-#include <map>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "engine/context.h"
-#include "authoring/script_conversion.h"
-#include "shell/developer_menu.h"
 #include "shell/menu.h"
 #include "story_world.h"
-#include "test_files.h"
 
 namespace {
 
-// Records what the window procedure asks of the desktop, and answers dialogs from a script.
+// Logs what the window procedure asks of the desktop, each call ending in "; ", and answers
+// the file dialogs in turn; an empty answer cancels.
 struct FakePort : WindowPort {
-  std::vector<std::string> calls;
-  std::map<int32_t, std::string> items;  // appended items by id
-  std::map<int32_t, bool> checks;
+  std::string calls;
   std::vector<Size> offeredModes;
   Size monitor{1280, 1024};
-  std::deque<std::optional<std::string>> dialogAnswers;
-  std::vector<FileDialog> dialogs;
-  bool desktopOpens = true;
+  std::vector<std::string> answers;
+  size_t answered = 0;
 
-  void showBox(const std::string& text, const std::string& caption) override {
-    calls.push_back("box " + caption + ": " + text);
+  void log(const std::string& call) { calls += call + "; "; }
+  void log(const char* what, Size s) {
+    log(what + std::to_string(s.width) + "x" + std::to_string(s.height));
   }
-  void appendMenuItem(int32_t submenu, int32_t id, const std::string& caption,
-                      bool columnBreak) override {
-    items[id] = std::to_string(submenu) + (columnBreak ? "|" : " ") + caption;
+  void showBox(const std::string& text, const std::string& title) override {
+    log(title + ": " + text);
   }
-  void checkMenuItem(int32_t id, bool checked) override { checks[id] = checked; }
-  void setMenuBarAttached(bool attached) override {
-    calls.push_back(attached ? "attach menu" : "detach menu");
+  void appendMenuItem(int32_t menu, int32_t id, const std::string& caption, bool brk) override {
+    log(std::to_string(id) + " in " + std::to_string(menu) + (brk ? "|" : " ") + caption);
   }
-  void destroyWindow() override { calls.push_back("destroy"); }
-  bool openWithDesktop(const std::string& hostPath) override {
-    calls.push_back("open " + hostPath);
-    return desktopOpens;
+  void checkMenuItem(int32_t id, bool on) override {
+    log((on ? "on " : "off ") + std::to_string(id));
   }
+  void setMenuBarAttached(bool attached) override { log(attached ? "attach" : "detach"); }
+  void destroyWindow() override { log("destroy"); }
+  bool openWithDesktop(const std::string& path) override { return log("open " + path), true; }
   std::optional<std::string> chooseFile(const FileDialog& dialog) override {
-    dialogs.push_back(dialog);
-    if (dialogAnswers.empty()) return std::nullopt;
-    auto answer = dialogAnswers.front();
-    dialogAnswers.pop_front();
-    return answer;
+    log("choose " + dialog.defaultSuffix + (dialog.mustExist ? " existing" : " new"));
+    const std::string answer = answered < answers.size() ? answers[answered++] : "";
+    return answer.empty() ? std::nullopt : std::optional(answer);
   }
-  void showDefaultWindow(Size client) override {
-    calls.push_back("default window " + std::to_string(client.width) + "x" +
-                    std::to_string(client.height));
-  }
-  void showFullSizeWindow() override { calls.push_back("full-size window"); }
-  void setEmulatedDisplay(Size display) override {
-    calls.push_back("display " + std::to_string(display.width) + "x" +
-                    std::to_string(display.height));
-  }
+  void showDefaultWindow(Size client) override { log("window ", client); }
+  void showFullSizeWindow() override { log("full size"); }
+  void setEmulatedDisplay(Size display) override { log("display ", display); }
   std::vector<Size> platformDisplayModes() override { return offeredModes; }
   Size monitorSize() override { return monitor; }
 };
 
-class WindowProcTest : public ::testing::Test {
- protected:
-  void SetUp() override { world_.context->config.developerMenu = 1; }
-  void start() { buildStartMenus(context(), state_, port_); port_.calls.clear(); }
-  void command(int32_t id) { onMenuCommand(context(), state_, port_, id); }
-  NevContext& context() { return *world_.context; }
-
-  StoryWorld world_{640, 480};
-  WindowState state_;
-  FakePort port_;
-};
-
-TEST_F(WindowProcTest, SpeedMenuChecksOneItemAndSetsTheSpeed) {
-  const std::vector<std::pair<int32_t, int32_t>> steps = {
-      {kMenuSpeedFastest, 32000}, {kMenuSpeedFourTimes, 4}, {kMenuSpeedDefault, 1}};
-  for (const auto& [id, speed] : steps) {
-    command(id);
-    EXPECT_EQ(context().words.messageSpeed.load(), speed) << id;
-    for (int32_t item = kMenuSpeedFastest; item <= kMenuSpeedDefault; ++item) {
-      EXPECT_EQ(port_.checks[item], item == id) << id << " " << item;
-    }
-  }
-}
-
-TEST_F(WindowProcTest, DisplayModesFromTheMonitorWhenThePlatformListsNone) {
-  start();
-  EXPECT_EQ(port_.items[41000], "1|Screen  1280 * 1024");
-  EXPECT_EQ(port_.items[41001], "1 Screen  640 * 480");
-  EXPECT_EQ(port_.items[41005], "1 Screen  1280 * 960");
-  EXPECT_EQ(port_.items.count(41006), 0u);  // 1920 x 1080 does not fit
-  EXPECT_EQ(state_.displayModes.startModeIndex, 0);
-}
-
-TEST_F(WindowProcTest, DisplayModesFromThePlatformKeepOrderDuplicatesAndTheFirstTen) {
-  port_.monitor = {800, 600};
-  for (int i = 0; i < 12; ++i) port_.offeredModes.push_back(i % 3 == 0 ? Size{800, 600} : Size{640, 480});
-  start();
-  int listed = 0;
-  for (const auto& [id, caption] : port_.items) listed += id >= 41000 && id < 42000;
-  EXPECT_EQ(listed, 10);
-  EXPECT_EQ(state_.displayModes.startModeIndex, 9);  // the last listed entry of the monitor's size
-}
-
-TEST_F(WindowProcTest, WindowModes) {
-  start();
-  command(kMenuFullSizeWindow);
-  EXPECT_EQ(port_.calls, (std::vector<std::string>{"detach menu", "full-size window"}));
-  EXPECT_EQ(state_.menuBar.menuBarPinned, 0);
-  EXPECT_TRUE(state_.fullSize);
-
-  port_.calls.clear();
-  command(kMenuFullScreen);  // the first listed mode, then the full-size window
-  EXPECT_EQ(port_.calls,
-            (std::vector<std::string>{"display 1280x1024", "detach menu", "full-size window"}));
-
-  port_.calls.clear();
-  command(41001);  // a mode alone: the window is not touched
-  EXPECT_EQ(port_.calls, (std::vector<std::string>{"display 640x480"}));
-
-  port_.calls.clear();
-  state_.menuBar.menuBarPopped = 1;
-  command(kMenuDefaultWindow);
-  EXPECT_EQ(port_.calls,
-            (std::vector<std::string>{"display 1280x1024", "default window 640x480"}));
-  EXPECT_EQ(state_.menuBar.menuBarPinned, 1);
-  EXPECT_EQ(state_.menuBar.menuBarPopped, 1);  // left as it was
-  EXPECT_FALSE(state_.fullSize);
-}
-
-TEST_F(WindowProcTest, BoxesOfTheHelpMenu) {
-  start();
-  GameConfig& config = context().config;
-  std::strcpy(config.aboutText1, "A ");
-  std::strcpy(config.aboutText2, "");
-  command(kMenuVersion);
-  context().words.cwinX = 800;
-  context().words.cwinY = 581;
-  command(kMenuClientSize);
-  command(kMenuHelpContents);  // no help file in the story
-  world_.story.write("nevmake.hlp", "help");
-  command(kMenuDeveloperHelp);
-  EXPECT_EQ(port_.calls, (std::vector<std::string>{
-                             "box バージョン情報: A \n\nNEV System 1 Ver 1.2\n\n",
-                             "box C Window Size: cwinX = 800\ncwinY = 581",
-                             "box ファイルが変: NEV.HLP", "open ./nevmake.hlp"}));
-}
-
-TEST_F(WindowProcTest, DeveloperItemsOnlyWhenTheSwitchIsOne) {
-  for (int32_t value : {0, 1, 2}) {
-    StoryWorld world;
-    world.context->config.developerMenu = value;
-    WindowState state;
-    FakePort port;
-    buildStartMenus(*world.context, state, port);
-    EXPECT_EQ(port.items.count(kMenuScramble), value == 1 ? 1u : 0u) << value;
-    if (value == 1) {
-      EXPECT_EQ(port.items[kMenuDeveloperHelp], "2|デバッグヘルプ");
-      EXPECT_EQ(port.items[kMenuRemoveMenu], "2 メニュー消去");
-    }
-    port.calls.clear();
-    onMenuCommand(*world.context, state, port, kMenuClientSize);
-    EXPECT_EQ(port.calls.size(), value == 1 ? 1u : 0u) << value;
-  }
-}
-
-TEST_F(WindowProcTest, RemovingTheMenuBarUnpinsIt) {
-  start();
-  command(kMenuRemoveMenu);
-  EXPECT_EQ(port_.calls, std::vector<std::string>{"detach menu"});
-  EXPECT_EQ(state_.menuBar.menuBarPinned, 0);
-}
-
-TEST_F(WindowProcTest, EndGameAndUnknownIds) {
-  command(12345);
-  command(41009);  // no such mode listed
-  EXPECT_TRUE(port_.calls.empty());
-  command(kMenuEndGame);
-  EXPECT_EQ(port_.calls, std::vector<std::string>{"destroy"});
-}
-
-struct ToolCase {
-  const char* name;
-  std::vector<std::optional<std::string>> answers;  // relative to the story folder
-  std::vector<std::string> boxes;                    // in order, without the paths' folder
-  bool written;
-};
-
-TEST_F(WindowProcTest, ScramblingToolDrivenThroughItsDialogs) {
-  const std::string stop = "box テキスト暗号化: 処理を中断しました";
-  const std::string next = "box テキスト暗号化: 保存するファイル名を指定して下さい";
-  const std::vector<ToolCase> cases = {
-      {"success", {"plain.txt", "out.stx"}, {next, "box テキスト暗号化: 処理終了"}, true},
-      {"first dialog cancelled", {std::nullopt}, {stop}, false},
-      {"second dialog cancelled", {"plain.txt", std::nullopt}, {next, stop}, false},
-      {"input cannot be read", {"missing.txt"}, {"box ファイルが変: missing.txt", stop}, false},
-      {"output is the input", {"plain.txt", "plain.txt"},
-       {next, "box テキスト暗号化: plain.txt\n\n読み込むファイルと同じファイルには保存できません",
-        stop},
-       false},
-      {"output folder missing", {"plain.txt", "nowhere/out.stx"},
-       {next, "box ファイルが変: nowhere/out.stx", stop}, false},
+TEST(WindowProc, MenusAndTheirCommandsInTurn) {
+  StoryWorld world{640, 480};
+  NevContext& context = *world.context;
+  context.config.developerMenu = 1;
+  std::strcpy(context.config.aboutText1, "A ");
+  std::strcpy(context.config.aboutText2, "");
+  context.words.cwinX = 800;
+  context.words.cwinY = 581;
+  world.story.write("nevmake.hlp", "help");  // and no NEV.HLP
+  WindowState state;
+  FakePort port;
+  buildStartMenus(context, state, port);
+  EXPECT_EQ(
+      port.calls,
+      "41000 in 1|Screen  1280 * 1024; 41001 in 1 Screen  640 * 480; 41002 in 1 Screen  800 * "
+      "600; 41003 in 1 Screen  1024 * 768; 41004 in 1 Screen  1280 * 720; 41005 in 1 Screen  "
+      "1280 * 960; 42000 in 2|デバッグヘルプ; 42001 in 2 テキスト暗号化; 42002 in 2 "
+      "ウインドサイズ; 42003 in 2 メニュー消去; ");
+  EXPECT_EQ(state.displayModes.startModeIndex, 0);
+  const std::pair<int32_t, std::string> steps[] = {
+      {kMenuSpeedFastest, "on 40031; off 40032; off 40033; pinned, speed 32000"},
+      {kMenuSpeedFourTimes, "off 40031; on 40032; off 40033; pinned, speed 4"},
+      {kMenuSpeedDefault, "off 40031; off 40032; on 40033; pinned, speed 1"},
+      {kMenuFullSizeWindow, "detach; full size; full size, speed 1"},
+      {kMenuFullScreen, "display 1280x1024; detach; full size; full size, speed 1"},
+      {41005, "display 1280x960; full size, speed 1"},  // a mode alone: the window stays
+      {kMenuDefaultWindow, "display 1280x1024; window 640x480; pinned, speed 1"},
+      {kMenuRemoveMenu, "detach; speed 1"},
+      {kMenuVersion, "バージョン情報: A \n\nNEV System 1 Ver 1.2\n\n; speed 1"},
+      {kMenuClientSize, "C Window Size: cwinX = 800\ncwinY = 581; speed 1"},
+      {kMenuHelpContents, "ファイルが変: NEV.HLP; speed 1"},
+      {kMenuDeveloperHelp, "open ./nevmake.hlp; speed 1"},
+      {12345, "speed 1"},
+      {41006, "speed 1"},  // one past the listed modes
+      {kMenuEndGame, "destroy; speed 1"},
   };
-  for (const ToolCase& c : cases) {
-    StoryWorld world;
+  for (const auto& [id, calls] : steps) {
+    port.calls.clear();
+    onMenuCommand(context, state, port, id);
+    const std::string now = std::string(state.menuBar.menuBarPinned ? "pinned, " : "") +
+                            (state.fullSize ? "full size, " : "") + "speed " +
+                            std::to_string(context.words.messageSpeed.load());
+    EXPECT_EQ(port.calls + now, calls) << id;
+  }
+
+  // Modes the platform lists keep their order and duplicates, up to ten; the start mode is the
+  // last of the monitor's size. Only a switch of 1 adds the developer items and obeys them.
+  context.config.developerMenu = 2;
+  port.monitor = {800, 600};
+  for (int i = 0; i < 12; ++i) port.offeredModes.push_back(i % 3 ? Size{640, 480} : port.monitor);
+  port.calls.clear();
+  buildStartMenus(context, state, port);
+  for (int32_t id = kMenuDeveloperHelp; id <= kMenuRemoveMenu; ++id) {
+    onMenuCommand(context, state, port, id);
+  }
+  EXPECT_TRUE(port.calls.ends_with("41008 in 1 Screen  640 * 480; 41009 in 1 Screen  800 * 600; "));
+  EXPECT_EQ(state.displayModes.startModeIndex, 9);
+}
+
+TEST(WindowProc, ScramblingToolAsksThroughItsDialogsAndReplacesTheOutputOnlyWhenComplete) {
+  const std::string asked =
+      "choose txt existing; テキスト暗号化: 保存するファイル名を指定して下さい; choose stx new; ";
+  const std::string stop = "テキスト暗号化: 処理を中断しました; ";
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"plain.txt", "out.stx"}, asked + "テキスト暗号化: 処理終了; "},
+      {{""}, "choose txt existing; " + stop},
+      {{"plain.txt", ""}, asked + stop},
+      {{"missing.txt"}, "choose txt existing; ファイルが変: missing.txt; " + stop},
+      {{"plain.txt", "./plain.txt"},
+       asked + "テキスト暗号化: ./plain.txt\n\n読み込むファイルと同じファイルには保存できません; " +
+           stop},
+      {{"plain.txt", "no/out.stx"}, asked + "ファイルが変: no/out.stx; " + stop},
+      {{"plain.txt", "folder"}, asked + "ファイルが変: folder; " + stop},  // cannot be replaced
+  };
+  for (const auto& [answers, calls] : cases) {
+    StoryWorld world;  // and in its folder
     world.context->config.developerMenu = 1;
     world.story.write("plain.txt", "abc\r\n");
+    world.story.write("out.stx", "old");
+    world.story.write("folder/kept", "");
     WindowState state;
     FakePort port;
-    const std::string folder = world.story.path().string() + "/";
-    for (const auto& answer : c.answers) {
-      port.dialogAnswers.push_back(answer ? std::optional<std::string>(folder + *answer) : std::nullopt);
-    }
+    port.answers = answers;
     onMenuCommand(*world.context, state, port, kMenuScramble);
-    std::vector<std::string> boxes;
-    for (std::string call : port.calls) {
-      for (size_t at; (at = call.find(folder)) != std::string::npos;) call.erase(at, folder.size());
-      boxes.push_back(call);
+    EXPECT_EQ(port.calls, calls);
+    EXPECT_EQ(world.story.read("plain.txt"), "abc\r\n") << calls;
+    EXPECT_EQ(world.story.read("out.stx"), calls.ends_with(stop) ? "old" : "bcd\x0b\r\n") << calls;
+    // No temporary file is left beside the output.
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+      EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << calls;
     }
-    EXPECT_EQ(boxes, c.boxes) << c.name;
-    EXPECT_EQ(world.story.read("plain.txt"), "abc\r\n") << c.name;  // never emptied
-    EXPECT_EQ(world.story.read("out.stx"), c.written ? "bcd\x0b\r\n" : "") << c.name;
   }
-}
-
-TEST_F(WindowProcTest, ScramblingDialogsAskForTheRightFiles) {
-  port_.dialogAnswers = {std::nullopt};
-  command(kMenuScramble);
-  ASSERT_EQ(port_.dialogs.size(), 1u);
-  const FileDialog& plain = port_.dialogs[0];
-  EXPECT_EQ(plain.title, "ファイル選択");
-  EXPECT_EQ(plain.defaultSuffix, "txt");
-  EXPECT_TRUE(plain.mustExist);
-  ASSERT_EQ(plain.filters.size(), 3u);
-  EXPECT_EQ(plain.filters[1].first, "STX Files (*.stx)");
-
-  world_.story.write("p.txt", "x\n");
-  port_.dialogAnswers = {world_.story.path().string() + "/p.txt", std::nullopt};
-  command(kMenuScramble);
-  ASSERT_EQ(port_.dialogs.size(), 3u);
-  EXPECT_EQ(port_.dialogs[2].defaultSuffix, "stx");
-  EXPECT_FALSE(port_.dialogs[2].mustExist);
-  EXPECT_EQ(port_.dialogs[2].filters[0].first, "STX files (*.stx)");
-}
-
-TEST(ConvertScriptFile, ReplacesTheOutputOnlyWhenComplete) {
-  TempFolder folder;
-  folder.write("plain.txt", "abc\r\n");
-  folder.write("out.stx", "old");
-  const std::string plain = (folder.path() / "plain.txt").string();
-  const std::string out = (folder.path() / "out.stx").string();
-  EXPECT_EQ(convertScriptFile(plain, out, true), "");
-  EXPECT_EQ(folder.read("out.stx"), "bcd\x0b\r\n");
-  EXPECT_EQ(convertScriptFile(out, (folder.path() / "back.txt").string(), false), "");
-  EXPECT_EQ(folder.read("back.txt"), "abc\r\n");
-  EXPECT_EQ(convertScriptFile((folder.path() / "gone.txt").string(), out, true),
-            (folder.path() / "gone.txt").string());
-  EXPECT_EQ(folder.read("out.stx"), "bcd\x0b\r\n");
-  // Nothing but the outputs is left in the folder: no temporary files.
-  int entries = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++entries;
-  EXPECT_EQ(entries, 3);
 }
 
 }  // namespace

@@ -1,0 +1,302 @@
+#include "backends/headless/headless_player.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+
+#include "backends/headless/headless_sound.h"
+#include "base/codepage.h"
+#include "engine/context.h"
+#include "engine/input.h"
+#include "engine/gfx/surfaces.h"
+#include "engine/sound/music.h"
+
+namespace {
+
+bool contains(const Rect& outer, const Rect& inner) {
+  return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+class HeadlessPlayer {
+ public:
+  HeadlessPlayer(NevContext& context, const HeadlessOptions& options, std::ostream& events,
+                 const FrameSink& keepFrame)
+      : context_(context),
+        options_(options),
+        events_(events),
+        keepFrame_(keepFrame),
+        sound_([this] { return now_; },
+               [this](SoundEvent event, std::string_view name, int32_t loop) {
+                 logSound(event, name, loop);
+               }) {
+    sound_.setEndOfPieceHandler([this](uint32_t piece) { onMusicNotify(context_, piece); });
+    const int32_t width = context.words.cwinX.load();
+    const int32_t height = context.words.cwinY.load();
+    client_.assign(size_t(width) * height, 0);
+    target_ = PixelTarget{client_.data(), width, height, width, 0};
+    pendingPaints_.push_back(Rect{0, 0, width, height});  // the window's first paint
+  }
+
+  // A paint shows the surface as it is when the paint comes, so an area inside one already
+  // waiting adds nothing: a story that repaints in a loop without sleeping keeps one request.
+  void invalidate(const Rect* area) {
+    const Rect wanted = area == nullptr ? Rect{0, 0, target_.width, target_.height}
+                                        : paintedArea(*area);
+    for (const Rect& pending : pendingPaints_) {
+      if (contains(pending, wanted)) return;
+    }
+    std::erase_if(pendingPaints_, [&](const Rect& pending) { return contains(wanted, pending); });
+    pendingPaints_.push_back(wanted);
+  }
+
+  void messageBox(const std::string& text, const std::string& caption) {
+    ++result_.boxes;
+    log("\"event\":\"box\",\"caption\":" + jsonString(caption) + ",\"text\":" + jsonString(text));
+  }
+
+  SoundBackend& sound() { return sound_; }
+
+  void scriptLine() {
+    if (++steps_ > options_.limits.maxSteps) end(HeadlessEnd::MaxSteps);
+  }
+
+  void sleep(int32_t milliseconds) {
+    const int64_t wakeAt = now_ + (milliseconds > 0 ? milliseconds : 0);
+    // A piece that ends during the sleep ends at its own time, so a loop keeps its length.
+    for (auto end = sound_.pendingEnd(); end && *end <= wakeAt; end = sound_.pendingEnd()) {
+      now_ = std::max(now_, *end);
+      if (passedTimeLimit()) return;
+      handleMessage();
+      if (ended()) return;
+      sound_.endPiece();
+    }
+    now_ = wakeAt;
+    if (passedTimeLimit()) return;
+    handleMessage();
+    paint();
+    if (ended()) return;
+    if (context_.runner.choice.count > 0) {
+      driveChoice();
+    } else if (context_.words.waitingForClick.load() == 1 && context_.words.clicked.load() == 0) {
+      writeFrame("wait");
+      if (!ended()) leftClick(context_.words.mouseY.load());
+    }
+  }
+
+  // After the runner has returned.
+  HeadlessResult finish() {
+    if (!ended_) {
+      ended_ = true;
+      result_.end = context_.words.endRequested.load() == 1 ? HeadlessEnd::StoryEnd
+                                                            : HeadlessEnd::ScriptEnd;
+    }
+    // The last picture, unless the frames ran out or could not be kept.
+    if (result_.end != HeadlessEnd::MaxFrames && result_.end != HeadlessEnd::FrameNotKept) {
+      paint();
+      writeFrame("end");
+    }
+    log("\"event\":\"end\",\"reason\":" + jsonString(endReasonName(result_.end)));
+    return result_;
+  }
+
+ private:
+  bool ended() const { return ended_; }
+
+  void end(HeadlessEnd reason) {
+    if (ended_) return;
+    ended_ = true;
+    result_.end = reason;
+    context_.words.stopRunner = 1;
+  }
+
+  bool passedTimeLimit() {
+    if (now_ > options_.limits.maxTime) end(HeadlessEnd::MaxTime);
+    return ended();
+  }
+
+  // Every message the window handles runs the prologue first; an end request ends here.
+  void handleMessage() {
+    if (runMessagePrologue(context_)) end(HeadlessEnd::StoryEnd);
+  }
+
+  void leftClick(int32_t y) {
+    handleMessage();
+    onLeftButton(context_, y);
+  }
+
+  void paint() {
+    for (const Rect& area : pendingPaints_) presentPicture(context_, target_, area);
+    pendingPaints_.clear();
+  }
+
+  void driveChoice() {
+    const ChoiceProgress& choice = context_.runner.choice;
+    if (choice.serial != choiceSerial_) {
+      choiceSerial_ = choice.serial;
+      choicePhase_ = ChoicePhase::LearningBands;
+    }
+    switch (choicePhase_) {
+      case ChoicePhase::LearningBands:
+        // Every band is known once the first pass has drawn the last item.
+        if (choice.item == choice.count - 1) {
+          const size_t next = choicesUsed_++;
+          pick_ = next < options_.choices.size() ? options_.choices[next] : 0;
+          if (pick_ < 0 || pick_ >= choice.count) pick_ = 0;
+          if (choice.bandTop[pick_] > choice.bandBottom[pick_]) {
+            log("\"event\":\"choice-unreachable\",\"count\":" + std::to_string(choice.count) +
+                ",\"item\":" + std::to_string(pick_));
+            end(HeadlessEnd::UnreachableChoice);
+            return;
+          }
+          pointerY_ = static_cast<int32_t>(
+              (int64_t{choice.bandTop[pick_]} + choice.bandBottom[pick_]) / 2);
+          handleMessage();
+          onPointerMove(context_, menuBar_, pointerY_);
+          choicePhase_ = ChoicePhase::Pointing;
+        }
+        break;
+      case ChoicePhase::Pointing:
+        if (choice.item == pick_ && choice.highlighted) {
+          writeFrame("choice");
+          if (ended()) return;
+          leftClick(pointerY_);
+          choicePhase_ = ChoicePhase::Clicked;
+        }
+        break;
+      case ChoicePhase::Clicked:
+        if (choice.decided) {
+          log("\"event\":\"choice\",\"count\":" + std::to_string(choice.count) +
+              ",\"selected\":" + std::to_string(choice.selected));
+          choicePhase_ = ChoicePhase::Done;
+        }
+        break;
+      case ChoicePhase::Done:
+        break;
+    }
+  }
+
+  void writeFrame(const char* at) {
+    const int32_t number = result_.frames + 1;
+    if (!keepFrame_(number, at, target_)) {
+      // Whatever ended the run before, a frame lost is what the caller must hear of.
+      ended_ = true;
+      result_.end = HeadlessEnd::FrameNotKept;
+      context_.words.stopRunner = 1;
+      return;
+    }
+    ++result_.frames;
+    char name[32];
+    std::snprintf(name, sizeof name, "%04d.png", number);
+    log("\"event\":\"frame\",\"file\":" + jsonString(name) + ",\"at\":" + jsonString(at));
+    if (result_.frames >= options_.limits.maxFrames) end(HeadlessEnd::MaxFrames);
+  }
+
+  void logSound(SoundEvent event, std::string_view name, int32_t loop) {
+    const std::string text = jsonString(cp932ToUtf8Escaped(name));
+    switch (event) {
+      case SoundEvent::Music:
+      case SoundEvent::MusicReplay:
+        log("\"event\":\"music\",\"file\":" + text + ",\"loop\":" + std::to_string(loop) +
+            (event == SoundEvent::MusicReplay ? ",\"replay\":true" : ""));
+        break;
+      case SoundEvent::MusicStop:
+        log("\"event\":\"music-stop\"");
+        break;
+      case SoundEvent::Sound:
+        log("\"event\":\"sound\",\"name\":" + text);
+        break;
+    }
+  }
+
+  void log(const std::string& fields) {
+    events_ << "{\"t\":" << now_ << "," << fields << "}\n";
+    events_.flush();
+  }
+
+  enum class ChoicePhase { LearningBands, Pointing, Clicked, Done };
+
+  NevContext& context_;
+  const HeadlessOptions& options_;
+  std::ostream& events_;
+  const FrameSink& keepFrame_;
+  std::vector<Pixel> client_;
+  PixelTarget target_;
+  std::vector<Rect> pendingPaints_;
+  MenuBarState menuBar_;
+  int64_t now_ = 0;
+  int64_t steps_ = 0;
+  bool ended_ = false;
+  HeadlessResult result_;
+  int32_t choiceSerial_ = 0;
+  ChoicePhase choicePhase_ = ChoicePhase::Done;
+  size_t choicesUsed_ = 0;
+  int32_t pick_ = 0;
+  int32_t pointerY_ = 0;
+  HeadlessSound sound_;
+};
+
+}  // namespace
+
+const char* endReasonName(HeadlessEnd end) {
+  switch (end) {
+    case HeadlessEnd::StoryEnd:
+      return "E";
+    case HeadlessEnd::ScriptEnd:
+      return "script";
+    case HeadlessEnd::MaxFrames:
+      return "max-frames";
+    case HeadlessEnd::MaxSteps:
+      return "max-steps";
+    case HeadlessEnd::MaxTime:
+      return "max-time";
+    case HeadlessEnd::UnreachableChoice:
+      return "choice-unreachable";
+    case HeadlessEnd::FrameNotKept:
+      return "frame-not-written";
+  }
+  return "";
+}
+
+std::string jsonString(const std::string& utf8) {
+  std::string out = "\"";
+  for (unsigned char c : utf8) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20 || c == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
+                            std::ostream& events, const FrameSink& keepFrame) {
+  HeadlessPlayer player(context, options, events, keepFrame);
+  PlatformServices& platform = context.platform;
+  platform.invalidate = [&player](const Rect* area) { player.invalidate(area); };
+  platform.messageBox = [&player](const std::string& text, const std::string& caption) {
+    player.messageBox(text, caption);
+  };
+  platform.sleep = [&player](int32_t milliseconds) { player.sleep(milliseconds); };
+  platform.scriptLine = [&player] { player.scriptLine(); };
+  platform.sound = &player.sound();
+
+  const RunnerOperations operations = standardRunnerOperations(context);
+  std::thread runner([&] { ScriptRunner(context, operations); });
+  runner.join();
+  const HeadlessResult result = player.finish();
+  // The player is gone; what it filled in goes back to the null objects.
+  const PlatformServices none;
+  platform.invalidate = none.invalidate;
+  platform.messageBox = none.messageBox;
+  platform.sleep = none.sleep;
+  platform.scriptLine = none.scriptLine;
+  platform.sound = none.sound;
+  return result;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The headless player: the reader's part and the window's, played on the runner's thread
+// whenever the runner sleeps, on a virtual clock. It clicks through waits, picks the items it
+// is given at choices, and hands each frame at a wait or choice to its caller. The same story
+// always gives the same frames and the same log.
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "base/surface.h"
+
+struct NevContext;
+
+struct HeadlessLimits {
+  int32_t maxFrames = 10000;
+  // Script lines carried out, and virtual milliseconds: far beyond any real story, so that
+  // only a story that loops without end meets them.
+  int64_t maxSteps = 1'000'000;
+  int64_t maxTime = 24 * 3600 * 1000LL;
+};
+
+struct HeadlessOptions {
+  std::vector<int32_t> choices;  // the item to pick at each choice, in order; then 0
+  HeadlessLimits limits;
+};
+
+// A frame of the client area, numbered from 1, taken at a "wait", "choice" or at the "end".
+// False when it could not be kept: the run ends there.
+using FrameSink = std::function<bool(int32_t number, const char* at, const PixelTarget& client)>;
+
+enum class HeadlessEnd {
+  StoryEnd,        // @E
+  ScriptEnd,       // the runner ran out of lines
+  MaxFrames,
+  MaxSteps,
+  MaxTime,
+  UnreachableChoice,  // the item to pick has no hit band: no pointer position can pick it
+  FrameNotKept,
+};
+
+struct HeadlessResult {
+  HeadlessEnd end = HeadlessEnd::ScriptEnd;
+  int32_t frames = 0;
+  int32_t boxes = 0;
+};
+
+// The word the log uses for an end.
+const char* endReasonName(HeadlessEnd end);
+
+// Plays the story in the current folder. `context` holds its configuration, its message font
+// and its client size; the player fills in the host seams. Each log line goes to `events`.
+HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
+                            std::ostream& events, const FrameSink& keepFrame);
+
+// A string as a JSON string literal; control bytes as \u escapes.
+std::string jsonString(const std::string& utf8);
