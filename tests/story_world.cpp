@@ -14,10 +14,6 @@ Pixel pixelIn(const DrawingContext& surface, int32_t x, int32_t y) {
   return bitmap.pixels[size_t(y) * bitmap.width + x];
 }
 
-void putLittleEndian(std::string& bytes, uint32_t value, int size) {
-  for (int i = 0; i < size; ++i) bytes += static_cast<char>(value >> (8 * i) & 0xFF);
-}
-
 }  // namespace
 
 StoryWorld::StoryWorld(int32_t width, int32_t height) : inside_(story.path()) {
@@ -97,35 +93,13 @@ std::vector<Point> StoryWorld::displayPixelsOf(Pixel pixel) const {
   return points;
 }
 
-int32_t StoryWorld::totalSleep() const {
-  int32_t total = 0;
-  for (int32_t milliseconds : sleeps) total += milliseconds;
-  return total;
-}
-
 std::string bmp24(int32_t width, int32_t height, const std::vector<Pixel>& pixels) {
-  const int32_t rowBytes = (width * 3 + 3) / 4 * 4;
-  const uint32_t dataSize = uint32_t(rowBytes) * height;
-  std::string bytes = "BM";
-  putLittleEndian(bytes, 54 + dataSize, 4);
-  putLittleEndian(bytes, 0, 4);
-  putLittleEndian(bytes, 54, 4);
-  putLittleEndian(bytes, 40, 4);
-  putLittleEndian(bytes, width, 4);
-  putLittleEndian(bytes, height, 4);
-  putLittleEndian(bytes, 1, 2);
-  putLittleEndian(bytes, 24, 2);
-  putLittleEndian(bytes, 0, 4);
-  putLittleEndian(bytes, dataSize, 4);
-  putLittleEndian(bytes, 2835, 4);
-  putLittleEndian(bytes, 2835, 4);
-  putLittleEndian(bytes, 0, 4);
-  putLittleEndian(bytes, 0, 4);
+  std::string rows;  // bottom-up, each padded to four bytes
   for (int32_t y = height - 1; y >= 0; --y) {
-    for (int32_t x = 0; x < width; ++x) putLittleEndian(bytes, pixels[size_t(y) * width + x], 3);
-    bytes.append(rowBytes - width * 3, '\0');
+    for (int32_t x = 0; x < width; ++x) rows += le32(pixels[size_t(y) * width + x]).substr(0, 3);
+    rows.append((4 - width * 3 % 4) % 4, '\0');
   }
-  return bytes;
+  return bmp(width, height, 24, 0, "", rows);
 }
 
 std::string bmp24(int32_t width, int32_t height, Pixel colour) {

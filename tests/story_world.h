@@ -16,12 +16,11 @@
 // Each unit is one pixel at its cell's top-left corner; remembers what it was asked to draw.
 struct DotGlyphs : GlyphRasterizer {
   std::vector<std::string> drawn;
-  bool refuse = false;  // when set, no font can be made
   GlyphMask rasterize(const FontSpec&, const std::string& text) override {
     drawn.push_back(text);
     return GlyphMask{0, 0, 1, 1, {255}};
   }
-  bool canMake(const FontSpec& attributes) override { return !refuse && attributes.height != 0; }
+  bool canMake(const FontSpec& attributes) override { return attributes.height != 0; }
 };
 
 struct Point {
@@ -46,7 +45,6 @@ class StoryWorld {
   Pixel overlayPixel(int32_t x, int32_t y) const;
   // Where displaySurface holds `pixel`, row by row.
   std::vector<Point> displayPixelsOf(Pixel pixel) const;
-  int32_t totalSleep() const;
 
   std::unique_ptr<NevContext> context = makeContext();
   TempFolder story;

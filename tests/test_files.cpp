@@ -61,6 +61,21 @@ ProgramRun runProgram(const std::string& command) {
 
 std::string sjis(std::string_view utf8) { return utf8ToCp932(utf8); }
 
+std::string le16(uint32_t value) { return {char(value), char(value >> 8)}; }
+std::string le32(uint32_t value) { return le16(value) + le16(value >> 16); }
+
+std::string bmpFile(const std::string& info, const std::string& pixels) {
+  const uint32_t offset = 14 + info.size();
+  return "BM" + le32(offset + pixels.size()) + le32(0) + le32(offset) + info + pixels;
+}
+
+std::string bmp(int32_t width, int32_t height, uint16_t bits, uint32_t compression,
+                const std::string& extra, const std::string& pixels, uint32_t coloursUsed) {
+  return bmpFile(le32(40) + le32(width) + le32(height) + le16(1) + le16(bits) + le32(compression) +
+                     le32(0) + le32(2835) + le32(2835) + le32(coloursUsed) + le32(0) + extra,
+                 pixels);
+}
+
 std::string storyIni(const std::vector<std::pair<int, std::string>>& changes) {
   // Strings; screen; layout, font, pitches, delay; text, shadow, pick and choice colours;
   // shadow offset; overlay level; wait every line, scrambled, overlay, developer menu.

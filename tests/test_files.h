@@ -1,6 +1,7 @@
 #pragma once
 // A fresh folder per test, and files written into it byte for byte.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -43,6 +44,14 @@ struct ProgramRun {
   std::string output;
 };
 ProgramRun runProgram(const std::string& command);
+
+// Little-endian fields, and BMP files built from them: `info` is everything between the file
+// header and the pixels; bmp() gives a 40-byte header and `extra` (masks or colour table).
+std::string le16(uint32_t value);
+std::string le32(uint32_t value);
+std::string bmpFile(const std::string& info, const std::string& pixels);
+std::string bmp(int32_t width, int32_t height, uint16_t bits, uint32_t compression,
+                const std::string& extra, const std::string& pixels, uint32_t coloursUsed = 0);
 
 // A nev.ini of 32 value lines: a 160 × 120 story with 12-pixel text, waiting after every line,
 // with any value line replaced by `changes` (value line number → text).

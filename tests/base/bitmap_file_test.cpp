@@ -15,23 +15,6 @@ using namespace std::string_literals;
 constexpr Pixel kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kYellow = 0xFFFF00;
 constexpr Pixel kWhitePixel = 0xFFFFFF, kBlackPixel = 0x000000;
 
-std::string le16(uint32_t value) { return {char(value), char(value >> 8)}; }
-std::string le32(uint32_t value) { return le16(value) + le16(value >> 16); }
-
-// `info` is everything between the file header and the pixels: header, masks, colour table.
-std::string bmpFile(const std::string& info, const std::string& pixels) {
-  const uint32_t offset = 14 + info.size();
-  return "BM" + le32(offset + pixels.size()) + le32(0) + le32(offset) + info + pixels;
-}
-
-// A file with a 40-byte header; `extra` is the masks or the colour table.
-std::string bmp(int32_t width, int32_t height, uint16_t bits, uint32_t compression,
-                const std::string& extra, const std::string& pixels, uint32_t coloursUsed = 0) {
-  return bmpFile(le32(40) + le32(width) + le32(height) + le16(1) + le16(bits) + le32(compression) +
-                     le32(0) + le32(2835) + le32(2835) + le32(coloursUsed) + le32(0) + extra,
-                 pixels);
-}
-
 std::string colourTable(const std::vector<Pixel>& colours, size_t entrySize = 4) {
   std::string table;
   for (Pixel c : colours) table += le32(c).substr(0, entrySize);
@@ -62,6 +45,8 @@ const std::string kRunLength8 = bmp(5, 2, 8, 1, colourTable({kWhitePixel, kRed, 
 const std::string kOddMasks = le32(0x0000FF00) + le32(0x000000FF) + le32(0xFF000000);
 const std::string kOddBottom = "\xFF\xFF\0\xFF" "\0\0\0\0" "\xFF\xFF\0\0"s;
 const std::string kOddTop = "\0\xFF\0\0" "\xFF\0\0\0" "\0\0\0\xFF"s;
+// Enough data for runs to claim 16384 * 1025 pixels: ends of lines, then the end of the bitmap.
+const std::string kEndsOfLines = std::string(15376, '\0') + "\x00\x01"s;
 // clang-format on
 
 TEST(BitmapFile, DecodesEachEncodingToItsColours) {
@@ -92,6 +77,8 @@ TEST(BitmapFile, DecodesEachEncodingToItsColours) {
       {"tallest", bmp(1, 16384, 8, 0, redTable, std::string(65536, '\0'), 1), red, 1, 16384},
       {"8-bit runs skipping pixels", kRunLength8,
        {0, 0, 0, 0, kWhitePixel, kRed, kBlue, kRed, 0, 0}, 5},
+      {"8-bit runs moving above the top", bmp(3, 2, 8, 1, kTable,
+          "\x00\x02\x00\x02" "\x02\x01" "\x00\x01"s, 6), std::vector<Pixel>(6, 0)},
       {"4-bit runs", bmp(5, 2, 4, 2, colourTable({kWhitePixel, kRed, kGreen}),
                          "\x05\x12"          // five pixels alternating 1 and 2
                          "\x00\x00"          // end of line
@@ -99,6 +86,11 @@ TEST(BitmapFile, DecodesEachEncodingToItsColours) {
                          "\x00\x03\x21\x20"  // three literal pixels
                          "\x00\x01"s, 3),    // end of bitmap
        {0, kGreen, kRed, kGreen, 0, kRed, kGreen, kRed, kGreen, kRed}, 5},
+      // Runs may claim 1,048,576 pixels and 1,024 more for each byte of their data.
+      {"runs claiming the most they may", bmp(1024, 1026, 8, 1, kTable, "\x00\x01"s, 6),
+       std::vector<Pixel>(1024 * 1026, 0), 1024, 1026},
+      {"16384 * 1024 pixels", bmp(16384, 1024, 8, 1, kTable, kEndsOfLines, 6),
+       std::vector<Pixel>(16384 * 1024, 0), 16384, 1024},
       {"12-byte header", bmpFile(le32(12) + le16(3) + le16(2) + le16(1) + le16(8) +
           colourTable({kYellow, kBlue, kWhitePixel, kRed, kBlackPixel, kGreen}, 3) +
           std::string(250 * 3, '\0'), kIndexRows8)}};
@@ -139,8 +131,11 @@ TEST(BitmapFile, RefusesWhatCannotBeLoaded) {
       {"7-bit fields", bmp(1, 1, 32, 3, le32(0x7F) + le32(0x7F00) + le32(0x7F0000), pixel)},
       {"odd masks in a 56-byte header",
        patched(bmp(1, 1, 32, 3, kOddMasks + le32(0), pixel), 14, le32(56))},
+      {"runs claiming more than they may", bmp(1024, 1027, 8, 1, kTable, "\x00\x01"s, 6)},
+      {"16384 * 1025 pixels", bmp(16384, 1025, 8, 1, kTable, kEndsOfLines, 6)},
       {"runs stored top-down", patched(runs, 22, le32(-2))},
-      {"runs without their end", runs.substr(0, runs.size() - 4)}};
+      {"runs without their end", runs.substr(0, runs.size() - 4)},
+      {"runs claiming far more than they could draw", patched(runs, 18, le32(1100) + le32(1000))}};
   // clang-format on
   TempFolder folder;
   EXPECT_EQ(loadBitmapFile((folder.path() / "missing.bmp").string()), nullptr);
@@ -149,21 +144,13 @@ TEST(BitmapFile, RefusesWhatCannotBeLoaded) {
   }
 }
 
-// Real files made outside the project, read in place: every good one loads, encodings of one
-// picture agree, bad ones are refused.
+// Real files made outside the project, read in place: every good one loads, bad ones are
+// refused.
 TEST(BitmapFile, Suite) {
   const std::string suite = NEV_TESTDATA_DIR "/bmpsuite/";
   if (!std::filesystem::is_directory(suite)) GTEST_SKIP() << suite << " is missing";
   for (const auto& entry : std::filesystem::directory_iterator(suite + "g")) {
     EXPECT_NE(loadBitmapFile(entry.path().string()), nullptr) << entry.path();
-  }
-  for (const auto& [name, reference] : std::vector<std::pair<const char*, const char*>>{
-           {"rgb32", "rgb24"}, {"rgb32bf", "rgb24"}, {"pal8os2", "pal8"}, {"pal8rle", "pal8"},
-           {"pal8topdown", "pal8"}, {"pal8v5", "pal8"}, {"pal4rle", "pal4"}, {"pal1wb", "pal1"}}) {
-    std::unique_ptr<Bitmap> file = loadBitmapFile(suite + "g/" + name + ".bmp");
-    std::unique_ptr<Bitmap> same = loadBitmapFile(suite + "g/" + reference + ".bmp");
-    ASSERT_TRUE(file && same) << name;
-    EXPECT_EQ(file->pixels, same->pixels) << name;
   }
   for (const char* name : {"badbitcount", "badheadersize", "badplanes", "badwidth", "reallybig",
                            "rgb16-880", "rletopdown", "shortfile"}) {

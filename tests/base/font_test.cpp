@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "backends/qt/qt_glyph_rasterizer.h"
 #include "base/surface.h"
 
 namespace {
@@ -85,27 +84,6 @@ TEST(TextOut, DrawsTheGlyphInItsCell) {
     }
     EXPECT_EQ(picture, c.picture) << c.bytes << " at " << c.x << "," << c.y;
   }
-  // Without a font nothing is drawn.
-  Bitmap bitmap{1, 1, false, {0x102030}};
-  DrawingContext context{.bitmap = &bitmap};
-  textOut(context, 0, 0, "ab", 2);
-  EXPECT_EQ(bitmap.pixels[0], 0x102030u);
-}
-
-// The desktop's own fonts, offscreen: a crisp glyph inside its cell.
-TEST(QtGlyphs, DrawsARealGlyph) {
-  ensureGuiApplication();
-  QtGlyphRasterizer rasterizer;
-  FontSpec mincho = ofHeight(-20);
-  mincho.faceName = "ＭＳ 明朝";
-  const GlyphMask mask = rasterizer.rasterize(mincho, "あ");
-  EXPECT_GE(std::min(mask.width, mask.height), 12);
-  EXPECT_GE(std::min(mask.left, mask.top), -2);
-  EXPECT_LE(std::max(mask.left + mask.width, mask.top + mask.height), 22);
-  EXPECT_GT(std::count(mask.coverage.begin(), mask.coverage.end(), 255), 20);
-  EXPECT_EQ(std::count(mask.coverage.begin(), mask.coverage.end(), 0) +
-                std::count(mask.coverage.begin(), mask.coverage.end(), 255),
-            mask.width * mask.height);
 }
 
 }  // namespace

@@ -45,4 +45,12 @@ TEST(StoryFiles, ResolvesNamesTheWayWindowsDoes) {
   EXPECT_EQ(resolveStoryFile("START.txt"), "./start.txt");
 }
 
+TEST(StoryFiles, NamesThatLeaveTheStoryFolder) {
+  const std::vector<std::pair<const char*, bool>> cases = {
+      {"", false},       {"a\\b.bmp", false}, {"\\a", true},       {"/a", true},
+      {"C:a", true},     {"C", false},        {"ab:", false},       {"..\\a", true},
+      {"a/../b", true},  {"a\\..", true},     {"..a\\b", false},    {"a..\\b", false}};
+  for (const auto& [name, leaves] : cases) EXPECT_EQ(leavesStoryFolder(name), leaves) << name;
+}
+
 }  // namespace

@@ -15,7 +15,6 @@ TEST(TextFile, ReadsWithWindowsTextModeRules) {
       {"ab\ncd", 64, {"ab\n", "cd"}},
       {"a\rb\r\n", 64, {"a\rb\n"}},  // a lone CR stays
       {"a\r\r\n", 64, {"a\r\n"}},
-      {"a\r", 64, {"a\r"}},
       {"ab\r\ncd\x1a" "ef\r\n", 64, {"ab\n", "cd"}},  // 0x1A ends the file
       {"a\r\x1a\n", 64, {"a\r"}},
       {"\x1a" "abc", 64, {}},
@@ -40,17 +39,6 @@ TEST(TextFile, ReadsWithWindowsTextModeRules) {
     EXPECT_EQ(file.readLine(buffer.data(), size), 0) << bytes;
     EXPECT_EQ(buffer, atTheEnd) << bytes;
   }
-}
-
-TEST(TextFile, WritesLineFeedsAsCrLf) {
-  TempFolder folder;
-  TextFile file;
-  EXPECT_FALSE(file.open((folder.path() / "missing/out.txt").string(), "w"));
-  EXPECT_FALSE(file.write("a", 1));
-  ASSERT_TRUE(file.open((folder.path() / "out.txt").string(), "w"));
-  EXPECT_TRUE(file.write("a\nb\r\n\n", 6));
-  EXPECT_TRUE(file.close());
-  EXPECT_EQ(folder.read("out.txt"), "a\r\nb\r\r\n\r\n");
 }
 
 }  // namespace

@@ -78,13 +78,3 @@ TEST(Config, BadFilesNameTheLineAndTheValue) {
     }
   }
 }
-
-TEST(Config, MissingFileIsNamed) {
-  TempFolder story;
-  ScopedCurrentDirectory inside(story.path());
-  GameConfig config;
-  const std::optional<ConfigProblem> missing = readConfig(config);
-  ASSERT_TRUE(missing);
-  EXPECT_EQ(missing->text + " " + missing->caption + " " + std::to_string(missing->fileLine),
-            std::string("nev.ini ") + kCaptionBadFile + " 0");
-}

@@ -57,7 +57,6 @@ TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretche
 
   // The items the window procedure added: the offscreen monitor (800 × 800) lists 640 × 480
   // second, and the full-size window shows it scaled by 1.25 between black bars.
-  ASSERT_EQ(window.action(41001)->text(), QStringLiteral("Screen  640 * 480"));
   window.action(41001)->trigger();
   window.action(kMenuFullSizeWindow)->trigger();
   ASSERT_TRUE(eventually([&] { return window.centralWidget()->width() == 800; }));
