@@ -17,21 +17,23 @@ seeds_runner=(demo/start.txt demo/route.txt)
 seeds_bitmap=(demo/*.bmp)
 seeds_midi=(demo/*.mid)
 
+# Absolute paths: a target may work in a folder of its own.
+root=$PWD
 mkdir -p build/fuzz/artifacts
 for target in "${targets[@]}"; do
-  binary=build/fuzz/fuzz/${target}_fuzz
-  regressions=fuzz/regressions/$target
+  binary=$root/build/fuzz/fuzz/${target}_fuzz
+  regressions=$root/fuzz/regressions/$target
   if [[ -d $regressions ]] && compgen -G "$regressions/*" >/dev/null; then
     "$binary" -rss_limit_mb=2048 -timeout=30 "$regressions"/* 2>&1 | tail -n 1
   fi
-  corpus=build/fuzz/corpus/$target
+  corpus=$root/build/fuzz/corpus/$target
   mkdir -p "$corpus"
   seeds="seeds_${target}[@]"
   cp -n "${!seeds}" "$corpus"/ 2>/dev/null || true
   [[ -d $regressions ]] && cp -n "$regressions"/* "$corpus"/ 2>/dev/null || true
   echo "== $target, ${seconds} s"
   "$binary" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
-    -artifact_prefix="build/fuzz/artifacts/${target}-" "$corpus" 2>&1 |
+    -artifact_prefix="$root/build/fuzz/artifacts/${target}-" "$corpus" 2>&1 |
     grep -E '^(stat::number_of_executed_units|Done|==[0-9]+==ERROR|SUMMARY)' || true
   # libFuzzer leaves crash-*, leak-* or timeout-* behind when it finds something.
   if compgen -G "build/fuzz/artifacts/${target}-*" >/dev/null; then
