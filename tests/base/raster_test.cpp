@@ -71,10 +71,9 @@ TEST(Raster, CopiesClipToBothBitmaps) {
   const std::vector<Case> cases = {
       {-20, 3, 100, 30, 0, 0, false},  {600, 0, 100, 30, 0, 0, false},
       {10, 25, 100, 30, 0, 0, false},  {-30, -10, 100, 30, 0, 0, false},
-      {640, 0, 100, 30, 0, 0, false},  {-100, 0, 100, 30, 0, 0, false},
-      {0, 40, 100, 30, 0, 0, false},   {5, 5, 50, 10, 40, 12, false},
-      {5, 5, 50, 20, -10, -4, false},  {0, 0, 500, 60, 0, 0, false},
-      {0, 0, 0, 30, 0, 0, false},      {0, 0, 100, -5, 0, 0, false},
+      {5, 5, 50, 10, 40, 12, false},   {5, 5, 50, 20, -10, -4, false},
+      {0, 0, 500, 60, 0, 0, false},    {0, 0, 0, 30, 0, 0, false},
+      {0, 0, 100, -5, 0, 0, false},
       {INT32_MAX - 5, 0, INT32_MAX, 30, INT32_MIN, 0, false},
       {-5, -5, INT32_MAX, INT32_MAX, 0, 0, false},
       {13, 10, 20, 12, 10, 8, true},   {7, 6, 20, 12, 10, 8, true},

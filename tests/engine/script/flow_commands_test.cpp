@@ -60,16 +60,17 @@ TEST(MediaCommands, ShortArgumentListsDoNoHarmAndPicturesWaitForARepaint) {
   world.story.write("a.bmp", bmp24(2, 2, 0xFF0000));
   world.story.write("g.bmp", bmp24(2, 2, 0x00FF00));
   world.runStory(
-      "@E\n@C\n@C0,0\n@G1;\n@R\n@R5\n@Y\n@Q\n@Z\n@W\n@S\n@T\n@Ca,b,a.bmp;\n@G2,3,g.bmp,0xcc0020\n"
-      "@I\nstill typed\n");
+      "@E\n@C\n@C0,0\n@G1;\n@R\n@R5\n@Y\n@Q\n@Z\n@W\n@S\n@T\n@G2,3,g.bmp,0xcc0020\n"
+      "@I\nstill typed\n@Ca,b,a.bmp;");  // the last line: no raster code at all
   EXPECT_EQ(world.typedLines, Lines{"still typed\n"});  // @E: the window ends; the runner reads on
   const GameConfig& c = world.context->config;
   EXPECT_EQ((std::vector<int32_t>{world.context->words.endRequested, c.textLeft, c.textTop}),
             (std::vector<int32_t>{1, 5, 4}));
-  // Without a raster code a picture is copied; with one, it is read as C reads a number.
-  EXPECT_EQ((std::vector<Pixel>{world.composePixel(1, 1), world.composePixel(2, 3),
-                                world.displayPixel(3, 4), world.composePixel(3, 2)}),
-            (std::vector<Pixel>{0xFF0000, 0x00FF00, 0x00FF00, 0}));
+  // A raster code is read as C reads a number; without one, a picture is copied.
+  EXPECT_EQ((std::vector<Pixel>{world.composePixel(2, 3), world.composePixel(3, 2),
+                                world.composePixel(1, 1), world.displayPixel(1, 1),
+                                world.displayPixel(3, 4)}),
+            (std::vector<Pixel>{0x00FF00, 0, 0xFF0000, 0xFF0000, 0x00FF00}));
   EXPECT_TRUE(world.boxes.empty());
   // Only @I asked for the picture to be shown; the text asked for its own cells after it.
   EXPECT_FALSE(world.repaints.at(0));

@@ -51,11 +51,9 @@ TEST(Music, CommandsAndEndsOfPieces) {
       {{"@Ya.mid,1;\n", "@Ynone.mid,1;\n"}, 0, a + "close 1; open none.mid; ", 1},
       {{"@Ybad.mid,1;\n"}, 0, "close all; open bad.mid as 1; play 1 piece 1; close 1; ", 1},
       {{"@Ya.mid,1;\n", "@Q\n", "@Q\n"}, 0, a + "close 1; close 1; ", 0},
-      {{"@Q\n"}, 0, "close all; ", 0},
       {{"@Zse.wav\n"}, 0, "sound se.wav\n; ", 0},  // the name keeps its line feed
       {{"@Z;"}, 0, "", 0},
       {{"@Ya.mid,1;\n"}, 1, a + "close 1; open a.mid as 2; play 2 piece 2; ", 1},
-      {{"@Ya.mid,0;\n"}, 1, a + "close 1; ", 0},
       {{"@Ya.mid,2;\n"}, 1, a + "close 1; ", 2},
       {{"@Ya.mid,1;\n", "@Q\n"}, 1, a + "close 1; close 1; ", 0},
       // The end of an older piece changes nothing.
