@@ -64,7 +64,7 @@ TEST(TextOut, DrawsTheGlyphInItsCell) {
       {0, 0, false, "abc", "......" "#...#." ".#...#" "......"},  // units side by side
       {1, 0, true, "ab", ".oooo." ".#ooo." ".o#oo." ".oooo."},    // a full-width cell
       {1, 0, true, "a", ".oo..." ".#o..." ".o#..." ".oo..."},     // a half-width cell
-      {-3, 1, true, "ab", "......" "o....." "o....." "o....."},
+      {-3, -1, true, "ab", "o....." "o....." "o....." "......"},
       // Ink reaching outside the cell takes the background with it.
       {2, 1, true, "a", ".#o#.." ".ooo.." ".ooo.." ".ooo..", {-1, -1, 3, 1, {255, 0, 255}}},
       {0, 0, true, "ab", "ooooo." "ooooo." "oo###." "oo###.", {2, 2, 3, 3, full}},

@@ -36,17 +36,12 @@ struct RecordingBackend : SoundBackend {
 };
 
 TEST(Music, CommandsAndEndsOfPieces) {
-  struct Case {
-    std::vector<std::string> lines;
-    uint32_t ended;  // the piece whose end then arrives; 0: none
-    std::string calls;
-    int32_t loop;
-  };
+  // Script lines; the piece whose end then arrives (0: none); the backend's calls; the loop value.
   const std::string a = "close all; open a.mid as 1; play 1 piece 1; ";
-  const std::vector<Case> cases = {
+  const std::vector<std::tuple<std::vector<std::string>, uint32_t, std::string, int32_t>> cases = {
       {{"@Ya.mid,1;\n"}, 0, a, 1},
       {{"@Ya.mid,2;\n", "@Yb.mid,0;\n"}, 0, a + "close 1; open b.mid as 2; play 2 piece 2; ", 0},
-      {{"@Ya.mid;\n"}, 0, a, 0},                 // no loop value: once
+      {{"@Y\n"}, 0, "close all; open \n as 1; play 1 piece 1; ", 0},  // no loop value: once
       {{"@Ya.mid,1;\n", "@Y;"}, 0, a, 1},        // no name: nothing changes
       {{"@Ya.mid,1;\n", "@Ynone.mid,1;\n"}, 0, a + "close 1; open none.mid; ", 1},
       {{"@Ybad.mid,1;\n"}, 0, "close all; open bad.mid as 1; play 1 piece 1; close 1; ", 1},
@@ -59,14 +54,14 @@ TEST(Music, CommandsAndEndsOfPieces) {
       // The end of an older piece changes nothing.
       {{"@Ya.mid,1;\n", "@Yb.mid,1;\n"}, 1, a + "close 1; open b.mid as 2; play 2 piece 2; ", 1},
       {{"@Ya.mid,1;\n", "@Ynone.mid,1;\n"}, 1, a + "close 1; open none.mid; ", 1}};
-  for (const Case& c : cases) {
+  for (const auto& [lines, ended, calls, loop] : cases) {
     std::unique_ptr<NevContext> context = makeContext();
     RecordingBackend backend;
     context->platform.sound = &backend;
-    for (std::string line : c.lines) carryOutCommand(*context, commandForLetter(line[1]), &line[2]);
-    if (c.ended != 0) onMusicNotify(*context, c.ended);
-    EXPECT_EQ(backend.calls, c.calls) << c.lines.back() << " ended " << c.ended;
-    EXPECT_EQ(context->music.musicLoop.load(), c.loop) << c.lines.back() << " ended " << c.ended;
+    for (std::string line : lines) carryOutCommand(*context, commandForLetter(line[1]), &line[2]);
+    if (ended != 0) onMusicNotify(*context, ended);
+    EXPECT_EQ(backend.calls, calls) << lines.back() << " ended " << ended;
+    EXPECT_EQ(context->music.musicLoop.load(), loop) << lines.back() << " ended " << ended;
   }
 }
 
