@@ -3,7 +3,7 @@ STORY ?= demo
 # Warnings are errors in CI.
 export NEV_WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: run test deps build bench clean demo fuzz
+.PHONY: run test deps build bench clean demo fuzz package
 
 deps:
 	@bash tools/install-deps.sh
@@ -29,6 +29,12 @@ run: build
 # Makes the demo story's pictures, music, sounds and scripts again from tools/make_demo.py.
 demo:
 	python3 tools/make_demo.py demo
+
+# The Debian package of the release build: sudo apt install ./build/release/nev_*.deb
+package: build
+	@rm -f build/release/nev_*.deb
+	@cd build/release && cpack -G DEB >/dev/null
+	@echo "The package: $$(ls build/release/nev_*.deb)"
 
 test: deps
 	@bash tools/run-tests.sh

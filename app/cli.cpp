@@ -16,6 +16,7 @@
 #include "backends/headless/render.h"
 #include "backends/qt/desktop_shell.h"
 #include "base/codepage.h"
+#include "base/story_files.h"
 #include "base/surface.h"
 #include "engine/script/arguments.h"
 
@@ -23,12 +24,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool hasDisplay() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
+bool isSet(const char* value) {
+  return value != nullptr && *value != '\0';
+}
+
+DisplayKind currentDisplayKind() {
+  return displayKindOf(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
+                       std::getenv("QT_QPA_PLATFORM"));
 }
 
 bool parsePositive(const std::string& text, int32_t& value) {
@@ -90,7 +92,6 @@ int runScrambleCommand(int count, const char* const words[], bool scramble) {
 
 CommandLine parseCommandLine(int argc, const char* const argv[]) {
   CommandLine line;
-  bool storyGiven = false;
   for (int i = 1; i < argc; ++i) {
     std::string_view word = argv[i];
     if (word == "--help" || word == "-h") {
@@ -106,15 +107,28 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
       line.error = "unknown option " + std::string(word);
       return line;
     }
-    if (storyGiven) {
+    if (line.storyGiven) {
       line.action = CommandLine::Action::Error;
       line.error = "more than one story folder given";
       return line;
     }
     line.storyDir = word;
-    storyGiven = true;
+    line.storyGiven = true;
   }
   return line;
+}
+
+DisplayKind displayKindOf(const char* display, const char* waylandDisplay, const char* qtPlatform) {
+  // The platform name may carry options after a colon: "offscreen:fontengine=freetype".
+  const std::string_view platform = isSet(qtPlatform) ? qtPlatform : "";
+  const std::string_view platformName = platform.substr(0, platform.find(':'));
+  const bool unseenPlatform = platformName == "offscreen" || platformName == "minimal";
+  if ((isSet(display) || isSet(waylandDisplay)) && !unseenPlatform) return DisplayKind::Desktop;
+  return platform.empty() ? DisplayKind::None : DisplayKind::Unseen;
+}
+
+bool offersStoryChooser(const CommandLine& line, bool storyHere, DisplayKind display) {
+  return !line.storyGiven && !storyHere && display == DisplayKind::Desktop;
 }
 
 const char* usageText() {
@@ -246,18 +260,22 @@ int runNev(int argc, const char* const argv[]) {
       break;
   }
 
+  const DisplayKind display = currentDisplayKind();
+  if (offersStoryChooser(line, resolveStoryFile("nev.ini").has_value(), display)) {
+    return runDesktopShell(true);
+  }
   // Every name a story uses is relative to its folder.
   if (chdir(line.storyDir.c_str()) != 0) {
     std::fprintf(stderr, "nev: cannot open story folder %s: %s\n", line.storyDir.c_str(),
                  std::strerror(errno));
     return 1;
   }
-  if (!hasDisplay()) {
+  if (display == DisplayKind::None) {
     std::fprintf(stderr,
                  "nev: there is no display to open a window on; to play the story without one:\n"
                  "  nev render %s OUT_DIR\n",
                  line.storyDir.c_str());
     return 1;
   }
-  return runDesktopShell();
+  return runDesktopShell(false);
 }

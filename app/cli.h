@@ -6,10 +6,22 @@
 struct CommandLine {
   enum class Action { Play, Help, Version, Error } action = Action::Play;
   std::string storyDir = ".";
-  std::string error;  // what was wrong, for Action::Error
+  bool storyGiven = false;  // storyDir was named, even as "."
+  std::string error;        // what was wrong, for Action::Error
 };
 
 CommandLine parseCommandLine(int argc, const char* const argv[]);
+
+// Where windows can be shown: nowhere, somewhere the reader does not see them (Qt's offscreen
+// platform), or on a desktop.
+enum class DisplayKind { None, Unseen, Desktop };
+
+// From $DISPLAY, $WAYLAND_DISPLAY and $QT_QPA_PLATFORM (each may be null).
+DisplayKind displayKindOf(const char* display, const char* waylandDisplay, const char* qtPlatform);
+
+// Whether `nev` asks the reader which story to play instead of playing the current folder: it
+// does when started bare, on a desktop, where there is no story.
+bool offersStoryChooser(const CommandLine& line, bool storyHere, DisplayKind display);
 
 struct RenderOptions;
 // Reads the words after "render". False with `error` set when they are wrong.

@@ -25,6 +25,8 @@
 #include "engine/script/arguments.h"
 #include "engine/script/line_reader.h"
 #include "engine/script/runner.h"
+#include "engine/text/message_window.h"
+#include "engine/text/text_output.h"
 
 namespace fs = std::filesystem;
 
@@ -74,6 +76,7 @@ struct StoryCheck {
   std::string root;
   int32_t scrambledScripts = 0;
   int32_t screenHeight = 0;  // 0 when nev.ini could not be read
+  std::optional<GameConfig> config;
   std::vector<std::string> fileOrder;  // display names, in the order the files were met
   std::vector<std::pair<size_t, CheckFinding>> findings;
   std::vector<Script> scripts;
@@ -187,6 +190,7 @@ void checkConfig(StoryCheck& story) {
     } else {
       story.scrambledScripts = config.scrambledScripts;
       story.screenHeight = config.screenHeight;
+      story.config = config;
       checkFontSize(story, kConfigName, 0, config.fontSize);
       return;
     }
@@ -246,12 +250,161 @@ void checkJump(StoryCheck& story, size_t script, int line,
   story.namedLabels.insert({target, arguments[1]});
 }
 
+// How far the cells of some text reach, right and bottom exclusive.
+struct Reach {
+  int32_t right = INT32_MIN;
+  int32_t bottom = INT32_MIN;
+  void add(const Rect& cell) {
+    right = std::max(right, cell.right);
+    bottom = std::max(bottom, cell.bottom);
+  }
+};
+
+// The text window as a straight reading of a script moves it, to find text and the ▼ that run
+// off the picture. Its rows are known from the story's start and from each @P; a label can be
+// reached from anywhere, so after one they are not.
+struct TextWindowState {
+  GameConfig layout;  // nev.ini's, then as each @R leaves it
+  int32_t cursorX = 0, cursorY = 0;
+  int32_t choiceX = 0, choiceY = 0;
+  int32_t markerX = 0, markerY = 0;
+  bool rowsKnown = false;
+  bool markerKnown = false;        // a line has been typed since the last label
+  bool markerRowKnown = false;     // and its row was known
+  std::vector<std::string> page;   // the lines since @P, for @X
+  std::set<std::string> reported;  // what has been said since the last @P, @R or label
+};
+
+// The window where a reading starts: at the story's start its rows are known, from the top.
+TextWindowState windowAtStart(const GameConfig& layout, bool rowsKnown) {
+  TextWindowState window;
+  window.layout = layout;
+  window.cursorX = layout.textLeft;
+  window.cursorY = layout.textTop;
+  window.rowsKnown = rowsKnown;
+  return window;
+}
+
 // Mutable state of one straight reading of a script.
 struct Reading {
   int textLines = 0;  // since the last @P
   int itemsLeft = 0;  // item lines of the choice being read
   std::vector<PendingChoice> choices;
+  std::optional<TextWindowState> window;  // none without a readable nev.ini
 };
+
+// Lays out a text line as the typing does (the choice items' cursor when `item`), moving the
+// cursor on; the ▼ goes where a line ends.
+Reach layOutLine(TextWindowState& window, const char* text, bool item) {
+  const GameConfig& layout = window.layout;
+  int32_t& x = item ? window.choiceX : window.cursorX;
+  int32_t& y = item ? window.choiceY : window.cursorY;
+  Reach reach;
+  if (text[0] != '\n') {
+    walkUnits(layout, text, x, y, [&](const char*) {
+      reach.add(cellRect(layout, x, y));
+      x = wrapAdd(x, layout.charPitch);
+      return true;
+    });
+  }
+  if (!item) {
+    window.markerX = x;
+    window.markerY = y;
+    window.markerKnown = true;
+    window.markerRowKnown = window.rowsKnown;
+  }
+  y = wrapAdd(y, layout.linePitch);
+  x = layout.textLeft;
+  return reach;
+}
+
+void warnPastEdge(StoryCheck& story, size_t script, int line, TextWindowState& window,
+                  const std::string& what, int32_t reach, int32_t edge, const char* edgeName) {
+  if (reach <= edge || !window.reported.insert(what + edgeName).second) return;
+  const int64_t past = int64_t{reach} - edge;
+  reportInScript(story, script, line, FindingSeverity::Warning,
+                 what + " runs " + std::to_string(past) + (past == 1 ? " pixel" : " pixels") +
+                     " past the picture's " + edgeName + " edge");
+}
+
+// Text, or the ▼, that reaches beyond the picture is cut off there.
+void checkReach(StoryCheck& story, size_t script, int line, TextWindowState& window,
+                const std::string& what, const Reach& reach, bool rowKnown) {
+  warnPastEdge(story, script, line, window, what, reach.right, window.layout.screenWidth, "right");
+  if (rowKnown) {
+    warnPastEdge(story, script, line, window, what, reach.bottom, window.layout.screenHeight,
+                 "bottom");
+  }
+}
+
+// The ▼ is drawn without a shadow, one font size square.
+void checkMarker(StoryCheck& story, size_t script, int line, TextWindowState& window) {
+  if (!window.markerKnown) return;
+  const int32_t size = window.layout.fontSize;
+  Reach reach;
+  reach.add({window.markerX, window.markerY, wrapAdd(window.markerX, size),
+             wrapAdd(window.markerY, size)});
+  checkReach(story, script, line, window, "the ▼", reach, window.markerRowKnown);
+}
+
+void checkTextLine(StoryCheck& story, size_t script, int line, const char* text,
+                   TextWindowState& window) {
+  const bool rowKnown = window.rowsKnown;
+  checkReach(story, script, line, window, "text", layOutLine(window, text, false), rowKnown);
+  // As in the runner's history, a page keeps its first lines.
+  if (window.page.size() < kHistorySlots) window.page.push_back(text);
+  if (window.layout.waitEveryLine == 1) checkMarker(story, script, line, window);
+}
+
+void checkChoiceItem(StoryCheck& story, size_t script, int line, const char* text,
+                     TextWindowState& window) {
+  checkReach(story, script, line, window, "text", layOutLine(window, text, true), window.rowsKnown);
+}
+
+// The ten numbers of @R, in their order; numbers the line leaves out keep their values.
+void applyTextWindowSettings(GameConfig& layout, const std::vector<const char*>& arguments) {
+  int32_t* fields[] = {&layout.textLeft,      &layout.textTop,   &layout.charsPerLine,
+                       &layout.reservedValue, &layout.fontSize,  &layout.charPitch,
+                       &layout.linePitch,     &layout.charDelay, &layout.waitEveryLine,
+                       &layout.overlayEnabled};
+  for (size_t i = 0; i < std::size(fields) && i < arguments.size(); ++i) {
+    *fields[i] = readNumber(arguments[i]);
+  }
+}
+
+// What the page, wait, label and layout commands do to the text window.
+void moveTextWindow(StoryCheck& story, size_t script, int line, Command command,
+                    const std::vector<const char*>& arguments, TextWindowState& window) {
+  switch (command) {
+    case Command::NewPage:
+      window.page.clear();
+      window.reported.clear();
+      window.rowsKnown = true;
+      [[fallthrough]];
+    case Command::Redraw: {
+      window.cursorX = window.layout.textLeft;
+      window.cursorY = window.layout.textTop;
+      for (const std::string& text : window.page) layOutLine(window, text.c_str(), false);
+      break;
+    }
+    case Command::Label:
+      window = windowAtStart(window.layout, false);
+      break;
+    case Command::TextWindow:
+      applyTextWindowSettings(window.layout, arguments);
+      window.reported.clear();
+      break;
+    case Command::ClickWait:
+      if (window.layout.waitEveryLine == 0) checkMarker(story, script, line, window);
+      break;
+    case Command::Choice:
+      window.choiceX = window.cursorX;
+      window.choiceY = window.cursorY;
+      break;
+    default:
+      break;
+  }
+}
 
 void checkCommand(StoryCheck& story, size_t script, int line, const char* text, Reading& reading) {
   const char letter = text[1];
@@ -262,16 +415,17 @@ void checkCommand(StoryCheck& story, size_t script, int line, const char* text, 
   } else if (command == Command::End) {
     story.scripts[script].flow.push_back({FlowStep::Kind::Ends, line, 0, ""});
   }
-  const ArgumentNeed* need =
-      std::find_if(std::begin(kArgumentNeeds), std::end(kArgumentNeeds),
-                   [letter](const ArgumentNeed& n) { return n.letter == letter; });
-  if (need == std::end(kArgumentNeeds)) return;
-
   char argumentText[kScriptLineSize];
   std::strcpy(argumentText, text + 2);
   std::vector<const char*> arguments;
   char* cursor = argumentText;
   while (const char* argument = nextArgument(cursor)) arguments.push_back(argument);
+  if (reading.window) moveTextWindow(story, script, line, command, arguments, *reading.window);
+
+  const ArgumentNeed* need =
+      std::find_if(std::begin(kArgumentNeeds), std::end(kArgumentNeeds),
+                   [letter](const ArgumentNeed& n) { return n.letter == letter; });
+  if (need == std::end(kArgumentNeeds)) return;
   const int given = static_cast<int>(
       std::count_if(arguments.begin(), arguments.end(), [](const char* a) { return !isBlank(a); }));
   if (given < need->count) {
@@ -340,6 +494,8 @@ void readScript(StoryCheck& story, size_t script) {
     return;
   }
   Reading reading;
+  // The start script is the first met; the story starts at its top.
+  if (story.config) reading.window = windowAtStart(*story.config, script == 0);
   char text[kScriptLineSize];
   int nextLine = 1;
   for (int length;
@@ -352,8 +508,10 @@ void readScript(StoryCheck& story, size_t script) {
     if (text[0] == '@' && text[1] == 'L') recordLabel(story.scripts[script], line, text, length);
     if (reading.itemsLeft > 0) {
       --reading.itemsLeft;
+      if (reading.window) checkChoiceItem(story, script, line, text, *reading.window);
     } else if (text[0] != '@') {
       story.scripts[script].flow.push_back({FlowStep::Kind::Stops, line, 0, ""});
+      if (reading.window) checkTextLine(story, script, line, text, *reading.window);
       if (++reading.textLines == kHistorySlots + 1) {
         reportInScript(story, script, line, FindingSeverity::Error,
                        "more than " + std::to_string(kHistorySlots) +

@@ -9,6 +9,7 @@
 #include "base/surface.h"
 #include "base/text_file.h"
 #include "engine/messages.h"
+#include "engine/file_problems.h"
 #include "engine/script/arguments.h"
 
 namespace {
@@ -60,7 +61,7 @@ std::string withoutLineFeed(const char* text) {
 ConfigProblem problemAt(const ValueLine& line, int index, const std::string& what) {
   const std::string detail = std::string(kFieldNames[index]) + ": " + what;
   return {"nev.ini " + std::to_string(line.fileLine) + " 行目 (" + kFieldNames[index] + "): " + what,
-          kCaptionBadSetting, line.fileLine, detail};
+          kCaptionBadSetting, line.fileLine, detail, ""};
 }
 
 }  // namespace
@@ -85,7 +86,7 @@ std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config) {
     const std::string detail = "値の行が " + std::to_string(valueCount) + " 行しかありません。" +
                                std::to_string(kConfigValueLines) + " 行必要です (" +
                                kFieldNames[valueCount] + " がありません)";
-    return ConfigProblem{"nev.ini: " + detail, kCaptionBadSetting, 0, detail};
+    return ConfigProblem{"nev.ini: " + detail, kCaptionBadSetting, 0, detail, ""};
   }
 
   for (int i = 0; i < kStringLines; ++i) {
@@ -121,6 +122,14 @@ std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config) {
 std::optional<ConfigProblem> readConfig(GameConfig& config) {
   TextFile file;
   std::optional<std::string> path = resolveStoryFile("nev.ini");
-  if (!path || !file.open(*path, "r")) return ConfigProblem{"nev.ini", kCaptionBadFile, 0, ""};
-  return parseConfig(file, config);
+  if (!path || !file.open(*path, "r")) {
+    return ConfigProblem{"nev.ini", kCaptionBadFile, 0, "",
+                         storyFileProblem("nev.ini", path, "cannot be read")};
+  }
+  std::optional<ConfigProblem> problem = parseConfig(file, config);
+  if (problem) {
+    const std::string line = problem->fileLine > 0 ? ":" + std::to_string(problem->fileLine) : "";
+    problem->report = storyFilePath("nev.ini", path) + line + ": " + problem->detail;
+  }
+  return problem;
 }

@@ -51,10 +51,12 @@ struct ConfigProblem {
   std::string caption;
   int fileLine = 0;     // the line of nev.ini at fault; 0 for the file as a whole
   std::string detail;   // the text without the file's name and line, for tools that place them
+  std::string report;   // for standard error: the file's full path, its line, and the detail
 };
 
 // Reads the values from an open nev.ini. Every field is set, or a problem is returned.
 std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config);
 
-// Opens nev.ini in the story folder (the current directory) and reads it.
+// Opens nev.ini in the story folder (the current directory) and reads it. A problem's report
+// is filled in.
 std::optional<ConfigProblem> readConfig(GameConfig& config);

@@ -10,6 +10,12 @@ void printMessageBox(const std::string& text, const std::string& caption) {
   std::fprintf(stderr, "[%s] %s\n", printableText(caption).c_str(), printableText(text).c_str());
 }
 
+void reportProblem(const MessageBoxFunction& showBox, const std::string& text,
+                   const std::string& caption, const std::string& detail) {
+  std::fprintf(stderr, "nev: %s\n", detail.c_str());
+  showBox(text, caption);
+}
+
 void sleepMilliseconds(int32_t milliseconds) {
   if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

@@ -19,6 +19,12 @@ using MessageBoxFunction = std::function<void(const std::string& text, const std
 // Without a window: the box is one line on standard error, and OK is pressed at once.
 void printMessageBox(const std::string& text, const std::string& caption);
 
+// Every failure the reader is told of: the box keeps the system's terse text ("nev.ini"), and
+// a terminal or a log first gets "nev: <detail>", one plain line with the full path and what
+// is wrong.
+void reportProblem(const MessageBoxFunction& showBox, const std::string& text,
+                   const std::string& caption, const std::string& detail);
+
 // Sleeps on the real clock.
 void sleepMilliseconds(int32_t milliseconds);
 

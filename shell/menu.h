@@ -20,6 +20,10 @@ inline constexpr int32_t kMenuDeveloperHelp = 42000;
 inline constexpr int32_t kMenuScramble = 42001;
 inline constexpr int32_t kMenuClientSize = 42002;
 inline constexpr int32_t kMenuRemoveMenu = 42003;
+// Our own commands, outside the ranges above.
+inline constexpr int32_t kMenuScaleKeepProportions = 43000;  // + PictureScaling
+inline constexpr int32_t kMenuScaleWholeMultiples = 43001;
+inline constexpr int32_t kMenuScaleStretch = 43002;
 
 inline constexpr int32_t kSubmenuGame = 0;
 inline constexpr int32_t kSubmenuScreen = 1;
@@ -37,6 +41,12 @@ struct MenuBarEntry {
   std::string caption;
   std::vector<MenuEntry> entries;
 };
+
+// Items shown with a check mark: the message speeds and the ways of scaling.
+inline bool isCheckableItem(int32_t id) {
+  return (id >= kMenuSpeedFastest && id <= kMenuSpeedDefault) ||
+         (id >= kMenuScaleKeepProportions && id <= kMenuScaleStretch);
+}
 
 // The menu bar as the program starts, before the display modes and developer items are added.
 std::vector<MenuBarEntry> startMenuBar();

@@ -14,6 +14,16 @@ struct Size {
   bool operator==(const Size&) const = default;
 };
 
+// How the window is shown: captioned with its menu bar, or covering the monitor at the
+// display's size (full size) or at the monitor's own (full screen).
+enum class WindowMode : int32_t { Default = 0, FullSize = 1, FullScreen = 2 };
+
+enum class PictureScaling : int32_t {
+  KeepProportions = 0,  // as large as fits, black bars around it
+  WholeMultiples = 1,   // the largest whole multiple that fits (kept in proportion when none does)
+  Stretch = 2,          // fills the window, proportions lost
+};
+
 // An open-file dialog as the authors' tool asks for it.
 struct FileDialog {
   std::string title;
@@ -46,6 +56,8 @@ class WindowPort {
   virtual void showFullSizeWindow() = 0;
   // The display the picture is shown at in the full-size modes: the monitor shows it scaled.
   virtual void setEmulatedDisplay(Size display) = 0;
+  // How the picture fills a window of another size than its own.
+  virtual void setPictureScaling(PictureScaling scaling) = 0;
   // The modes the display server reports, if it does; and the monitor's own size.
   virtual std::vector<Size> platformDisplayModes() = 0;
   virtual Size monitorSize() = 0;

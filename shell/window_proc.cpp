@@ -7,6 +7,7 @@
 #include "shell/developer_menu.h"
 #include "shell/menu.h"
 #include "engine/messages.h"
+#include "engine/file_problems.h"
 #include "base/codepage.h"
 #include "base/story_files.h"
 
@@ -24,21 +25,36 @@ void chooseSpeed(NevContext& context, WindowPort& port, int32_t id) {
 // The help viewer named a file it could not find in a box of its own.
 void openHelp(WindowPort& port, const char* name) {
   std::optional<std::string> path = resolveStoryFile(name);
-  if (!path || !port.openWithDesktop(*path)) port.showBox(name, kCaptionBadFile);
+  if (path && port.openWithDesktop(*path)) return;
+  const auto showBox = [&port](const std::string& text, const std::string& caption) {
+    port.showBox(text, caption);
+  };
+  reportProblem(showBox, name, kCaptionBadFile,
+                storyFileProblem(name, path, "no program of the desktop would open it"));
 }
 
 void showDefaultWindow(NevContext& context, WindowState& state, WindowPort& port) {
   setDisplayMode(state.displayModes, port, state.displayModes.startModeIndex);
-  state.menuBar.menuBarPinned = true;
-  state.fullSize = false;
+  // The bar comes back pinned whatever took it away, so the reader always has the menus.
+  state.menuBar = {};
+  state.mode = WindowMode::Default;
+  port.setMenuBarAttached(true);
   port.showDefaultWindow({context.config.screenWidth, context.config.screenHeight});
 }
 
-void showFullSizeWindow(WindowState& state, WindowPort& port) {
+void showFullSizeWindow(WindowState& state, WindowPort& port, WindowMode mode) {
   port.setMenuBarAttached(false);
-  state.menuBar.menuBarPinned = false;
-  state.fullSize = true;
+  state.menuBar = {false, false};
+  state.mode = mode;
   port.showFullSizeWindow();
+}
+
+void chooseScaling(WindowState& state, WindowPort& port, int32_t id) {
+  state.scaling = static_cast<PictureScaling>(id - kMenuScaleKeepProportions);
+  for (int32_t item = kMenuScaleKeepProportions; item <= kMenuScaleStretch; ++item) {
+    port.checkMenuItem(item, item == id);
+  }
+  port.setPictureScaling(state.scaling);
 }
 
 void showClientSize(NevContext& context, WindowPort& port) {
@@ -81,11 +97,16 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
       showDefaultWindow(context, state, port);
       return;
     case kMenuFullSizeWindow:
-      showFullSizeWindow(state, port);
+      showFullSizeWindow(state, port, WindowMode::FullSize);
       return;
     case kMenuFullScreen:
       setDisplayMode(state.displayModes, port, 0);
-      showFullSizeWindow(state, port);
+      showFullSizeWindow(state, port, WindowMode::FullScreen);
+      return;
+    case kMenuScaleKeepProportions:
+    case kMenuScaleWholeMultiples:
+    case kMenuScaleStretch:
+      chooseScaling(state, port, id);
       return;
     case kMenuDeveloperHelp:
       if (developer) openHelp(port, "NEVMAKE.HLP");
@@ -106,6 +127,15 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
         setDisplayMode(state.displayModes, port, id - kMenuDisplayModeFirst);
       }
       return;
+  }
+}
+
+void onWindowKey(NevContext& context, WindowState& state, WindowPort& port, WindowKey key) {
+  if (key == WindowKey::FullScreen) {
+    onMenuCommand(context, state, port,
+                  state.mode == WindowMode::FullScreen ? kMenuDefaultWindow : kMenuFullScreen);
+  } else if (state.fullSize()) {
+    onMenuCommand(context, state, port, kMenuDefaultWindow);
   }
 }
 

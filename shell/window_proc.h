@@ -15,14 +15,23 @@ struct GameConfig;
 struct WindowState {
   MenuBarState menuBar;
   DisplayModes displayModes;
-  bool fullSize = false;  // the full-size window or full screen is showing
+  WindowMode mode = WindowMode::Default;
+  PictureScaling scaling = PictureScaling::KeepProportions;
+  bool fullSize() const { return mode != WindowMode::Default; }
 };
+
+// The keys of our own for the window's modes.
+enum class WindowKey { FullScreen /* F11 */, Leave /* Escape */ };
 
 // After the window exists: the display-mode items, then the developer items when enabled.
 void buildStartMenus(NevContext& context, WindowState& state, WindowPort& port);
 
 // A menu command by its id; ids no menu names are ignored.
 void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, int32_t id);
+
+// F11 goes to full screen, or from it back to the default window; Escape leaves either
+// full-size mode for the default window.
+void onWindowKey(NevContext& context, WindowState& state, WindowPort& port, WindowKey key);
 
 // The text of the version box, whole however long the two texts are.
 std::string versionText(const GameConfig& config);

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 #include "base/codepage.h"
 
 namespace fs = std::filesystem;
@@ -23,6 +25,29 @@ TempFolder::~TempFolder() {
   std::error_code ignored;
   fs::remove_all(path_, ignored);
 }
+
+namespace {
+
+// Nothing a test runs may read or write the reader's own settings and data: the whole suite,
+// and every program it starts, has a home of its own.
+class PrivateHome : public testing::Environment {
+ public:
+  void SetUp() override {
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+      const fs::path folder = home_.path() / name;
+      fs::create_directories(folder);
+      setenv(name, folder.c_str(), 1);
+    }
+  }
+
+ private:
+  TempFolder home_;
+};
+
+[[maybe_unused]] testing::Environment* const privateHome =
+    testing::AddGlobalTestEnvironment(new PrivateHome);
+
+}  // namespace
 
 std::string TempFolder::write(const std::string& name, std::string_view bytes) const {
   fs::path file = path_ / name;

@@ -8,8 +8,9 @@ packages=(
   qt6-base-dev qt6-translations-l10n libsdl2-mixer-dev
   timgm6mb-soundfont fonts-ipafont-mincho
   openttd-openmsx  # real MIDI files with tempo maps, read by the MIDI length tests
-  xvfb xauth xdotool x11-apps  # the window tests: a display (xvfb-run), clicks, screenshots (xwd)
+  xvfb xauth xdotool x11-apps openbox  # the window tests: a display (xvfb-run), clicks, screenshots (xwd), a window manager
   clang libclang-rt-14-dev  # the fuzz targets: libFuzzer and the sanitizers' runtimes for clang
+  dpkg-dev file desktop-file-utils appstream  # the Debian package: shlibdeps, its checks
 )
 
 missing=()

@@ -29,10 +29,10 @@ class Random:
 class Canvas:
     """An 8-bit indexed picture with a palette of up to 256 colours."""
 
-    def __init__(self, width, height, palette):
+    def __init__(self, width, height, palette, fill=0):
         self.width, self.height = width, height
         self.palette = palette
-        self.pixels = bytearray(width * height)
+        self.pixels = bytearray([fill]) * (width * height)
 
     def put(self, x, y, index):
         if 0 <= x < self.width and 0 <= y < self.height:
@@ -53,23 +53,40 @@ class Canvas:
                 if (x - cx) ** 2 + (y - cy) ** 2 <= radius * radius:
                     self.put(x, y, index)
 
-    def line(self, x0, y0, x1, y1, index):
+    def line(self, x0, y0, x1, y1, index, width=1):
         steps = max(abs(x1 - x0), abs(y1 - y0), 1)
         for i in range(steps + 1):
-            self.put(round(x0 + (x1 - x0) * i / steps), round(y0 + (y1 - y0) * i / steps), index)
+            x, y = round(x0 + (x1 - x0) * i / steps), round(y0 + (y1 - y0) * i / steps)
+            self.rect(x - width // 2, y - width // 2, x - width // 2 + width, y - width // 2 + width,
+                      index)
+
+    def crop(self, left, top, width, height):
+        part = Canvas(width, height, self.palette)
+        for y in range(height):
+            start = (top + y) * self.width + left
+            part.pixels[y * width:(y + 1) * width] = self.pixels[start:start + width]
+        return part
 
     def bmp(self):
-        """An 8-bit bottom-up BMP with its palette."""
-        row_bytes = (self.width + 3) // 4 * 4
+        """An 8-bit bottom-up BMP with its palette, run-length encoded (each row as runs of one
+        colour, then an end of line; an end of bitmap after the last row)."""
         palette = b"".join(bytes((b, g, r, 0)) for r, g, b in self.palette)
         palette += bytes(4 * (256 - len(self.palette)))
         data = bytearray()
         for y in range(self.height - 1, -1, -1):
-            start = y * self.width
-            data += self.pixels[start:start + self.width] + bytes(row_bytes - self.width)
+            row = self.pixels[y * self.width:(y + 1) * self.width]
+            x = 0
+            while x < self.width:
+                run = 1
+                while x + run < self.width and run < 255 and row[x + run] == row[x]:
+                    run += 1
+                data += bytes((run, row[x]))
+                x += run
+            data += b"\x00\x00"
+        data[-1] = 1
         offset = 14 + 40 + len(palette)
         header = b"BM" + struct.pack("<IHHI", offset + len(data), 0, 0, offset)
-        info = struct.pack("<IiiHHIIiiII", 40, self.width, self.height, 1, 8, 0, len(data),
+        info = struct.pack("<IiiHHIIiiII", 40, self.width, self.height, 1, 8, 1, len(data),
                            2835, 2835, 256, 0)
         return header + info + palette + bytes(data)
 
@@ -79,32 +96,74 @@ def ramp(start, end, count):
             for i in range(count)]
 
 
-# Shared palette: 0 black, 1-64 sky, 65-96 stone, 97-128 lamp light, 129-144 rain,
-# 145-160 wood, 161-176 water, 177-192 panel.
-PALETTE = ([(0, 0, 0)] + ramp((10, 14, 40), (70, 62, 110), 64) + ramp((28, 30, 38), (150, 150, 160), 32)
-           + ramp((90, 60, 20), (255, 236, 170), 32) + ramp((60, 80, 120), (170, 190, 230), 16)
-           + ramp((40, 24, 16), (130, 90, 60), 16) + ramp((12, 20, 40), (60, 90, 140), 16)
-           + ramp((6, 8, 18), (24, 28, 48), 16))
-SKY, STONE, LAMP, RAIN, WOOD, WATER, PANEL = 1, 65, 97, 129, 145, 161, 177
+# The night overlay ANDs every channel with NOT its level. A channel that is 0, or that has the
+# level's bit set, loses exactly the level; any other keeps its brightness while the others lose
+# theirs, and the colour turns. So every channel of every colour takes the nearest value of the
+# first kind, and the overlay darkens the whole picture alike.
+OVERLAY_LEVEL = 32
+NIGHT_SAFE = [0] + [v for v in range(256) if v & OVERLAY_LEVEL]
+
+
+def night_safe(colour):
+    return tuple(min(NIGHT_SAFE, key=lambda v: abs(v - c)) for c in colour)
+
+
+# Shared palette: 0 black (transparent for @C), 1-64 sky, 65-96 stone (dark, middle and light
+# greys), 97-128 lamp light, 129-144 rain, 145-160 wood, 161-176 water, 177-192 panel, 193-208
+# field, 209-216 moon, 217 white (the moon's mask). The smooth gradients (sky, greys, panel,
+# field) keep each channel within one run of night-safe values, so that no step of theirs jumps.
+PALETTE = [night_safe(c) for c in
+           [(0, 0, 0)] + ramp((32, 34, 50), (60, 54, 63), 64)
+           + ramp((36, 38, 46), (63, 63, 63), 12) + ramp((100, 100, 108), (127, 127, 127), 10)
+           + ramp((164, 164, 172), (191, 191, 191), 10)
+           + ramp((100, 62, 34), (255, 236, 170), 32) + ramp((96, 110, 140), (190, 200, 236), 16)
+           + ramp((44, 34, 32), (130, 96, 62), 16) + ramp((0, 32, 48), (34, 60, 120), 16)
+           + ramp((0, 0, 34), (0, 0, 52), 16) + ramp((0, 32, 34), (0, 48, 44), 16)
+           + ramp((190, 180, 130), (255, 250, 226), 8) + [(255, 255, 255)]]
+SKY, STONE, LAMP, RAIN, WOOD, WATER, PANEL, FIELD, MOON, WHITE = (
+    1, 65, 97, 129, 145, 161, 177, 193, 209, 217)
+
+# The text window of nev.ini lies on this band: rows from y 338, 27 apart, five to a page.
+PANEL_TOP, PANEL_BOTTOM, PANEL_LEFT, PANEL_RIGHT = 322, 468, 24, 616
 
 
 def text_panel(canvas):
     """A dark band for the text, so typed words read well over any picture."""
-    for y in range(322, 468):
-        shade = PANEL + min(15, (y - 322) // 10)
-        for x in range(24, 616):
-            canvas.put(x, y, shade)
-    for x in range(24, 616):
-        canvas.put(x, 322, STONE + 20)
+    for y in range(PANEL_TOP, PANEL_BOTTOM):
+        shade = PANEL + min(15, (y - PANEL_TOP) // 10)
+        canvas.rect(PANEL_LEFT, y, PANEL_RIGHT, y + 1, shade)
+    canvas.rect(PANEL_LEFT, PANEL_TOP, PANEL_RIGHT, PANEL_TOP + 1, STONE + 20)
+
+
+def night_sky(canvas, bottom):
+    for y in range(bottom):  # lighter towards the horizon
+        canvas.rect(0, y, WIDTH, y + 1, SKY + min(63, y * 64 // 300))
+
+
+def rain(canvas, seed, count, area=(0, 0, WIDTH, HEIGHT)):
+    random = Random(seed)
+    left, top, right, bottom = area
+    for _ in range(count):
+        x, y = left + random.next(right - left), top + random.next(bottom - top)
+        length = 5 + random.next(9)
+        canvas.line(x, y, x - 2, min(y + length, bottom - 1), RAIN + random.next(16))
+
+
+def clock_hands(canvas, cx, cy, radius, hours, minutes, width=1):
+    """Hands from the centre: the hour hand half as long as the minute hand."""
+    for angle, length in (((hours % 12 + minutes / 60) * 30, radius * 0.55),
+                          (minutes * 6, radius * 0.85)):
+        a = math.radians(angle)
+        canvas.line(cx, cy, round(cx + length * math.sin(a)), round(cy - length * math.cos(a)), 0,
+                    width)
 
 
 def station():
     canvas = Canvas(WIDTH, HEIGHT, PALETTE)
-    for y in range(HEIGHT):  # night sky, lighter towards the horizon
-        canvas.rect(0, y, WIDTH, y + 1, SKY + min(63, y * 64 // 300))
+    night_sky(canvas, 300)
     for x in range(WIDTH):  # far hills
         top = 230 + int(18 * math.sin(x / 70.0) + 10 * math.sin(x / 23.0 + 1))
-        canvas.rect(x, top, x + 1, 300, SKY + 4)
+        canvas.rect(x, top, x + 1, 300, FIELD + 1)
     canvas.rect(0, 300, WIDTH, 480, WATER + 2)  # the wet ground
     for rail_y in (352, 372):
         canvas.rect(0, rail_y, WIDTH, rail_y + 3, STONE + 24)
@@ -115,17 +174,10 @@ def station():
     canvas.rect(0, 120, 320, 132, WOOD + 6)  # roof and pillars
     for x in (30, 150, 270):
         canvas.rect(x, 132, x + 10, 290, WOOD + 4)
-    canvas.disc(155, 170, 20, STONE + 28)  # the station clock
+    canvas.disc(155, 170, 20, STONE + 28)  # the station clock, stopped at 11:59
     canvas.disc(155, 170, 17, STONE + 31)
-    canvas.line(155, 170, 155, 157, 0)
-    canvas.line(155, 170, 165, 175, 0)
-    for i in range(0, 300, 4):  # the lamp's light on the wet ground
-        canvas.put(420 + (i % 40) - 20, 310 + i // 12, LAMP + 6)
-    random = Random(7)
-    for _ in range(420):  # rain
-        x, y = random.next(WIDTH), random.next(HEIGHT)
-        length = 6 + random.next(10)
-        canvas.line(x, y, x - 2, y + length, RAIN + random.next(16))
+    clock_hands(canvas, 155, 170, 17, 11, 59)
+    rain(canvas, 7, 420)
     text_panel(canvas)
     return canvas
 
@@ -137,26 +189,93 @@ def waiting_room():
         canvas.rect(x, 0, x + 2, 300, WOOD)
     canvas.rect(0, 300, WIDTH, HEIGHT, WOOD + 5)
     canvas.rect(360, 60, 560, 200, SKY + 10)  # a window onto the rain
+    rain(canvas, 11, 60, (362, 62, 558, 198))
     canvas.rect(455, 60, 465, 200, WOOD + 8)
     canvas.rect(360, 125, 560, 133, WOOD + 8)
-    random = Random(11)
-    for _ in range(60):
-        x, y = 362 + random.next(196), 62 + random.next(130)
-        canvas.line(x, y, x - 1, y + 6, RAIN + 8 + random.next(8))
     canvas.rect(60, 220, 320, 240, WOOD + 10)  # a bench
     for x in (80, 290):
         canvas.rect(x, 240, x + 10, 300, WOOD + 9)
+    canvas.rect(326, 210, 382, 300, STONE + 4)  # the cold stove and its pipe
+    canvas.rect(340, 0, 352, 210, STONE + 2)
+    canvas.rect(334, 250, 374, 270, STONE)
     canvas.disc(200, 80, 24, LAMP + 24)  # a hanging lamp
     canvas.rect(198, 0, 202, 56, STONE + 8)
     text_panel(canvas)
     return canvas
 
 
+def crescent(canvas, cx, cy, radius, index, squash=1.0, ripple=0):
+    """A crescent moon: a disc with a smaller one cut away to its upper right. Squashed and
+    rippled (rows shifted, every third left out) it is the moon's reflection in water."""
+    for dy in range(-radius, radius + 1):
+        if ripple and dy % 3 == 0:
+            continue
+        shift = ripple * ((dy * 7) % 3 - 1)
+        for dx in range(-radius, radius + 1):
+            inside = dx * dx + dy * dy <= radius * radius
+            cut = (dx - radius * 0.45) ** 2 + (dy + radius * 0.35) ** 2 <= (radius * 0.85) ** 2
+            if inside and not cut:
+                canvas.put(cx + dx + shift, cy + round(dy * squash), index)
+
+
+def tracks():
+    """The rails run off to the horizon; the moon looks out of the clouds and lies in a puddle."""
+    canvas = Canvas(WIDTH, HEIGHT, PALETTE)
+    horizon, vanish_x = 170, 300
+    night_sky(canvas, horizon)
+    for y in range(horizon, HEIGHT):  # the dark field, nearer rows lighter
+        canvas.rect(0, y, WIDTH, y + 1, FIELD + min(15, (y - horizon) // 12))
+    for i in range(1, 24):  # sleepers, closer together towards the horizon
+        y = horizon + round((HEIGHT - horizon) * (i / 23) ** 2)
+        half = (y - horizon) * 300 // (HEIGHT - horizon)
+        canvas.rect(vanish_x - half, y, vanish_x + half, y + 1 + i // 6, WOOD + 3)
+    for side in (-1, 1):  # the two rails
+        canvas.line(vanish_x, horizon, vanish_x + side * 240, HEIGHT, STONE + 26, 2)
+    for y in range(280, 314):  # a puddle at the reader's feet
+        half = int(80 * math.sqrt(max(0.0, 1 - ((y - 297) / 17) ** 2)))
+        canvas.rect(500 - half, y, 500 + half, y + 1, WATER + 5)
+    crescent(canvas, 490, 60, 18, MOON + 6)
+    crescent(canvas, 490, 297, 12, MOON + 3, squash=0.8, ripple=2)
+    rain(canvas, 5, 200, (0, 0, WIDTH, PANEL_TOP))
+    text_panel(canvas)
+    return canvas
+
+
+CLOCK_CENTRE, CLOCK_RADIUS = (320, 160), 120
+
+
+def clock(hours, minutes):
+    """The station clock seen close, under the roof in the rain."""
+    canvas = Canvas(WIDTH, HEIGHT, PALETTE)
+    night_sky(canvas, HEIGHT)
+    rain(canvas, 13, 300)
+    canvas.rect(0, 0, WIDTH, 24, WOOD + 6)  # the roof beam and the clock's bracket
+    canvas.rect(312, 24, 328, 40, WOOD + 4)
+    cx, cy = CLOCK_CENTRE
+    canvas.disc(cx, cy, CLOCK_RADIUS, STONE + 24)
+    canvas.disc(cx, cy, CLOCK_RADIUS - 8, STONE + 31)
+    for hour in range(12):
+        a = math.radians(hour * 30)
+        inner = CLOCK_RADIUS - (30 if hour % 3 == 0 else 22)
+        canvas.line(round(cx + inner * math.sin(a)), round(cy - inner * math.cos(a)),
+                    round(cx + (CLOCK_RADIUS - 14) * math.sin(a)),
+                    round(cy - (CLOCK_RADIUS - 14) * math.cos(a)), STONE + 6, 3)
+    clock_hands(canvas, cx, cy, CLOCK_RADIUS - 8, hours, minutes, 5)
+    canvas.disc(cx, cy, 7, STONE + 6)
+    text_panel(canvas)
+    return canvas
+
+
+# The face alone, for drawing the moved hands over the clock in place.
+CLOCK_FACE = (CLOCK_CENTRE[0] - CLOCK_RADIUS, CLOCK_CENTRE[1] - CLOCK_RADIUS, 2 * CLOCK_RADIUS + 1,
+              2 * CLOCK_RADIUS + 1)
+
+
 def lamp_post():
-    """Drawn with black as the transparent colour."""
-    canvas = Canvas(96, 250, PALETTE)
-    canvas.rect(44, 40, 52, 250, STONE + 6)
-    canvas.rect(30, 240, 66, 250, STONE + 8)
+    """Drawn with black as the transparent colour; stands on the ground at y 318."""
+    canvas = Canvas(96, 248, PALETTE)
+    canvas.rect(44, 40, 52, 248, STONE + 6)
+    canvas.rect(30, 238, 66, 248, STONE + 8)
     for radius in range(30, 0, -1):
         canvas.disc(48, 30, radius, LAMP + min(31, 31 - radius))
     canvas.rect(36, 20, 60, 40, LAMP + 31)
@@ -170,11 +289,23 @@ def blank():
 
 
 def moon():
-    """Combined with the sky by OR-ing, so the sky brightens where the moon is."""
-    canvas = Canvas(90, 90, PALETTE)
-    for radius in range(40, 0, -1):
-        canvas.disc(45, 45, radius, LAMP + 10 + min(21, (40 - radius)))
-    canvas.disc(58, 36, 30, 0)  # a crescent: the rest stays black, which ORs to nothing
+    """A crescent on black. ORed into the hole its mask has cut, it shows its own colours
+    whatever lay there; the black around it ORs to nothing."""
+    canvas = Canvas(80, 80, PALETTE)
+    for radius in range(34, 0, -1):
+        canvas.disc(40, 40, radius, MOON + min(7, (34 - radius) // 3))
+    canvas.disc(54, 30, 30, 0)
+    return canvas
+
+
+def moon_mask():
+    """White where the moon is not, black where it is: ANDed over the sky, it cuts the moon's
+    shape out of it and leaves the rest as it was."""
+    shape = moon()
+    canvas = Canvas(shape.width, shape.height, PALETTE, WHITE)
+    for i, index in enumerate(shape.pixels):
+        if index:
+            canvas.pixels[i] = 0
     return canvas
 
 
@@ -254,7 +385,7 @@ NEV_INI = """\
 ; 画面の大きさ
 640 幅
 480 高さ
-; 文章の窓
+; 文章の窓: 画の下の帯に、一ページ五行まで
 44 左端
 338 上端
 26 一行の文字数
@@ -282,8 +413,8 @@ NEV_INI = """\
 ; 影のずれ (右、下)
 2
 2
-; 暗くする重ねの明るさ
-96
+; 暗くする重ねの明るさ: 各色から 32 を引く (画の色はどれもそうなるように選んである)
+32
 ; 一行ごとにクリックを待つ
 1
 ; 暗号化した台本
@@ -291,26 +422,32 @@ NEV_INI = """\
 ; 暗くする重ね (@R で変える)
 0
 ; 作者のメニュー
-1
+0
 """
 
 START = """\
-@; 雨上がりの駅 ―― nev のデモ物語
+@; 雨上がりの駅 ―― nev のデモ物語。画も音もこの台本も tools/make_demo.py が作る。
 @Ytheme.mid,1;
 @G0,0,station.bmp,0xCC0020;
 @I
 雨上がりの駅に、最後の列車が着いた。
-ホームには誰もいない。古い時計だけが、静かに時を刻んでいる。
+ホームには誰もいない。古い時計が時を刻んでいる。
+@; 画を描くと文字は消える。@X でこのページの文を書き直してから見せる。
 @Zbell.wav;
-@C460,80,lamp.bmp,0xCC0020;
+@C460,70,lamp.bmp,0xCC0020;
+@X
 @I
 改札の脇で、ランプがひとつ灯った。
-@G470,20,moon.bmp,0x00EE0086;
+@; 月は二度で描く: AND (0x8800C6) で形の穴を空け、そこへ OR (0xEE0086) で月を入れる。
+@G370,24,moon_mask.bmp,0x8800C6;
+@G370,24,moon.bmp,0xEE0086;
+@X
 @I
 雲の切れ間から、細い月がのぞいている。
+@; 真っ黒な画は (黒が透けて) 何も変えずに、文字だけを消す。
 @C0,0,blank.bmp,0xCC0020;
-@I
 @P
+@I
 @S200
 ……さて。
 このあと、どこへ行こうか。
@@ -322,21 +459,25 @@ START = """\
 @Jroute.txt,tracks;
 @Jroute.txt,clock;
 @Lback;
-@R44,40,24,0,24,25,32,60,0,1
+@; 終わりの場面: 大きな文字で、一行ごとには待たず (@M で待つ)、暗くする重ねをかける。
+@R73,362,20,0,24,26,36,60,0,1
 @G0,0,station.bmp,0xCC0020;
-@I
+@C460,70,lamp.bmp,0xCC0020;
+@G370,24,moon_mask.bmp,0x8800C6;
+@G370,24,moon.bmp,0xEE0086;
 @P
-夜が更けて、駅の灯りが少しずつ暗くなっていく。
-@M
-@C460,80,lamp.bmp,0xCC0020;
-@X
 @I
+夜が更けて、駅の灯りも暗くなった。
+@M
 @Zsteps.wav;
 遠くから、だれかの足音が近づいてくる。
 @M
 @Q
 @T800
+@R140,381,12,0,28,30,40,60,0,1
+@C0,0,blank.bmp,0xCC0020;
 @P
+@I
 ――雨上がりの駅　おわり
 @M
 @E
@@ -346,20 +487,32 @@ ROUTE = """\
 @; 選んだ先の場面。どれも start.txt の back に戻る。
 @Lwaiting;
 @G0,0,waiting.bmp,0xCC0020;
+@P
 @I
-待合室には古い木のベンチ。窓の外で、雨がまだ少し降っている。
+待合室には、古い木のベンチがひとつ。
+窓の外では、雨がまだ少し降っている。
 ストーブの火は、とうに消えていた。
 @Jstart.txt,back;
 @Ltracks;
+@G0,0,tracks.bmp,0xCC0020;
+@P
+@I
 線路は、暗い野原の向こうへまっすぐ続いている。
 足もとの水たまりに、月が揺れた。
 @Jstart.txt,back;
 @Lclock;
+@G0,0,clock.bmp,0xCC0020;
+@P
+@I
 時計の針は、十一時五十九分で止まっている。
-……いや、今ちょうど、動いた。
+@; 針の動いた文字盤だけを、同じ場所に描き直す。
+@G%d,%d,clock_noon.bmp,0xCC0020;
+@X
+@I
 @Zbell.wav;
+……いや、今ちょうど、動いた。
 @Jstart.txt,back;
-"""
+""" % CLOCK_FACE[:2]
 
 
 def story_text(text):
@@ -372,8 +525,12 @@ def main():
     files = {
         "station.bmp": station().bmp(),
         "waiting.bmp": waiting_room().bmp(),
+        "tracks.bmp": tracks().bmp(),
+        "clock.bmp": clock(11, 59).bmp(),
+        "clock_noon.bmp": clock(12, 0).crop(*CLOCK_FACE).bmp(),
         "lamp.bmp": lamp_post().bmp(),
         "moon.bmp": moon().bmp(),
+        "moon_mask.bmp": moon_mask().bmp(),
         "blank.bmp": blank().bmp(),
         "theme.mid": theme(),
         "bell.wav": wav(bell()),

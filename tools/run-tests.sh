@@ -14,3 +14,7 @@ done
 
 echo "== fuzz"
 bash tools/fuzz.sh 5
+
+# The Debian package, from the release build: its files and dependencies, and the program it installs.
+echo "== package"
+bash tools/check-package.sh

@@ -86,7 +86,7 @@ int renderStory(const RenderOptions& options) {
   }
   auto context = makeContext();
   if (auto problem = readConfig(context->config)) {
-    printMessageBox(problem->text, problem->caption);
+    reportProblem(printMessageBox, problem->text, problem->caption, problem->report);
     return 1;
   }
 
@@ -123,9 +123,9 @@ int renderStory(const RenderOptions& options) {
         break;
     }
   } else {
-    printMessageBox(std::to_string(context->config.screenWidth) + " × " +
-                        std::to_string(context->config.screenHeight),
-                    kCaptionNoMemory);
+    const std::string size = std::to_string(context->config.screenWidth) + " × " +
+                             std::to_string(context->config.screenHeight);
+    reportProblem(printMessageBox, size, kCaptionNoMemory, "no memory for a picture of " + size);
   }
   releaseSurfaces(*context);
   releaseGuiApplication();

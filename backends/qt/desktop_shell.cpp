@@ -12,7 +12,10 @@
 #include <QPainterPath>
 #include <QSocketNotifier>
 #include <QTranslator>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +25,8 @@
 #include "shell/window_proc.h"
 #include "backends/qt/main_window.h"
 #include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/qt/settings_store.h"
+#include "backends/qt/story_chooser.h"
 #include "engine/sound/music.h"
 #include "backends/sdl/sdl_audio.h"
 #include "engine/text/message_window.h"
@@ -90,7 +95,7 @@ std::unique_ptr<QSocketNotifier> watchEndSignals(std::function<void(int)> end) {
 
 }  // namespace
 
-int runDesktopShell() {
+int runDesktopShell(bool offerChooser) {
   // Qt reads its own options from the command line; nev's words are not for it.
   static int argc = 1;
   static char name[] = "nev";
@@ -100,11 +105,25 @@ int runDesktopShell() {
   installTranslations(application);
   application.setWindowIcon(makeIcon());
 
+  ReaderSettings settings = loadReaderSettings();
+  if (offerChooser) {
+    const std::optional<std::string> story = chooseStory(settings.recentStories);
+    if (!story) return 1;
+    if (chdir(story->c_str()) != 0) {
+      std::fprintf(stderr, "nev: cannot open story folder %s: %s\n", story->c_str(),
+                   std::strerror(errno));
+      return 1;
+    }
+  }
   auto context = makeContext();
-  if (auto problem = readConfig(context->config)) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(problem->caption),
-                    QString::fromStdString(problem->text), QMessageBox::Ok);
+  // Boxes before the window exists, which shows the story's own.
+  const MessageBoxFunction showBox = [](const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
+                    QString::fromStdString(text), QMessageBox::Ok);
     box.exec();
+  };
+  if (auto problem = readConfig(context->config)) {
+    reportProblem(showBox, problem->text, problem->caption, problem->report);
     return 1;
   }
   QtGlyphRasterizer glyphs;
@@ -130,17 +149,18 @@ int runDesktopShell() {
     if (!window.startStory()) {
       const std::string size = std::to_string(context->config.screenWidth) + " × " +
                                std::to_string(context->config.screenHeight);
-      std::fprintf(stderr, "nev: no memory for a picture of %s\n", size.c_str());
-      QMessageBox box(QMessageBox::NoIcon, kCaptionNoMemory, QString::fromStdString(size),
-                      QMessageBox::Ok);
-      box.exec();
+      reportProblem(showBox, size, kCaptionNoMemory, "no memory for a picture of " + size);
       return 1;
     }
+    std::error_code noFolder;
+    rememberStory(settings, std::filesystem::current_path(noFolder).string());
     buildStartMenus(*context, window.state(), window);
-    window.showDefaultWindow({context->config.screenWidth, context->config.screenHeight});
+    window.setReaderSettings(&settings);
+    window.showAsRemembered();
     // A story can end before the loop starts; its end then needs no loop.
     if (!window.ended()) status = application.exec();
   }
   context->platform.sound = &silentSound();
+  saveReaderSettings(settings);
   return status;
 }

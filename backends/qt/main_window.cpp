@@ -15,21 +15,21 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
-#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 
-#include "engine/context.h"
-#include "shell/menu.h"
-#include "engine/gfx/surfaces.h"
 #include "base/codepage.h"
+#include "engine/context.h"
+#include "engine/gfx/surfaces.h"
 #include "engine/sound/music.h"
+#include "shell/menu.h"
+#include "shell/picture_scaling.h"
 
 namespace {
 
-// The dark-grey background of the window class.
+// The backdrop around the picture in the captioned window; the full-size modes show black.
 const QColor kBackground(0x40, 0x40, 0x40);
 
 QString qs(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
@@ -40,6 +40,10 @@ PictureView::PictureView(MainWindow& window) : QWidget(&window), window_(window)
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
+  // Only the picture's backdrop is dark: the menus keep the desktop's own colours.
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, kBackground);
+  setPalette(palette);
 }
 
 bool PictureView::event(QEvent* event) {
@@ -79,10 +83,6 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
 
 MainWindow::MainWindow(NevContext& context) : context_(context) {
   setWindowTitle(QString::fromStdString(cp932ToUtf8(context.config.windowTitle)));
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, kBackground);
-  setPalette(palette);
-  setAutoFillBackground(true);
   view_ = new PictureView(*this);
   setCentralWidget(view_);
   buildMenuBar();
@@ -93,10 +93,10 @@ MainWindow::MainWindow(NevContext& context) : context_(context) {
   };
   platform.invalidate = [this](const Rect* area) { invalidateClient(area); };
   platform.sleep = [this](int32_t milliseconds) { sleepRunner(milliseconds); };
-
-  mailTimer_ = new QTimer(this);
-  connect(mailTimer_, &QTimer::timeout, this, [this] { collectMail(); });
-  mailTimer_->start(10);
+  // An end asked for by the script reaches the window at the runner's next step.
+  platform.scriptLine = [this] {
+    if (context_.words.endRequested.load() != 0) wakeWindow();
+  };
 }
 
 MainWindow::~MainWindow() {
@@ -125,7 +125,7 @@ void MainWindow::buildMenuBar() {
           break;
         case MenuEntry::Kind::Item: {
           QAction* item = target->addAction(qs(entry.caption));
-          if (entry.id >= kMenuSpeedFastest && entry.id <= kMenuSpeedDefault) {
+          if (isCheckableItem(entry.id)) {
             item->setCheckable(true);
             item->setChecked(entry.checked);
           }
@@ -148,9 +148,12 @@ QAction* MainWindow::action(int32_t id) const {
 bool MainWindow::startStory() {
   if (!createDisplaySurface(context_)) return false;
   const RunnerOperations operations = standardRunnerOperations(context_);
-  // The mail timer's messages let the window act on an end request even when the script
-  // leaves it as its last word.
-  runner_ = std::thread([this, operations] { ScriptRunner(context_, operations); });
+  // The runner's end wakes the window, which then acts on an end request the script left as
+  // its last word.
+  runner_ = std::thread([this, operations] {
+    ScriptRunner(context_, operations);
+    wakeWindow();
+  });
   return true;
 }
 
@@ -179,10 +182,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
       onLeftButton(context_, context_.words.mouseY.load());
       return;
     case Qt::Key_F11:
-      onMenuCommand(context_, state_, *this, state_.fullSize ? kMenuDefaultWindow : kMenuFullScreen);
+      onWindowKey(context_, state_, *this, WindowKey::FullScreen);
       return;
     case Qt::Key_Escape:
-      if (state_.fullSize) onMenuCommand(context_, state_, *this, kMenuDefaultWindow);
+      onWindowKey(context_, state_, *this, WindowKey::Leave);
       return;
     default:
       QMainWindow::keyPressEvent(event);
@@ -203,6 +206,7 @@ void MainWindow::teardown() {
   tornDown_ = true;
   // The runner must be gone before anything it uses is given back.
   stopRunner();
+  rememberSettings();
   context_.runner.script.close();
   restoreDisplayMode(state_, *this);
   releaseSurfaces(context_);
@@ -222,34 +226,48 @@ void MainWindow::showBoxFromRunner(const std::string& text, const std::string& c
     std::lock_guard guard(mail_.lock);
     mail_.boxes.push_back({text, caption, closed});
   }
+  wakeWindow();
   std::unique_lock lock(wakeLock_);
   wake_.wait(lock, [&] { return *closed || context_.words.stopRunner.load() != 0; });
 }
 
 void MainWindow::sleepRunner(int32_t milliseconds) {
+  if (context_.words.endRequested.load() != 0) wakeWindow();
   std::unique_lock lock(wakeLock_);
   wake_.wait_for(lock, std::chrono::milliseconds(std::max(milliseconds, 0)),
                  [&] { return context_.words.stopRunner.load() != 0; });
 }
 
 void MainWindow::invalidateClient(const Rect* area) {
-  std::lock_guard guard(mail_.lock);
-  if (area == nullptr) {
-    mail_.repaintAll = true;
-  } else {
-    mail_.repaints.push_back(*area);
+  {
+    std::lock_guard guard(mail_.lock);
+    if (area == nullptr) {
+      mail_.repaintAll = true;
+    } else {
+      mail_.repaints.push_back(*area);
+    }
   }
+  wakeWindow();
 }
 
 void MainWindow::postEndOfPiece(uint32_t piece) {
-  std::lock_guard guard(mail_.lock);
-  mail_.endedPieces.push_back(piece);
+  {
+    std::lock_guard guard(mail_.lock);
+    mail_.endedPieces.push_back(piece);
+  }
+  wakeWindow();
+}
+
+void MainWindow::wakeWindow() {
+  if (wakePosted_.exchange(1) != 0) return;
+  QMetaObject::invokeMethod(this, [this] { collectMail(); }, Qt::QueuedConnection);
 }
 
 void MainWindow::collectMail() {
   // The mail stands for the messages the runner's requests send the window (repaints, boxes,
   // ends of pieces), and every message runs the prologue first: an end request made by the
   // script's last lines is acted on here even when nothing else reaches the window.
+  wakePosted_ = 0;
   if (prologue()) return;
   bool repaintAll = false;
   std::vector<Rect> repaints;
@@ -287,10 +305,10 @@ void MainWindow::collectMail() {
 
 void MainWindow::updateClientMapping() {
   const QRect viewRect = view_->rect();
-  if (!state_.fullSize || emulatedDisplay_.width <= 0 || emulatedDisplay_.height <= 0) {
-    scale_ = 1.0;
-    clientInView_ = viewRect;
-  } else {
+  // The area the client may take, and the scale of its pixels on the view.
+  QRect available = viewRect;
+  scale_ = 1.0;
+  if (state_.fullSize() && emulatedDisplay_.width > 0 && emulatedDisplay_.height > 0) {
     // The display fills the window as a monitor switched to its size would, bars around it.
     const QRect whole = rect();
     scale_ = std::min(double(whole.width()) / emulatedDisplay_.width,
@@ -299,13 +317,24 @@ void MainWindow::updateClientMapping() {
     const int height = int(std::lround(emulatedDisplay_.height * scale_));
     QRect display((whole.width() - width) / 2, (whole.height() - height) / 2, width, height);
     display.translate(-view_->geometry().topLeft());
-    clientInView_ = display.intersected(viewRect);
+    available = display.intersected(viewRect);
   }
-  const int clientWidth = int(std::lround(clientInView_.width() / scale_));
-  const int clientHeight = int(std::lround(clientInView_.height() / scale_));
+  const Size inDisplay{int32_t(std::lround(available.width() / scale_)),
+                       int32_t(std::lround(available.height() / scale_))};
+  const Size picture{context_.surfaces.surfaceWidth, context_.surfaces.surfaceHeight};
+  const Rect placed = placePicture(inDisplay, picture, scaling_);
+  const int clientWidth = placed.right - placed.left;
+  const int clientHeight = placed.bottom - placed.top;
+  clientInView_ = QRect(available.left() + int(std::lround(placed.left * scale_)),
+                        available.top() + int(std::lround(placed.top * scale_)),
+                        int(std::lround(clientWidth * scale_)),
+                        int(std::lround(clientHeight * scale_)));
   onClientSize(context_, clientWidth, clientHeight);
   client_ = QImage(std::max(clientWidth, 1), std::max(clientHeight, 1), QImage::Format_RGB32);
   client_.fill(Qt::black);
+  const bool shrunk = picture.width > 0 && picture.height > 0 &&
+                      (clientInView_.width() < picture.width || clientInView_.height() < picture.height);
+  wholePicture_ = shrunk ? QImage(picture.width, picture.height, QImage::Format_RGB32) : QImage();
   view_->update();
 }
 
@@ -324,8 +353,23 @@ QRect MainWindow::toViewRect(const Rect& client) const {
 
 void MainWindow::paintPicture(QPainter& painter, const QRect& area) {
   const QRect shown = area.intersected(clientInView_);
-  painter.fillRect(area, state_.fullSize ? QColor(Qt::black) : kBackground);
+  const QRegion backdrop = QRegion(area).subtracted(QRegion(shown));
+  for (const QRect& part : backdrop) {
+    painter.fillRect(part, state_.fullSize() ? QColor(Qt::black) : kBackground);
+  }
   if (shown.isEmpty() || context_.words.cwinX.load() <= 0 || context_.words.cwinY.load() <= 0) {
+    return;
+  }
+  if (!wholePicture_.isNull()) {
+    // Shown smaller than drawn: scaled down smoothly, so no stroke of the text is dropped.
+    PixelTarget target{reinterpret_cast<Pixel*>(wholePicture_.bits()), wholePicture_.width(),
+                       wholePicture_.height(), int32_t(wholePicture_.bytesPerLine() / 4),
+                       0xFF000000};
+    presentWholePicture(context_, target);
+    painter.setClipRect(shown);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(clientInView_, wholePicture_);
+    painter.setClipping(false);
     return;
   }
   const QPoint first = toClientPoint(shown.topLeft());
@@ -380,30 +424,111 @@ std::optional<std::string> MainWindow::chooseFile(const FileDialog& dialog) {
   return path.toStdString();
 }
 
+QPoint MainWindow::placeOnScreen(QSize size) const {
+  // Room above the client area for a caption, which the desktop draws outside it.
+  constexpr int kCaptionRoom = 32;
+  if (normalGeometry_) {
+    const QRect caption(normalGeometry_->left(), normalGeometry_->top() - kCaptionRoom,
+                        size.width(), kCaptionRoom);
+    for (QScreen* each : QGuiApplication::screens()) {
+      if (each->availableGeometry().intersected(caption) == caption) return normalGeometry_->topLeft();
+    }
+  }
+  QScreen* monitor = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+  if (monitor == nullptr) return {0, kCaptionRoom};
+  const QRect area = monitor->availableGeometry();
+  return {area.left() + std::max(0, (area.width() - size.width()) / 2),
+          area.top() + std::max(kCaptionRoom, (area.height() - size.height()) / 2)};
+}
+
+void MainWindow::noteNormalGeometry() {
+  if (isVisible() && !isFullScreen()) normalGeometry_ = geometry();
+}
+
 void MainWindow::showDefaultWindow(Size client) {
   if (tornDown_) return;
-  Qt::WindowFlags flags = Qt::Window;
-  // Raising the window does not give up a place above the others.
-  if (windowFlags() & Qt::WindowStaysOnTopHint) flags |= Qt::WindowStaysOnTopHint;
-  if (windowFlags() != flags) setWindowFlags(flags);
+  noteNormalGeometry();
+  if (isFullScreen()) showNormal();
   const int bar = menuBar()->isHidden() ? 0 : menuBar()->sizeHint().height();
-  showNormal();
-  resize(client.width, client.height + bar);
+  const QSize size(client.width, client.height + bar);
+  // Placed by its client area: where the desktop draws the frame is its own business, and
+  // positions that count the frame drift after full screen.
+  setGeometry(QRect(placeOnScreen(size), size));
+  show();
   updateClientMapping();
 }
 
 void MainWindow::showFullSizeWindow() {
   if (tornDown_) return;
-  setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+  noteNormalGeometry();
+  // Covers the monitor also where no window manager acts on the full-screen request.
   QScreen* monitor = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
   if (monitor != nullptr) setGeometry(monitor->geometry());
-  show();
+  showFullScreen();
   updateClientMapping();
 }
 
 void MainWindow::setEmulatedDisplay(Size display) {
   emulatedDisplay_ = display;
   updateClientMapping();
+}
+
+void MainWindow::setPictureScaling(PictureScaling scaling) {
+  scaling_ = scaling;
+  updateClientMapping();
+}
+
+void MainWindow::showAsRemembered() {
+  const ReaderSettings remembered = settings_ != nullptr ? *settings_ : ReaderSettings{};
+  const int32_t speedItem = remembered.messageSpeedItem;
+  if (speedItem >= kMenuSpeedFastest && speedItem <= kMenuSpeedDefault) {
+    onMenuCommand(context_, state_, *this, speedItem);
+  }
+  onMenuCommand(context_, state_, *this,
+                kMenuScaleKeepProportions + static_cast<int32_t>(remembered.scaling));
+  if (remembered.geometry.width > 0 && remembered.geometry.height > 0) {
+    normalGeometry_ = QRect(remembered.geometry.x, remembered.geometry.y, remembered.geometry.width,
+                         remembered.geometry.height);
+  }
+  switch (remembered.windowMode) {
+    case WindowMode::FullScreen:
+      onMenuCommand(context_, state_, *this, kMenuFullScreen);
+      return;
+    case WindowMode::FullSize:
+      for (int32_t k = 0; k < state_.displayModes.count; ++k) {
+        if (state_.displayModes.table[k] == remembered.displayMode) {
+          setDisplayMode(state_.displayModes, *this, k);
+        }
+      }
+      onMenuCommand(context_, state_, *this, kMenuFullSizeWindow);
+      return;
+    case WindowMode::Default:
+      break;
+  }
+  showDefaultWindow({context_.config.screenWidth, context_.config.screenHeight});
+  if (normalGeometry_) {
+    // The reader's own size of the captioned window, as they left it.
+    resize(normalGeometry_->size());
+    updateClientMapping();
+  }
+}
+
+void MainWindow::rememberSettings() {
+  if (settings_ == nullptr) return;
+  ReaderSettings& remembered = *settings_;
+  remembered.windowMode = state_.mode;
+  remembered.displayMode = state_.mode == WindowMode::FullSize
+                               ? state_.displayModes.table[state_.displayModes.current]
+                               : Size{};
+  remembered.scaling = state_.scaling;
+  for (int32_t item = kMenuSpeedFastest; item <= kMenuSpeedDefault; ++item) {
+    if (QAction* speed = action(item); speed != nullptr && speed->isChecked()) {
+      remembered.messageSpeedItem = item;
+    }
+  }
+  noteNormalGeometry();
+  const QRect frame = normalGeometry_.value_or(QRect());
+  if (frame.isValid()) remembered.geometry = {frame.x(), frame.y(), frame.width(), frame.height()};
 }
 
 std::vector<Size> MainWindow::platformDisplayModes() {

@@ -10,21 +10,23 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
+#include "base/surface.h"
+#include "shell/reader_settings.h"
 #include "shell/window_port.h"
 #include "shell/window_proc.h"
-#include "base/surface.h"
 
 class QAction;
 class QMenu;
 class QMessageBox;
-class QTimer;
 struct NevContext;
 class MainWindow;
 
-// The central widget: the picture, stretched to the client area, and the reader's mouse.
+// The central widget: the picture, scaled to the client area, the backdrop around it, and the
+// reader's mouse.
 class PictureView : public QWidget {
  public:
   explicit PictureView(MainWindow& window);
@@ -61,8 +63,15 @@ class MainWindow : public QMainWindow, public WindowPort {
   void showDefaultWindow(Size client) override;
   void showFullSizeWindow() override;
   void setEmulatedDisplay(Size display) override;
+  void setPictureScaling(PictureScaling scaling) override;
   std::vector<Size> platformDisplayModes() override;
   Size monitorSize() override;
+
+  // What the reader left last time, kept up to date while the window lives; may be null.
+  void setReaderSettings(ReaderSettings* settings) { settings_ = settings; }
+  // The first showing: the window mode, display, scaling and speed the reader left, else
+  // the default window.
+  void showAsRemembered();
 
   // From any thread: a box that blocks only the calling (runner) thread.
   void showBoxFromRunner(const std::string& text, const std::string& caption);
@@ -99,6 +108,14 @@ class MainWindow : public QMainWindow, public WindowPort {
   void teardown();
   // Hands the other threads' requests to the window thread.
   void collectMail();
+  // From any thread: has collectMail run soon, once however often it is asked.
+  void wakeWindow();
+  void rememberSettings();
+  // Keeps the captioned window's place and size while it shows.
+  void noteNormalGeometry();
+  // Where the captioned window's client area goes: its last place when that and the caption
+  // above it are on a monitor, else centred.
+  QPoint placeOnScreen(QSize size) const;
 
   NevContext& context_;
   WindowState state_;
@@ -107,19 +124,24 @@ class MainWindow : public QMainWindow, public WindowPort {
   std::map<int32_t, QAction*> actions_;
   std::thread runner_;
   bool tornDown_ = false;
+  ReaderSettings* settings_ = nullptr;
+  // The captioned window's client geometry, for coming back from the full-size modes.
+  std::optional<QRect> normalGeometry_;
 
   // The client area as the story sees it: in the full-size modes the display is shown scaled
   // with its proportions kept, so client pixels and widget pixels differ.
   QImage client_;
+  QImage wholePicture_;  // the picture at its own size, when the client is smaller
   QRect clientInView_;
   double scale_ = 1.0;
   Size emulatedDisplay_;
+  PictureScaling scaling_ = PictureScaling::KeepProportions;
 
   std::mutex wakeLock_;
   std::condition_variable wake_;
 
-  // What other threads ask of the window thread. They never call into Qt themselves: the window
-  // thread collects their requests a hundred times a second, so no Qt object crosses threads.
+  // What other threads ask of the window thread. They never touch Qt objects themselves: they
+  // leave requests here and post one wake-up, and the window thread collects them.
   struct BoxRequest {
     std::string text;
     std::string caption;
@@ -132,5 +154,5 @@ class MainWindow : public QMainWindow, public WindowPort {
     std::vector<BoxRequest> boxes;
     std::vector<uint32_t> endedPieces;
   } mail_;
-  QTimer* mailTimer_ = nullptr;
+  std::atomic<int32_t> wakePosted_{0};
 };

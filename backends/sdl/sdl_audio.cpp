@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -18,11 +19,14 @@
 #include <memory>
 #include <mutex>
 #include <numbers>
+#include <string_view>
 #include <thread>
 #include <utility>
 
+#include "backends/sdl/library_messages.h"
 #include "base/file_bytes.h"
 #include "base/story_files.h"
+#include "engine/file_problems.h"
 #include "engine/sound/story_midi.h"
 
 namespace fs = std::filesystem;
@@ -94,14 +98,35 @@ std::vector<std::string> standardSoundFontFolders() {
           "/usr/local/share/soundfonts"};
 }
 
+std::optional<std::string> soundFontFault(const std::string& path) {
+  std::error_code error;
+  if (!fs::exists(path, error)) return "no such file";
+  if (!isRegularFile(path)) return "not a regular file";
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return "cannot be read";
+  unsigned char header[12] = {};
+  const size_t got = std::fread(header, 1, sizeof header, file);
+  std::fclose(file);
+  // A RIFF file of SoundFont (or DLS) samples, whole: FluidSynth refuses a cut one noisily.
+  const std::string_view form(reinterpret_cast<const char*>(header) + 8, 4);
+  const uint64_t riffSize =
+      header[4] | header[5] << 8 | header[6] << 16 | uint64_t{header[7]} << 24;
+  if (got < sizeof header || std::memcmp(header, "RIFF", 4) != 0 ||
+      (form != "sfbk" && form != "DLS ")) {
+    return "not a SoundFont";
+  }
+  if (riffSize + 8 != fs::file_size(path, error)) return "not a whole SoundFont file";
+  return std::nullopt;
+}
+
 std::optional<std::string> findSoundFont(const char* chosen,
                                          const std::vector<std::string>& folders) {
-  if (chosen != nullptr && *chosen != '\0' && isRegularFile(std::string(chosen))) return std::string(chosen);
+  if (chosen != nullptr && *chosen != '\0' && !soundFontFault(chosen)) return std::string(chosen);
   for (const char* preferred : {"FluidR3_GM", "TimGM6mb"}) {
     for (const std::string& folder : folders) {
       for (const char* extension : {".sf2", ".sf3"}) {
         const fs::path path = fs::path(folder) / (std::string(preferred) + extension);
-        if (isRegularFile(path.string())) return path.string();
+        if (!soundFontFault(path.string())) return path.string();
       }
     }
   }
@@ -109,7 +134,7 @@ std::optional<std::string> findSoundFont(const char* chosen,
     std::vector<std::string> found;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-      if (isSoundFontName(it->path()) && isRegularFile(it->path().string())) {
+      if (isSoundFontName(it->path()) && !soundFontFault(it->path().string())) {
         found.push_back(it->path().string());
       }
     }
@@ -183,6 +208,9 @@ struct JobThread {
 };
 
 struct SdlAudio::State {
+  // First in, last out: the libraries speak in nev's lines from before the device opens until
+  // everything is closed.
+  LibraryMessages libraryMessages;
   bool audioOpen = false;
   bool musicAvailable = false;
 
@@ -350,14 +378,24 @@ SdlAudio::SdlAudio() : state_(std::make_unique<State>()) {
   const std::string wave = defaultSoundWave();
   state.defaultSound = Mix_LoadWAV_RW(SDL_RWFromConstMem(wave.data(), int(wave.size())), 1);
 
+  const char* chosen = std::getenv("NEV_SOUNDFONT");
+  const std::optional<std::string> refused =
+      chosen != nullptr && *chosen != '\0' ? soundFontFault(chosen) : std::nullopt;
   const std::optional<std::string> soundFont =
-      findSoundFont(std::getenv("NEV_SOUNDFONT"), standardSoundFontFolders());
-  if (!soundFont) {
-    std::fprintf(stderr,
-                 "nev: no General MIDI SoundFont, so no music; install fluid-soundfont-gm "
-                 "or timgm6mb-soundfont, or set NEV_SOUNDFONT\n");
-    return;
+      findSoundFont(refused ? nullptr : chosen, standardSoundFontFolders());
+  const char* const install = "install fluid-soundfont-gm or timgm6mb-soundfont";
+  if (refused) {
+    std::error_code error;
+    const std::string named = printableHostText(fs::absolute(chosen, error).string());
+    const std::string fallback = soundFont ? "music uses " + printableHostText(*soundFont)
+                                           : std::string("no music; ") + install;
+    std::fprintf(stderr, "nev: NEV_SOUNDFONT names %s: %s; %s\n", named.c_str(),
+                 refused->c_str(), fallback.c_str());
+  } else if (!soundFont) {
+    std::fprintf(stderr, "nev: no General MIDI SoundFont, so no music; %s, or set NEV_SOUNDFONT\n",
+                 install);
   }
+  if (!soundFont) return;
   Mix_Init(MIX_INIT_MID);
   Mix_SetSoundFonts(soundFont->c_str());
   state.musicAvailable = true;

@@ -15,7 +15,10 @@ inline constexpr int kAudioFrequency = 44100;
 // The pitch of the short sound that stands in for a sound effect that names nothing.
 inline constexpr int kDefaultSoundPitch = 880;
 
-// The SoundFont to play MIDI with: `chosen` (the NEV_SOUNDFONT setting) when it names a file;
+// Why a file cannot serve as a SoundFont ("no such file", "not a SoundFont", ...), or nothing
+// when it can.
+std::optional<std::string> soundFontFault(const std::string& path);
+// The SoundFont to play MIDI with: `chosen` (the NEV_SOUNDFONT setting) when it names one;
 // else FluidR3_GM, then TimGM6mb, then any other .sf2 or .sf3 file in `folders`.
 std::optional<std::string> findSoundFont(const char* chosen,
                                          const std::vector<std::string>& folders);
@@ -24,7 +27,8 @@ std::vector<std::string> standardSoundFontFolders();
 
 class SdlAudio final : public SoundBackend {
  public:
-  // Opens the audio device; reports on stderr, in one line each, a missing device or SoundFont.
+  // Opens the audio device; reports on stderr, in one line each, a missing device, a bad
+  // NEV_SOUNDFONT or no SoundFont at all.
   SdlAudio();
   // Stops everything and joins its threads. The runner has stopped, and no end-of-piece
   // notification is still on its way to onMusicNotify, by then.

@@ -6,6 +6,7 @@
 
 #include "engine/context.h"
 #include "engine/messages.h"
+#include "engine/file_problems.h"
 #include "base/bitmap_file.h"
 #include "base/codepage.h"
 #include "base/story_files.h"
@@ -33,10 +34,12 @@ bool fitBitmap(std::unique_ptr<Bitmap>& slot, int32_t width, int32_t height, boo
 
 std::unique_ptr<Bitmap> loadPicture(NevContext& context, const char* fileName) {
   std::unique_ptr<Bitmap> picture;
-  if (std::optional<std::string> path = resolveStoryFile(fileName)) {
-    picture = loadBitmapFile(*path);
+  const std::optional<std::string> path = resolveStoryFile(fileName);
+  if (path) picture = loadBitmapFile(*path);
+  if (!picture) {
+    reportProblem(context.platform.messageBox, cp932ToUtf8Escaped(fileName), kCaptionPictureError,
+                  storyFileProblem(fileName, path, "not a BMP picture nev can show"));
   }
-  if (!picture) context.platform.messageBox(cp932ToUtf8Escaped(fileName), kCaptionPictureError);
   return picture;
 }
 

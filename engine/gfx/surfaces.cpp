@@ -43,17 +43,32 @@ void prepareRunnerSurfaces(NevContext& context) {
   set.overlayPreviousBitmap = selectBitmap(set.overlaySurface, set.overlayBitmap.get());
 }
 
+// The picture a paint shows: without the text while the reader has hidden it.
+static const Bitmap* shownPicture(const NevContext& context) {
+  const SurfaceSet& set = context.surfaces;
+  return context.words.hideText.load() != 0 ? set.composeSurface.bitmap
+                                            : set.displaySurface.bitmap;
+}
+
 void presentPicture(NevContext& context, PixelTarget& client, const Rect& area) {
   SurfaceSet& set = context.surfaces;
   const int32_t cwinX = context.words.cwinX.load();
   const int32_t cwinY = context.words.cwinY.load();
   if (cwinX <= 0 || cwinY <= 0) return;
   std::lock_guard guard(set.pixelLock);
-  const Bitmap* source = context.words.hideText.load() != 0 ? set.composeSurface.bitmap
-                                                            : set.displaySurface.bitmap;
+  const Bitmap* source = shownPicture(context);
   if (source == nullptr) return;
   stretchBlt(client, Rect{0, 0, cwinX, cwinY}, *source,
              Rect{0, 0, set.surfaceWidth, set.surfaceHeight}, area);
+}
+
+void presentWholePicture(NevContext& context, PixelTarget& target) {
+  SurfaceSet& set = context.surfaces;
+  std::lock_guard guard(set.pixelLock);
+  const Bitmap* source = shownPicture(context);
+  if (source == nullptr) return;
+  const Rect whole{0, 0, target.width, target.height};
+  stretchBlt(target, whole, *source, Rect{0, 0, set.surfaceWidth, set.surfaceHeight}, whole);
 }
 
 void requestRepaint(NevContext& context) { context.platform.invalidate(nullptr); }

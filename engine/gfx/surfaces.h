@@ -53,6 +53,10 @@ void prepareRunnerSurfaces(NevContext& context);
 // the client size, written only inside `area` (client pixels, right and bottom exclusive).
 void presentPicture(NevContext& context, PixelTarget& client, const Rect& area);
 
+// The same picture at the target's own size, whatever the client's: for a window that shows
+// it smaller, scaled down by the desktop with every stroke kept.
+void presentWholePicture(NevContext& context, PixelTarget& target);
+
 // Asks for a paint of the whole client area.
 void requestRepaint(NevContext& context);
 

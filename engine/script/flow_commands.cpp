@@ -3,6 +3,8 @@
 
 #include "engine/context.h"
 #include "engine/messages.h"
+#include "engine/file_problems.h"
+#include "base/story_files.h"
 #include "base/wrapping_math.h"
 #include "engine/gfx/surfaces.h"
 #include "base/codepage.h"
@@ -45,14 +47,20 @@ CommandOutcome commandJump(NevContext& context, char* arguments) {
   copyName(runner.jumpLabel, label != nullptr ? label : "NULL");
 
   if (!openScript(runner, runner.jumpFileName)) {
-    context.platform.messageBox(cp932ToUtf8Escaped(runner.jumpFileName), kCaptionBadFile);
+    reportProblem(context.platform.messageBox, cp932ToUtf8Escaped(runner.jumpFileName),
+                  kCaptionBadFile,
+                  storyFileProblem(runner.jumpFileName, resolveStoryFile(runner.jumpFileName),
+                                   "cannot be read"));
     return CommandOutcome::EndRunner;
   }
   if (std::strcmp(runner.jumpLabel, "NULL") == 0) return CommandOutcome::Continue;
   while (readLine(context) > 0) {
     if (isLabelLine(runner.lineBuffer, runner.jumpLabel)) return CommandOutcome::Continue;
   }
-  context.platform.messageBox(cp932ToUtf8Escaped(runner.jumpLabel), kCaptionLabelNotFound);
+  reportProblem(context.platform.messageBox, cp932ToUtf8Escaped(runner.jumpLabel),
+                kCaptionLabelNotFound,
+                storyFilePath(runner.jumpFileName, resolveStoryFile(runner.jumpFileName)) +
+                    ": label " + printableStoryText(runner.jumpLabel) + " not found");
   return CommandOutcome::EndRunner;
 }
 

@@ -7,6 +7,7 @@
 
 #include "engine/context.h"
 #include "engine/messages.h"
+#include "engine/file_problems.h"
 #include "base/story_files.h"
 #include "engine/script/commands.h"
 #include "engine/text/text_output.h"
@@ -53,7 +54,8 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
   operations.prepareRunnerSurfaces();
   const char* startName = startScriptName(config.scrambledScripts);
   if (!openScript(runner, startName)) {
-    context.platform.messageBox(startName, kCaptionBadFile);
+    reportProblem(context.platform.messageBox, startName, kCaptionBadFile,
+                  storyFileProblem(startName, resolveStoryFile(startName), "cannot be read"));
     return;  // no script lines to run; the window stays
   }
   context.messageWindow.cursorY = config.textTop;

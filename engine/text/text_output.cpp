@@ -23,29 +23,6 @@ void drawUnit(NevContext& context, const char* unit, int32_t x, int32_t y, Colou
   textOut(display, x, y, unit, 2);
 }
 
-// The walk of drawTextLine and drawChoiceItem: units until a NUL, stopping before a unit that
-// starts with a line feed; `onUnit` draws one at the cursor and moves it on.
-template <typename OnUnit>
-void walkUnits(const NevContext& context, const char* text, int32_t& x, int32_t& y,
-               OnUnit onUnit) {
-  const GameConfig& config = context.config;
-  int32_t rowCount = 0;
-  for (const char* unit = text; unit[0] != '\0';) {
-    if (rowCount >= config.charsPerLine) {
-      y = wrapAdd(y, config.linePitch);
-      x = config.textLeft;
-      rowCount = 1;
-    } else {
-      ++rowCount;
-    }
-    if (!onUnit(unit)) return;
-    // The unit's second byte may be the text's end: nothing after a NUL belongs to the text.
-    if (unit[1] == '\0') return;
-    unit += 2;
-    if (unit[0] == '\n') return;
-  }
-}
-
 }  // namespace
 
 bool pauseRunner(NevContext& context, int32_t milliseconds) {
@@ -65,7 +42,7 @@ void drawTextLine(NevContext& context, const char* text, bool redraw) {
   const GameConfig& config = context.config;
   MessageWindow& window = context.messageWindow;
   if (text[0] != '\n') {
-    walkUnits(context, text, window.cursorX, window.cursorY, [&](const char* unit) {
+    walkUnits(config, text, window.cursorX, window.cursorY, [&](const char* unit) {
       drawUnit(context, unit, window.cursorX, window.cursorY, textColour(config));
       if (!redraw) requestRepaintRect(context, cellRect(config, window.cursorX, window.cursorY));
       window.cursorX = wrapAdd(window.cursorX, config.charPitch);
@@ -128,7 +105,7 @@ void drawChoiceItem(NevContext& context, const char* text, bool highlighted) {
   const GameConfig& config = context.config;
   MessageWindow& window = context.messageWindow;
   if (text[0] != '\n') {
-    walkUnits(context, text, window.choiceX, window.choiceY, [&](const char* unit) {
+    walkUnits(config, text, window.choiceX, window.choiceY, [&](const char* unit) {
       drawUnit(context, unit, window.choiceX, window.choiceY,
                highlighted ? pickColour(config) : choiceColour(config));
       requestRepaintRect(context, cellRect(config, window.choiceX, window.choiceY));

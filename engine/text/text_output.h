@@ -4,7 +4,33 @@
 
 #include <cstdint>
 
+#include "base/wrapping_math.h"
+#include "engine/config.h"
+
 struct NevContext;
+
+// The layout of a text line or choice item, shared by the typing and by `nev check`: units
+// until a NUL, stopping before a unit that starts with a line feed, a new row (textLeft, one
+// linePitch down) after each charsPerLine units. `onUnit` draws one unit at (x, y) and moves x
+// on; false stops the walk.
+template <typename OnUnit>
+void walkUnits(const GameConfig& config, const char* text, int32_t& x, int32_t& y, OnUnit onUnit) {
+  int32_t rowCount = 0;
+  for (const char* unit = text; unit[0] != '\0';) {
+    if (rowCount >= config.charsPerLine) {
+      y = wrapAdd(y, config.linePitch);
+      x = config.textLeft;
+      rowCount = 1;
+    } else {
+      ++rowCount;
+    }
+    if (!onUnit(unit)) return;
+    // The unit's second byte may be the text's end: nothing after a NUL belongs to the text.
+    if (unit[1] == '\0') return;
+    unit += 2;
+    if (unit[0] == '\n') return;
+  }
+}
 
 // Types one line, two bytes a unit, wrapping after charsPerLine units. With `redraw` nonzero
 // nothing is paused and no repaint is asked for, but the cursor, marker and delay end the same.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli.h"
 #include "test_files.h"
 
 namespace {
@@ -27,6 +28,8 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
   // Music and sounds that are no regular files fail quietly; a script that is none is a box.
   hostile.write("devices.txt", "@Yfifo.txt,0;\n@Zfifo.txt;\n@Jfifo.txt;\n@E\n");
   hostile.write("zero.txt", "@J/dev/zero,L;\n@E\n");
+  hostile.write("names.txt", "@J\x1B[2J\xFF.txt;\n");
+  hostile.write("label.txt", "@Jloop.txt,NONE;\n");
   tools.write("keep.stx", "kept");
   tools.write("big.txt", std::string(8192, 'a'));
   runProgram("mkfifo" + std::string(" '") + (hostile.path() / "fifo.txt").string() + "'");
@@ -42,6 +45,10 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
   };
   const std::string nev = NEV_BINARY;
   const std::string out = at(tools, "out");
+  // Beside each box, the full path and what is wrong, on one line.
+  auto told = [](const TempFolder& folder, const std::string& what) {
+    return "nev: " + std::filesystem::canonical(folder.path()).string() + "/" + what;
+  };
   struct Case {
     std::string command;
     int status;
@@ -56,8 +63,9 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {"cd " + at(clean) + " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + nev, 1,
        "no display to open a window on; to play the story without one:\n  nev render . OUT_DIR"},
       {nev + " render", 1, "nev render: render needs a story folder"},
-      {nev + " render" + at(empty) + out, 1, "[ファイルが変] nev.ini"},
-      {nev + " render" + at(noScript) + out, 2, ""},
+      {nev + " render" + at(empty) + out, 1,
+       told(empty, "nev.ini: no such file\n[ファイルが変] nev.ini\n")},
+      {nev + " render" + at(noScript) + out, 2, told(noScript, "start.txt: no such file\n")},
       {nev + " render" + at(clean) + out + " --client 16385x1", 1, "--client takes a size"},
       {nev + " render" + at(clean) + out + " --client 4097x4096", 1, "--client takes a size"},
       {nev + " render" + at(clean) + out + " --client 16384x1 --max-frames 1", 3, ""},
@@ -87,11 +95,13 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {story("fonts.txt", ""), 0, "\"reason\":\"script\"}"},
       {story("devices.txt", ""), 2, "\"reason\":\"script\"}"},
       {story("zero.txt", ""), 2, "\"reason\":\"script\"}"},
+      {story("names.txt", ""), 2, told(hostile, "\\x1B[2J\\xFF.txt: no such file\n")},
+      {story("label.txt", ""), 2, told(hostile, "loop.txt: label NONE not found\n")},
       // Where a desktop finds the program, its icon and manual; the installed program finds
       // nothing wrong with the installed demo.
       {"cmake --install '" + std::string(NEV_BUILD_DIR) + "' --prefix" + at(prefix) +
            " >/dev/null && cd" + at(prefix) +
-           " && test -f share/applications/nev.desktop -a -f share/man/man6/nev.6 -a -f "
+           " && test -f share/applications/io.github.nev.Nev.desktop -a -f share/man/man6/nev.6 -a -f "
            "share/icons/hicolor/scalable/apps/nev.svg && bin/nev check share/nev/demo",
        0, ""},
   };
@@ -110,6 +120,26 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
   EXPECT_EQ(tools.read("keep.stx"), "kept");
   for (const auto& entry : std::filesystem::directory_iterator(tools.path())) {
     EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+  }
+}
+
+TEST(NevProgram, OffersTheStoryChooserOnlyWhenStartedBareOnADesktopWithoutAStory) {
+  struct Row {
+    bool storyGiven, storyHere;
+    const char *display, *wayland, *platform;
+    bool offered;
+  } rows[] = {{false, false, ":0", nullptr, nullptr, true},
+              {false, false, "", "wayland-0", "wayland", true},
+              {false, false, ":0", nullptr, "offscreen", false},
+              {false, false, nullptr, "wayland-0", "minimal:x", false},
+              {false, false, nullptr, nullptr, "xcb", false},
+              {false, true, ":0", nullptr, nullptr, false},
+              {true, false, ":0", nullptr, nullptr, false}};
+  const char* const argv[] = {"nev", "."};
+  for (const Row& row : rows) {
+    const CommandLine line = parseCommandLine(row.storyGiven ? 2 : 1, argv);
+    const DisplayKind display = displayKindOf(row.display, row.wayland, row.platform);
+    EXPECT_EQ(offersStoryChooser(line, row.storyHere, display), row.offered) << &row - rows;
   }
 }
 

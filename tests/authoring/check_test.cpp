@@ -8,6 +8,8 @@
 
 #include "authoring/script_conversion.h"
 #include "engine/script/line_reader.h"
+#include "engine/text/text_output.h"
+#include "story_world.h"
 #include "test_files.h"
 
 namespace {
@@ -26,10 +28,11 @@ struct StoryCase {
 };
 
 TEST(CheckStory, ReportsEachTrapAndNothingElse) {
-  const std::string scrambledIni = storyIni({{29, "1"}});
+  // Rows of 0 pixels: the long lines and pages stay on the picture.
+  const std::string scrambledIni = storyIni({{11, "0"}, {29, "1"}});
   const std::string longest = lines("x", kScriptLineSize - 3) + "\n";
   const std::string clean =
-      "@R8,60,10,0,12,14,16,20,1,0;\r\n@S0;\r\n" + sjis("夜の駅。\r\n") +
+      "@R8,60,10,0,12,14,0,20,1,0;\r\n@S0;\r\n" + sjis("夜の駅。\r\n") +
       "@M\r\n@C-10,0,pics\\A.BMP,0xCC0020\r\n@G0,0," + sjis("夜.bmp") +
       ",0x8800C6\r\n@Ytheme.mid,1\r\n@Zbell.wav;\r\n@T500\r\n@W2\r\n" + sjis("はい\r\nいいえ\r\n") +
       "@Jroute.txt,yes;\r\n@Jroute.txt,no;\r\n@Lback;\r\n@P\r\n" + lines("text\r\n", 255) +
@@ -58,6 +61,8 @@ start.txt:5: warning: picture "../a.bmp" lies outside the story folder; a copy o
 start.txt:15: warning: label "alone" is never jumped to
 start.txt:17: warning: font size -1 leaves choice items no rows to be picked in; a choice can never be made
 start.txt:19: warning: font size 17895698 leaves choice items no rows to be picked in; a choice can never be made
+start.txt:21: warning: text runs 17895554 pixels past the picture's right edge
+start.txt:22: warning: the ▼ runs 17895567 pixels past the picture's right edge
 )",
        "a\n@Jnone.txt,NULL;\n@C0,0," + sjis("雨.bmp") +
            ",0xCC0020\n@G0,0,a.bmp\n@C0,0,../a.bmp,0xCC0020;\n@Ynone.mid,1\n@Zlost.wav;\n"
@@ -65,6 +70,14 @@ start.txt:19: warning: font size 17895698 leaves choice items no rows to be pick
            "@R8,60,10,0,0,14,16,20,1,0;\n@R8,60,10,0,-1,14,16,20,1,0;\n"
            "@R8,60,10,0,17895697,14,16,20,1,0;\n@R8,60,10,0,17895698,14,16,20,1,0;\n@W1\nitem\n" +
            lines("text\n", 255) + "\x1A@Jnone.txt,NULL;\n"},
+      // Rows 16 apart from y 60 on a picture 120 high; after a label, unknown until @P.
+      {R"(start.txt:4: warning: the ▼ runs 12 pixels past the picture's right edge
+start.txt:7: warning: text runs 1 pixel past the picture's bottom edge
+start.txt:13: warning: text runs 3 pixels past the picture's bottom edge
+start.txt:13: warning: the ▼ runs 2 pixels past the picture's bottom edge
+)",
+       "@R20,60,10,0,12,14,16,20,0,0;\na\nabcdefghijklmnopqrst\n@M\n@X\nb\nc\n@Jstart.txt,x;\n"
+       "@Lx;\ne\n@R8,110,10,0,12,14,16,20,1,0;\n@P\nf\n"},
       {"start.txt:2: error: the file ends after 2 of the choice's 3 item lines\nb.txt:2: error: "
        "the file ends after 1 of the choice's 2 branch lines\n",
        "@Jb.txt,NULL;\n@W3\nyes\nno\n", "b.txt", "@L0;\n@W2\nyes\nno\n@Jb.txt,0;\n"},
@@ -135,6 +148,55 @@ start.txt:3: warning: byte 0xFF does not survive scrambling: it wraps to 0x00
       findings += formatFinding(f) + "\n";
     }
     EXPECT_EQ(findings, c.findings) << c.start;
+  }
+}
+
+struct CellGlyphs : DotGlyphs {  // each unit fills its cell
+  GlyphMask rasterize(const FontSpec& font, const std::string&) override {
+    return {0, 0, -font.height, -font.height, std::vector<uint8_t>(font.height * font.height, 255)};
+  }
+};
+
+// The first story a reader sees: clean, and down every route no line typed where text stands.
+TEST(Demo, ChecksCleanAndTypesEachLineWhereNoTextStands) {
+  EXPECT_EQ(checkStory(NEV_SOURCE_DIR "/demo").size(), 0u);
+  constexpr int32_t kWidth = 640, kHeight = 480;
+  for (int32_t route = 0; route < 3; ++route) {
+    StoryWorld world(kWidth, kHeight);
+    ScopedCurrentDirectory inDemo(NEV_SOURCE_DIR "/demo");
+    NevContext& context = *world.context;
+    CellGlyphs glyphs;
+    context.platform.glyphs = &glyphs;
+    ASSERT_FALSE(readConfig(context.config));
+    createMessageFont(context);
+    ASSERT_TRUE(createDisplaySurface(context));
+    world.onSleep = [&] {  // the reader: clicks at each wait, and at the choice on the route's item
+      const ChoiceProgress& choice = context.runner.choice;
+      const int32_t middle = (choice.bandTop[route] + choice.bandBottom[route]) / 2;
+      if (choice.item == choice.count - 1) context.words.mouseY = middle;
+      if (choice.count == 0 ? context.words.waitingForClick == 1
+                            : choice.item == route && choice.highlighted) {
+        context.words.clicked = 1;
+      }
+    };
+    RunnerOperations operations = standardRunnerOperations(context);
+    operations.drawTextLine = [&](const char* text, bool redraw) {
+      // Text stands where the display differs from the picture under it.
+      const std::vector<Pixel> shown = context.surfaces.displaySurface.bitmap->pixels;
+      const std::vector<Pixel>& picture = context.surfaces.overlaySurface.bitmap->pixels;
+      world.repaints.clear();
+      drawTextLine(context, text, redraw);
+      for (const std::optional<Rect>& cell : world.repaints) {  // the cells typed in
+        for (int32_t y = std::max(cell->top, 0); y < std::min(cell->bottom, kHeight); ++y) {
+          for (int32_t x = std::max(cell->left, 0); x < std::min(cell->right, kWidth); ++x) {
+            ASSERT_EQ(shown[y * kWidth + x], picture[y * kWidth + x]) << route << ": " << text;
+          }
+        }
+      }
+    };
+    ScriptRunner(context, operations);
+    EXPECT_EQ(context.words.endRequested.load(), 1) << route;
+    EXPECT_EQ(context.runner.choice.selected, route);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "engine/context.h"
@@ -45,6 +46,7 @@ struct FakePort : WindowPort {
   void showDefaultWindow(Size client) override { log("window ", client); }
   void showFullSizeWindow() override { log("full size"); }
   void setEmulatedDisplay(Size display) override { log("display ", display); }
+  void setPictureScaling(PictureScaling s) override { log("scaling " + std::to_string(int(s))); }
   std::vector<Size> platformDisplayModes() override { return offeredModes; }
   Size monitorSize() override { return monitor; }
 };
@@ -75,7 +77,8 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
       {kMenuFullSizeWindow, "detach; full size; full size, speed 1"},
       {kMenuFullScreen, "display 1280x1024; detach; full size; full size, speed 1"},
       {41005, "display 1280x960; full size, speed 1"},  // a mode alone: the window stays
-      {kMenuDefaultWindow, "display 1280x1024; window 640x480; pinned, speed 1"},
+      {kMenuDefaultWindow, "display 1280x1024; attach; window 640x480; pinned, speed 1"},
+      {kMenuScaleStretch, "off 43000; off 43001; on 43002; scaling 2; pinned, speed 1"},
       {kMenuRemoveMenu, "detach; speed 1"},
       {kMenuVersion, "バージョン情報: A \n\nNEV System 1 Ver 1.2\n\n; speed 1"},
       {kMenuClientSize, "C Window Size: cwinX = 800\ncwinY = 581; speed 1"},
@@ -89,7 +92,7 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
     port.calls.clear();
     onMenuCommand(context, state, port, id);
     const std::string now = std::string(state.menuBar.menuBarPinned ? "pinned, " : "") +
-                            (state.fullSize ? "full size, " : "") + "speed " +
+                            (state.fullSize() ? "full size, " : "") + "speed " +
                             std::to_string(context.words.messageSpeed.load());
     EXPECT_EQ(port.calls + now, calls) << id;
   }
@@ -106,6 +109,29 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
   }
   EXPECT_TRUE(port.calls.ends_with("41008 in 1 Screen  640 * 480; 41009 in 1 Screen  800 * 600; "));
   EXPECT_EQ(state.displayModes.startModeIndex, 9);
+}
+
+// Whatever the keys and commands, leaving the full-size modes gives the menus back.
+TEST(WindowProc, KeysMoveBetweenModesAndNeverStrandTheReaderWithoutMenus) {
+  StoryWorld world{640, 480};
+  WindowState state;
+  FakePort port;
+  buildStartMenus(*world.context, state, port);
+  using enum WindowMode;
+  const std::tuple<int32_t, WindowKey, WindowMode> steps[] = {
+      {0, WindowKey::Leave, Default},           {0, WindowKey::FullScreen, FullScreen},
+      {0, WindowKey::FullScreen, Default},      {kMenuFullSizeWindow, WindowKey::FullScreen, FullScreen},
+      {41001, WindowKey::Leave, Default},       {kMenuFullSizeWindow, WindowKey::Leave, Default},
+  };
+  for (const auto& [command, key, mode] : steps) {
+    if (command != 0) onMenuCommand(*world.context, state, port, command);
+    port.calls.clear();
+    onWindowKey(*world.context, state, port, key);
+    EXPECT_EQ(state.mode, mode) << command;
+    const bool menus = mode != Default || port.calls.find("attach; window") != std::string::npos ||
+                       port.calls.empty();
+    EXPECT_TRUE(menus && state.menuBar.menuBarPinned == (mode == Default)) << port.calls;
+  }
 }
 
 TEST(WindowProc, ScramblingToolAsksThroughItsDialogsAndReplacesTheOutputOnlyWhenComplete) {

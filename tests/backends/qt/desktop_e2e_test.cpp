@@ -28,17 +28,17 @@ TEST(Desktop, DemoStoryPlaysWithTheMouseAndEndsFromTheMenuOrASignal) {
     "$0" "$1" & nev=$!
     echo window; until [ "$(windows)" = 1 ]; do sleep 0.1; done
     echo text; until [ "$(xwd -root -silent | grep -aoF "$(printf "\354\366\372")" | wc -l)" -gt 50 ]; do sleep 0.1; done
-    echo clicks; xdotool mousemove 320 240 click --repeat 3 --delay 300 1
+    eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --class nev)")"
+    echo clicks; xdotool mousemove $((X + 320)) $((Y + 240)) click --repeat 3 --delay 300 1
     kill -0 $nev || exit 101
-    echo menu; xdotool mousemove 20 8 click 1; until [ "$(windows)" = 2 ]; do sleep 0.1; done
+    echo menu; xdotool mousemove $((X + 20)) $((Y + 8)) click 1; until [ "$(windows)" = 2 ]; do sleep 0.1; done
     echo end; xdotool key Up Return; wait $nev
     echo signal; "$0" "$1" & nev=$!; until [ "$(windows)" = 1 ]; do sleep 0.1; done
     kill -TERM $nev; wait $nev; echo "ended with $?")sh";
   // The audio device is opened for real (SDL's dummy driver), as it is when its signal
   // handlers could swallow the end.
   const ProgramRun run = runProgram(
-      "env -u QT_QPA_PLATFORM SDL_AUDIODRIVER=dummy LC_ALL=C timeout 240 xvfb-run -a -s "
-      "'-screen 0 1024x768x24 -nolisten tcp' sh -c '" +
+      "env -u QT_QPA_PLATFORM SDL_AUDIODRIVER=dummy LC_ALL=C timeout 240 " NEV_SOURCE_DIR "/tests/own_display.sh 1024x768 sh -c '" +
       steps + "' '" NEV_BINARY "' '" NEV_SOURCE_DIR "/demo'");
   EXPECT_EQ(run.status, 0) << "the last step begun failed:\n" << run.output;
   EXPECT_NE(run.output.find("ended with 143"), std::string::npos) << run.output;

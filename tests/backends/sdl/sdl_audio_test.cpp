@@ -50,4 +50,37 @@ TEST(SdlAudio, PlaysAMidiFileAndTellsWhenItsDataEnds) {
   EXPECT_GT(loudest, 500);
 }
 
+// Whatever ALSA or FluidSynth make of the trouble, the terminal gets one line, nev's own.
+TEST(SdlAudio, TroubleWithTheDeviceOrTheSoundFontIsOneLineOfNevsOwn) {
+  TempFolder story;
+  ScopedCurrentDirectory inside(story.path());
+  story.write("tune.mid", heldNote(50));
+  const std::string noCards = story.write("empty.conf", "");
+  // Whole as RIFF files go, but with nothing for the synthesizer in it.
+  const std::string hollow = story.write("hollow.sf2", "RIFF" + le32(12) + "sfbkLIST" + le32(0));
+  const struct {
+    const char* driver;
+    std::string soundFont, says;
+  } rows[] = {
+      {"dummy", "/nonexistent", "nev: NEV_SOUNDFONT names /nonexistent: no such file; "},
+      {"dummy", hollow, "nev: music synthesizer: "},
+      {"alsa", "", "nev: no audio device (ALSA"},
+  };
+  setenv("ALSA_CONFIG_PATH", noCards.c_str(), 1);
+  for (const auto& row : rows) {
+    setenv("SDL_AUDIODRIVER", row.driver, 1);
+    setenv("NEV_SOUNDFONT", row.soundFont.c_str(), 1);
+    testing::internal::CaptureStderr();
+    {
+      SdlAudio audio;
+      uint32_t device = 0;
+      audio.openMusic("tune.mid", device);
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind(row.says, 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  }
+  unsetenv("ALSA_CONFIG_PATH");
+}
+
 }  // namespace

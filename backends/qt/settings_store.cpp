@@ -1,0 +1,228 @@
+#include "backends/qt/settings_store.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QStringDecoder>
+#include <QStringList>
+#include <QStringTokenizer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <span>
+#include <system_error>
+
+#include "shell/menu.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int32_t kLargestSide = 16384;
+constexpr qint64 kLargestFile = 1 << 20;
+
+struct Named {
+  int32_t value;
+  const char* name;
+};
+
+constexpr Named kWindowModes[] = {{int32_t(WindowMode::Default), "default"},
+                                  {int32_t(WindowMode::FullSize), "full-size"},
+                                  {int32_t(WindowMode::FullScreen), "full-screen"}};
+constexpr Named kScalings[] = {{int32_t(PictureScaling::KeepProportions), "keep-proportions"},
+                               {int32_t(PictureScaling::WholeMultiples), "whole-multiples"},
+                               {int32_t(PictureScaling::Stretch), "stretch"}};
+constexpr Named kSpeeds[] = {{kMenuSpeedFastest, "fastest"},
+                             {kMenuSpeedFourTimes, "four-times"},
+                             {kMenuSpeedDefault, "default"}};
+
+// A value without a name (no speed chosen) leaves no key, so that it reads back as the default.
+void writeName(QSettings& store, const char* key, int32_t value, std::span<const Named> names) {
+  for (const Named& named : names) {
+    if (named.value == value) return store.setValue(key, named.name);
+  }
+  store.remove(key);
+}
+
+// Reads values of the expected kinds; a value of another kind keeps its default and marks the
+// file damaged.
+class StoreReader {
+ public:
+  explicit StoreReader(QSettings& store) : store_(store) {}
+  bool damaged() const { return damaged_; }
+
+  void number(const char* key, int32_t& value, int32_t lowest, int32_t highest) {
+    bool ok = false;
+    const QString written = text(key, ok);
+    if (!ok) return;
+    const int64_t read = written.toLongLong(&ok);
+    if (!ok || read < lowest || read > highest) damaged_ = true;
+    if (ok) value = static_cast<int32_t>(std::clamp<int64_t>(read, lowest, highest));
+  }
+
+  template <typename Value>
+  void named(const char* key, Value& value, std::span<const Named> names) {
+    bool ok = false;
+    const QString read = text(key, ok);
+    if (!ok) return;
+    for (const Named& named : names) {
+      if (read == QLatin1String(named.name)) {
+        value = static_cast<Value>(named.value);
+        return;
+      }
+    }
+    damaged_ = true;
+  }
+
+  std::vector<std::string> folders(const char* key) {
+    std::vector<std::string> folders;
+    if (!store_.contains(key)) return folders;
+    const QVariant read = store_.value(key);
+    if (read.typeId() != QMetaType::QString && read.typeId() != QMetaType::QStringList) {
+      damaged_ = true;
+      return folders;
+    }
+    for (const QString& folder : read.toStringList()) {
+      folders.push_back(QFile::encodeName(folder).toStdString());
+    }
+    return folders;
+  }
+
+ private:
+  // The value as text, ok when there is one; a list or a value of no text is damage. (Values
+  // come back as text from the file, but as written from Qt's cache of the same file.)
+  QString text(const char* key, bool& ok) {
+    ok = false;
+    if (!store_.contains(key)) return {};
+    const QVariant read = store_.value(key);
+    if (read.typeId() == QMetaType::QStringList || !read.canConvert<QString>()) {
+      damaged_ = true;
+      return {};
+    }
+    ok = true;
+    return read.toString();
+  }
+
+  QSettings& store_;
+  bool damaged_ = false;
+};
+
+// A size and its counterpart are both set or both none.
+void keepWhole(int32_t& width, int32_t& height) {
+  if (width == 0 || height == 0) width = height = 0;
+}
+
+ReaderSettings readSettings(QSettings& store, bool& damaged) {
+  ReaderSettings settings;
+  StoreReader read(store);
+  read.named("window/mode", settings.windowMode, kWindowModes);
+  read.number("window/x", settings.geometry.x, -kLargestSide, kLargestSide);
+  read.number("window/y", settings.geometry.y, -kLargestSide, kLargestSide);
+  read.number("window/width", settings.geometry.width, 0, kLargestSide);
+  read.number("window/height", settings.geometry.height, 0, kLargestSide);
+  keepWhole(settings.geometry.width, settings.geometry.height);
+  read.number("window/displayWidth", settings.displayMode.width, 0, kLargestSide);
+  read.number("window/displayHeight", settings.displayMode.height, 0, kLargestSide);
+  keepWhole(settings.displayMode.width, settings.displayMode.height);
+  read.named("window/scaling", settings.scaling, kScalings);
+  read.named("reading/speed", settings.messageSpeedItem, kSpeeds);
+  // Oldest last, so that remembering each in turn gives back the order saved.
+  const std::vector<std::string> recent = read.folders("stories/recent");
+  for (auto folder = recent.rbegin(); folder != recent.rend(); ++folder) {
+    rememberStory(settings, *folder);
+  }
+  damaged = read.damaged();
+  return settings;
+}
+
+void writeSettings(QSettings& store, const ReaderSettings& settings) {
+  writeName(store, "window/mode", int32_t(settings.windowMode), kWindowModes);
+  store.setValue("window/x", settings.geometry.x);
+  store.setValue("window/y", settings.geometry.y);
+  store.setValue("window/width", settings.geometry.width);
+  store.setValue("window/height", settings.geometry.height);
+  store.setValue("window/displayWidth", settings.displayMode.width);
+  store.setValue("window/displayHeight", settings.displayMode.height);
+  writeName(store, "window/scaling", int32_t(settings.scaling), kScalings);
+  writeName(store, "reading/speed", settings.messageSpeedItem, kSpeeds);
+  QStringList recent;
+  for (const std::string& folder : settings.recentStories) {
+    recent.append(QFile::decodeName(folder.c_str()));
+  }
+  if (recent.isEmpty()) {
+    store.remove("stories/recent");
+  } else {
+    store.setValue("stories/recent", recent);
+  }
+}
+
+// Whether the file is absent or what Qt writes: UTF-8 text with control characters escaped,
+// parseable, not larger than settings ever grow. Only a regular file is read; a pipe or a device
+// in its place would hang the reading.
+bool readsCleanly(const std::string& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (!fs::exists(status)) return true;
+  QFile file(QFile::decodeName(path.c_str()));
+  if (!fs::is_regular_file(status) || file.size() > kLargestFile ||
+      !file.open(QIODevice::ReadOnly)) {
+    return false;
+  }
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  const QString text = utf8(file.readAll());
+  if (utf8.hasError()) return false;
+  // Qt's own word on the format is kept only by the first QSettings to read the file.
+  for (const QStringView line : QStringTokenizer(text, u'\n')) {
+    if (line.trimmed().startsWith(u'[') && !line.contains(u']')) return false;
+  }
+  return std::none_of(text.begin(), text.end(), [](QChar c) {
+    return c.category() == QChar::Other_Control && c != u'\n' && c != u'\r' && c != u'\t';
+  });
+}
+
+}  // namespace
+
+std::string settingsFilePath() {
+  // A relative XDG_CONFIG_HOME is to be ignored, as the base directory rules say.
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && config[0] == '/') return (fs::path(config) / "nev/nev.conf").string();
+  const char* home = std::getenv("HOME");
+  return (fs::path(home != nullptr ? home : "") / ".config/nev/nev.conf").string();
+}
+
+ReaderSettings loadReaderSettings() {
+  const std::string path = settingsFilePath();
+  bool damaged = !readsCleanly(path);
+  ReaderSettings settings;
+  if (!damaged) {
+    QSettings store(QFile::decodeName(path.c_str()), QSettings::IniFormat);
+    settings = readSettings(store, damaged);
+  }
+  if (damaged) {
+    std::fprintf(stderr, "nev: settings in %s are damaged; using defaults\n", path.c_str());
+  }
+  return settings;
+}
+
+bool saveReaderSettings(const ReaderSettings& settings) {
+  const std::string path = settingsFilePath();
+  std::error_code error;
+  fs::create_directories(fs::path(path).parent_path(), error);
+  // A damaged file is kept aside rather than written over: the reader was told, and may want
+  // it back. Qt would carry its garbage into the new file.
+  if (!error && !readsCleanly(path)) fs::rename(path, path + ".damaged", error);
+  bool saved = !error;
+  if (saved) {
+    QSettings store(QFile::decodeName(path.c_str()), QSettings::IniFormat);
+    // Through a temporary file and a rename, never over the old file in place.
+    store.setAtomicSyncRequired(true);
+    writeSettings(store, settings);
+    store.sync();
+    saved = store.status() == QSettings::NoError;
+  }
+  if (!saved) {
+    std::fprintf(stderr, "nev: cannot save settings in %s%s%s\n", path.c_str(), error ? ": " : "",
+                 error ? error.message().c_str() : "");
+  }
+  return saved;
+}

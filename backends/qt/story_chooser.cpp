@@ -1,0 +1,83 @@
+#include "backends/qt/story_chooser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "base/story_files.h"
+#include "engine/messages.h"
+
+namespace fs = std::filesystem;
+
+StoryChooser::StoryChooser(const std::vector<std::string>& recentStories) {
+  setWindowTitle(QStringLiteral("nev"));
+  resize(560, 320);
+  auto* layout = new QVBoxLayout(this);
+  auto* list = new QListWidget(this);
+  for (const std::string& folder : recentStories) {
+    auto* item = new QListWidgetItem(QFile::decodeName(folder.c_str()), list);
+    item->setData(Qt::UserRole, QByteArray::fromStdString(folder));
+  }
+  list->setCurrentRow(0);
+  list->setVisible(!recentStories.empty());
+  layout->addWidget(new QLabel(recentStories.empty() ? QStringLiteral("最近読んだ物語はありません")
+                                                     : QStringLiteral("最近読んだ物語:"),
+                               this));
+  layout->addWidget(list);
+  connect(list, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    pick(item->data(Qt::UserRole).toByteArray().toStdString());
+  });
+
+  auto* buttons = new QHBoxLayout;
+  auto* open = new QPushButton(QStringLiteral("フォルダを開く…"), this);
+  auto* close = new QPushButton(QStringLiteral("閉じる"), this);
+  // Return in the list picks its story; no button may take it as well.
+  for (QPushButton* button : {open, close}) {
+    button->setAutoDefault(false);
+    buttons->addWidget(button);
+  }
+  buttons->insertStretch(1);
+  layout->addLayout(buttons);
+  connect(open, &QPushButton::clicked, this, &StoryChooser::openFolder);
+  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+
+  // Stories tend to sit side by side: the dialog opens beside the last one read.
+  folderDialogStart_ =
+      recentStories.empty()
+          ? QDir::homePath()
+          : QFile::decodeName(fs::path(recentStories.front()).parent_path().c_str());
+}
+
+bool StoryChooser::pick(const std::string& folder) {
+  if (!resolveStoryFile("nev.ini", folder)) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kCaptionBadFile),
+                    QStringLiteral("nev.ini"), QMessageBox::Ok, this);
+    box.exec();
+    return false;
+  }
+  story_ = folder;
+  accept();
+  return true;
+}
+
+void StoryChooser::openFolder() {
+  const QString folder = QFileDialog::getExistingDirectory(
+      this, QStringLiteral("フォルダを開く"), folderDialogStart_,
+      QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+  if (folder.isEmpty()) return;
+  folderDialogStart_ = folder;
+  pick(QFile::encodeName(folder).toStdString());
+}
+
+std::optional<std::string> chooseStory(const std::vector<std::string>& recentStories) {
+  StoryChooser chooser(recentStories);
+  if (chooser.exec() != QDialog::Accepted) return std::nullopt;
+  return chooser.story();
+}

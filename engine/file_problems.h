@@ -1,0 +1,21 @@
+#pragma once
+// What is wrong with a story file, told with its full path on the line that goes to standard
+// error beside the system's box (see reportProblem).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Host bytes (file names, libraries' messages) made safe to print: what is not UTF-8 is
+// escaped as "\xNN", as are control bytes. A story copied from Windows can keep code page 932
+// names on disk.
+std::string printableHostText(std::string_view text);
+
+// The full path of a story file, safe to print: `hostPath` where the name was found, else the
+// story folder (the current directory) joined with the name as the story wrote it.
+std::string storyFilePath(std::string_view name, const std::optional<std::string>& hostPath);
+
+// "<full path>: <what is wrong>" for a story file that could not be used: missing, not a
+// regular file or unreadable, as the file system tells; `otherwise` when none of these.
+std::string storyFileProblem(std::string_view name, const std::optional<std::string>& hostPath,
+                             const std::string& otherwise);

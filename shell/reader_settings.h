@@ -1,0 +1,34 @@
+#pragma once
+// What nev remembers for its reader between runs: how the window was left, how fast text is
+// typed, and the stories read lately. The desktop shell loads and saves it; nothing a story
+// sees depends on it.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "shell/window_port.h"
+
+struct WindowGeometry {
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t width = 0;   // 0: none remembered
+  int32_t height = 0;
+  bool operator==(const WindowGeometry&) const = default;
+};
+
+struct ReaderSettings {
+  WindowMode windowMode = WindowMode::Default;
+  WindowGeometry geometry;       // the default-size window's frame as the reader left it
+  Size displayMode;              // the emulated display; {0, 0}: the monitor's own size
+  PictureScaling scaling = PictureScaling::KeepProportions;
+  int32_t messageSpeedItem = 0;  // the checked speed item's menu id; 0: the default
+  std::vector<std::string> recentStories;  // absolute folders, most recent first
+  bool operator==(const ReaderSettings&) const = default;
+};
+
+inline constexpr size_t kRecentStoriesKept = 8;
+
+// Puts `absoluteFolder` first among the recent stories, once, keeping at most
+// kRecentStoriesKept; an empty name is not a story.
+void rememberStory(ReaderSettings& settings, const std::string& absoluteFolder);

@@ -1,0 +1,34 @@
+// `nev` started bare on a desktop in a folder without a story: the chooser, titled "nev", and
+// not the box a named folder gets.
+
+#include <gtest/gtest.h>
+
+#include "test_files.h"
+
+#if defined(__SANITIZE_THREAD__)
+#define NEV_UNDER_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define NEV_UNDER_TSAN 1
+#endif
+#endif
+
+TEST(Desktop, BareStartWithoutAStoryOffersTheChooserAndANamedFolderDoesNot) {
+#ifdef NEV_UNDER_TSAN
+  GTEST_SKIP() << "glib and Qt's xcb plugin are not built with TSan and report races inside them";
+#endif
+  TempFolder home, empty;
+  const std::string steps = R"sh(
+    shown() { xdotool search --onlyvisible $1 "$2" | wc -l; }
+    "$0" & nev=$!; until [ "$(shown --name "^nev$")" = 1 ]; do sleep 0.1; done
+    xdotool search --onlyvisible --name "^nev$" windowfocus --sync; xdotool key Escape
+    wait $nev; closed=$?
+    "$0" . & nev=$!; until [ "$(shown --class nev)" = 1 ]; do sleep 0.1; done
+    choosers=$(shown --name "^nev$")
+    xdotool search --onlyvisible --class nev windowfocus --sync; xdotool key Return
+    wait $nev; echo "closed $closed, choosers $choosers, refused $?")sh";
+  const ProgramRun run = runProgram(
+      "cd '" + empty.path().string() + "' && env -u QT_QPA_PLATFORM XDG_CONFIG_HOME='" +
+      home.path().string() + "' LC_ALL=C timeout 120 " NEV_SOURCE_DIR "/tests/own_display.sh 1024x768 sh -c '" + steps + "' '" NEV_BINARY "'");
+  EXPECT_NE(run.output.find("closed 1, choosers 0, refused 1"), std::string::npos) << run.output;
+}

@@ -1,0 +1,70 @@
+// The reader's settings file: what is saved comes back, and damage costs one line, not the run.
+
+#include "backends/qt/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "shell/menu.h"
+#include "test_files.h"
+
+namespace {
+
+struct ConfigHome {  // XDG_CONFIG_HOME for the scope
+  explicit ConfigHome(const std::string& folder) {
+    if (const char* value = std::getenv("XDG_CONFIG_HOME")) saved = value;
+    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+  }
+  ~ConfigHome() {
+    saved ? setenv("XDG_CONFIG_HOME", saved->c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+  }
+  std::optional<std::string> saved;
+};
+
+TEST(SettingsStore, SavedSettingsComeBackAndDamageCostsOneLine) {
+  TempFolder config;
+  ConfigHome home(config.path().string());
+  ReaderSettings clamped;
+  clamped.geometry = {0, 0, 16384, 600};
+  clamped.recentStories = {"/a"};
+  const std::pair<std::string, ReaderSettings> damaged[] = {
+      {std::string("\xFF\0[\x80=\n=\x01[[]]\\x", 14), {}},
+      {"[window\nmode=full-screen\n", {}},
+      {"[window]\nmode=huge\nx=left\ny=1, 2\nwidth=99999\nheight=600\ndisplayWidth=-1\n"
+       "scaling=@Variant(\\0)\n[reading]\nspeed=7\n[stories]\nrecent=/a, /a, \"\"\n",
+       clamped},
+  };
+  for (const auto& [bytes, expected] : damaged) {
+    config.write("nev/nev.conf", bytes);
+    for (const char* warning : {" are damaged; using defaults\n", ""}) {
+      testing::internal::CaptureStderr();
+      EXPECT_EQ(loadReaderSettings(), expected);
+      EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                *warning ? "nev: settings in " + settingsFilePath() + warning : "");
+      ASSERT_TRUE(saveReaderSettings(expected));  // the damage is not carried on
+    }
+  }
+  config.write("nev/nev.conf", "[backlog]\nlines=40\n");
+  const ReaderSettings saved{WindowMode::FullScreen,  {-20, 30, 800, 600}, {1024, 768},
+                             PictureScaling::Stretch, kMenuSpeedFourTimes, {"/雨, の駅", "/b"}};
+  ASSERT_TRUE(saveReaderSettings(saved));
+  EXPECT_EQ(loadReaderSettings(), saved);
+  EXPECT_NE(config.read("nev/nev.conf").find("lines=40"), std::string::npos);
+
+  ConfigHome unwritable(config.write("file", ""));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(saveReaderSettings(saved));
+  EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("nev: cannot save settings in "), 0u);
+}
+
+TEST(ReaderSettings, RecentStoriesMostRecentFirstOnceEachAndFew) {
+  ReaderSettings settings;
+  for (const char* folder : {"/0", "/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8", "/3", ""}) {
+    rememberStory(settings, folder);
+  }
+  EXPECT_EQ(settings.recentStories,
+            (std::vector<std::string>{"/3", "/8", "/7", "/6", "/5", "/4", "/2", "/1"}));
+}
+
+}  // namespace

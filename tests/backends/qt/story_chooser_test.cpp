@@ -1,0 +1,37 @@
+// The chooser `nev` opens when started bare where there is no story.
+
+#include "backends/qt/story_chooser.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include "backends/qt/qt_glyph_rasterizer.h"
+#include "test_files.h"
+
+TEST(StoryChooser, RefusesAFolderWithoutAStoryAndPlaysARecentOne) {
+  ensureGuiApplication();
+  TempFolder empty, story;
+  story.write("NEV.INI", storyIni());
+  StoryChooser chooser({empty.path().string(), story.path().string()});
+  chooser.show();
+  auto* list = chooser.findChild<QListWidget*>();
+  QString refusal;  // the box is modal: it is read and closed from within its own loop
+  QTimer::singleShot(0, &chooser, [&refusal] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      refusal = box->windowTitle() + " " + box->text();
+      box->accept();
+    }
+  });
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_EQ(refusal, QStringLiteral("ファイルが変 nev.ini"));
+  EXPECT_TRUE(chooser.isVisible());
+  list->setCurrentRow(1);
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_EQ(chooser.result(), QDialog::Accepted);
+  EXPECT_EQ(chooser.story(), story.path().string());
+}
