@@ -56,3 +56,18 @@ std::string bmp(int32_t width, int32_t height, uint16_t bits, uint32_t compressi
 // A nev.ini of 32 value lines: a 160 × 120 story with 12-pixel text, waiting after every line,
 // with any value line replaced by `changes` (value line number → text).
 std::string storyIni(const std::vector<std::pair<int, std::string>>& changes = {});
+
+// Real windows go through glib and Qt's xcb plugin, which are not built with TSan and would
+// report races inside them.
+#if defined(__SANITIZE_THREAD__)
+#define NEV_UNDER_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define NEV_UNDER_TSAN 1
+#endif
+#endif
+#ifdef NEV_UNDER_TSAN
+#define SKIP_REAL_WINDOW_UNDER_TSAN() GTEST_SKIP() << "not under TSan: glib and Qt's xcb plugin"
+#else
+#define SKIP_REAL_WINDOW_UNDER_TSAN() (void)0
+#endif

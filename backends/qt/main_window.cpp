@@ -281,10 +281,14 @@ void MainWindow::collectMail() {
     endedPieces.swap(mail_.endedPieces);
   }
   if (tornDown_) return;
+  // Painted at once rather than queued for later: the marker's blink is the only thing an
+  // idle reader's window does, and each pass of the event loop costs as much as the paint.
   if (repaintAll) {
-    view_->update();
-  } else {
-    for (const Rect& area : repaints) view_->update(toViewRect(paintedArea(area)));
+    view_->repaint();
+  } else if (!repaints.empty()) {
+    QRegion region;
+    for (const Rect& area : repaints) region += toViewRect(paintedArea(area));
+    view_->repaint(region);
   }
   for (uint32_t piece : endedPieces) onMusicNotify(context_, piece);
   for (BoxRequest& request : boxes) {

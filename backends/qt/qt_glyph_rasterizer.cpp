@@ -102,6 +102,9 @@ bool sizeIsSane(int32_t height) {
 }  // namespace
 
 void prepareQtEnvironment() {
+  // Shared-memory images each await a completion event from the X server, which wakes two
+  // threads per blink of the click marker; the picture's small repaints go faster without.
+  if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
   // Qt complains on every start when the session has no runtime folder; give it the one it
   // would fall back to, quietly.
   if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {

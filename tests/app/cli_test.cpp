@@ -12,7 +12,7 @@
 namespace {
 
 TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
-  TempFolder empty, noScript, clean, warned, tools, prefix, hostile;
+  TempFolder empty, noScript, clean, warned, tools, hostile;
   for (const TempFolder* story : {&noScript, &clean, &warned, &hostile}) {
     story->write("nev.ini", storyIni());
   }
@@ -97,13 +97,6 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {story("zero.txt", ""), 2, "\"reason\":\"script\"}"},
       {story("names.txt", ""), 2, told(hostile, "\\x1B[2J\\xFF.txt: no such file\n")},
       {story("label.txt", ""), 2, told(hostile, "loop.txt: label NONE not found\n")},
-      // Where a desktop finds the program, its icon and manual; the installed program finds
-      // nothing wrong with the installed demo.
-      {"cmake --install '" + std::string(NEV_BUILD_DIR) + "' --prefix" + at(prefix) +
-           " >/dev/null && cd" + at(prefix) +
-           " && test -f share/applications/io.github.nev.Nev.desktop -a -f share/man/man6/nev.6 -a -f "
-           "share/icons/hicolor/scalable/apps/nev.svg && bin/nev check share/nev/demo",
-       0, ""},
   };
   for (const Case& c : cases) {
     const ProgramRun run = runProgram(c.command);

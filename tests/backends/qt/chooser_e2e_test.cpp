@@ -5,18 +5,8 @@
 
 #include "test_files.h"
 
-#if defined(__SANITIZE_THREAD__)
-#define NEV_UNDER_TSAN 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define NEV_UNDER_TSAN 1
-#endif
-#endif
-
 TEST(Desktop, BareStartWithoutAStoryOffersTheChooserAndANamedFolderDoesNot) {
-#ifdef NEV_UNDER_TSAN
-  GTEST_SKIP() << "glib and Qt's xcb plugin are not built with TSan and report races inside them";
-#endif
+  SKIP_REAL_WINDOW_UNDER_TSAN();
   TempFolder home, empty;
   const std::string steps = R"sh(
     shown() { xdotool search --onlyvisible $1 "$2" | wc -l; }

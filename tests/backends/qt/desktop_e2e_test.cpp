@@ -7,20 +7,10 @@
 
 #include "test_files.h"
 
-#if defined(__SANITIZE_THREAD__)
-#define NEV_UNDER_TSAN 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define NEV_UNDER_TSAN 1
-#endif
-#endif
-
 namespace {
 
 TEST(Desktop, DemoStoryPlaysWithTheMouseAndEndsFromTheMenuOrASignal) {
-#ifdef NEV_UNDER_TSAN
-  GTEST_SKIP() << "glib and Qt's xcb plugin are not built with TSan and report races inside them";
-#endif
+  SKIP_REAL_WINDOW_UNDER_TSAN();
   // Each step waits for what the one before brought about; the time limit only catches a hang.
   // The demo types its first line in 0xFAF6EC, which a 32-bit screenshot holds low byte first.
   const std::string steps = R"sh(

@@ -4,27 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "shell/menu.h"
 #include "test_files.h"
 
 namespace {
 
-struct ConfigHome {  // XDG_CONFIG_HOME for the scope
-  explicit ConfigHome(const std::string& folder) {
-    if (const char* value = std::getenv("XDG_CONFIG_HOME")) saved = value;
-    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-  }
-  ~ConfigHome() {
-    saved ? setenv("XDG_CONFIG_HOME", saved->c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
-  }
-  std::optional<std::string> saved;
-};
-
 TEST(SettingsStore, SavedSettingsComeBackAndDamageCostsOneLine) {
   TempFolder config;
-  ConfigHome home(config.path().string());
+  const std::string home = std::getenv("XDG_CONFIG_HOME");  // the suite's own, put back after
+  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
   ReaderSettings clamped;
   clamped.geometry = {0, 0, 16384, 600};
   clamped.recentStories = {"/a"};
@@ -52,10 +40,11 @@ TEST(SettingsStore, SavedSettingsComeBackAndDamageCostsOneLine) {
   EXPECT_EQ(loadReaderSettings(), saved);
   EXPECT_NE(config.read("nev/nev.conf").find("lines=40"), std::string::npos);
 
-  ConfigHome unwritable(config.write("file", ""));
+  setenv("XDG_CONFIG_HOME", config.write("file", "").c_str(), 1);  // no folder can be made there
   testing::internal::CaptureStderr();
   EXPECT_FALSE(saveReaderSettings(saved));
   EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("nev: cannot save settings in "), 0u);
+  setenv("XDG_CONFIG_HOME", home.c_str(), 1);
 }
 
 TEST(ReaderSettings, RecentStoriesMostRecentFirstOnceEachAndFew) {

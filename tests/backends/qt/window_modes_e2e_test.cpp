@@ -9,14 +9,6 @@
 
 #include "test_files.h"
 
-#if defined(__SANITIZE_THREAD__)
-#define NEV_UNDER_TSAN 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define NEV_UNDER_TSAN 1
-#endif
-#endif
-
 namespace {
 
 // A pixel of a screenshot xwd wrote of a 24-bit screen, as 0xRRGGBB.
@@ -33,9 +25,7 @@ uint32_t screenPixel(const std::string& xwd, int x, int y) {
 }
 
 TEST(WindowModes, FullScreenAndBackKeepTheMenusThePlaceAndTheProportions) {
-#ifdef NEV_UNDER_TSAN
-  GTEST_SKIP() << "glib and Qt's xcb plugin are not built with TSan and report races inside them";
-#endif
+  SKIP_REAL_WINDOW_UNDER_TSAN();
   // Each step waits for what the one before brought about; the time limit only catches a hang.
   const std::string steps = R"sh(
     geometry() { w=$(xdotool search --onlyvisible --class nev | head -1); [ -n "$w" ] && xwininfo -id "$w" |
