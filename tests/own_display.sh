@@ -2,14 +2,24 @@
 # own_display.sh WxH COMMAND...: runs COMMAND on a virtual display of its own, so tests that
 # run at the same time never share one. Xvfb picks a free display and tells its number; two
 # servers that start at once may both try the same one and spoil it, so they start in turn,
-# and a server that cannot be reached is replaced.
+# a server that cannot be reached is replaced, and one that ends is gone before the next starts.
 size=$1
 shift
 number=$(mktemp)
 server=
-trap 'kill $server 2>/dev/null; rm -f "$number"' EXIT
+lock="${TMPDIR:-/tmp}/nev-own-display.lock"
+stop_server() {
+  [ -n "$server" ] || return 0
+  exec 9>"$lock"
+  flock 9
+  kill "$server" 2>/dev/null
+  wait "$server" 2>/dev/null
+  server=
+  flock -u 9
+}
+trap 'stop_server; rm -f "$number"' EXIT
 trap 'exit 143' TERM INT
-exec 9>"${TMPDIR:-/tmp}/nev-own-display.lock"
+exec 9>"$lock"
 flock 9
 for attempt in 1 2 3; do
   : >"$number"

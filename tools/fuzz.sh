@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-targets=(config script_line runner bitmap midi settings)
+targets=(config script_line runner bitmap midi settings save_file)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
@@ -17,6 +17,7 @@ seeds_runner=(demo/start.txt demo/route.txt)
 seeds_bitmap=(demo/*.bmp)
 seeds_midi=(demo/*.mid)
 seeds_settings=(fuzz/seeds/nev.conf)
+seeds_save_file=(fuzz/seeds/save.nevsave)
 
 # Absolute paths: a target may work in a folder of its own.
 root=$PWD

@@ -6,6 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n libsdl2-mixer-dev
+  zlib1g-dev  # save files: sections compressed, and checked with its CRC-32
   timgm6mb-soundfont fonts-ipafont-mincho
   openttd-openmsx  # real MIDI files with tempo maps, read by the MIDI length tests
   xvfb xauth xdotool x11-apps openbox  # the window tests: a display (xvfb-run), clicks, screenshots (xwd), a window manager

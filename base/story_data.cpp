@@ -1,0 +1,103 @@
+#include "base/story_data.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kLongestName = 40;
+
+// FNV-1a: the same folder gives the same hash on every run and machine.
+uint32_t pathHash(std::string_view bytes) {
+  uint32_t hash = 0x811c9dc5u;
+  for (const char byte : bytes) {
+    hash ^= static_cast<unsigned char>(byte);
+    hash *= 0x01000193u;
+  }
+  return hash;
+}
+
+bool isSafeNameByte(char byte) {
+  return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+         (byte >= '0' && byte <= '9') || byte == '.' || byte == '_' || byte == '-';
+}
+
+std::string safeName(std::string_view component) {
+  std::string name(component.substr(0, kLongestName));
+  for (char& byte : name) {
+    if (!isSafeNameByte(byte)) byte = '_';
+  }
+  return name.empty() ? "story" : name;
+}
+
+std::string dataHome() {
+  // A relative XDG_DATA_HOME is to be ignored, as the base directory rules say.
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && data[0] == '/') return data;
+  const char* home = std::getenv("HOME");
+  return (fs::path(home != nullptr ? home : "") / ".local/share").string();
+}
+
+bool writeAll(int descriptor, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t count = ::write(descriptor, bytes.data(), bytes.size());
+    if (count < 0 && errno == EINTR) continue;
+    if (count == 0) errno = EIO;
+    if (count <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(count));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string storyDataFolder(const std::string& absoluteStoryFolder) {
+  // "/stories/a/" and "/stories/a" are one story.
+  std::string_view folder = absoluteStoryFolder;
+  while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
+  const size_t slash = folder.rfind('/');
+  const std::string_view last = slash == std::string_view::npos ? folder : folder.substr(slash + 1);
+  char hash[9];
+  std::snprintf(hash, sizeof hash, "%08x", static_cast<unsigned>(pathHash(folder)));
+  return dataHome() + "/nev/" + safeName(last) + "-" + hash;
+}
+
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
+  const fs::path target(path);
+  std::error_code folderError;
+  if (target.has_parent_path()) fs::create_directories(target.parent_path(), folderError);
+  if (folderError) {
+    error = folderError.message();
+    return false;
+  }
+  std::string temporary = path + ".tmp-XXXXXX";
+  const int descriptor = mkstemp(temporary.data());
+  if (descriptor < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  bool written = writeAll(descriptor, bytes) && fsync(descriptor) == 0;
+  int failure = written ? 0 : errno;
+  if (close(descriptor) != 0 && written) {
+    written = false;
+    failure = errno;
+  }
+  if (written && std::rename(temporary.c_str(), path.c_str()) != 0) {
+    written = false;
+    failure = errno;
+  }
+  if (!written) {
+    ::unlink(temporary.c_str());
+    error = std::strerror(failure != 0 ? failure : EIO);
+  }
+  return written;
+}
