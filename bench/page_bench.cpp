@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+
 #include "engine/context.h"
 #include "bench_support.h"
 #include "engine/gfx/composition.h"
@@ -64,5 +66,20 @@ void BM_TypedUnit(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TypedUnit)->Unit(benchmark::kMicrosecond);
+
+// What every click wait and choice now costs first: the save point, pictures and page.
+void BM_TakeSavePoint(benchmark::State& state) {
+  NoGlyphs glyphs;
+  auto context = pageOf640x480(&glyphs);
+  for (int32_t line = 0; line < 5; ++line) {
+    std::snprintf(context->runner.history.lines[line], kScriptLineSize, "line %d of the page\n", line);
+  }
+  context->runner.history.lineCount = 5;
+  for (auto _ : state) {
+    takeSavePoint(*context, SavePointKind::ClickWait);
+    benchmark::DoNotOptimize(context->savePoints.latest.display.data());
+  }
+}
+BENCHMARK(BM_TakeSavePoint)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

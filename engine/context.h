@@ -9,6 +9,7 @@
 #include "engine/config.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/host.h"
+#include "engine/save_point.h"
 #include "engine/script/runner.h"
 #include "engine/sound/music.h"
 #include "engine/text/message_window.h"
@@ -34,6 +35,9 @@ struct NevContext {
   SurfaceSet surfaces;
   RunnerStorage runner;
   MusicState music;
+  SavePointRecord savePoints;
+  // When taken, the runner starts here instead of at the start script.
+  SavePoint resumeAt;
   PlatformServices platform;
 };
 

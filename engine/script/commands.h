@@ -2,6 +2,8 @@
 // The commands a script line can name, each run on the runner thread. `arguments` is the line
 // from its third byte; commands cut it at "," and ";".
 
+#include <cstdint>
+
 struct NevContext;
 
 enum class Command {
@@ -35,6 +37,9 @@ CommandOutcome carryOutCommand(NevContext& context, Command command, char* argum
 // Flow and choice.
 CommandOutcome commandJump(NevContext& context, char* arguments);         // @J
 void commandChoice(NevContext& context, char* arguments);                 // @W
+// The choice once its `count` items are in the choice table: lit under the pointer, picked by
+// a click, its branch lines skipped to the one picked.
+void pickChoiceItem(NevContext& context, int32_t count);
 void commandClickWait(NevContext& context);                               // @M
 void commandNewPage(NevContext& context);                                 // @P
 void commandRedraw(NevContext& context);                                  // @X

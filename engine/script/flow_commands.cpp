@@ -30,11 +30,6 @@ bool isLabelLine(char* line, const char* label) {
   return first != nullptr && std::strcmp(first, label) == 0;
 }
 
-int readLine(NevContext& context) {
-  return readScriptLine(context.runner.lineBuffer, kScriptLineSize, context.runner.script,
-                        context.config.scrambledScripts);
-}
-
 }  // namespace
 
 CommandOutcome commandJump(NevContext& context, char* arguments) {
@@ -54,7 +49,7 @@ CommandOutcome commandJump(NevContext& context, char* arguments) {
     return CommandOutcome::EndRunner;
   }
   if (std::strcmp(runner.jumpLabel, "NULL") == 0) return CommandOutcome::Continue;
-  while (readLine(context) > 0) {
+  while (readRunnerLine(context) > 0) {
     if (isLabelLine(runner.lineBuffer, runner.jumpLabel)) return CommandOutcome::Continue;
   }
   reportProblem(context.platform.messageBox, cp932ToUtf8Escaped(runner.jumpLabel),
@@ -66,8 +61,6 @@ CommandOutcome commandJump(NevContext& context, char* arguments) {
 
 void commandChoice(NevContext& context, char* arguments) {
   RunnerStorage& runner = context.runner;
-  SharedWords& words = context.words;
-  MessageWindow& window = context.messageWindow;
   char* cursor = arguments;
   const char* countText = nextArgument(cursor);
   const int32_t count = countText != nullptr ? readNumber(countText) : 0;
@@ -75,12 +68,19 @@ void commandChoice(NevContext& context, char* arguments) {
   if (count < 1 || count > kChoiceSlots) return;
 
   for (int32_t i = 0; i < count; ++i) {
-    const int length = readLine(context);
+    const int length = readRunnerLine(context);
     // A block cut short by the end of the file has no branch lines to take.
     if (length == 0) return;
     std::memcpy(runner.choiceTable[i], runner.lineBuffer, length + 1);
   }
+  takeSavePoint(context, SavePointKind::Choice, count);
+  pickChoiceItem(context, count);
+}
 
+void pickChoiceItem(NevContext& context, int32_t count) {
+  RunnerStorage& runner = context.runner;
+  SharedWords& words = context.words;
+  MessageWindow& window = context.messageWindow;
   ChoiceProgress& progress = runner.choice;
   ++progress.serial;
   progress.count = count;
@@ -124,7 +124,7 @@ void commandChoice(NevContext& context, char* arguments) {
   }
   words.waitingForClick = 0;
   progress.count = 0;
-  for (int32_t skipped = 0; skipped < selected && readLine(context) > 0; ++skipped) {
+  for (int32_t skipped = 0; skipped < selected && readRunnerLine(context) > 0; ++skipped) {
   }
 }
 

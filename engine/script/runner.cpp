@@ -43,8 +43,18 @@ const char* startScriptName(int32_t scrambledScripts) {
 
 bool openScript(RunnerStorage& runner, const char* name) {
   runner.script.close();
+  runner.scriptName = name;
+  runner.linesRead = 0;
   std::optional<std::string> path = resolveStoryFile(name);
   return path && runner.script.open(*path, "r");
+}
+
+int readRunnerLine(NevContext& context) {
+  RunnerStorage& runner = context.runner;
+  const int length = readScriptLine(runner.lineBuffer, kScriptLineSize, runner.script,
+                                    context.config.scrambledScripts);
+  if (length > 0) ++runner.linesRead;
+  return length;
 }
 
 void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
@@ -52,21 +62,37 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
   const GameConfig& config = context.config;
 
   operations.prepareRunnerSurfaces();
-  const char* startName = startScriptName(config.scrambledScripts);
-  if (!openScript(runner, startName)) {
-    reportProblem(context.platform.messageBox, startName, kCaptionBadFile,
-                  storyFileProblem(startName, resolveStoryFile(startName), "cannot be read"));
-    return;  // no script lines to run; the window stays
+  if (context.resumeAt.taken) {
+    const SavePoint& point = context.resumeAt;
+    std::string problem;
+    if (!restoreSavePoint(context, point, problem)) {
+      reportProblem(context.platform.messageBox, point.scriptName, kCaptionBadFile,
+                    "the save cannot be loaded: " + problem);
+      return;
+    }
+    // Into the wait or choice the save was made at, drawn as it was then.
+    if (point.kind == SavePointKind::ClickWait) {
+      operations.waitForClick();
+    } else {
+      pickChoiceItem(context, int32_t(point.choiceItems.size()));
+    }
+  } else {
+    const char* startName = startScriptName(config.scrambledScripts);
+    if (!openScript(runner, startName)) {
+      reportProblem(context.platform.messageBox, startName, kCaptionBadFile,
+                    storyFileProblem(startName, resolveStoryFile(startName), "cannot be read"));
+      return;  // no script lines to run; the window stays
+    }
+    context.messageWindow.cursorY = config.textTop;
+    context.messageWindow.cursorX = config.textLeft;
+    runner.history.lineCount = 0;
+    context.messageWindow.currentDelay =
+        delayForSpeed(config.charDelay, context.words.messageSpeed.load());
   }
-  context.messageWindow.cursorY = config.textTop;
-  context.messageWindow.cursorX = config.textLeft;
-  runner.history.lineCount = 0;
-  context.messageWindow.currentDelay =
-      delayForSpeed(config.charDelay, context.words.messageSpeed.load());
 
   char* line = runner.lineBuffer;
   while (context.words.stopRunner.load() == 0) {
-    const int length = readScriptLine(line, kScriptLineSize, runner.script, config.scrambledScripts);
+    const int length = readRunnerLine(context);
     if (length == 0) break;
     context.platform.scriptLine();
     if (line[0] != '@') {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "base/text_file.h"
 #include "engine/script/commands.h"
@@ -36,6 +37,8 @@ struct TextHistory {
 // What the runner keeps for its whole life; nothing is allocated per line.
 struct RunnerStorage {
   TextFile script;
+  std::string scriptName;  // the story name the script was opened by
+  int32_t linesRead = 0;   // from the script's start: where a save point resumes reading
   char lineBuffer[kScriptLineSize] = {};
   TextHistory history;
   char choiceTable[kChoiceSlots][kScriptLineSize];
@@ -65,3 +68,6 @@ const char* startScriptName(int32_t scrambledScripts);
 
 // Opens a script by its story name in the runner's script slot, closing the one before.
 bool openScript(RunnerStorage& runner, const char* name);
+
+// The runner's next script line into its line buffer, counted; 0 at the end of the script.
+int readRunnerLine(NevContext& context);

@@ -57,6 +57,7 @@ void drawTextLine(NevContext& context, const char* text, bool redraw) {
 }
 
 void waitForClick(NevContext& context) {
+  takeSavePoint(context, SavePointKind::ClickWait);
   const GameConfig& config = context.config;
   const MessageWindow& window = context.messageWindow;
   SurfaceSet& set = context.surfaces;

@@ -1,0 +1,126 @@
+#include "engine/save_point.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+#include "base/story_files.h"
+#include "engine/context.h"
+#include "engine/script/line_reader.h"
+
+namespace {
+
+std::array<int32_t*, kTextWindowFields> textWindowFields(GameConfig& config) {
+  return {&config.textLeft,  &config.textTop,      &config.charsPerLine, &config.reservedValue,
+          &config.fontSize,  &config.charPitch,    &config.linePitch,    &config.charDelay,
+          &config.waitEveryLine, &config.overlayEnabled};
+}
+
+// The page's places and delay, named alike in the message window and the save point.
+template <typename To, typename From>
+void copyPagePlaces(To& to, const From& from) {
+  to.cursorX = from.cursorX;
+  to.cursorY = from.cursorY;
+  to.markerX = from.markerX;
+  to.markerY = from.markerY;
+  to.choiceX = from.choiceX;
+  to.choiceY = from.choiceY;
+  to.currentDelay = from.currentDelay;
+}
+
+void copyPixels(const std::unique_ptr<Bitmap>& from, std::vector<Pixel>& to) {
+  if (from) to = from->pixels;
+}
+
+void copyLine(char* to, const std::string& line) {
+  const size_t length = std::min(line.size(), size_t(kScriptLineSize - 1));
+  std::memcpy(to, line.data(), length);
+  to[length] = '\0';
+}
+
+bool pixelsFit(const std::unique_ptr<Bitmap>& bitmap, const std::vector<Pixel>& pixels) {
+  return bitmap && bitmap->pixels.size() == pixels.size();
+}
+
+}  // namespace
+
+void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount) {
+  RunnerStorage& runner = context.runner;
+  std::lock_guard guard(context.savePoints.lock);
+  SavePoint& point = context.savePoints.latest;
+  point.taken = true;
+  point.kind = kind;
+  point.scriptName = runner.scriptName;
+  point.linesRead = runner.linesRead;
+  point.waitLine = runner.linesRead - 1 - (kind == SavePointKind::Choice ? choiceCount : 0);
+  point.choiceItems.assign(runner.choiceTable, runner.choiceTable + choiceCount);
+  point.history.assign(runner.history.lines, runner.history.lines + runner.history.lineCount);
+  copyPagePlaces(point, context.messageWindow);
+  const auto fields = textWindowFields(context.config);
+  for (size_t i = 0; i < kTextWindowFields; ++i) point.textWindow[i] = *fields[i];
+  point.place = {};
+  SurfaceSet& set = context.surfaces;
+  std::lock_guard pixels(set.pixelLock);
+  point.surfaceWidth = set.surfaceWidth;
+  point.surfaceHeight = set.surfaceHeight;
+  copyPixels(set.displayBitmap, point.display);
+  copyPixels(set.composeBitmap, point.compose);
+  copyPixels(set.overlayBitmap, point.overlay);
+}
+
+bool notePlace(SavePoint& point, int32_t scrambledScripts) {
+  const std::optional<std::string> path = resolveStoryFile(point.scriptName);
+  TextFile script;
+  if (!path || !script.open(*path, "r")) return false;
+  point.place = savedPlaceAt(readScriptLines(script, scrambledScripts), point.waitLine);
+  return !point.place.line.empty();
+}
+
+bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& problem) {
+  RunnerStorage& runner = context.runner;
+  SurfaceSet& set = context.surfaces;
+  if (point.surfaceWidth != set.surfaceWidth || point.surfaceHeight != set.surfaceHeight ||
+      !pixelsFit(set.displayBitmap, point.display) || !pixelsFit(set.composeBitmap, point.compose) ||
+      !pixelsFit(set.overlayBitmap, point.overlay)) {
+    problem = "its pictures are not of this story's size";
+    return false;
+  }
+  int32_t linesToSkip = point.linesRead;
+  if (!point.place.line.empty()) {
+    if (!openScript(runner, point.scriptName.c_str())) {
+      problem = point.scriptName + " cannot be read";
+      return false;
+    }
+    const std::optional<int32_t> found =
+        findSavedPlace(readScriptLines(runner.script, context.config.scrambledScripts), point.place);
+    if (!found) {
+      problem = point.scriptName + " has changed where the save was made";
+      return false;
+    }
+    linesToSkip += *found - point.place.lineIndex;
+  }
+  if (!openScript(runner, point.scriptName.c_str())) {
+    problem = point.scriptName + " cannot be read";
+    return false;
+  }
+  while (runner.linesRead < linesToSkip && readRunnerLine(context) > 0) {
+  }
+
+  const auto fields = textWindowFields(context.config);
+  for (size_t i = 0; i < kTextWindowFields; ++i) *fields[i] = point.textWindow[i];
+  replaceMessageFont(context);
+  copyPagePlaces(context.messageWindow, point);
+  runner.history.lineCount = 0;
+  for (const std::string& line : point.history) {
+    if (runner.history.lineCount >= kHistorySlots) break;
+    copyLine(runner.history.lines[runner.history.lineCount++], line);
+  }
+  for (size_t i = 0; i < point.choiceItems.size() && i < size_t(kChoiceSlots); ++i) {
+    copyLine(runner.choiceTable[i], point.choiceItems[i]);
+  }
+  std::lock_guard pixels(set.pixelLock);
+  set.displayBitmap->pixels = point.display;
+  set.composeBitmap->pixels = point.compose;
+  set.overlayBitmap->pixels = point.overlay;
+  return true;
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The save point: the story's state as the latest click wait or choice began, before its marker
+// was drawn or an item lit, so that a load re-enters the same wait or choice and draws it as it
+// was drawn then. Only what the story itself set is kept; the window's own settings are not.
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "base/surface.h"
+#include "engine/script/saved_place.h"
+
+struct NevContext;
+
+enum class SavePointKind : int32_t { ClickWait = 0, Choice = 1 };
+
+// The fields the text-window command sets, in its order.
+inline constexpr size_t kTextWindowFields = 10;
+
+struct SavePoint {
+  bool taken = false;
+  SavePointKind kind = SavePointKind::ClickWait;
+  std::string scriptName;  // as the story named it
+  int32_t linesRead = 0;   // reading goes on after this many lines
+  int32_t waitLine = 0;    // the line that led to the wait or choice (0-based)
+  std::vector<std::string> choiceItems;
+  std::vector<std::string> history;
+  int32_t cursorX = 0, cursorY = 0, markerX = 0, markerY = 0, choiceX = 0, choiceY = 0;
+  int32_t currentDelay = 0;
+  std::array<int32_t, kTextWindowFields> textWindow = {};
+  int32_t surfaceWidth = 0, surfaceHeight = 0;
+  std::vector<Pixel> display, compose, overlay;
+  // The wait's line and its neighbours, for finding it again in a changed script; filled in
+  // when the save is written, empty while the script is the one read.
+  SavedPlace place;
+};
+
+// Written by the runner as each wait or choice begins; read by whoever saves.
+struct SavePointRecord {
+  std::mutex lock;
+  SavePoint latest;
+};
+
+// The runner, at the start of a click wait, or of a choice once its `choiceCount` items are read.
+void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount = 0);
+
+// Keeps the wait's line and its neighbours as the script reads now, for a later load to find
+// them again; false when the script cannot be read there.
+bool notePlace(SavePoint& point, int32_t scrambledScripts);
+
+// Puts a save point back into a context whose surfaces exist, with its script open at the line
+// after the wait; a script changed since is read where the wait's line is found again. False,
+// with `problem` saying why, when the script cannot be read or the place is not certain.
+bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& problem);
