@@ -10,10 +10,11 @@ TEST(Desktop, BareStartWithoutAStoryOffersTheChooserAndANamedFolderDoesNot) {
   TempFolder home, empty;
   const std::string steps = R"sh(
     shown() { xdotool search --onlyvisible $1 "$2" | wc -l; }
-    "$0" & nev=$!; until [ "$(shown --name "^nev$")" = 1 ]; do sleep 0.1; done
+    await() { until [ "$(shown "$1" "$2")" = 1 ]; do kill -0 $nev || exit; sleep 0.1; done; }
+    "$0" & nev=$!; await --name "^nev$"
     xdotool search --onlyvisible --name "^nev$" windowfocus --sync; xdotool key Escape
     wait $nev; closed=$?
-    "$0" . & nev=$!; until [ "$(shown --class nev)" = 1 ]; do sleep 0.1; done
+    "$0" . & nev=$!; await --class nev
     choosers=$(shown --name "^nev$")
     xdotool search --onlyvisible --class nev windowfocus --sync; xdotool key Return
     wait $nev; echo "closed $closed, choosers $choosers, refused $?")sh";
