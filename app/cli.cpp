@@ -134,7 +134,7 @@ bool offersStoryChooser(const CommandLine& line, bool storyHere, DisplayKind dis
 const char* usageText() {
   return "usage: nev [STORY_DIR]\n"
          "       nev render STORY_DIR OUT_DIR [--choose I,J,...] [--client WxH] [--max-frames N]\n"
-         "                  [--max-steps N] [--max-time MS]\n"
+         "                  [--max-steps N] [--max-time MS] [--save-at N:FILE]... [--load FILE]\n"
          "       nev check STORY_DIR\n"
          "       nev scramble PLAIN OUT | nev unscramble STX OUT\n"
          "       nev --help | --version\n"
@@ -151,6 +151,9 @@ const char* usageText() {
          "virtual milliseconds (default a day). Exit status: 0 the story ended, 2 it ended\n"
          "after a message box, 3 it met a limit or a choice item that cannot be picked, 1 it\n"
          "could not start or a frame could not be written.\n"
+         "--save-at N:FILE also writes the save point of frame N's wait or choice to FILE;\n"
+         "--load FILE goes on from such a save instead of the story's start, with the choices\n"
+         "and limits counted from there (a save that cannot be loaded: exit status 1).\n"
          "\n"
          "check reads the story as the player does and follows every jump, printing each problem\n"
          "as FILE:LINE: error|warning: message (missing files and labels, line feeds caught in\n"
@@ -214,6 +217,18 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
         error = "--max-time takes a positive number of milliseconds";
         return false;
       }
+    } else if (word == "--save-at" && hasValue) {
+      const std::string value = argv[++i];
+      const size_t colon = value.find(':');
+      int32_t frame = 0;
+      if (colon == std::string::npos || !parsePositive(value.substr(0, colon), frame) ||
+          colon + 1 == value.size()) {
+        error = "--save-at takes a frame number and a file, e.g. 3:wait3.sav";
+        return false;
+      }
+      options.saveAt.push_back({frame, fs::absolute(value.substr(colon + 1)).string()});
+    } else if (word == "--load" && hasValue) {
+      options.loadFile = fs::absolute(argv[++i]).string();
     } else if (word.size() > 1 && word[0] == '-') {
       error = "unknown or incomplete option " + printableText(word);
       return false;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,13 @@ class SoundBackend {
   // Plays an open device from its beginning; when its data has ended, the end-of-piece
   // handler hears `piece`. 0, or an error code.
   virtual uint32_t playMusic(uint32_t deviceId, uint32_t piece) = 0;
+  // How far into its piece a playing device is, in milliseconds; nothing when it is not
+  // playing or cannot tell.
+  virtual std::optional<int64_t> musicPosition(uint32_t /*deviceId*/) { return std::nullopt; }
+  // As playMusic, from `position` milliseconds in where the backend can seek there.
+  virtual uint32_t playMusicFrom(uint32_t deviceId, uint32_t piece, int64_t /*position*/) {
+    return playMusic(deviceId, piece);
+  }
   // Stops and releases the device, or every device for kAllMusicDevices; no end is told.
   virtual uint32_t closeMusic(uint32_t deviceId) = 0;
   // Starts a sound effect by its story name, stopping the one before; music goes on.
@@ -89,6 +97,9 @@ struct PlatformServices {
   // Told of every script line the runner carries out, so a player can bound a story that
   // loops without ever waiting.
   std::function<void()> scriptLine = [] {};
+  // What a player itself must keep in a save point to go on from it exactly (the headless
+  // player's clock and picture); asked on the runner's thread as each save point is taken.
+  std::function<std::string()> playerState = [] { return std::string(); };
   GlyphRasterizer* glyphs = &noGlyphs();
   SoundBackend* sound = &silentSound();
 };

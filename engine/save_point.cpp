@@ -59,6 +59,17 @@ void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount)
   const auto fields = textWindowFields(context.config);
   for (size_t i = 0; i < kTextWindowFields; ++i) point.textWindow[i] = *fields[i];
   point.place = {};
+  {
+    MusicState& music = context.music;
+    std::lock_guard musicGuard(music.lock);
+    const std::optional<int64_t> position =
+        music.musicDeviceId == kNoMusicDevice
+            ? std::nullopt
+            : context.platform.sound->musicPosition(music.musicDeviceId);
+    point.music = {music.musicFileName, music.musicLoop.load(), position.has_value(),
+                   position.value_or(0), music.piece};
+  }
+  point.playerState = context.platform.playerState();
   SurfaceSet& set = context.surfaces;
   std::lock_guard pixels(set.pixelLock);
   point.surfaceWidth = set.surfaceWidth;
@@ -76,34 +87,57 @@ bool notePlace(SavePoint& point, int32_t scrambledScripts) {
   return !point.place.line.empty();
 }
 
+namespace {
+
+// How many lines to read before going on: the saved count, moved by as far as the wait's line
+// moved in a script changed since. Nothing, with `problem` set, when that cannot be known.
+std::optional<int32_t> linesBeforeResuming(const NevContext& context, const SavePoint& point,
+                                           std::string& problem) {
+  const SurfaceSet& set = context.surfaces;
+  const size_t pixels = size_t(set.surfaceWidth) * size_t(set.surfaceHeight);
+  if (point.surfaceWidth != set.surfaceWidth || point.surfaceHeight != set.surfaceHeight ||
+      point.display.size() != pixels || point.compose.size() != pixels ||
+      point.overlay.size() != pixels) {
+    problem = "its pictures are not of this story's size";
+    return std::nullopt;
+  }
+  const std::optional<std::string> path = resolveStoryFile(point.scriptName);
+  TextFile script;
+  if (!path || !script.open(*path, "r")) {
+    problem = point.scriptName + " cannot be read";
+    return std::nullopt;
+  }
+  if (point.place.line.empty()) return point.linesRead;
+  const std::optional<int32_t> found =
+      findSavedPlace(readScriptLines(script, context.config.scrambledScripts), point.place);
+  if (!found) {
+    problem = point.scriptName + " has changed where the save was made";
+    return std::nullopt;
+  }
+  return point.linesRead + (*found - point.place.lineIndex);
+}
+
+}  // namespace
+
+bool canRestoreSavePoint(const NevContext& context, const SavePoint& point, std::string& problem) {
+  return linesBeforeResuming(context, point, problem).has_value();
+}
+
 bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& problem) {
   RunnerStorage& runner = context.runner;
   SurfaceSet& set = context.surfaces;
-  if (point.surfaceWidth != set.surfaceWidth || point.surfaceHeight != set.surfaceHeight ||
-      !pixelsFit(set.displayBitmap, point.display) || !pixelsFit(set.composeBitmap, point.compose) ||
+  const std::optional<int32_t> linesToSkip = linesBeforeResuming(context, point, problem);
+  if (!linesToSkip) return false;
+  if (!pixelsFit(set.displayBitmap, point.display) || !pixelsFit(set.composeBitmap, point.compose) ||
       !pixelsFit(set.overlayBitmap, point.overlay)) {
     problem = "its pictures are not of this story's size";
     return false;
-  }
-  int32_t linesToSkip = point.linesRead;
-  if (!point.place.line.empty()) {
-    if (!openScript(runner, point.scriptName.c_str())) {
-      problem = point.scriptName + " cannot be read";
-      return false;
-    }
-    const std::optional<int32_t> found =
-        findSavedPlace(readScriptLines(runner.script, context.config.scrambledScripts), point.place);
-    if (!found) {
-      problem = point.scriptName + " has changed where the save was made";
-      return false;
-    }
-    linesToSkip += *found - point.place.lineIndex;
   }
   if (!openScript(runner, point.scriptName.c_str())) {
     problem = point.scriptName + " cannot be read";
     return false;
   }
-  while (runner.linesRead < linesToSkip && readRunnerLine(context) > 0) {
+  while (runner.linesRead < *linesToSkip && readRunnerLine(context) > 0) {
   }
 
   const auto fields = textWindowFields(context.config);
@@ -123,4 +157,20 @@ bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& 
   set.composeBitmap->pixels = point.compose;
   set.overlayBitmap->pixels = point.overlay;
   return true;
+}
+
+void resumeSavedMusic(NevContext& context, const SavedMusic& saved) {
+  MusicState& music = context.music;
+  std::lock_guard guard(music.lock);
+  music.musicFileName = saved.fileName;
+  music.musicLoop = saved.loop;
+  music.piece = saved.piece;
+  if (!saved.playing) return;
+  SoundBackend* backend = context.platform.sound;
+  uint32_t deviceId = 0;
+  if (backend->openMusic(saved.fileName, deviceId) != 0) return;
+  music.musicDeviceId = deviceId;
+  if (backend->playMusicFrom(deviceId, saved.piece, saved.position) != 0) {
+    backend->closeMusic(deviceId);
+  }
 }

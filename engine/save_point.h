@@ -19,6 +19,15 @@ enum class SavePointKind : int32_t { ClickWait = 0, Choice = 1 };
 // The fields the text-window command sets, in its order.
 inline constexpr size_t kTextWindowFields = 10;
 
+// The piece playing at a save point, and how far into it.
+struct SavedMusic {
+  std::string fileName;  // the story's name for the last piece asked for
+  int32_t loop = 0;
+  bool playing = false;
+  int64_t position = 0;  // milliseconds
+  uint32_t piece = 0;    // the count of pieces started
+};
+
 struct SavePoint {
   bool taken = false;
   SavePointKind kind = SavePointKind::ClickWait;
@@ -32,6 +41,9 @@ struct SavePoint {
   std::array<int32_t, kTextWindowFields> textWindow = {};
   int32_t surfaceWidth = 0, surfaceHeight = 0;
   std::vector<Pixel> display, compose, overlay;
+  SavedMusic music;
+  // The player's own part, as its playerState seam gave it.
+  std::string playerState;
   // The wait's line and its neighbours, for finding it again in a changed script; filled in
   // when the save is written, empty while the script is the one read.
   SavedPlace place;
@@ -50,7 +62,13 @@ void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount 
 // them again; false when the script cannot be read there.
 bool notePlace(SavePoint& point, int32_t scrambledScripts);
 
+// Whether restoreSavePoint would succeed, changing nothing.
+bool canRestoreSavePoint(const NevContext& context, const SavePoint& point, std::string& problem);
+
 // Puts a save point back into a context whose surfaces exist, with its script open at the line
 // after the wait; a script changed since is read where the wait's line is found again. False,
 // with `problem` saying why, when the script cannot be read or the place is not certain.
 bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& problem);
+
+// Starts the save point's piece again where it was, without a word to the log.
+void resumeSavedMusic(NevContext& context, const SavedMusic& music);

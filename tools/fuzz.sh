@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-targets=(config script_line runner bitmap midi settings save_file)
+targets=(config script_line runner bitmap midi settings save_file save_game)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
@@ -18,6 +18,7 @@ seeds_bitmap=(demo/*.bmp)
 seeds_midi=(demo/*.mid)
 seeds_settings=(fuzz/seeds/nev.conf)
 seeds_save_file=(fuzz/seeds/save.nevsave)
+seeds_save_game=(fuzz/seeds/save.nevsave)
 
 # Absolute paths: a target may work in a folder of its own.
 root=$PWD

@@ -1,11 +1,13 @@
 #include "backends/headless/headless_player.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <thread>
 
 #include "backends/headless/headless_sound.h"
 #include "base/codepage.h"
+#include "base/save_file.h"
 #include "engine/context.h"
 #include "engine/input.h"
 #include "engine/gfx/surfaces.h"
@@ -57,6 +59,62 @@ class HeadlessPlayer {
 
   SoundBackend& sound() { return sound_; }
 
+  // What a save point needs of the player to go on exactly from there.
+  std::string state() const {
+    SaveWriter out;
+    out.i64(now_);
+    out.i32(target_.width);
+    out.i32(target_.height);
+    out.bytes(std::string_view(reinterpret_cast<const char*>(client_.data()),
+                               client_.size() * sizeof(Pixel)));
+    out.u32(uint32_t(pendingPaints_.size()));
+    for (const Rect& area : pendingPaints_) {
+      for (int32_t edge : {area.left, area.top, area.right, area.bottom}) out.i32(edge);
+    }
+    out.i32(context_.words.mouseY.load());
+    out.i32(menuBar_.menuBarPinned ? 1 : 0);
+    out.i32(menuBar_.menuBarPopped ? 1 : 0);
+    return out.data();
+  }
+
+  // False, with nothing changed, when the state is not of this client size.
+  bool restore(std::string_view bytes) {
+    SaveReader in(bytes);
+    int64_t now = 0;
+    int32_t width = 0, height = 0, mouseY = 0, pinned = 0, popped = 0;
+    uint32_t paints = 0;
+    std::string pixels;
+    if (!in.i64(now) || now < 0 || !in.i32(width) || !in.i32(height) || width != target_.width ||
+        height != target_.height || !in.bytes(pixels) ||
+        pixels.size() != client_.size() * sizeof(Pixel) || !in.u32(paints)) {
+      return false;
+    }
+    std::vector<Rect> pending;
+    for (uint32_t i = 0; i < paints; ++i) {
+      Rect area;
+      if (!in.i32(area.left) || !in.i32(area.top) || !in.i32(area.right) || !in.i32(area.bottom)) {
+        return false;
+      }
+      pending.push_back(area);
+    }
+    if (!in.i32(mouseY) || !in.i32(pinned) || !in.i32(popped) || !in.atEnd()) return false;
+    now_ = now;
+    startedAt_ = now;
+    std::memcpy(client_.data(), pixels.data(), pixels.size());
+    pendingPaints_ = std::move(pending);
+    context_.words.mouseY = mouseY;
+    menuBar_ = MenuBarState{pinned == 1, popped == 1};
+    return true;
+  }
+
+  void logLoad(const std::string& file) {
+    log("\"event\":\"load\",\"file\":" + jsonString(file));
+  }
+
+  void refuseLoad() {
+    end(HeadlessEnd::SaveNotLoaded);
+  }
+
   void scriptLine() {
     if (++steps_ > options_.limits.maxSteps) end(HeadlessEnd::MaxSteps);
   }
@@ -92,7 +150,8 @@ class HeadlessPlayer {
                                                             : HeadlessEnd::ScriptEnd;
     }
     // The last picture, unless the frames ran out or could not be kept.
-    if (result_.end != HeadlessEnd::MaxFrames && result_.end != HeadlessEnd::FrameNotKept) {
+    if (result_.end != HeadlessEnd::MaxFrames && result_.end != HeadlessEnd::FrameNotKept &&
+        result_.end != HeadlessEnd::SaveNotLoaded) {
       paint();
       writeFrame("end");
     }
@@ -111,7 +170,7 @@ class HeadlessPlayer {
   }
 
   bool passedTimeLimit() {
-    if (now_ > options_.limits.maxTime) end(HeadlessEnd::MaxTime);
+    if (now_ - startedAt_ > options_.limits.maxTime) end(HeadlessEnd::MaxTime);
     return ended();
   }
 
@@ -225,6 +284,7 @@ class HeadlessPlayer {
   std::vector<Rect> pendingPaints_;
   MenuBarState menuBar_;
   int64_t now_ = 0;
+  int64_t startedAt_ = 0;  // the clock's reading at the start or the load
   int64_t steps_ = 0;
   bool ended_ = false;
   HeadlessResult result_;
@@ -254,6 +314,8 @@ const char* endReasonName(HeadlessEnd end) {
       return "choice-unreachable";
     case HeadlessEnd::FrameNotKept:
       return "frame-not-written";
+    case HeadlessEnd::SaveNotLoaded:
+      return "save-not-loaded";
   }
   return "";
 }
@@ -285,11 +347,18 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
   };
   platform.sleep = [&player](int32_t milliseconds) { player.sleep(milliseconds); };
   platform.scriptLine = [&player] { player.scriptLine(); };
+  platform.playerState = [&player] { return player.state(); };
   platform.sound = &player.sound();
 
-  const RunnerOperations operations = standardRunnerOperations(context);
-  std::thread runner([&] { ScriptRunner(context, operations); });
-  runner.join();
+  const bool loading = context.resumeAt.taken;
+  if (loading && !player.restore(context.resumeAt.playerState)) {
+    player.refuseLoad();
+  } else {
+    if (loading) player.logLoad(options.loadedFrom);
+    const RunnerOperations operations = standardRunnerOperations(context);
+    std::thread runner([&] { ScriptRunner(context, operations); });
+    runner.join();
+  }
   const HeadlessResult result = player.finish();
   // The player is gone; what it filled in goes back to the null objects.
   const PlatformServices none;
@@ -297,6 +366,7 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
   platform.messageBox = none.messageBox;
   platform.sleep = none.sleep;
   platform.scriptLine = none.scriptLine;
+  platform.playerState = none.playerState;
   platform.sound = none.sound;
   return result;
 }

@@ -25,6 +25,8 @@ struct HeadlessLimits {
 struct HeadlessOptions {
   std::vector<int32_t> choices;  // the item to pick at each choice, in order; then 0
   HeadlessLimits limits;
+  // Named in the log's first event when the run goes on from context.resumeAt.
+  std::string loadedFrom;
 };
 
 // A frame of the client area, numbered from 1, taken at a "wait", "choice" or at the "end".
@@ -39,6 +41,7 @@ enum class HeadlessEnd {
   MaxTime,
   UnreachableChoice,  // the item to pick has no hit band: no pointer position can pick it
   FrameNotKept,
+  SaveNotLoaded,  // the save point was made with another client size
 };
 
 struct HeadlessResult {
@@ -50,7 +53,8 @@ struct HeadlessResult {
 // The word the log uses for an end.
 const char* endReasonName(HeadlessEnd end);
 
-// Plays the story in the current folder. `context` holds its configuration, its message font
+// Plays the story in the current folder, or goes on from context.resumeAt when it is taken: its
+// clock, picture and pending paints as they were when the save point was taken. `context` holds its configuration, its message font
 // and its client size; the player fills in the host seams. Each log line goes to `events`.
 HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
                             std::ostream& events, const FrameSink& keepFrame);

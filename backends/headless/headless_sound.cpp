@@ -38,13 +38,24 @@ uint32_t HeadlessSound::openMusic(const std::string& fileName, uint32_t& deviceI
 }
 
 uint32_t HeadlessSound::playMusic(uint32_t deviceId, uint32_t piece) {
+  return playMusicFrom(deviceId, piece, 0);
+}
+
+uint32_t HeadlessSound::playMusicFrom(uint32_t deviceId, uint32_t piece, int64_t position) {
   auto device = deviceLengths_.find(deviceId);
   if (device == deviceLengths_.end()) return kNoSuchDevice;
   playingDevice_ = deviceId;
   playingPiece_ = piece;
+  startedAt_ = clock_() - position;
   // A piece of no length never tells its end, so it cannot loop without pause.
-  endsAt_ = device->second > 0 ? std::optional<int64_t>(clock_() + device->second) : std::nullopt;
+  endsAt_ = device->second > 0 ? std::optional<int64_t>(startedAt_ + device->second)
+                               : std::nullopt;
   return 0;
+}
+
+std::optional<int64_t> HeadlessSound::musicPosition(uint32_t deviceId) {
+  if (deviceId != playingDevice_ || playingDevice_ == 0) return std::nullopt;
+  return clock_() - startedAt_;
 }
 
 uint32_t HeadlessSound::closeMusic(uint32_t deviceId) {

@@ -27,6 +27,8 @@ class HeadlessSound final : public SoundBackend {
   uint32_t openMusic(const std::string& fileName, uint32_t& deviceId) override;
   uint32_t playMusic(uint32_t deviceId, uint32_t piece) override;
   uint32_t closeMusic(uint32_t deviceId) override;
+  std::optional<int64_t> musicPosition(uint32_t deviceId) override;
+  uint32_t playMusicFrom(uint32_t deviceId, uint32_t piece, int64_t position) override;
   void playSound(const std::string&) override {}
   void note(SoundEvent event, std::string_view name, int32_t loop) override;
 
@@ -38,5 +40,6 @@ class HeadlessSound final : public SoundBackend {
   uint32_t nextDeviceId_ = 1;
   uint32_t playingDevice_ = 0;  // 0: none
   uint32_t playingPiece_ = 0;
+  int64_t startedAt_ = 0;
   std::optional<int64_t> endsAt_;  // nothing: the piece never ends
 };

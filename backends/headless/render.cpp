@@ -18,6 +18,7 @@
 #include "engine/gfx/surfaces.h"
 #include "engine/input.h"
 #include "engine/messages.h"
+#include "engine/save_game.h"
 #include "engine/text/message_window.h"
 
 namespace fs = std::filesystem;
@@ -68,6 +69,35 @@ bool prepareOutput(const fs::path& outDir) {
   return true;
 }
 
+// Reads the save into context.resumeAt, or says on stderr why it cannot be.
+bool loadSave(NevContext& context, const std::string& path) {
+  SaveSummary summary;
+  std::string problem;
+  if (!readSave(context.config, path, context.resumeAt, summary, problem) ||
+      !canRestoreSavePoint(context, context.resumeAt, problem)) {
+    context.resumeAt = {};
+    std::fprintf(stderr, "nev render: %s: %s\n", path.c_str(), problem.c_str());
+    return false;
+  }
+  return true;
+}
+
+// Frame `number` has been written; its save point goes to every file asked for it.
+bool keepSavePoints(NevContext& context, const std::vector<std::pair<int32_t, std::string>>& saveAt,
+                    int32_t number, const char* at, std::string& problem) {
+  const std::string_view kind = at;
+  if (kind != "wait" && kind != "choice") return true;
+  for (const auto& [frame, path] : saveAt) {
+    std::string why;
+    // A fixed date, so that the same command always writes the same file.
+    if (frame == number && !writeLatestSave(context, path, 0, why)) {
+      problem = path + ": " + why;
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int renderStory(const RenderOptions& options) {
@@ -99,23 +129,37 @@ int renderStory(const RenderOptions& options) {
 
   int status = 1;
   if (createDisplaySurface(*context)) {
+    if (!options.loadFile.empty() && !loadSave(*context, options.loadFile)) {
+      releaseSurfaces(*context);
+      releaseGuiApplication();
+      return 1;
+    }
     std::string lostFrame;
-    const FrameSink keepFrame = [&](int32_t number, const char*, const PixelTarget& client) {
+    const FrameSink keepFrame = [&](int32_t number, const char* at, const PixelTarget& client) {
       char name[32];
       std::snprintf(name, sizeof name, "%04d.png", number);
       const std::string path = (outDir / name).string();
-      if (writePngFile(path, client.pixels, client.width, client.height)) return true;
-      lostFrame = path;
-      return false;
+      if (!writePngFile(path, client.pixels, client.width, client.height)) {
+        lostFrame = "cannot write " + path;
+        return false;
+      }
+      return keepSavePoints(*context, options.saveAt, number, at, lostFrame);
     };
-    const HeadlessResult result = playHeadless(*context, options.play, events, keepFrame);
+    HeadlessOptions play = options.play;
+    play.loadedFrom = options.loadFile;
+    const HeadlessResult result = playHeadless(*context, play, events, keepFrame);
     switch (result.end) {
       case HeadlessEnd::StoryEnd:
       case HeadlessEnd::ScriptEnd:
         status = result.boxes > 0 ? 2 : 0;
         break;
       case HeadlessEnd::FrameNotKept:
-        std::fprintf(stderr, "nev render: cannot write %s\n", lostFrame.c_str());
+        std::fprintf(stderr, "nev render: %s\n", lostFrame.c_str());
+        status = 1;
+        break;
+      case HeadlessEnd::SaveNotLoaded:
+        std::fprintf(stderr, "nev render: %s: made with another client size\n",
+                     options.loadFile.c_str());
         status = 1;
         break;
       default:

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "backends/headless/headless_player.h"
@@ -15,6 +16,9 @@ struct RenderOptions {
   HeadlessOptions play;
   int32_t clientWidth = 0;  // 0: the story's screenWidth
   int32_t clientHeight = 0;
+  // Frame number → the file its wait's or choice's save point goes to.
+  std::vector<std::pair<int32_t, std::string>> saveAt;
+  std::string loadFile;  // empty: from the story's start
 };
 
 // Exit status: 0 the story ended cleanly, 2 it ended after a message box, 3 at a limit or at

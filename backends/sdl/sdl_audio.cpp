@@ -225,6 +225,7 @@ struct SdlAudio::State {
   std::map<uint32_t, MusicDevice> devices;
   uint32_t nextDeviceId = 1;
   uint32_t playingDevice = 0;  // 0: none
+  Clock::time_point playingSince;
   Mix_Chunk* defaultSound = nullptr;
   Mix_Chunk* loadedSound = nullptr;
 
@@ -456,20 +457,44 @@ uint32_t SdlAudio::openMusic(const std::string& fileName, uint32_t& deviceId) {
 }
 
 uint32_t SdlAudio::playMusic(uint32_t deviceId, uint32_t piece) {
+  return playMusicFrom(deviceId, piece, 0);
+}
+
+uint32_t SdlAudio::playMusicFrom(uint32_t deviceId, uint32_t piece, int64_t position) {
   State& state = *state_;
   return state.player.call(
       [&] {
         auto device = state.devices.find(deviceId);
         if (device == state.devices.end()) return kNoSuchDevice;
         if (Mix_PlayMusic(device->second.music, 1) != 0) return kCannotPlay;
+        // MIDI through FluidSynth may not seek; the piece then starts from its beginning.
+        const bool sought = position > 0 && position < device->second.lengthMilliseconds &&
+                            Mix_SetMusicPosition(double(position) / 1000.0) == 0;
+        const int64_t from = sought ? position : 0;
         state.playingDevice = deviceId;
+        state.playingSince = Clock::now() - std::chrono::milliseconds(from);
         // A piece of no length never tells its end, so it cannot loop without pause.
         if (device->second.lengthMilliseconds > 0) {
-          state.armTimer(piece, device->second.lengthMilliseconds);
+          state.armTimer(piece, device->second.lengthMilliseconds - from);
         }
         return 0u;
       },
       kNoSuchDevice);
+}
+
+std::optional<int64_t> SdlAudio::musicPosition(uint32_t deviceId) {
+  constexpr uint32_t kNotPlaying = 0xFFFFFFFF;
+  State& state = *state_;
+  const uint32_t position = state.player.call(
+      [&] {
+        if (deviceId != state.playingDevice || state.playingDevice == 0) return kNotPlaying;
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            Clock::now() - state.playingSince);
+        return uint32_t(std::min<int64_t>(elapsed.count(), kNotPlaying - 1));
+      },
+      kNotPlaying);
+  if (position == kNotPlaying) return std::nullopt;
+  return position;
 }
 
 uint32_t SdlAudio::closeMusic(uint32_t deviceId) {

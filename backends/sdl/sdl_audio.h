@@ -42,6 +42,8 @@ class SdlAudio final : public SoundBackend {
   void setEndOfPieceHandler(EndOfPieceHandler handler) override;
   uint32_t openMusic(const std::string& fileName, uint32_t& deviceId) override;
   uint32_t playMusic(uint32_t deviceId, uint32_t piece) override;
+  uint32_t playMusicFrom(uint32_t deviceId, uint32_t piece, int64_t position) override;
+  std::optional<int64_t> musicPosition(uint32_t deviceId) override;
   uint32_t closeMusic(uint32_t deviceId) override;
   void playSound(const std::string& name) override;
 

@@ -70,6 +70,7 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
                     "the save cannot be loaded: " + problem);
       return;
     }
+    resumeSavedMusic(context, point.music);
     // Into the wait or choice the save was made at, drawn as it was then.
     if (point.kind == SavePointKind::ClickWait) {
       operations.waitForClick();

@@ -1,0 +1,139 @@
+// `nev render --save-at` and `--load` end to end: a run loaded from any of its waits or choices
+// goes on with the very frames and log of the run that saved it.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "base/file_bytes.h"
+#include "midi_files.h"
+#include "test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+ProgramRun render(const fs::path& story, const fs::path& out, const std::string& options) {
+  return runProgram(NEV_BINARY " render '" + story.string() + "' '" + out.string() + "' " +
+                    options);
+}
+
+std::string frameName(size_t number) {
+  char name[16];
+  std::snprintf(name, sizeof name, "%04zu.png", number);
+  return name;
+}
+
+// The log's lines from the one naming frame `first` on, with the frames' names left out.
+std::vector<std::string> eventsFrom(const std::string& log, size_t first) {
+  static const std::regex kFrameName(R"("file":"[0-9]+\.png",)");
+  std::vector<std::string> events;
+  bool reached = false;
+  size_t start = 0;
+  for (size_t end; (end = log.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = log.substr(start, end - start);
+    reached = reached || line.find("\"file\":\"" + frameName(first) + "\"") != std::string::npos;
+    if (reached) events.push_back(std::regex_replace(line, kFrameName, ""));
+  }
+  return events;
+}
+
+size_t countFrames(const fs::path& folder) {
+  size_t frames = 0;
+  while (fs::exists(folder / frameName(frames + 1))) ++frames;
+  return frames;
+}
+
+// Saves at every frame of the run, loads each save, and compares what follows.
+void expectEveryLoadGoesOn(const fs::path& story, const std::string& choose, const fs::path& changed) {
+  TempFolder whole, saves;
+  std::string saveAt;
+  for (int frame = 1; frame <= 40; ++frame) {
+    saveAt += " --save-at " + std::to_string(frame) + ":'" + (saves.path() / frameName(frame)).string() + "'";
+  }
+  ASSERT_EQ(render(story, whole.path(), choose + saveAt).status, 0);
+  const size_t frames = countFrames(whole.path());
+  ASSERT_GT(frames, 3u);
+  const std::string log = whole.read("events.jsonl");
+  // The end frame is no wait: nothing is saved there.
+  EXPECT_FALSE(fs::exists(saves.path() / frameName(frames)));
+  for (size_t saved = 1; saved < frames; ++saved) {
+    // Every other load is into a script changed above the save point.
+    const fs::path from = saved % 2 == 0 || changed.empty() ? story : changed;
+    TempFolder loaded;
+    const ProgramRun run =
+        render(from, loaded.path(), choose + " --load '" + (saves.path() / frameName(saved)).string() + "'");
+    ASSERT_EQ(run.status, 0) << run.output << " loading frame " << saved;
+    ASSERT_EQ(countFrames(loaded.path()), frames - saved + 1) << saved;
+    for (size_t k = 1; k <= frames - saved + 1; ++k) {
+      EXPECT_TRUE(loaded.read(frameName(k)) == whole.read(frameName(saved + k - 1)))
+          << "frame " << k << " after loading frame " << saved;
+    }
+    const std::string loadedLog = loaded.read("events.jsonl");
+    EXPECT_NE(loadedLog.substr(0, loadedLog.find('\n')).find("\"event\":\"load\""),
+              std::string::npos)
+        << loadedLog;
+    EXPECT_EQ(eventsFrom(loadedLog, 1), eventsFrom(log, saved)) << "after loading frame " << saved;
+  }
+}
+
+// A copy of the story whose scripts gained a line at the top.
+void patchScripts(const fs::path& story, const TempFolder& copy) {
+  fs::copy(story, copy.path(), fs::copy_options::recursive);
+  for (const auto& entry : fs::directory_iterator(story)) {
+    if (entry.path().extension() != ".txt") continue;
+    const std::string name = entry.path().filename().string();
+    copy.write(name, "@; a fix\r\n" + readWholeFile(entry.path().string()).value_or(""));
+  }
+}
+
+TEST(RenderSave, EveryWaitAndChoiceLoadedGoesOnAsTheRunThatSavedIt) {
+  TempFolder demoPatched;
+  patchScripts(NEV_SOURCE_DIR "/demo", demoPatched);
+  for (const char* choose : {"--choose 0", "--choose 2"}) {
+    SCOPED_TRACE(choose);
+    expectEveryLoadGoesOn(NEV_SOURCE_DIR "/demo", choose, demoPatched.path());
+  }
+  // A piece that loops across the waits, saved part-way through, and lines without waits.
+  TempFolder story;
+  story.write("nev.ini", storyIni({{28, "0"}}));
+  story.write("loop.mid", heldNote(300));
+  story.write("start.txt",
+              "@Yloop.mid,1;\none\n@T250;\ntwo\n@M\n@T450;\n@W2\nleft\nright\n@Jstart.txt,x;\n"
+              "@Jstart.txt,y;\n@Lx;\nthree\n@M\n@E\n@Ly;\nfour\n@M\n@T700;\n@Q\nfive\n@M\n");
+  expectEveryLoadGoesOn(story.path(), "--choose 1", {});
+}
+
+TEST(RenderSave, ASaveThatCannotBeLoadedIsOneLineAndStatusOne) {
+  TempFolder story, other, rewritten, out, saves;
+  story.write("nev.ini", storyIni());
+  story.write("start.txt", "one\ntwo\nthree\n");
+  const std::string save = (saves.path() / "2.sav").string();
+  ASSERT_EQ(render(story.path(), out.path(), "--save-at 2:'" + save + "'").status, 0);
+  const std::string bytes = readWholeFile(save).value_or("");
+  const std::string truncated = saves.write("cut.sav", bytes.substr(0, bytes.size() - 1));
+  other.write("nev.ini", storyIni({{0, "another story"}}));
+  other.write("start.txt", "one\ntwo\nthree\n");
+  rewritten.write("nev.ini", storyIni());
+  rewritten.write("start.txt", "uno\ndos\ntres\n");
+  const struct {
+    const TempFolder& story;
+    std::string file, says;
+  } cases[] = {
+      {story, truncated, "damaged"},
+      {story, (saves.path() / "none.sav").string(), "cannot be read"},
+      {other, save, "a save of another story"},
+      {rewritten, save, "start.txt has changed where the save was made"},
+  };
+  for (const auto& c : cases) {
+    TempFolder loaded;
+    const ProgramRun run = render(c.story.path(), loaded.path(), "--load '" + c.file + "'");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_EQ(run.output, "nev render: " + c.file + ": " + c.says + "\n");
+  }
+}
+
+}  // namespace
