@@ -102,6 +102,10 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
       line.action = CommandLine::Action::Version;
       return line;
     }
+    if (word == "--continue" || word == "--new") {
+      line.resume = word == "--continue" ? 1 : 0;
+      continue;
+    }
     if (word.size() > 1 && word[0] == '-') {
       line.action = CommandLine::Action::Error;
       line.error = "unknown option " + std::string(word);
@@ -132,7 +136,7 @@ bool offersStoryChooser(const CommandLine& line, bool storyHere, DisplayKind dis
 }
 
 const char* usageText() {
-  return "usage: nev [STORY_DIR]\n"
+  return "usage: nev [--continue | --new] [STORY_DIR]\n"
          "       nev render STORY_DIR OUT_DIR [--choose I,J,...] [--client WxH] [--max-frames N]\n"
          "                  [--max-steps N] [--max-time MS] [--save-at N:FILE]... [--load FILE]\n"
          "       nev check STORY_DIR\n"
@@ -142,6 +146,9 @@ const char* usageText() {
          "Plays the story in STORY_DIR (default: the current folder): its nev.ini, its start\n"
          "script and the pictures, music and sounds the scripts name. Started without\n"
          "STORY_DIR where there is no nev.ini, on a desktop, it offers a story chooser.\n"
+         "The しおり menu keeps saves (F5 quick save, F9 quick load); ending nev before the\n"
+         "story ends keeps the place, and the next start asks whether to go on from there:\n"
+         "--continue answers yes, --new answers no.\n"
          "\n"
          "render plays the story without a window on a virtual clock and writes OUT_DIR/NNNN.png\n"
          "at every click wait and choice, and OUT_DIR/events.jsonl. It clicks through waits and\n"
@@ -279,7 +286,7 @@ int runNev(int argc, const char* const argv[]) {
 
   const DisplayKind display = currentDisplayKind();
   if (offersStoryChooser(line, resolveStoryFile("nev.ini").has_value(), display)) {
-    return runDesktopShell(true);
+    return runDesktopShell(true, line.resume);
   }
   // Every name a story uses is relative to its folder.
   if (chdir(line.storyDir.c_str()) != 0) {
@@ -294,5 +301,5 @@ int runNev(int argc, const char* const argv[]) {
                  line.storyDir.c_str());
     return 1;
   }
-  return runDesktopShell(false);
+  return runDesktopShell(false, line.resume);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// nev's command line: `nev [STORY_DIR]`, `nev --help`, `nev --version`.
+// nev's command line: `nev [--continue | --new] [STORY_DIR]`, `nev --help`, `nev --version`.
 
 #include <string>
 
@@ -7,6 +7,8 @@ struct CommandLine {
   enum class Action { Play, Help, Version, Error } action = Action::Play;
   std::string storyDir = ".";
   bool storyGiven = false;  // storyDir was named, even as "."
+  // The answer to "go on from where you stopped?": 1 --continue, 0 --new, -1 ask.
+  int resume = -1;
   std::string error;        // what was wrong, for Action::Error
 };
 

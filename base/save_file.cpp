@@ -71,7 +71,8 @@ bool inflateExactly(std::string_view stored, uint64_t expected, std::string& out
   return status == Z_STREAM_END && stream.avail_in == 0 && out.size() == expected;
 }
 
-SaveFileProblem decodeSections(std::string_view rest, SaveSections& out) {
+SaveFileProblem decodeSections(std::string_view rest, SaveSections& out,
+                               std::span<const std::string_view> only) {
   std::unordered_set<std::string_view> names;
   uint64_t decoded = 0;
   while (!rest.empty()) {
@@ -94,6 +95,7 @@ SaveFileProblem decodeSections(std::string_view rest, SaveSections& out) {
     if (rest.size() < storedSize) return SaveFileProblem::Damaged;
     const std::string_view stored = rest.substr(0, storedSize);
     rest.remove_prefix(storedSize);
+    if (!only.empty() && std::find(only.begin(), only.end(), name) == only.end()) continue;
     std::string bytes;
     if (flag == kRaw) {
       bytes = stored;
@@ -135,7 +137,8 @@ std::string encodeSaveFile(const SaveSections& save, bool compressBig) {
   return file + rest;
 }
 
-SaveFileProblem decodeSaveFile(std::string_view bytes, SaveSections& out) {
+SaveFileProblem decodeSaveFile(std::string_view bytes, SaveSections& out,
+                               std::span<const std::string_view> only) {
   if (bytes.substr(0, kMagic.size()) != kMagic) return SaveFileProblem::NotASave;
   if (bytes.size() > kLargestSaveFile) return SaveFileProblem::TooLarge;
   std::string_view rest = bytes.substr(kMagic.size());
@@ -147,7 +150,7 @@ SaveFileProblem decodeSaveFile(std::string_view bytes, SaveSections& out) {
     return SaveFileProblem::Damaged;
   }
   SaveSections sections;
-  const SaveFileProblem problem = decodeSections(rest, sections);
+  const SaveFileProblem problem = decodeSections(rest, sections, only);
   if (problem == SaveFileProblem::None) out = std::move(sections);
   return problem;
 }

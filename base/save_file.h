@@ -3,6 +3,7 @@
 // this program, its format version, and whether it arrived whole.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -25,8 +26,10 @@ std::string encodeSaveFile(const SaveSections& save, bool compressBig = true);
 
 enum class SaveFileProblem { None, NotASave, NewerVersion, Damaged, TooLarge };
 
-// Fills `out` only when the answer is None.
-SaveFileProblem decodeSaveFile(std::string_view bytes, SaveSections& out);
+// Fills `out` only when the answer is None; with `only`, with just the sections it names (the
+// whole file is still checked).
+SaveFileProblem decodeSaveFile(std::string_view bytes, SaveSections& out,
+                               std::span<const std::string_view> only = {});
 
 // A short reason for a line on stderr: "damaged", "made by a newer nev"...
 const char* saveFileProblemText(SaveFileProblem problem);

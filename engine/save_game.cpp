@@ -246,6 +246,30 @@ bool decodeSaveGame(std::string_view bytes, std::string_view identity, SavePoint
   return true;
 }
 
+bool decodeSaveSummary(std::string_view bytes, std::string_view identity, SaveSummary& summary,
+                       std::string& problem) {
+  static constexpr std::string_view kListed[] = {"story", "summary"};
+  SaveSections save;
+  const SaveFileProblem fileProblem = decodeSaveFile(bytes, save, kListed);
+  if (fileProblem != SaveFileProblem::None) {
+    problem = saveFileProblemText(fileProblem);
+    return false;
+  }
+  const std::string* story = findSection(save, "story");
+  const std::string* listed = findSection(save, "summary");
+  SaveSummary loaded;
+  if (story != nullptr && *story != identity) {
+    problem = "a save of another story";
+    return false;
+  }
+  if (story == nullptr || listed == nullptr || !takeSummary(*listed, loaded)) {
+    problem = "damaged";
+    return false;
+  }
+  summary = std::move(loaded);
+  return true;
+}
+
 bool writeLatestSave(NevContext& context, const std::string& path, int64_t savedAt,
                      std::string& problem) {
   SavePoint point;

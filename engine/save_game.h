@@ -37,6 +37,10 @@ std::string encodeSaveGame(const SavePoint& point, const SaveSummary& summary,
 bool decodeSaveGame(std::string_view bytes, std::string_view identity, SavePoint& point,
                     SaveSummary& summary, std::string& problem);
 
+// Only what a slot list shows; false, with `problem`, as decodeSaveGame.
+bool decodeSaveSummary(std::string_view bytes, std::string_view identity, SaveSummary& summary,
+                       std::string& problem);
+
 // The latest save point of the story being read, written to `path` (atomically). False, with
 // `problem` saying why, when none has been taken yet or it cannot be written.
 bool writeLatestSave(NevContext& context, const std::string& path, int64_t savedAt,

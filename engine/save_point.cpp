@@ -93,9 +93,10 @@ namespace {
 // moved in a script changed since. Nothing, with `problem` set, when that cannot be known.
 std::optional<int32_t> linesBeforeResuming(const NevContext& context, const SavePoint& point,
                                            std::string& problem) {
-  const SurfaceSet& set = context.surfaces;
-  const size_t pixels = size_t(set.surfaceWidth) * size_t(set.surfaceHeight);
-  if (point.surfaceWidth != set.surfaceWidth || point.surfaceHeight != set.surfaceHeight ||
+  // The surfaces are made at the story's screen size, and may not be made yet.
+  const int32_t width = context.config.screenWidth, height = context.config.screenHeight;
+  const size_t pixels = width > 0 && height > 0 ? size_t(width) * size_t(height) : 0;
+  if (pixels == 0 || point.surfaceWidth != width || point.surfaceHeight != height ||
       point.display.size() != pixels || point.compose.size() != pixels ||
       point.overlay.size() != pixels) {
     problem = "its pictures are not of this story's size";
@@ -164,13 +165,14 @@ void resumeSavedMusic(NevContext& context, const SavedMusic& saved) {
   std::lock_guard guard(music.lock);
   music.musicFileName = saved.fileName;
   music.musicLoop = saved.loop;
-  music.piece = saved.piece;
+  // A new number, so that the end of a piece from before the load cannot be taken for its.
+  const uint32_t piece = ++music.piece;
   if (!saved.playing) return;
   SoundBackend* backend = context.platform.sound;
   uint32_t deviceId = 0;
   if (backend->openMusic(saved.fileName, deviceId) != 0) return;
   music.musicDeviceId = deviceId;
-  if (backend->playMusicFrom(deviceId, saved.piece, saved.position) != 0) {
+  if (backend->playMusicFrom(deviceId, piece, saved.position) != 0) {
     backend->closeMusic(deviceId);
   }
 }

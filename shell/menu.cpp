@@ -1,5 +1,25 @@
 #include "shell/menu.h"
 
+namespace {
+
+// Captions are filled in with each slot's save when the menu opens.
+std::vector<MenuEntry> bookmarkEntries() {
+  using Kind = MenuEntry::Kind;
+  std::vector<MenuEntry> entries{{Kind::SubmenuStart, 0, "セーブ"}};
+  for (int32_t slot = 0; slot < 10; ++slot) entries.push_back({Kind::Item, kMenuSaveSlotFirst + slot, ""});
+  entries.push_back({Kind::SubmenuEnd, 0, ""});
+  entries.push_back({Kind::SubmenuStart, 0, "ロード"});
+  for (int32_t slot = 0; slot < 10; ++slot) entries.push_back({Kind::Item, kMenuLoadSlotFirst + slot, ""});
+  entries.push_back({Kind::SubmenuEnd, 0, ""});
+  entries.push_back({Kind::Item, kMenuSlotDialog, "しおりの一覧…"});
+  entries.push_back({Kind::Separator, 0, ""});
+  entries.push_back({Kind::Item, kMenuQuickSave, "クイックセーブ\tF5"});
+  entries.push_back({Kind::Item, kMenuQuickLoad, "クイックロード\tF9"});
+  return entries;
+}
+
+}  // namespace
+
 std::vector<MenuBarEntry> startMenuBar() {
   using Kind = MenuEntry::Kind;
   return {
@@ -25,5 +45,6 @@ std::vector<MenuBarEntry> startMenuBar() {
        {{Kind::Item, kMenuHelpContents, "ヘルプ目次"},
         {Kind::Separator, 0, ""},
         {Kind::Item, kMenuVersion, "バージョン情報"}}},
+      {"しおり", bookmarkEntries()},
   };
 }

@@ -24,10 +24,16 @@ inline constexpr int32_t kMenuRemoveMenu = 42003;
 inline constexpr int32_t kMenuScaleKeepProportions = 43000;  // + PictureScaling
 inline constexpr int32_t kMenuScaleWholeMultiples = 43001;
 inline constexpr int32_t kMenuScaleStretch = 43002;
+inline constexpr int32_t kMenuSaveSlotFirst = 44001;  // + slot - 1, for the ten slots
+inline constexpr int32_t kMenuLoadSlotFirst = 44101;
+inline constexpr int32_t kMenuQuickSave = 44200;
+inline constexpr int32_t kMenuQuickLoad = 44201;
+inline constexpr int32_t kMenuSlotDialog = 44202;
 
 inline constexpr int32_t kSubmenuGame = 0;
 inline constexpr int32_t kSubmenuScreen = 1;
 inline constexpr int32_t kSubmenuHelp = 2;
+inline constexpr int32_t kSubmenuBookmarks = 3;
 
 // One line of a menu: an item with an id, a separator (id 0), or the start of a submenu.
 struct MenuEntry {

@@ -32,6 +32,15 @@ struct FileDialog {
   bool mustExist = true;      // false: a new name is accepted after the create prompt
 };
 
+struct SavePoint;
+struct SlotListing;
+
+// What the reader did in the save slot dialog.
+struct SlotDialogChoice {
+  enum class Action { Close, Save, Load, Delete } action = Action::Close;
+  int32_t slot = 0;
+};
+
 class WindowPort {
  public:
   virtual ~WindowPort() = default;
@@ -61,4 +70,15 @@ class WindowPort {
   // The modes the display server reports, if it does; and the monitor's own size.
   virtual std::vector<Size> platformDisplayModes() = 0;
   virtual Size monitorSize() = 0;
+
+  // An item of our own menus, named and made available or greyed.
+  virtual void setMenuItem(int32_t id, const std::string& caption, bool enabled) = 0;
+  // A modal question with はい and いいえ; true for はい.
+  virtual bool askYesNo(const std::string& text, const std::string& caption) = 0;
+  // The slots by number (index 0 unused) with their thumbnails; `canSave` greys saving.
+  virtual SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t count,
+                                      bool canSave) = 0;
+  // Stops the runner at once, as ending does, and starts it again at the save point; the
+  // window repaints whole. The window's mode and display stay as they are.
+  virtual void restartStoryAt(const SavePoint& point) = 0;
 };

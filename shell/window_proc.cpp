@@ -122,16 +122,31 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
       port.setMenuBarAttached(false);
       state.menuBar.menuBarPinned = false;
       return;
+    case kMenuQuickSave:
+      saveToSlot(context, state, port, kQuickSlot);
+      return;
+    case kMenuQuickLoad:
+      loadFromSlot(context, state, port, kQuickSlot);
+      return;
+    case kMenuSlotDialog:
+      showSlotDialog(context, state, port);
+      return;
     default:
       if (id >= kMenuDisplayModeFirst && id < kMenuDisplayModeFirst + kMenuDisplayModeCount) {
         setDisplayMode(state.displayModes, port, id - kMenuDisplayModeFirst);
+      } else if (id >= kMenuSaveSlotFirst && id < kMenuSaveSlotFirst + kSaveSlots) {
+        saveToSlot(context, state, port, id - kMenuSaveSlotFirst + 1);
+      } else if (id >= kMenuLoadSlotFirst && id < kMenuLoadSlotFirst + kSaveSlots) {
+        loadFromSlot(context, state, port, id - kMenuLoadSlotFirst + 1);
       }
       return;
   }
 }
 
 void onWindowKey(NevContext& context, WindowState& state, WindowPort& port, WindowKey key) {
-  if (key == WindowKey::FullScreen) {
+  if (key == WindowKey::QuickSave || key == WindowKey::QuickLoad) {
+    onMenuCommand(context, state, port, key == WindowKey::QuickSave ? kMenuQuickSave : kMenuQuickLoad);
+  } else if (key == WindowKey::FullScreen) {
     onMenuCommand(context, state, port,
                   state.mode == WindowMode::FullScreen ? kMenuDefaultWindow : kMenuFullScreen);
   } else if (state.fullSize()) {

@@ -7,6 +7,7 @@
 
 #include "shell/display_modes.h"
 #include "engine/input.h"
+#include "shell/save_slots.h"
 #include "shell/window_port.h"
 
 struct NevContext;
@@ -17,11 +18,12 @@ struct WindowState {
   DisplayModes displayModes;
   WindowMode mode = WindowMode::Default;
   PictureScaling scaling = PictureScaling::KeepProportions;
+  SaveSlots saveSlots;
   bool fullSize() const { return mode != WindowMode::Default; }
 };
 
 // The keys of our own for the window's modes.
-enum class WindowKey { FullScreen /* F11 */, Leave /* Escape */ };
+enum class WindowKey { FullScreen /* F11 */, Leave /* Escape */, QuickSave /* F5 */, QuickLoad /* F9 */ };
 
 // After the window exists: the display-mode items, then the developer items when enabled.
 void buildStartMenus(NevContext& context, WindowState& state, WindowPort& port);
@@ -30,7 +32,7 @@ void buildStartMenus(NevContext& context, WindowState& state, WindowPort& port);
 void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, int32_t id);
 
 // F11 goes to full screen, or from it back to the default window; Escape leaves either
-// full-size mode for the default window.
+// full-size mode for the default window; F5 and F9 are the quick slot's.
 void onWindowKey(NevContext& context, WindowState& state, WindowPort& port, WindowKey key);
 
 // The text of the version box, whole however long the two texts are.

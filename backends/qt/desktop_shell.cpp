@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "base/story_data.h"
 #include "engine/context.h"
 #include "engine/messages.h"
 #include "shell/window_proc.h"
@@ -95,7 +96,7 @@ std::unique_ptr<QSocketNotifier> watchEndSignals(std::function<void(int)> end) {
 
 }  // namespace
 
-int runDesktopShell(bool offerChooser) {
+int runDesktopShell(bool offerChooser, int resume) {
   // Qt reads its own options from the command line; nev's words are not for it.
   static int argc = 1;
   static char name[] = "nev";
@@ -146,19 +147,27 @@ int runDesktopShell(bool offerChooser) {
       if (endSignal == 0) endSignal = signal;
       window.destroyWindow();
     });
-    if (!window.startStory()) {
+    std::error_code noFolder;
+    const std::string storyFolder = std::filesystem::current_path(noFolder).string();
+    window.state().saveSlots.dataFolder = storyDataFolder(storyFolder);
+    SavePoint kept;
+    if (resumeFromAutoSlot(*context, window.state(), window, resume, kept)) context->resumeAt = kept;
+    // A signal while the reader was being asked ends nev before the story starts.
+    if (window.ended()) {
+      status = 128 + endSignal;
+    } else if (!window.startStory()) {
       const std::string size = std::to_string(context->config.screenWidth) + " × " +
                                std::to_string(context->config.screenHeight);
       reportProblem(showBox, size, kCaptionNoMemory, "no memory for a picture of " + size);
       return 1;
+    } else {
+      rememberStory(settings, storyFolder);
+      buildStartMenus(*context, window.state(), window);
+      window.setReaderSettings(&settings);
+      window.showAsRemembered();
+      // A story can end before the loop starts; its end then needs no loop.
+      if (!window.ended()) status = application.exec();
     }
-    std::error_code noFolder;
-    rememberStory(settings, std::filesystem::current_path(noFolder).string());
-    buildStartMenus(*context, window.state(), window);
-    window.setReaderSettings(&settings);
-    window.showAsRemembered();
-    // A story can end before the loop starts; its end then needs no loop.
-    if (!window.ended()) status = application.exec();
   }
   context->platform.sound = &silentSound();
   saveReaderSettings(settings);

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QPaintEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -26,6 +27,7 @@
 #include "engine/sound/music.h"
 #include "shell/menu.h"
 #include "shell/picture_scaling.h"
+#include "backends/qt/slot_dialog.h"
 
 namespace {
 
@@ -86,6 +88,7 @@ MainWindow::MainWindow(NevContext& context) : context_(context) {
   view_ = new PictureView(*this);
   setCentralWidget(view_);
   buildMenuBar();
+  listSlotsWhenShown();
 
   PlatformServices& platform = context.platform;
   platform.messageBox = [this](const std::string& text, const std::string& caption) {
@@ -140,6 +143,11 @@ void MainWindow::buildMenuBar() {
   }
 }
 
+void MainWindow::listSlotsWhenShown() {
+  connect(submenus_[kSubmenuBookmarks], &QMenu::aboutToShow, this,
+          [this] { refreshSaveMenu(context_, state_, *this); });
+}
+
 QAction* MainWindow::action(int32_t id) const {
   auto found = actions_.find(id);
   return found == actions_.end() ? nullptr : found->second;
@@ -147,6 +155,11 @@ QAction* MainWindow::action(int32_t id) const {
 
 bool MainWindow::startStory() {
   if (!createDisplaySurface(context_)) return false;
+  startRunner();
+  return true;
+}
+
+void MainWindow::startRunner() {
   const RunnerOperations operations = standardRunnerOperations(context_);
   // The runner's end wakes the window, which then acts on an end request the script left as
   // its last word.
@@ -154,7 +167,40 @@ bool MainWindow::startStory() {
     ScriptRunner(context_, operations);
     wakeWindow();
   });
-  return true;
+}
+
+void MainWindow::restartStoryAt(const SavePoint& point) {
+  stopRunner();
+  {
+    // The piece of the story left behind stops; the save point's own starts with the runner.
+    std::lock_guard guard(context_.music.lock);
+    context_.platform.sound->closeMusic(kAllMusicDevices);
+  }
+  context_.words.clicked = 0;
+  context_.words.waitingForClick = 0;
+  context_.resumeAt = point;
+  context_.words.stopRunner = 0;
+  startRunner();
+  invalidateClient(nullptr);
+}
+
+void MainWindow::setMenuItem(int32_t id, const std::string& caption, bool enabled) {
+  if (QAction* item = action(id)) {
+    item->setText(qs(caption));
+    item->setEnabled(enabled);
+  }
+}
+
+bool MainWindow::askYesNo(const std::string& text, const std::string& caption) {
+  QMessageBox box(QMessageBox::Question, qs(caption), qs(text), QMessageBox::NoButton, this);
+  QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
+  box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+  box.exec();
+  return box.clickedButton() == yes;
+}
+
+SlotDialogChoice MainWindow::chooseSlot(const SlotListing* listings, int32_t count, bool canSave) {
+  return runSlotDialog(this, listings, count, canSave);
 }
 
 bool MainWindow::prologue() {
@@ -187,6 +233,12 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Escape:
       onWindowKey(context_, state_, *this, WindowKey::Leave);
       return;
+    case Qt::Key_F5:
+      onWindowKey(context_, state_, *this, WindowKey::QuickSave);
+      return;
+    case Qt::Key_F9:
+      onWindowKey(context_, state_, *this, WindowKey::QuickLoad);
+      return;
     default:
       QMainWindow::keyPressEvent(event);
   }
@@ -206,6 +258,7 @@ void MainWindow::teardown() {
   tornDown_ = true;
   // The runner must be gone before anything it uses is given back.
   stopRunner();
+  keepPlaceAtExit(context_, state_);
   rememberSettings();
   context_.runner.script.close();
   restoreDisplayMode(state_, *this);

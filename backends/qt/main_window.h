@@ -47,8 +47,8 @@ class MainWindow : public QMainWindow, public WindowPort {
   explicit MainWindow(NevContext& context);
   ~MainWindow() override;
 
-  // Builds the surfaces and starts the runner, as the window's creation does.
-  // False when the picture cannot be had.
+  // Builds the surfaces and starts the runner, as the window's creation does: at the story's
+  // start, or at context.resumeAt when it is taken. False when the picture cannot be had.
   bool startStory();
 
   // WindowPort.
@@ -66,6 +66,10 @@ class MainWindow : public QMainWindow, public WindowPort {
   void setPictureScaling(PictureScaling scaling) override;
   std::vector<Size> platformDisplayModes() override;
   Size monitorSize() override;
+  void setMenuItem(int32_t id, const std::string& caption, bool enabled) override;
+  bool askYesNo(const std::string& text, const std::string& caption) override;
+  SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t count, bool canSave) override;
+  void restartStoryAt(const SavePoint& point) override;
 
   // What the reader left last time, kept up to date while the window lives; may be null.
   void setReaderSettings(ReaderSettings* settings) { settings_ = settings; }
@@ -104,7 +108,10 @@ class MainWindow : public QMainWindow, public WindowPort {
 
  private:
   void buildMenuBar();
+  // The しおり menu reads the slots as it opens.
+  void listSlotsWhenShown();
   void stopRunner();
+  void startRunner();
   void teardown();
   // Hands the other threads' requests to the window thread.
   void collectMail();
@@ -120,7 +127,7 @@ class MainWindow : public QMainWindow, public WindowPort {
   NevContext& context_;
   WindowState state_;
   PictureView* view_ = nullptr;
-  QMenu* submenus_[3] = {};
+  QMenu* submenus_[4] = {};
   std::map<int32_t, QAction*> actions_;
   std::thread runner_;
   bool tornDown_ = false;

@@ -35,6 +35,8 @@ bool createDisplaySurface(NevContext& context) {
 void prepareRunnerSurfaces(NevContext& context) {
   SurfaceSet& set = context.surfaces;
   std::lock_guard guard(set.pixelLock);
+  // A runner started again at a save point finds them ready.
+  if (set.composeBitmap) return;
   set.savedFont = selectFont(set.displaySurface, context.messageWindow.messageFont.get());
   set.displaySurface.backgroundMode = BackgroundMode::Transparent;
   set.composeBitmap = createCompatibleBitmap(set.surfaceWidth, set.surfaceHeight);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -49,6 +51,23 @@ struct FakePort : WindowPort {
   void setPictureScaling(PictureScaling s) override { log("scaling " + std::to_string(int(s))); }
   std::vector<Size> platformDisplayModes() override { return offeredModes; }
   Size monitorSize() override { return monitor; }
+  void setMenuItem(int32_t id, const std::string& caption, bool enabled) override {
+    menuItems[id] = (enabled ? "" : "(grey) ") + caption;
+  }
+  bool askYesNo(const std::string& text, const std::string&) override {
+    return log("ask " + text), true;
+  }
+  SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t, bool canSave) override {
+    log(std::string("slots, 1 ") + (listings[1].used ? "used" : "empty") +
+        (canSave ? ", can save" : ""));
+    return dialogAnswers.empty() ? SlotDialogChoice{} : dialogAnswers[answeredDialogs++ % dialogAnswers.size()];
+  }
+  void restartStoryAt(const SavePoint& point) override {
+    log("restart at " + point.scriptName + " after " + std::to_string(point.linesRead));
+  }
+  std::map<int32_t, std::string> menuItems;
+  std::vector<SlotDialogChoice> dialogAnswers;
+  size_t answeredDialogs = 0;
 };
 
 TEST(WindowProc, MenusAndTheirCommandsInTurn) {
@@ -161,6 +180,69 @@ TEST(WindowProc, ScramblingToolAsksThroughItsDialogsAndReplacesTheOutputOnlyWhen
     EXPECT_EQ(world.story.read("plain.txt"), "abc\r\n") << calls;
     EXPECT_EQ(world.story.read("out.stx"), calls.ends_with(stop) ? "old" : "bcd\x0b\r\n") << calls;
   }
+}
+
+// Saving waits for the first save point; a load goes through the window; what cannot be read
+// is a box; the auto slot keeps the place until the story has ended.
+TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
+  StoryWorld world{8, 6};
+  NevContext& context = *world.context;
+  TempFolder data;
+  WindowState state;
+  state.saveSlots.dataFolder = data.path().string();
+  FakePort port;
+  const auto exists = [&](const char* name) { return std::filesystem::exists(data.path() / name); };
+
+  onWindowKey(context, state, port, WindowKey::QuickSave);
+  refreshSaveMenu(context, state, port);
+  EXPECT_FALSE(exists("quick.sav"));
+  EXPECT_EQ(port.menuItems[kMenuSaveSlotFirst], "(grey) 1  ―― 空き ――");
+  EXPECT_EQ(port.menuItems[kMenuLoadSlotFirst + 9], "(grey) 10  ―― 空き ――");
+
+  world.onSleep = [&] { context.words.clicked = 1; };
+  context.config.waitEveryLine = 1;
+  world.runStory(sjis("あfirst line\r\nsecond\r\n"));
+  ASSERT_TRUE(context.savePoints.latest.taken);
+  onWindowKey(context, state, port, WindowKey::QuickSave);
+  onMenuCommand(context, state, port, kMenuSaveSlotFirst + 2);
+  EXPECT_TRUE(exists("quick.sav") && exists("slot03.sav"));
+  refreshSaveMenu(context, state, port);
+  EXPECT_EQ(port.menuItems[kMenuSaveSlotFirst], "1  ―― 空き ――");
+  EXPECT_TRUE(port.menuItems[kMenuLoadSlotFirst + 2].starts_with("3  20"));
+  EXPECT_TRUE(port.menuItems[kMenuLoadSlotFirst + 2].ends_with("  あfirst line")) << port.menuItems[kMenuLoadSlotFirst + 2];
+  EXPECT_EQ(port.menuItems[kMenuQuickLoad], "クイックロード\tF9");
+
+  const std::pair<std::function<void()>, std::string> steps[] = {
+      {[&] { onWindowKey(context, state, port, WindowKey::QuickLoad); }, "restart at start.txt after 2; "},
+      {[&] { onMenuCommand(context, state, port, kMenuLoadSlotFirst); }, ""},  // empty
+      {[&] {
+         data.write("slot03.sav", "NEVSAVE\x1a" + std::string(20, '\0'));
+         onMenuCommand(context, state, port, kMenuLoadSlotFirst + 2);
+       },
+       "しおり: ロードできませんでした; "},
+      {[&] {
+         port.dialogAnswers = {{SlotDialogChoice::Action::Delete, 3}, {SlotDialogChoice::Action::Save, 1}};
+         onMenuCommand(context, state, port, kMenuSlotDialog);
+       },
+       "slots, 1 empty, can save; slots, 1 empty, can save; "},
+  };
+  for (const auto& [step, calls] : steps) {
+    port.calls.clear();
+    step();
+    EXPECT_EQ(port.calls, calls);
+  }
+  EXPECT_TRUE(exists("slot01.sav") && !exists("slot03.sav"));
+
+  keepPlaceAtExit(context, state);
+  SavePoint kept;
+  EXPECT_FALSE(resumeFromAutoSlot(context, state, port, 0, kept));
+  port.calls.clear();
+  EXPECT_TRUE(resumeFromAutoSlot(context, state, port, -1, kept));
+  EXPECT_EQ(port.calls, "ask 前回の続きから始めますか？; ");
+  EXPECT_EQ(kept.linesRead, 2);
+  context.words.endRequested = 1;
+  keepPlaceAtExit(context, state);
+  EXPECT_FALSE(exists("auto.sav"));
 }
 
 }  // namespace

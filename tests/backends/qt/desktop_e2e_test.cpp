@@ -9,22 +9,28 @@
 
 namespace {
 
+// Then started again it offers to go on from where it was left, and does.
 TEST(Desktop, DemoStoryPlaysWithTheMouseAndEndsFromTheMenuOrASignal) {
   SKIP_REAL_WINDOW_UNDER_TSAN();
   // Each step waits for what the one before brought about; the time limit only catches a hang.
   // The demo types its first line in 0xFAF6EC, which a 32-bit screenshot holds low byte first.
   const std::string steps = R"sh(
     windows() { xdotool search --onlyvisible --class nev | wc -l; }
+    text() { until [ "$(xwd -root -silent | grep -aoF "$(printf "\354\366\372")" | wc -l)" -gt 50 ]; do sleep 0.1; done; }
     "$0" "$1" & nev=$!
     echo window; until [ "$(windows)" = 1 ]; do sleep 0.1; done
-    echo text; until [ "$(xwd -root -silent | grep -aoF "$(printf "\354\366\372")" | wc -l)" -gt 50 ]; do sleep 0.1; done
+    echo text; text
     eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --class nev)")"
     echo clicks; xdotool mousemove $((X + 320)) $((Y + 240)) click --repeat 3 --delay 300 1
     kill -0 $nev || exit 101
+    echo quick save; xdotool key F5; until [ -n "$(find "$XDG_DATA_HOME/nev" -name quick.sav)" ]; do sleep 0.1; done
     echo menu; xdotool mousemove $((X + 20)) $((Y + 8)) click 1; until [ "$(windows)" = 2 ]; do sleep 0.1; done
     echo end; xdotool key Up Return; wait $nev
-    echo signal; "$0" "$1" & nev=$!; until [ "$(windows)" = 1 ]; do sleep 0.1; done
-    kill -TERM $nev; wait $nev; echo "ended with $?")sh";
+    echo asked; "$0" "$1" & nev=$!; until [ "$(windows)" = 1 ]; do sleep 0.1; done
+    eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --class nev)")"
+    [ "$WIDTH" -lt 640 ] || exit 102
+    echo resumed; xdotool key Return; text
+    echo signal; kill -TERM $nev; wait $nev; echo "ended with $?")sh";
   // The audio device is opened for real (SDL's dummy driver), as it is when its signal
   // handlers could swallow the end.
   const ProgramRun run = runProgram(

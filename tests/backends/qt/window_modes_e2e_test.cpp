@@ -33,7 +33,7 @@ TEST(WindowModes, FullScreenAndBackKeepTheMenusThePlaceAndTheProportions) {
     popups() { xdotool search --onlyvisible --class nev | wc -l; }
     until_is() { until [ "$(geometry)" = "$1" ]; do sleep 0.1; done; }
     if [ "$2" = wm ]; then openbox & until xprop -root _OB_THEME | grep -q =; do sleep 0.1; done; sleep 1; fi
-    "$0" "$1" & nev=$!
+    "$0" --new "$1" & nev=$!
     echo window; until [ -n "$(geometry)" ]; do sleep 0.1; done; sleep 1; start=$(geometry); echo "start $start"
     shots=$3; width=$4; height=$5; set -- $start
     echo full screen; xdotool key F11; until_is "0 0 $width $height "; sleep 1; xwd -root -silent > "$shots/full.xwd"

@@ -1,0 +1,191 @@
+#include "shell/save_slots.h"
+
+#include <ctime>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+
+#include "base/codepage.h"
+#include "base/file_bytes.h"
+#include "base/save_file.h"
+#include "engine/context.h"
+#include "engine/host.h"
+#include "shell/menu.h"
+#include "shell/window_proc.h"
+
+namespace {
+
+constexpr const char* kCaption = "しおり";
+constexpr size_t kCaptionTextLength = 24;  // characters of the page's first line
+
+bool savePointTaken(NevContext& context) {
+  std::lock_guard guard(context.savePoints.lock);
+  return context.savePoints.latest.taken;
+}
+
+SlotListing readListing(const GameConfig& config, const std::string& path) {
+  SlotListing listing;
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) return listing;
+  const std::optional<std::string> bytes = readWholeFile(path, kLargestSaveFile);
+  if (!bytes) {
+    listing.problem = "cannot be read";
+  } else if (decodeSaveSummary(*bytes, storyIdentity(config), listing.summary, listing.problem)) {
+    listing.used = true;
+  }
+  return listing;
+}
+
+void listSlots(NevContext& context, SaveSlots& slots) {
+  if (slots.listed) return;
+  slots.listed = true;
+  if (slots.dataFolder.empty()) return;
+  for (int32_t slot = 1; slot <= kAutoSlot; ++slot) {
+    slots.listings[size_t(slot)] = readListing(context.config, slotPath(slots, slot));
+  }
+}
+
+// The first `count` characters of UTF-8 text, with an ellipsis when cut.
+std::string firstCharacters(const std::string& text, size_t count) {
+  size_t end = 0;
+  for (size_t seen = 0; end < text.size() && seen < count; ++seen) {
+    ++end;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+  }
+  return end < text.size() ? text.substr(0, end) + "…" : text;
+}
+
+void tell(WindowPort& port, const std::string& text, const std::string& detail) {
+  reportProblem([&port](const std::string& t, const std::string& c) { port.showBox(t, c); }, text,
+                kCaption, detail);
+}
+
+}  // namespace
+
+std::string slotPath(const SaveSlots& slots, int32_t slot) {
+  if (slot == kQuickSlot) return slots.dataFolder + "/quick.sav";
+  if (slot == kAutoSlot) return slots.dataFolder + "/auto.sav";
+  char name[16];
+  std::snprintf(name, sizeof name, "/slot%02d.sav", slot);
+  return slots.dataFolder + name;
+}
+
+std::string slotCaption(int32_t slot, const SlotListing& listing) {
+  const std::string number = slot == kQuickSlot ? "Q" : slot == kAutoSlot ? "A" : std::to_string(slot);
+  if (!listing.problem.empty()) return number + "  （読めないしおり）";
+  if (!listing.used) return number + "  ―― 空き ――";
+  char date[32] = "";
+  const std::time_t when = static_cast<std::time_t>(listing.summary.savedAt);
+  std::tm local = {};
+  if (localtime_r(&when, &local) != nullptr) {
+    std::strftime(date, sizeof date, "%Y/%m/%d %H:%M", &local);
+  }
+  std::string text = cp932ToUtf8(listing.summary.firstText);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return number + "  " + date + "  " + firstCharacters(text, kCaptionTextLength);
+}
+
+void refreshSaveMenu(NevContext& context, WindowState& state, WindowPort& port) {
+  SaveSlots& slots = state.saveSlots;
+  listSlots(context, slots);
+  const bool canSave = !slots.dataFolder.empty() && savePointTaken(context);
+  for (int32_t slot = 1; slot <= kSaveSlots; ++slot) {
+    const SlotListing& listing = slots.listings[size_t(slot)];
+    const std::string caption = slotCaption(slot, listing);
+    port.setMenuItem(kMenuSaveSlotFirst + slot - 1, caption, canSave);
+    port.setMenuItem(kMenuLoadSlotFirst + slot - 1, caption, listing.used);
+  }
+  port.setMenuItem(kMenuQuickSave, "クイックセーブ\tF5", canSave);
+  port.setMenuItem(kMenuQuickLoad, "クイックロード\tF9", slots.listings[kQuickSlot].used);
+  port.setMenuItem(kMenuSlotDialog, "しおりの一覧…", !slots.dataFolder.empty());
+}
+
+void saveToSlot(NevContext& context, WindowState& state, WindowPort& port, int32_t slot) {
+  SaveSlots& slots = state.saveSlots;
+  // Before the first wait there is nothing to go back to; F5 then does nothing.
+  if (slots.dataFolder.empty() || !savePointTaken(context)) return;
+  listSlots(context, slots);
+  const std::string path = slotPath(slots, slot);
+  std::string problem;
+  if (!writeLatestSave(context, path, std::time(nullptr), problem)) {
+    tell(port, "セーブできませんでした", path + ": " + problem);
+    return;
+  }
+  slots.listings[size_t(slot)] = readListing(context.config, path);
+}
+
+void loadFromSlot(NevContext& context, WindowState& state, WindowPort& port, int32_t slot) {
+  SaveSlots& slots = state.saveSlots;
+  if (slots.dataFolder.empty()) return;
+  const std::string path = slotPath(slots, slot);
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) return;  // an empty slot: nothing to load
+  SavePoint point;
+  SaveSummary summary;
+  std::string problem;
+  if (!readSave(context.config, path, point, summary, problem) ||
+      !canRestoreSavePoint(context, point, problem)) {
+    tell(port, "ロードできませんでした", path + ": " + problem);
+    return;
+  }
+  port.restartStoryAt(point);
+}
+
+void showSlotDialog(NevContext& context, WindowState& state, WindowPort& port) {
+  SaveSlots& slots = state.saveSlots;
+  if (slots.dataFolder.empty()) return;
+  listSlots(context, slots);
+  for (;;) {
+    const SlotDialogChoice choice =
+        port.chooseSlot(slots.listings.data(), kAutoSlot + 1, savePointTaken(context));
+    if (choice.slot < 1 || choice.slot > kAutoSlot) return;
+    switch (choice.action) {
+      case SlotDialogChoice::Action::Close:
+        return;
+      case SlotDialogChoice::Action::Save:
+        if (choice.slot <= kSaveSlots) saveToSlot(context, state, port, choice.slot);
+        return;
+      case SlotDialogChoice::Action::Load:
+        loadFromSlot(context, state, port, choice.slot);
+        return;
+      case SlotDialogChoice::Action::Delete: {
+        std::error_code error;
+        std::filesystem::remove(slotPath(slots, choice.slot), error);
+        slots.listings[size_t(choice.slot)] = {};
+        break;  // the dialog again, without it
+      }
+    }
+  }
+}
+
+void keepPlaceAtExit(NevContext& context, WindowState& state) {
+  SaveSlots& slots = state.saveSlots;
+  if (slots.dataFolder.empty()) return;
+  const std::string path = slotPath(slots, kAutoSlot);
+  std::error_code error;
+  if (context.words.endRequested.load() == 1) {
+    std::filesystem::remove(path, error);  // a finished story starts from its beginning
+    return;
+  }
+  std::string problem;
+  if (savePointTaken(context) && !writeLatestSave(context, path, std::time(nullptr), problem)) {
+    std::fprintf(stderr, "nev: %s: %s\n", path.c_str(), problem.c_str());
+  }
+}
+
+bool resumeFromAutoSlot(NevContext& context, WindowState& state, WindowPort& port, int answer,
+                        SavePoint& point) {
+  SaveSlots& slots = state.saveSlots;
+  if (slots.dataFolder.empty() || answer == 0) return false;
+  const std::string path = slotPath(slots, kAutoSlot);
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) return false;
+  SaveSummary summary;
+  std::string problem;
+  if (!readSave(context.config, path, point, summary, problem) ||
+      !canRestoreSavePoint(context, point, problem)) {
+    tell(port, "前回の続きを読み込めませんでした", path + ": " + problem);
+    return false;
+  }
+  return answer == 1 || port.askYesNo("前回の続きから始めますか？", kCaption);
+}

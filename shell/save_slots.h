@@ -1,0 +1,52 @@
+#pragma once
+// The reader's save slots: ten of their own, a quick slot and an auto slot, one file each in
+// the story's data folder; the しおり menu and the slot dialog; and the auto slot that keeps the
+// reader's place when nev ends before the story does.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/save_game.h"
+#include "shell/window_port.h"
+
+struct NevContext;
+struct WindowState;
+
+inline constexpr int32_t kSaveSlots = 10;  // numbered from 1
+inline constexpr int32_t kQuickSlot = 11;
+inline constexpr int32_t kAutoSlot = 12;
+
+struct SlotListing {
+  bool used = false;     // a save this story can read is there
+  std::string problem;   // why a file that is there cannot be read
+  SaveSummary summary;
+};
+
+struct SaveSlots {
+  std::string dataFolder;  // empty: saving is not possible (no home folder)
+  bool listed = false;     // the listings below are read, once, when first wanted
+  std::array<SlotListing, kAutoSlot + 1> listings;  // by slot number; 0 unused
+};
+
+// "slot01.sav" … "slot10.sav", "quick.sav", "auto.sav".
+std::string slotPath(const SaveSlots& slots, int32_t slot);
+
+// A slot as the menus and the dialog name it: its number, date and the page's first line.
+std::string slotCaption(int32_t slot, const SlotListing& listing);
+
+// The しおり menu as it should read now: captions, and what can be chosen.
+void refreshSaveMenu(NevContext& context, WindowState& state, WindowPort& port);
+
+// The reader's commands; each failure is a box and one stderr line, and the story goes on.
+void saveToSlot(NevContext& context, WindowState& state, WindowPort& port, int32_t slot);
+void loadFromSlot(NevContext& context, WindowState& state, WindowPort& port, int32_t slot);
+void showSlotDialog(NevContext& context, WindowState& state, WindowPort& port);
+
+// The program ends: the auto slot keeps the reader's place, or goes when the story has ended.
+void keepPlaceAtExit(NevContext& context, WindowState& state);
+
+// At start: the auto slot's save point when the reader wants to go on from it (`answer`
+// 1 yes, 0 no, -1 ask); nothing to resume otherwise.
+bool resumeFromAutoSlot(NevContext& context, WindowState& state, WindowPort& port, int answer,
+                        SavePoint& point);
