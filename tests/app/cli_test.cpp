@@ -71,6 +71,10 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {nev + " render" + at(clean) + out + " --client 16384x1 --max-frames 1", 3, ""},
       {nev + " render" + at(clean) + out + " --choose 1,,2", 1, "--choose takes item numbers"},
       {nev + " render" + at(clean) + out + " --max-frames 0", 1, "--max-frames takes"},
+      {nev + " render" + at(clean) + out + " --save-at 2", 1, "--save-at takes a frame number"},
+      {nev + " render" + at(clean) + out + " --load" + at(tools, "p.txt"), 1, "p.txt: not a save file"},
+      {"cd " + at(clean) + " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + nev +
+           " --new --continue", 1, "no display to open a window on"},
       {nev + " render" + at(clean) + out + " --client", 1, "incomplete option --client"},
       {nev + " render" + at(clean) + at(tools), 1, "holds other files and no earlier render"},
       {nev + " check" + at(clean), 0, ""},
