@@ -178,6 +178,7 @@ void MainWindow::restartStoryAt(const SavePoint& point) {
   }
   context_.words.clicked = 0;
   context_.words.waitingForClick = 0;
+  context_.words.hideText = 0;  // the loaded page is shown with its text
   context_.resumeAt = point;
   context_.words.stopRunner = 0;
   startRunner();

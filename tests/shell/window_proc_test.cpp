@@ -193,7 +193,10 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
   FakePort port;
   const auto exists = [&](const char* name) { return std::filesystem::exists(data.path() / name); };
 
+  SavePoint kept;
+  EXPECT_FALSE(resumeFromAutoSlot(context, state, port, 1, kept));
   onWindowKey(context, state, port, WindowKey::QuickSave);
+  EXPECT_EQ(port.calls, "");
   refreshSaveMenu(context, state, port);
   EXPECT_FALSE(exists("quick.sav"));
   EXPECT_EQ(port.menuItems[kMenuSaveSlotFirst], "(grey) 1  ―― 空き ――");
@@ -234,7 +237,6 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
   EXPECT_TRUE(exists("slot01.sav") && !exists("slot03.sav"));
 
   keepPlaceAtExit(context, state);
-  SavePoint kept;
   EXPECT_FALSE(resumeFromAutoSlot(context, state, port, 0, kept));
   port.calls.clear();
   EXPECT_TRUE(resumeFromAutoSlot(context, state, port, -1, kept));

@@ -121,16 +121,17 @@ TEST(RenderSave, ASaveThatCannotBeLoadedIsOneLineAndStatusOne) {
   rewritten.write("start.txt", "uno\ndos\ntres\n");
   const struct {
     const TempFolder& story;
-    std::string file, says;
+    std::string file, says, options = "";
   } cases[] = {
       {story, truncated, "damaged"},
       {story, (saves.path() / "none.sav").string(), "cannot be read"},
       {other, save, "a save of another story"},
       {rewritten, save, "start.txt has changed where the save was made"},
+      {story, save, "made with another client size", " --client 320x240"},
   };
   for (const auto& c : cases) {
     TempFolder loaded;
-    const ProgramRun run = render(c.story.path(), loaded.path(), "--load '" + c.file + "'");
+    const ProgramRun run = render(c.story.path(), loaded.path(), "--load '" + c.file + "'" + c.options);
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_EQ(run.output, "nev render: " + c.file + ": " + c.says + "\n");
   }
