@@ -106,6 +106,11 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
       line.resume = word == "--continue" ? 1 : 0;
       continue;
     }
+    if (word == "--text-out" && i + 1 < argc) {
+      const std::string path = argv[++i];
+      line.textOut = path == "-" ? path : fs::absolute(path).string();
+      continue;
+    }
     if (word.size() > 1 && word[0] == '-') {
       line.action = CommandLine::Action::Error;
       line.error = "unknown option " + std::string(word);
@@ -136,7 +141,7 @@ bool offersStoryChooser(const CommandLine& line, bool storyHere, DisplayKind dis
 }
 
 const char* usageText() {
-  return "usage: nev [--continue | --new] [STORY_DIR]\n"
+  return "usage: nev [--continue | --new] [--text-out FILE] [STORY_DIR]\n"
          "       nev render STORY_DIR OUT_DIR [--choose I,J,...] [--client WxH] [--max-frames N]\n"
          "                  [--max-steps N] [--max-time MS] [--save-at N:FILE]... [--load FILE]\n"
          "       nev check STORY_DIR\n"
@@ -148,7 +153,8 @@ const char* usageText() {
          "STORY_DIR where there is no nev.ini, on a desktop, it offers a story chooser.\n"
          "The しおり menu keeps saves (F5 quick save, F9 quick load); ending nev before the\n"
          "story ends keeps the place, and the next start asks whether to go on from there:\n"
-         "--continue answers yes, --new answers no.\n"
+         "--continue answers yes, --new answers no. --text-out FILE (- for standard output)\n"
+         "writes each line as it is typed and each choice's items, in UTF-8.\n"
          "\n"
          "render plays the story without a window on a virtual clock and writes OUT_DIR/NNNN.png\n"
          "at every click wait and choice, and OUT_DIR/events.jsonl. It clicks through waits and\n"
@@ -286,7 +292,7 @@ int runNev(int argc, const char* const argv[]) {
 
   const DisplayKind display = currentDisplayKind();
   if (offersStoryChooser(line, resolveStoryFile("nev.ini").has_value(), display)) {
-    return runDesktopShell(true, line.resume);
+    return runDesktopShell({true, line.resume, line.textOut});
   }
   // Every name a story uses is relative to its folder.
   if (chdir(line.storyDir.c_str()) != 0) {
@@ -301,5 +307,5 @@ int runNev(int argc, const char* const argv[]) {
                  line.storyDir.c_str());
     return 1;
   }
-  return runDesktopShell(false, line.resume);
+  return runDesktopShell({false, line.resume, line.textOut});
 }

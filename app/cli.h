@@ -1,5 +1,6 @@
 #pragma once
-// nev's command line: `nev [--continue | --new] [STORY_DIR]`, `nev --help`, `nev --version`.
+// nev's command line: `nev [--continue | --new] [--text-out FILE] [STORY_DIR]`, `nev --help`,
+// `nev --version`.
 
 #include <string>
 
@@ -9,6 +10,7 @@ struct CommandLine {
   bool storyGiven = false;  // storyDir was named, even as "."
   // The answer to "go on from where you stopped?": 1 --continue, 0 --new, -1 ask.
   int resume = -1;
+  std::string textOut;  // --text-out FILE
   std::string error;        // what was wrong, for Action::Error
 };
 

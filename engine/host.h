@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/font.h"
 #include "base/surface.h"
@@ -97,6 +98,12 @@ struct PlatformServices {
   // Told of every script line the runner carries out, so a player can bound a story that
   // loops without ever waiting.
   std::function<void()> scriptLine = [] {};
+  // Told of each text line once it is typed (its script, 1-based line and bytes without the
+  // line feed), and of each choice's items as the choice begins: for logs and other tools.
+  std::function<void(const std::string& script, int32_t line, std::string_view text)> lineTyped =
+      [](const std::string&, int32_t, std::string_view) {};
+  std::function<void(const std::vector<std::string>& items)> choiceOffered =
+      [](const std::vector<std::string>&) {};
   // What a player itself must keep in a save point to go on from it exactly (the headless
   // player's clock and picture); asked on the runner's thread as each save point is taken.
   std::function<std::string()> playerState = [] { return std::string(); };

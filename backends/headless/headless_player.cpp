@@ -107,6 +107,11 @@ class HeadlessPlayer {
     return true;
   }
 
+  void logText(const std::string& script, int32_t line, std::string_view text) {
+    log("\"event\":\"text\",\"file\":" + jsonString(cp932ToUtf8Escaped(script)) +
+        ",\"line\":" + std::to_string(line) + ",\"text\":" + jsonString(cp932ToUtf8Escaped(text)));
+  }
+
   void logLoad(const std::string& file) {
     log("\"event\":\"load\",\"file\":" + jsonString(file));
   }
@@ -348,6 +353,9 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
   platform.sleep = [&player](int32_t milliseconds) { player.sleep(milliseconds); };
   platform.scriptLine = [&player] { player.scriptLine(); };
   platform.playerState = [&player] { return player.state(); };
+  platform.lineTyped = [&player](const std::string& script, int32_t line, std::string_view text) {
+    player.logText(script, line, text);
+  };
   platform.sound = &player.sound();
 
   const bool loading = context.resumeAt.taken;
@@ -367,6 +375,7 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
   platform.sleep = none.sleep;
   platform.scriptLine = none.scriptLine;
   platform.playerState = none.playerState;
+  platform.lineTyped = none.lineTyped;
   platform.sound = none.sound;
   return result;
 }

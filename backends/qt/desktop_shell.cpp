@@ -23,6 +23,7 @@
 #include "base/story_data.h"
 #include "engine/context.h"
 #include "engine/messages.h"
+#include "engine/text_log.h"
 #include "shell/window_proc.h"
 #include "backends/qt/main_window.h"
 #include "backends/qt/qt_glyph_rasterizer.h"
@@ -96,7 +97,7 @@ std::unique_ptr<QSocketNotifier> watchEndSignals(std::function<void(int)> end) {
 
 }  // namespace
 
-int runDesktopShell(bool offerChooser, int resume) {
+int runDesktopShell(const DesktopStart& start) {
   // Qt reads its own options from the command line; nev's words are not for it.
   static int argc = 1;
   static char name[] = "nev";
@@ -107,7 +108,7 @@ int runDesktopShell(bool offerChooser, int resume) {
   application.setWindowIcon(makeIcon());
 
   ReaderSettings settings = loadReaderSettings();
-  if (offerChooser) {
+  if (start.offerChooser) {
     const std::optional<std::string> story = chooseStory(settings.recentStories);
     if (!story) return 1;
     if (chdir(story->c_str()) != 0) {
@@ -127,6 +128,13 @@ int runDesktopShell(bool offerChooser, int resume) {
     reportProblem(showBox, problem->text, problem->caption, problem->report);
     return 1;
   }
+  TextLog textLog;
+  std::string textLogError;
+  if (!start.textOut.empty() && !textLog.open(start.textOut, textLogError)) {
+    std::fprintf(stderr, "nev: cannot write %s: %s\n", start.textOut.c_str(), textLogError.c_str());
+    return 1;
+  }
+  textLog.attach(context->platform);
   QtGlyphRasterizer glyphs;
   context->platform.glyphs = &glyphs;
   createMessageFont(*context);
@@ -151,7 +159,7 @@ int runDesktopShell(bool offerChooser, int resume) {
     const std::string storyFolder = std::filesystem::current_path(noFolder).string();
     window.state().saveSlots.dataFolder = storyDataFolder(storyFolder);
     SavePoint kept;
-    if (resumeFromAutoSlot(*context, window.state(), window, resume, kept)) context->resumeAt = kept;
+    if (resumeFromAutoSlot(*context, window.state(), window, start.resume, kept)) context->resumeAt = kept;
     // A signal while the reader was being asked ends nev before the story starts.
     if (window.ended()) {
       status = 128 + endSignal;

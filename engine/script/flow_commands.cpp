@@ -1,5 +1,7 @@
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/context.h"
 #include "engine/messages.h"
@@ -74,6 +76,13 @@ void commandChoice(NevContext& context, char* arguments) {
     std::memcpy(runner.choiceTable[i], runner.lineBuffer, length + 1);
   }
   takeSavePoint(context, SavePointKind::Choice, count);
+  std::vector<std::string> items;
+  for (int32_t i = 0; i < count; ++i) {
+    std::string_view item = runner.choiceTable[i];
+    while (!item.empty() && (item.back() == '\n' || item.back() == '\r')) item.remove_suffix(1);
+    items.emplace_back(item);
+  }
+  context.platform.choiceOffered(items);
   pickChoiceItem(context, count);
 }
 

@@ -57,6 +57,17 @@ int readRunnerLine(NevContext& context) {
   return length;
 }
 
+namespace {
+
+// A line's text without its line feed.
+size_t lineTextLength(const char* line, int length) {
+  size_t end = size_t(length);
+  while (end > 0 && (line[end - 1] == '\n' || line[end - 1] == '\r')) --end;
+  return end;
+}
+
+}  // namespace
+
 void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
   RunnerStorage& runner = context.runner;
   const GameConfig& config = context.config;
@@ -99,6 +110,8 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
     if (line[0] != '@') {
       keepInHistory(runner.history, line, length);
       operations.drawTextLine(line, false);
+      context.platform.lineTyped(runner.scriptName, runner.linesRead,
+                                 std::string_view(line, size_t(length)).substr(0, lineTextLength(line, length)));
       if (config.waitEveryLine == 1) operations.waitForClick();
       continue;
     }

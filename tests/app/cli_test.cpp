@@ -12,11 +12,13 @@
 namespace {
 
 TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
-  TempFolder empty, noScript, clean, warned, tools, hostile;
+  TempFolder empty, noScript, clean, warned, tools, hostile, typed;
   for (const TempFolder* story : {&noScript, &clean, &warned, &hostile}) {
     story->write("nev.ini", storyIni());
   }
   clean.write("start.txt", "a\n");
+  typed.write("nev.ini", storyIni({{28, "0"}}));
+  typed.write("start.txt", sjis("雨の駅\n") + "@Tx;\nsecond\n@E\n");
   // Stories from strangers: each must end soon, with a clear word, never a crash or a hang.
   hostile.write("escape/nev.ini", storyIni({{3, "\x1B]0;owned\x07\x1B[2J"}}));
   hostile.write("loop.txt", "@LA;\n@I\n@JLOOP.TXT,A;\n");
@@ -62,6 +64,10 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {nev + at(empty, "missing"), 1, "cannot open story folder " + empty.path().string()},
       {"cd " + at(clean) + " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + nev, 1,
        "no display to open a window on; to play the story without one:\n  nev render . OUT_DIR"},
+      {"QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy " + nev + " --text-out -" + at(typed), 0,
+       "雨の駅\nsecond\n"},
+      {"QT_QPA_PLATFORM=offscreen " + nev + " --text-out" + at(empty, "no/such.txt") + at(typed), 1,
+       "nev: cannot write"},
       {nev + " render", 1, "nev render: render needs a story folder"},
       {nev + " render" + at(empty) + out, 1,
        told(empty, "nev.ini: no such file\n[ファイルが変] nev.ini\n")},

@@ -27,9 +27,10 @@ std::string frameName(size_t number) {
   return name;
 }
 
-// The log's lines from the one naming frame `first` on, with the frames' names left out.
+// The log's lines from the one naming frame `first` on, without the frames' names and the
+// lines' numbers (which a script changed above them moves).
 std::vector<std::string> eventsFrom(const std::string& log, size_t first) {
-  static const std::regex kFrameName(R"("file":"[0-9]+\.png",)");
+  static const std::regex kFrameName(R"("file":"[0-9]+\.png",|"line":[0-9]+,)");
   std::vector<std::string> events;
   bool reached = false;
   size_t start = 0;

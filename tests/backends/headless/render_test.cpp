@@ -31,25 +31,27 @@ TEST(Render, SameStoryTwiceGivesTheSameFramesAndLog) {
     int lines;
     std::string log;  // a part of it
   } cases[] = {
-      {ini, choiceStory("@Jb.txt,zero;\n@Jb.txt,one;\n@Jb.txt,two;\n"), "--choose 2", 0, 6,
-       R"({"t":140,"event":"frame","file":"0001.png","at":"wait"}
+      {ini, choiceStory("@Jb.txt,zero;\n@Jb.txt,one;\n@Jb.txt,two;\n"), "--choose 2", 0, 8,
+       R"({"t":120,"event":"text","file":"start.txt","line":1,"text":"どれにする？"}
+{"t":140,"event":"frame","file":"0001.png","at":"wait"}
 {"t":184,"event":"frame","file":"0002.png","at":"choice"}
 {"t":188,"event":"choice","count":3,"selected":2}
+{"t":228,"event":"text","file":"b.txt","line":8,"text":"two"}
 {"t":248,"event":"frame","file":"0003.png","at":"wait"}
 {"t":268,"event":"frame","file":"0004.png","at":"end"}
 {"t":268,"event":"end","reason":"E"}
 )"},
       // A branch line that is not a jump runs on.
-      {ini, noJump, "--choose 0", 0, 7, R"({"t":188,"event":"choice","count":3,"selected":0})"},
+      {ini, noJump, "--choose 0", 0, 10, R"({"t":188,"event":"choice","count":3,"selected":0})"},
       // Choosing past the end takes item 0.
-      {ini, noJump, "--choose 3", 0, 7, R"({"t":188,"event":"choice","count":3,"selected":0})"},
+      {ini, noJump, "--choose 3", 0, 10, R"({"t":188,"event":"choice","count":3,"selected":0})"},
       // fontSize 40 over linePitch 16: the middle of the second band lies in all three bands;
       // the deciding pass tests item 0 first, so item 0 is taken.
-      {bigFont, noJump, "--choose 1", 0, 7,
+      {bigFont, noJump, "--choose 1", 0, 10,
        R"({"t":188,"event":"choice","count":3,"selected":0})"},
       {ini, "@C0,0,\x82\xa0\xff.bmp,0xCC0020;\n", "", 2, 3,
        R"({"t":0,"event":"box","caption":"FILE ERR","text":"あ\\xFF.bmp"})"},
-      {ini, "@Lagain;\nround\n@Jstart.txt,again;\n", "--max-frames 5", 3, 6,
+      {ini, "@Lagain;\nround\n@Jstart.txt,again;\n", "--max-frames 5", 3, 11,
        R"({"t":480,"event":"frame","file":"0005.png","at":"wait"}
 {"t":480,"event":"end","reason":"max-frames"})"},
       // Music loops at the MIDI file's own length (replays at 300 and 600 too) until stopped,

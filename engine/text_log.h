@@ -1,0 +1,27 @@
+#pragma once
+// The story's text for other tools (readers' dictionaries, screen readers, translators): each
+// line in UTF-8 as it is typed and each choice's items, flushed at once so that a program
+// following the file sees it as the reader does.
+
+#include <cstdio>
+#include <string>
+
+struct PlatformServices;
+
+class TextLog {
+ public:
+  TextLog() = default;
+  ~TextLog();
+  TextLog(const TextLog&) = delete;
+  TextLog& operator=(const TextLog&) = delete;
+
+  // "-" is standard output. False, with `error` set, when the file cannot be written.
+  bool open(const std::string& path, std::string& error);
+  // From now on the runner's lines and choices are written here; the log outlives the runner.
+  void attach(PlatformServices& platform);
+
+ private:
+  void write(const std::string& text);
+  std::FILE* file_ = nullptr;
+  bool ownsFile_ = false;
+};
