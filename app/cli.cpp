@@ -14,6 +14,7 @@
 #include "authoring/check.h"
 #include "authoring/script_conversion.h"
 #include "backends/headless/render.h"
+#include "engine/reading.h"
 #include "backends/qt/desktop_shell.h"
 #include "base/codepage.h"
 #include "base/story_files.h"
@@ -144,6 +145,7 @@ const char* usageText() {
   return "usage: nev [--continue | --new] [--text-out FILE] [STORY_DIR]\n"
          "       nev render STORY_DIR OUT_DIR [--choose I,J,...] [--client WxH] [--max-frames N]\n"
          "                  [--max-steps N] [--max-time MS] [--save-at N:FILE]... [--load FILE]\n"
+         "                  [--skip all | --skip read --read-marks FILE]\n"
          "       nev check STORY_DIR\n"
          "       nev scramble PLAIN OUT | nev unscramble STX OUT\n"
          "       nev --help | --version\n"
@@ -167,6 +169,8 @@ const char* usageText() {
          "--save-at N:FILE also writes the save point of frame N's wait or choice to FILE;\n"
          "--load FILE goes on from such a save instead of the story's start, with the choices\n"
          "and limits counted from there (a save that cannot be loaded: exit status 1).\n"
+         "--skip all types every line at once and writes no frame at its wait; --skip read does\n"
+         "so for the lines --read-marks FILE holds; every line typed is marked in FILE.\n"
          "\n"
          "check reads the story as the player does and follows every jump, printing each problem\n"
          "as FILE:LINE: error|warning: message (missing files and labels, line feeds caught in\n"
@@ -242,6 +246,15 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
       options.saveAt.push_back({frame, fs::absolute(value.substr(colon + 1)).string()});
     } else if (word == "--load" && hasValue) {
       options.loadFile = fs::absolute(argv[++i]).string();
+    } else if (word == "--skip" && hasValue) {
+      const std::string_view mode = argv[++i];
+      if (mode != "all" && mode != "read") {
+        error = "--skip takes all or read";
+        return false;
+      }
+      options.skip = int32_t(mode == "all" ? SkipMode::AllText : SkipMode::ReadText);
+    } else if (word == "--read-marks" && hasValue) {
+      options.readMarks = fs::absolute(argv[++i]).string();
     } else if (word.size() > 1 && word[0] == '-') {
       error = "unknown or incomplete option " + printableText(word);
       return false;
@@ -251,6 +264,10 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
   }
   if (positional.size() != 2) {
     error = "render needs a story folder and an output folder";
+    return false;
+  }
+  if (options.skip == int32_t(SkipMode::ReadText) && options.readMarks.empty()) {
+    error = "--skip read needs --read-marks FILE, the lines already read";
     return false;
   }
   options.storyDir = positional[0];

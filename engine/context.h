@@ -9,6 +9,7 @@
 #include "engine/config.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/host.h"
+#include "engine/reading.h"
 #include "engine/save_point.h"
 #include "engine/script/runner.h"
 #include "engine/sound/music.h"
@@ -35,6 +36,7 @@ struct NevContext {
   SurfaceSet surfaces;
   RunnerStorage runner;
   MusicState music;
+  ReadingState reading;
   SavePointRecord savePoints;
   // When taken, the runner starts here instead of at the start script.
   SavePoint resumeAt;

@@ -26,7 +26,7 @@ std::string pixelBytes(const std::vector<Pixel>& pixels) {
 bool readPixels(const std::string& bytes, int64_t count, std::vector<Pixel>& pixels) {
   if (count < 0 || bytes.size() != uint64_t(count) * sizeof(Pixel)) return false;
   pixels.resize(size_t(count));
-  std::memcpy(pixels.data(), bytes.data(), bytes.size());
+  if (count > 0) std::memcpy(pixels.data(), bytes.data(), bytes.size());
   return true;
 }
 

@@ -127,6 +127,15 @@ int renderStory(const RenderOptions& options) {
   onClientSize(*context, options.clientWidth > 0 ? options.clientWidth : context->config.screenWidth,
                options.clientHeight > 0 ? options.clientHeight : context->config.screenHeight);
 
+  context->reading.skip = options.skip;
+  context->reading.skipStays = 1;
+  std::string marksProblem;
+  if (!options.readMarks.empty() && !context->reading.marks.open(options.readMarks, marksProblem)) {
+    std::fprintf(stderr, "nev render: cannot use %s: %s\n", options.readMarks.c_str(),
+                 marksProblem.c_str());
+    return 1;
+  }
+
   int status = 1;
   if (createDisplaySurface(*context)) {
     if (!options.loadFile.empty() && !loadSave(*context, options.loadFile)) {

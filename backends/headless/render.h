@@ -19,6 +19,8 @@ struct RenderOptions {
   // Frame number → the file its wait's or choice's save point goes to.
   std::vector<std::pair<int32_t, std::string>> saveAt;
   std::string loadFile;  // empty: from the story's start
+  int32_t skip = 0;       // SkipMode, for the whole run
+  std::string readMarks;  // lines read before, and where each line typed is marked
 };
 
 // Exit status: 0 the story ended cleanly, 2 it ended after a message box, 3 at a limit or at

@@ -75,6 +75,7 @@ void commandChoice(NevContext& context, char* arguments) {
     if (length == 0) return;
     std::memcpy(runner.choiceTable[i], runner.lineBuffer, length + 1);
   }
+  stopSkipping(context);
   takeSavePoint(context, SavePointKind::Choice, count);
   std::vector<std::string> items;
   for (int32_t i = 0; i < count; ++i) {
@@ -138,7 +139,7 @@ void pickChoiceItem(NevContext& context, int32_t count) {
 }
 
 void commandClickWait(NevContext& context) {
-  if (context.config.waitEveryLine == 0) waitForClick(context);
+  if (context.config.waitEveryLine == 0 && !skippingWaits(context)) waitForClick(context);
 }
 
 void commandNewPage(NevContext& context) {
@@ -165,7 +166,7 @@ void commandSpeed(NevContext& context, char* arguments) {
 void commandPause(NevContext& context, char* arguments) {
   char* cursor = arguments;
   const char* time = nextArgument(cursor);
-  pauseRunner(context, time != nullptr ? readNumber(time) : 0);
+  if (!skippingWaits(context)) pauseRunner(context, time != nullptr ? readNumber(time) : 0);
 }
 
 void commandEnd(NevContext& context) { context.words.endRequested = 1; }

@@ -109,10 +109,17 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
     context.platform.scriptLine();
     if (line[0] != '@') {
       keepInHistory(runner.history, line, length);
-      operations.drawTextLine(line, false);
-      context.platform.lineTyped(runner.scriptName, runner.linesRead,
-                                 std::string_view(line, size_t(length)).substr(0, lineTextLength(line, length)));
-      if (config.waitEveryLine == 1) operations.waitForClick();
+      const std::string_view text(line, lineTextLength(line, length));
+      if (beginTypedLine(context, runner.scriptName, runner.linesRead)) {
+        // At once, and shown with one repaint.
+        operations.drawTextLine(line, true);
+        context.platform.invalidate(nullptr);
+      } else {
+        operations.drawTextLine(line, false);
+      }
+      endTypedLine(context, runner.scriptName, runner.linesRead, text);
+      context.platform.lineTyped(runner.scriptName, runner.linesRead, text);
+      if (config.waitEveryLine == 1 && !skippingWaits(context)) operations.waitForClick();
       continue;
     }
     const Command command = commandForLetter(line[1]);

@@ -29,7 +29,8 @@ void commandStopMusic(NevContext& context) {
 void commandSound(NevContext& context, char* arguments) {
   char* cursor = arguments;
   const char* name = nextArgument(cursor);
-  if (name == nullptr) return;
+  // Skipping leaves the sound effects out; music goes on.
+  if (name == nullptr || skippingWaits(context)) return;
   noteSound(context, SoundEvent::Sound, name);
   playSoundEffect(context, name);
 }

@@ -1,5 +1,6 @@
 #include "engine/text/text_output.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 
@@ -83,6 +84,9 @@ void waitForClick(NevContext& context) {
   // A click from before the wait must not end it.
   context.words.clicked = 0;
   context.words.waitingForClick = 1;
+  // Under auto the wait ends by itself, once its blinks have taken long enough.
+  const int32_t autoAfter = autoWaitMilliseconds(context.reading, context.reading.lastLineUnits);
+  int64_t waited = 0;
   while (context.words.clicked.load() == 0 && !stopping(context)) {
     holdWhileTextHidden(context);
     {
@@ -95,6 +99,8 @@ void waitForClick(NevContext& context) {
     restoreMarkerArea();
     requestRepaintRect(context, cell);
     if (!pauseRunner(context, config.charDelay)) break;
+    waited += 2 * std::max(config.charDelay, 1);
+    if (context.reading.autoAdvance.load() != 0 && waited >= autoAfter) break;
   }
   context.words.waitingForClick = 0;
   restoreMarkerArea();

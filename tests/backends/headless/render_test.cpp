@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -84,6 +85,48 @@ TEST(Render, SameStoryTwiceGivesTheSameFramesAndLog) {
       EXPECT_TRUE(second.read(name) == first.read(name)) << name << " of " << c.log;
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+int countOf(const std::string& text, const std::string& word) {
+  int count = 0;
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
+  return count;
+}
+
+// Skipping types at once and writes no frame at a skipped wait; pictures and music still
+// happen, sound effects do not; read marks carry from one run to the next.
+TEST(Render, SkippingLeavesOutTheWaitsOfTextAlreadyReadOrOfAll) {
+  TempFolder marks, plain, firstRead, secondRead, all;
+  const std::string demo = NEV_SOURCE_DIR "/demo";
+  const std::string markFile = (marks.path() / "read.txt").string();
+  auto run = [&](const TempFolder& out, const std::string& options) {
+    return runProgram(NEV_BINARY " render '" + demo + "' '" + out.path().string() + "' " + options).status;
+  };
+  ASSERT_EQ(run(plain, "--choose 1"), 0);
+  ASSERT_EQ(run(firstRead, "--choose 1 --skip read --read-marks '" + markFile + "'"), 0);
+  ASSERT_EQ(run(secondRead, "--choose 1 --skip read --read-marks '" + markFile + "'"), 0);
+  ASSERT_EQ(run(all, "--choose 1 --skip all"), 0);
+  const std::string plainLog = plain.read("events.jsonl");
+  const int frames = countOf(plainLog, "\"event\":\"frame\"");
+  // Nothing was read before the first run; everything it typed was marked.
+  EXPECT_EQ(countOf(firstRead.read("events.jsonl"), "\"event\":\"frame\""), frames);
+  EXPECT_EQ(countOf(marks.read("read.txt"), "\n"), countOf(plainLog, "\"event\":\"text\""));
+  for (const TempFolder* skipped : {&secondRead, &all}) {
+    const std::string log = skipped->read("events.jsonl");
+    EXPECT_EQ(countOf(log, "\"event\":\"frame\""), 2) << log;  // the choice and the end
+    EXPECT_EQ(countOf(log, "\"event\":\"text\""), countOf(plainLog, "\"event\":\"text\""));
+    EXPECT_EQ(countOf(log, "\"event\":\"sound\""), 0);
+    EXPECT_EQ(countOf(log, "\"event\":\"music\""), countOf(plainLog, "\"event\":\"music\""));
+    char last[16];
+    std::snprintf(last, sizeof last, "%04d.png", frames);
+    EXPECT_TRUE(skipped->read("0002.png") == plain.read(last)) << "the last picture";
+  }
+  EXPECT_EQ(runProgram(NEV_BINARY " render '" + demo + "' '" + all.path().string() + "' --skip read")
+                .status, 1);
 }
 
 }  // namespace

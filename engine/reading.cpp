@@ -1,0 +1,108 @@
+#include "engine/reading.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+#include "engine/context.h"
+
+namespace {
+
+std::string folded(std::string_view script) {
+  std::string name(script);
+  for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return name;
+}
+
+// Two-byte characters count once.
+int32_t unitsOf(std::string_view text) {
+  int32_t units = 0;
+  for (size_t i = 0; i < text.size(); ++i, ++units) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ++i;
+  }
+  return units;
+}
+
+}  // namespace
+
+ReadMarks::~ReadMarks() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+bool ReadMarks::open(const std::string& path, std::string& error) {
+  std::lock_guard guard(lock_);
+  file_ = std::fopen(path.c_str(), "a+");
+  if (file_ == nullptr) {
+    error = std::strerror(errno);
+    return false;
+  }
+  std::rewind(file_);
+  // One mark a line: the script's name, a tab, the line number.
+  char buffer[1024];
+  while (std::fgets(buffer, sizeof buffer, file_) != nullptr) {
+    char* tab = std::strrchr(buffer, '\t');
+    if (tab == nullptr) continue;
+    *tab = '\0';
+    const long line = std::strtol(tab + 1, nullptr, 10);
+    if (line < 1 || line > (1 << 24)) continue;
+    std::vector<bool>& marks = lines_[folded(buffer)];
+    if (marks.size() <= size_t(line)) marks.resize(size_t(line) + 1);
+    marks[size_t(line)] = true;
+  }
+  std::fseek(file_, 0, SEEK_END);
+  return true;
+}
+
+bool ReadMarks::isRead(std::string_view script, int32_t line) {
+  std::lock_guard guard(lock_);
+  auto found = lines_.find(folded(script));
+  return found != lines_.end() && line > 0 && size_t(line) < found->second.size() &&
+         found->second[size_t(line)];
+}
+
+bool ReadMarks::mark(std::string_view script, int32_t line) {
+  if (line < 1) return false;
+  std::lock_guard guard(lock_);
+  std::vector<bool>& marks = lines_[folded(script)];
+  if (marks.size() <= size_t(line)) marks.resize(size_t(line) + 1);
+  if (marks[size_t(line)]) return false;
+  marks[size_t(line)] = true;
+  if (file_ != nullptr) {
+    std::fprintf(file_, "%.*s\t%d\n", int(script.size()), script.data(), line);
+    std::fflush(file_);
+  }
+  return true;
+}
+
+bool beginTypedLine(NevContext& context, std::string_view script, int32_t line) {
+  ReadingState& reading = context.reading;
+  const SkipMode mode = SkipMode(reading.skip.load());
+  bool skipped = mode == SkipMode::AllText;
+  if (mode == SkipMode::ReadText) {
+    skipped = reading.marks.isRead(script, line);
+    if (!skipped && reading.skipStays.load() == 0) reading.skip = int32_t(SkipMode::Off);
+  }
+  reading.lineSkipped = skipped;
+  return skipped;
+}
+
+void endTypedLine(NevContext& context, std::string_view script, int32_t line, std::string_view text) {
+  context.reading.marks.mark(script, line);
+  context.reading.lastLineUnits = unitsOf(text);
+}
+
+bool skippingWaits(NevContext& context) {
+  const SkipMode mode = SkipMode(context.reading.skip.load());
+  return mode == SkipMode::AllText || (mode == SkipMode::ReadText && context.reading.lineSkipped);
+}
+
+void stopSkipping(NevContext& context) {
+  if (context.reading.skipStays.load() == 0) context.reading.skip = int32_t(SkipMode::Off);
+  context.reading.lineSkipped = false;
+}
+
+int32_t autoWaitMilliseconds(const ReadingState& reading, int32_t units) {
+  return reading.autoBaseDelay.load() + reading.autoDelayPerUnit.load() * std::max(units, 0);
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The reader's ways through text already seen: which lines were typed before (read marks), and
+// skipping them, or everything, without waiting; and the automatic end of each wait.
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct NevContext;
+
+enum class SkipMode : int32_t { Off = 0, ReadText = 1, AllText = 2 };
+
+// Lines typed before, by script (as the story names it, case folded) and 1-based line number.
+// Written by the runner as lines are typed; each new mark is appended to the file at once.
+class ReadMarks {
+ public:
+  ReadMarks() = default;
+  ~ReadMarks();
+  ReadMarks(const ReadMarks&) = delete;
+  ReadMarks& operator=(const ReadMarks&) = delete;
+
+  // Reads the marks kept in `path` (a missing file is no marks) and keeps it open for more.
+  // False, with `error` set, when it cannot be read or written.
+  bool open(const std::string& path, std::string& error);
+  bool isRead(std::string_view script, int32_t line);
+  // Notes the line; true when it was new.
+  bool mark(std::string_view script, int32_t line);
+
+ private:
+  std::mutex lock_;
+  std::unordered_map<std::string, std::vector<bool>> lines_;
+  std::FILE* file_ = nullptr;
+};
+
+struct ReadingState {
+  std::atomic<int32_t> skip{0};  // SkipMode
+  // 1: skipping goes on through unread text and choices (the headless player's way), instead
+  // of stopping at them as the reader's does.
+  std::atomic<int32_t> skipStays{0};
+  // Each click wait ends by itself after a pause that grows with the page's last line.
+  std::atomic<int32_t> autoAdvance{0};
+  std::atomic<int32_t> autoBaseDelay{1500};    // milliseconds
+  std::atomic<int32_t> autoDelayPerUnit{60};   // milliseconds a character
+  ReadMarks marks;
+  // The runner's own: whether the line just typed was skipped, so that the waits after it are.
+  bool lineSkipped = false;
+  int32_t lastLineUnits = 0;
+};
+
+// The runner, before typing a text line of `script`: whether it is to be skipped. Skipping only
+// read text stops at the first line not read.
+bool beginTypedLine(NevContext& context, std::string_view script, int32_t line);
+// After it: the line is read now.
+void endTypedLine(NevContext& context, std::string_view script, int32_t line, std::string_view text);
+
+// Whether the wait or pause the runner comes to is skipped.
+bool skippingWaits(NevContext& context);
+
+// A choice stops any skipping.
+void stopSkipping(NevContext& context);
+
+// How long a wait lasts under auto, after a line of `units` characters.
+int32_t autoWaitMilliseconds(const ReadingState& reading, int32_t units);
