@@ -65,6 +65,8 @@ class SoundBackend {
   // Starts a sound effect by its story name, stopping the one before; music goes on.
   virtual void playSound(const std::string& name) = 0;
   virtual void note(SoundEvent, std::string_view /*name*/, int32_t /*loop*/) {}
+  // Percent of full volume for the music and for the sound effects.
+  virtual void setVolumes(int32_t /*music*/, int32_t /*sound*/) {}
 };
 
 // No audio: no device opens, so a story's music fails quietly as on a machine without one.

@@ -88,9 +88,43 @@ bool beginTypedLine(NevContext& context, std::string_view script, int32_t line) 
   return skipped;
 }
 
+namespace {
+
+void addBacklogLine(Backlog& backlog, std::string line) {
+  std::lock_guard guard(backlog.lock);
+  if (backlog.pages.empty()) backlog.pages.emplace_back();
+  backlog.pages.back().push_back(std::move(line));
+}
+
+}  // namespace
+
 void endTypedLine(NevContext& context, std::string_view script, int32_t line, std::string_view text) {
   context.reading.marks.mark(script, line);
   context.reading.lastLineUnits = unitsOf(text);
+  addBacklogLine(context.reading.backlog, std::string(text));
+}
+
+void startBacklogPage(NevContext& context) {
+  Backlog& backlog = context.reading.backlog;
+  std::lock_guard guard(backlog.lock);
+  if (!backlog.pages.empty() && backlog.pages.back().empty()) return;
+  backlog.pages.emplace_back();
+  if (backlog.pages.size() > kBacklogPages) backlog.pages.erase(backlog.pages.begin());
+}
+
+void noteBacklogChoice(NevContext& context, std::string_view item) {
+  addBacklogLine(context.reading.backlog, kBacklogChoiceMark + std::string(item));
+}
+
+std::vector<std::vector<std::string>> backlogPages(NevContext& context) {
+  std::lock_guard guard(context.reading.backlog.lock);
+  return context.reading.backlog.pages;
+}
+
+void setBacklogPages(NevContext& context, std::vector<std::vector<std::string>> pages) {
+  if (pages.size() > kBacklogPages) pages.erase(pages.begin(), pages.end() - kBacklogPages);
+  std::lock_guard guard(context.reading.backlog.lock);
+  context.reading.backlog.pages = std::move(pages);
 }
 
 bool skippingWaits(NevContext& context) {

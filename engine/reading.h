@@ -37,6 +37,16 @@ class ReadMarks {
   std::FILE* file_ = nullptr;
 };
 
+inline constexpr size_t kBacklogPages = 100;
+
+// The pages as the reader saw them, oldest first, each line as the story wrote it (code page
+// 932); a choice's picked item is a line of its own, marked by kBacklogChoiceMark first.
+struct Backlog {
+  std::mutex lock;
+  std::vector<std::vector<std::string>> pages;  // never more than kBacklogPages
+};
+inline constexpr char kBacklogChoiceMark = '\x01';
+
 struct ReadingState {
   std::atomic<int32_t> skip{0};  // SkipMode
   // 1: skipping goes on through unread text and choices (the headless player's way), instead
@@ -46,7 +56,9 @@ struct ReadingState {
   std::atomic<int32_t> autoAdvance{0};
   std::atomic<int32_t> autoBaseDelay{1500};    // milliseconds
   std::atomic<int32_t> autoDelayPerUnit{60};   // milliseconds a character
+  std::atomic<int32_t> backlogOpen{0};         // auto waits while the reader looks back
   ReadMarks marks;
+  Backlog backlog;
   // The runner's own: whether the line just typed was skipped, so that the waits after it are.
   bool lineSkipped = false;
   int32_t lastLineUnits = 0;
@@ -57,6 +69,13 @@ struct ReadingState {
 bool beginTypedLine(NevContext& context, std::string_view script, int32_t line);
 // After it: the line is read now.
 void endTypedLine(NevContext& context, std::string_view script, int32_t line, std::string_view text);
+
+// The runner: a new page begins (@P), or an item was picked.
+void startBacklogPage(NevContext& context);
+void noteBacklogChoice(NevContext& context, std::string_view item);
+// A copy, for showing or saving; and putting one back at a load.
+std::vector<std::vector<std::string>> backlogPages(NevContext& context);
+void setBacklogPages(NevContext& context, std::vector<std::vector<std::string>> pages);
 
 // Whether the wait or pause the runner comes to is skipped.
 bool skippingWaits(NevContext& context);

@@ -127,6 +127,30 @@ bool takeMusic(std::string_view bytes, SavedMusic& music) {
   return true;
 }
 
+std::string backlogSection(const std::vector<std::vector<std::string>>& pages) {
+  SaveWriter out;
+  out.u32(uint32_t(pages.size()));
+  for (const std::vector<std::string>& page : pages) putLines(out, page);
+  return out.data();
+}
+
+bool takeBacklog(std::string_view bytes, std::vector<std::vector<std::string>>& pages) {
+  SaveReader in(bytes);
+  uint32_t count = 0;
+  if (!in.u32(count) || count > kBacklogPages) return false;
+  pages.resize(count);
+  for (std::vector<std::string>& page : pages) {
+    uint32_t lines = 0;
+    if (!in.u32(lines) || lines > uint32_t(kHistorySlots) * 16) return false;
+    page.resize(lines);
+    for (std::string& line : page) {
+      // A picked item carries its mark before the line's bytes.
+      if (!in.bytes(line) || line.size() > size_t(kScriptLineSize)) return false;
+    }
+  }
+  return in.atEnd();
+}
+
 std::string summarySection(const SaveSummary& summary) {
   SaveWriter out;
   out.i64(summary.savedAt);
@@ -196,6 +220,7 @@ std::string encodeSaveGame(const SavePoint& point, const SaveSummary& summary,
       {"compose", pixelBytes(point.compose)},
       {"overlay", pixelBytes(point.overlay)},
       {"player", point.playerState},
+      {"backlog", backlogSection(point.backlog)},
   };
   return encodeSaveFile(save);
 }
@@ -236,6 +261,12 @@ bool decodeSaveGame(std::string_view bytes, std::string_view identity, SavePoint
           readPixels(*sections[5], pixels, loaded.compose) &&
           readPixels(*sections[6], pixels, loaded.overlay);
   if (!whole) {
+    problem = "damaged";
+    return false;
+  }
+  // A save from before the backlog has none.
+  const std::string* backlog = findSection(save, "backlog");
+  if (backlog != nullptr && !takeBacklog(*backlog, loaded.backlog)) {
     problem = "damaged";
     return false;
   }

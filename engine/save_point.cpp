@@ -70,6 +70,7 @@ void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount)
                    position.value_or(0), music.piece};
   }
   point.playerState = context.platform.playerState();
+  point.backlog = backlogPages(context);
   SurfaceSet& set = context.surfaces;
   std::lock_guard pixels(set.pixelLock);
   point.surfaceWidth = set.surfaceWidth;
@@ -145,6 +146,7 @@ bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& 
   for (size_t i = 0; i < kTextWindowFields; ++i) *fields[i] = point.textWindow[i];
   replaceMessageFont(context);
   copyPagePlaces(context.messageWindow, point);
+  setBacklogPages(context, point.backlog);
   runner.history.lineCount = 0;
   for (const std::string& line : point.history) {
     if (runner.history.lineCount >= kHistorySlots) break;

@@ -42,6 +42,7 @@ struct SavePoint {
   int32_t surfaceWidth = 0, surfaceHeight = 0;
   std::vector<Pixel> display, compose, overlay;
   SavedMusic music;
+  std::vector<std::vector<std::string>> backlog;
   // The player's own part, as its playerState seam gave it.
   std::string playerState;
   // The wait's line and its neighbours, for finding it again in a changed script; filled in

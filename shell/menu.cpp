@@ -18,6 +18,35 @@ std::vector<MenuEntry> bookmarkEntries() {
   return entries;
 }
 
+std::vector<MenuEntry> volumeEntries(const char* caption, int32_t first) {
+  using Kind = MenuEntry::Kind;
+  std::vector<MenuEntry> entries{{Kind::SubmenuStart, 0, caption}};
+  const char* steps[] = {"なし", "25%", "50%", "75%", "100%"};
+  for (int32_t step = 0; step < kVolumeSteps; ++step) {
+    entries.push_back({Kind::Item, first + step, steps[step], step == kVolumeSteps - 1});
+  }
+  entries.push_back({Kind::SubmenuEnd, 0, ""});
+  return entries;
+}
+
+std::vector<MenuEntry> readingEntries() {
+  using Kind = MenuEntry::Kind;
+  std::vector<MenuEntry> entries{
+      {Kind::Item, kMenuBacklog, "バックログ\t↑"},
+      {Kind::Separator, 0, ""},
+      {Kind::Item, kMenuSkip, "スキップ\tCtrl"},
+      {Kind::Item, kMenuSkipUnread, "未読もスキップする"},
+      {Kind::Item, kMenuAuto, "オート"},
+      {Kind::Separator, 0, ""}};
+  for (const MenuEntry& entry : volumeEntries("音楽の音量", kMenuMusicVolumeFirst)) entries.push_back(entry);
+  for (const MenuEntry& entry : volumeEntries("効果音の音量", kMenuSoundVolumeFirst)) entries.push_back(entry);
+  entries.push_back({Kind::Item, kMenuMute, "消音"});
+  entries.push_back({Kind::Separator, 0, ""});
+  entries.push_back({Kind::Item, kMenuScreenshot, "スクリーンショット\tF12"});
+  entries.push_back({Kind::Item, kMenuCopyText, "ページの文をコピー\tCtrl+C"});
+  return entries;
+}
+
 }  // namespace
 
 std::vector<MenuBarEntry> startMenuBar() {
@@ -46,5 +75,6 @@ std::vector<MenuBarEntry> startMenuBar() {
         {Kind::Separator, 0, ""},
         {Kind::Item, kMenuVersion, "バージョン情報"}}},
       {"しおり", bookmarkEntries()},
+      {"読みかた", readingEntries()},
   };
 }

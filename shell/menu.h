@@ -29,11 +29,22 @@ inline constexpr int32_t kMenuLoadSlotFirst = 44101;
 inline constexpr int32_t kMenuQuickSave = 44200;
 inline constexpr int32_t kMenuQuickLoad = 44201;
 inline constexpr int32_t kMenuSlotDialog = 44202;
+inline constexpr int32_t kMenuBacklog = 45000;
+inline constexpr int32_t kMenuSkip = 45001;
+inline constexpr int32_t kMenuAuto = 45002;
+inline constexpr int32_t kMenuSkipUnread = 45003;
+inline constexpr int32_t kMenuMusicVolumeFirst = 45010;  // + 0 … 4: off, 25, 50, 75, 100 %
+inline constexpr int32_t kMenuSoundVolumeFirst = 45020;
+inline constexpr int32_t kMenuMute = 45030;
+inline constexpr int32_t kMenuScreenshot = 45040;
+inline constexpr int32_t kMenuCopyText = 45041;
+inline constexpr int32_t kVolumeSteps = 5;
 
 inline constexpr int32_t kSubmenuGame = 0;
 inline constexpr int32_t kSubmenuScreen = 1;
 inline constexpr int32_t kSubmenuHelp = 2;
 inline constexpr int32_t kSubmenuBookmarks = 3;
+inline constexpr int32_t kSubmenuReading = 4;
 
 // One line of a menu: an item with an id, a separator (id 0), or the start of a submenu.
 struct MenuEntry {
@@ -48,10 +59,15 @@ struct MenuBarEntry {
   std::vector<MenuEntry> entries;
 };
 
-// Items shown with a check mark: the message speeds and the ways of scaling.
+// Items shown with a check mark: the message speeds, the ways of scaling, the reading toggles
+// and the volumes.
 inline bool isCheckableItem(int32_t id) {
   return (id >= kMenuSpeedFastest && id <= kMenuSpeedDefault) ||
-         (id >= kMenuScaleKeepProportions && id <= kMenuScaleStretch);
+         (id >= kMenuScaleKeepProportions && id <= kMenuScaleStretch) ||
+         (id >= kMenuSkip && id <= kMenuSkipUnread) ||
+         (id >= kMenuMusicVolumeFirst && id < kMenuMusicVolumeFirst + kVolumeSteps) ||
+         (id >= kMenuSoundVolumeFirst && id < kMenuSoundVolumeFirst + kVolumeSteps) ||
+         id == kMenuMute;
 }
 
 // The menu bar as the program starts, before the display modes and developer items are added.

@@ -24,6 +24,10 @@ struct ReaderSettings {
   PictureScaling scaling = PictureScaling::KeepProportions;
   int32_t messageSpeedItem = 0;  // the checked speed item's menu id; 0: the default
   std::vector<std::string> recentStories;  // absolute folders, most recent first
+  int32_t musicVolume = 100;     // percent, in steps of 25
+  int32_t soundVolume = 100;
+  bool muted = false;
+  bool skipUnread = false;       // skipping goes through text not read before too
   bool operator==(const ReaderSettings&) const = default;
 };
 

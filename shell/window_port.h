@@ -81,4 +81,13 @@ class WindowPort {
   // Stops the runner at once, as ending does, and starts it again at the save point; the
   // window repaints whole. The window's mode and display stay as they are.
   virtual void restartStoryAt(const SavePoint& point) = 0;
+
+  // Music and sound-effect volumes, in percent.
+  virtual void setVolumes(int32_t music, int32_t sound) = 0;
+  // The picture as the story drew it, at its own size, into the reader's pictures folder; the
+  // window and stderr say where.
+  virtual void saveScreenshot() = 0;
+  virtual void copyText(const std::string& utf8) = 0;
+  // The text of the pages read, over the darkened picture, until the reader closes it.
+  virtual void showBacklog() = 0;
 };

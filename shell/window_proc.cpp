@@ -132,6 +132,7 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
       showSlotDialog(context, state, port);
       return;
     default:
+      if (onReadingCommand(context, state, port, id)) return;
       if (id >= kMenuDisplayModeFirst && id < kMenuDisplayModeFirst + kMenuDisplayModeCount) {
         setDisplayMode(state.displayModes, port, id - kMenuDisplayModeFirst);
       } else if (id >= kMenuSaveSlotFirst && id < kMenuSaveSlotFirst + kSaveSlots) {
@@ -144,7 +145,12 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
 }
 
 void onWindowKey(NevContext& context, WindowState& state, WindowPort& port, WindowKey key) {
-  if (key == WindowKey::QuickSave || key == WindowKey::QuickLoad) {
+  if (key == WindowKey::Screenshot || key == WindowKey::CopyText || key == WindowKey::Backlog) {
+    onMenuCommand(context, state, port,
+                  key == WindowKey::Screenshot ? kMenuScreenshot
+                  : key == WindowKey::CopyText ? kMenuCopyText
+                                               : kMenuBacklog);
+  } else if (key == WindowKey::QuickSave || key == WindowKey::QuickLoad) {
     onMenuCommand(context, state, port, key == WindowKey::QuickSave ? kMenuQuickSave : kMenuQuickLoad);
   } else if (key == WindowKey::FullScreen) {
     onMenuCommand(context, state, port,

@@ -7,6 +7,7 @@
 
 #include "shell/display_modes.h"
 #include "engine/input.h"
+#include "shell/reading_menu.h"
 #include "shell/save_slots.h"
 #include "shell/window_port.h"
 
@@ -19,11 +20,16 @@ struct WindowState {
   WindowMode mode = WindowMode::Default;
   PictureScaling scaling = PictureScaling::KeepProportions;
   SaveSlots saveSlots;
+  ReadingChoices reading;
+  bool skipByKey = false;  // the skip going on was started by holding Ctrl
   bool fullSize() const { return mode != WindowMode::Default; }
 };
 
 // The keys of our own for the window's modes.
-enum class WindowKey { FullScreen /* F11 */, Leave /* Escape */, QuickSave /* F5 */, QuickLoad /* F9 */ };
+enum class WindowKey {
+  FullScreen /* F11 */, Leave /* Escape */, QuickSave /* F5 */, QuickLoad /* F9 */,
+  Screenshot /* F12 */, CopyText /* Ctrl+C */, Backlog /* Up, Page Up */
+};
 
 // After the window exists: the display-mode items, then the developer items when enabled.
 void buildStartMenus(NevContext& context, WindowState& state, WindowPort& port);

@@ -158,6 +158,14 @@ int runDesktopShell(const DesktopStart& start) {
     std::error_code noFolder;
     const std::string storyFolder = std::filesystem::current_path(noFolder).string();
     window.state().saveSlots.dataFolder = storyDataFolder(storyFolder);
+    // Lines read before, kept beside the saves; without them nothing counts as read.
+    std::string marksProblem;
+    const std::string marksFile = window.state().saveSlots.dataFolder + "/read.txt";
+    std::filesystem::create_directories(window.state().saveSlots.dataFolder, noFolder);
+    if (!context->reading.marks.open(marksFile, marksProblem)) {
+      std::fprintf(stderr, "nev: %s: %s; skipping treats every line as unread\n", marksFile.c_str(),
+                   marksProblem.c_str());
+    }
     SavePoint kept;
     if (resumeFromAutoSlot(*context, window.state(), window, start.resume, kept)) context->resumeAt = kept;
     // A signal while the reader was being asked ends nev before the story starts.

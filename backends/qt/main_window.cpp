@@ -1,6 +1,13 @@
 #include "backends/qt/main_window.h"
 
 #include <QActionGroup>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDir>
+#include <QLabel>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QWheelEvent>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -27,6 +34,8 @@
 #include "engine/sound/music.h"
 #include "shell/menu.h"
 #include "shell/picture_scaling.h"
+#include "backends/qt/backlog_view.h"
+#include "backends/qt/png_file.h"
 #include "backends/qt/slot_dialog.h"
 
 namespace {
@@ -79,8 +88,18 @@ void PictureView::mouseMoveEvent(QMouseEvent* event) {
 
 void PictureView::mousePressEvent(QMouseEvent* event) {
   const QPoint client = window_.toClientPoint(event->position().toPoint());
-  if (event->button() == Qt::LeftButton) onLeftButton(window_.context(), client.y());
+  if (event->button() == Qt::LeftButton) {
+    stopSkippingByReader(window_.context(), window_.state());
+    onLeftButton(window_.context(), client.y());
+  }
   if (event->button() == Qt::RightButton) onRightButton(window_.context());
+}
+
+void PictureView::wheelEvent(QWheelEvent* event) {
+  if (event->angleDelta().y() > 0 && window_.context().words.waitingForClick.load() == 1) {
+    window_.showBacklog();
+  }
+  event->accept();
 }
 
 MainWindow::MainWindow(NevContext& context) : context_(context) {
@@ -146,6 +165,74 @@ void MainWindow::buildMenuBar() {
 void MainWindow::listSlotsWhenShown() {
   connect(submenus_[kSubmenuBookmarks], &QMenu::aboutToShow, this,
           [this] { refreshSaveMenu(context_, state_, *this); });
+  connect(submenus_[kSubmenuReading], &QMenu::aboutToShow, this,
+          [this] { refreshReadingMenu(context_, state_, *this); });
+  ctrlTimer_ = new QTimer(this);
+  ctrlTimer_->setSingleShot(true);
+  ctrlTimer_->setInterval(300);
+  connect(ctrlTimer_, &QTimer::timeout, this, [this] { onSkipKey(context_, state_, true); });
+}
+
+void MainWindow::flashMessage(const QString& text) {
+  if (flash_ == nullptr) {
+    flash_ = new QLabel(view_);
+    flash_->setStyleSheet(QStringLiteral("background: rgba(0,0,0,180); color: white; padding: 6px;"));
+  }
+  flash_->setText(text);
+  flash_->adjustSize();
+  flash_->move(8, 8);
+  flash_->show();
+  flash_->raise();
+  QTimer::singleShot(3000, flash_, &QLabel::hide);
+}
+
+void MainWindow::setVolumes(int32_t music, int32_t sound) {
+  context_.platform.sound->setVolumes(music, sound);
+}
+
+void MainWindow::saveScreenshot() {
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (folder.isEmpty()) folder = QDir::homePath() + QStringLiteral("/Pictures");
+  folder += QStringLiteral("/nev");
+  const QString story = QFileInfo(QDir::currentPath()).fileName();
+  const QString path = folder + QStringLiteral("/") + story + QStringLiteral("-") +
+                       QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
+                       QStringLiteral(".png");
+  std::vector<Pixel> pixels;
+  int32_t width = 0, height = 0;
+  {
+    SurfaceSet& set = context_.surfaces;
+    std::lock_guard guard(set.pixelLock);
+    if (set.displayBitmap) pixels = set.displayBitmap->pixels;
+    width = set.surfaceWidth;
+    height = set.surfaceHeight;
+  }
+  const std::string hostPath = QFile::encodeName(path).toStdString();
+  if (pixels.empty() || !QDir().mkpath(folder) ||
+      !writePngFile(hostPath, pixels.data(), width, height)) {
+    std::fprintf(stderr, "nev: %s: the screenshot cannot be written\n", hostPath.c_str());
+    flashMessage(QStringLiteral("スクリーンショットを保存できませんでした"));
+    return;
+  }
+  std::fprintf(stderr, "nev: screenshot saved to %s\n", hostPath.c_str());
+  flashMessage(QStringLiteral("スクリーンショット: ") + path);
+}
+
+void MainWindow::copyText(const std::string& utf8) {
+  QGuiApplication::clipboard()->setText(qs(utf8));
+}
+
+void MainWindow::showBacklog() {
+  if (backlog_ != nullptr) return;
+  context_.reading.backlogOpen = 1;
+  QImage shown = view_->grab().toImage();
+  backlog_ = new BacklogView(view_, context_.config, backlogPages(context_), shown);
+  backlog_->onClosed = [this] {
+    context_.reading.backlogOpen = 0;
+    backlog_->deleteLater();
+    backlog_ = nullptr;
+    view_->setFocus();
+  };
 }
 
 QAction* MainWindow::action(int32_t id) const {
@@ -226,7 +313,32 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
+      stopSkippingByReader(context_, state_);
       onLeftButton(context_, context_.words.mouseY.load());
+      return;
+    case Qt::Key_Control:
+      // Ctrl alone: any other key meanwhile (Ctrl+C) keeps it from skipping.
+      if (!event->isAutoRepeat()) ctrlTimer_->start();
+      return;
+    case Qt::Key_C:
+      if (event->modifiers() & Qt::ControlModifier) {
+        ctrlTimer_->stop();
+        onWindowKey(context_, state_, *this, WindowKey::CopyText);
+        return;
+      }
+      break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+      if (moveChoiceLight(context_, event->key() == Qt::Key_Up ? -1 : 1)) return;
+      if (event->key() == Qt::Key_Up && context_.words.waitingForClick.load() == 1) {
+        onWindowKey(context_, state_, *this, WindowKey::Backlog);
+      }
+      return;
+    case Qt::Key_PageUp:
+      if (context_.words.waitingForClick.load() == 1) onWindowKey(context_, state_, *this, WindowKey::Backlog);
+      return;
+    case Qt::Key_F12:
+      onWindowKey(context_, state_, *this, WindowKey::Screenshot);
       return;
     case Qt::Key_F11:
       onWindowKey(context_, state_, *this, WindowKey::FullScreen);
@@ -241,8 +353,18 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
       onWindowKey(context_, state_, *this, WindowKey::QuickLoad);
       return;
     default:
-      QMainWindow::keyPressEvent(event);
+      break;
   }
+  ctrlTimer_->stop();
+  QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Control && !event->isAutoRepeat()) {
+    ctrlTimer_->stop();
+    onSkipKey(context_, state_, false);
+  }
+  QMainWindow::keyReleaseEvent(event);
 }
 
 void MainWindow::stopRunner() {
@@ -544,6 +666,10 @@ void MainWindow::showAsRemembered() {
   }
   onMenuCommand(context_, state_, *this,
                 kMenuScaleKeepProportions + static_cast<int32_t>(remembered.scaling));
+  state_.reading = {remembered.musicVolume, remembered.soundVolume, remembered.muted,
+                    remembered.skipUnread};
+  applyVolumes(state_.reading, *this);
+  refreshReadingMenu(context_, state_, *this);
   if (remembered.geometry.width > 0 && remembered.geometry.height > 0) {
     normalGeometry_ = QRect(remembered.geometry.x, remembered.geometry.y, remembered.geometry.width,
                          remembered.geometry.height);
@@ -579,6 +705,10 @@ void MainWindow::rememberSettings() {
                                ? state_.displayModes.table[state_.displayModes.current]
                                : Size{};
   remembered.scaling = state_.scaling;
+  remembered.musicVolume = state_.reading.musicVolume;
+  remembered.soundVolume = state_.reading.soundVolume;
+  remembered.muted = state_.reading.muted;
+  remembered.skipUnread = state_.reading.skipUnread;
   for (int32_t item = kMenuSpeedFastest; item <= kMenuSpeedDefault; ++item) {
     if (QAction* speed = action(item); speed != nullptr && speed->isChecked()) {
       remembered.messageSpeedItem = item;

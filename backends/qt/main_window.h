@@ -37,6 +37,7 @@ class PictureView : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   MainWindow& window_;
@@ -70,6 +71,10 @@ class MainWindow : public QMainWindow, public WindowPort {
   bool askYesNo(const std::string& text, const std::string& caption) override;
   SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t count, bool canSave) override;
   void restartStoryAt(const SavePoint& point) override;
+  void setVolumes(int32_t music, int32_t sound) override;
+  void saveScreenshot() override;
+  void copyText(const std::string& utf8) override;
+  void showBacklog() override;
 
   // What the reader left last time, kept up to date while the window lives; may be null.
   void setReaderSettings(ReaderSettings* settings) { settings_ = settings; }
@@ -105,11 +110,14 @@ class MainWindow : public QMainWindow, public WindowPort {
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
 
  private:
   void buildMenuBar();
-  // The しおり menu reads the slots as it opens.
+  // The しおり menu reads the slots as it opens; the 読みかた menu checks what is on.
   void listSlotsWhenShown();
+  // A word on the picture for a moment.
+  void flashMessage(const QString& text);
   void stopRunner();
   void startRunner();
   void teardown();
@@ -127,7 +135,7 @@ class MainWindow : public QMainWindow, public WindowPort {
   NevContext& context_;
   WindowState state_;
   PictureView* view_ = nullptr;
-  QMenu* submenus_[4] = {};
+  QMenu* submenus_[5] = {};
   std::map<int32_t, QAction*> actions_;
   std::thread runner_;
   bool tornDown_ = false;
@@ -162,4 +170,7 @@ class MainWindow : public QMainWindow, public WindowPort {
     std::vector<uint32_t> endedPieces;
   } mail_;
   std::atomic<int32_t> wakePosted_{0};
+  class BacklogView* backlog_ = nullptr;
+  class QLabel* flash_ = nullptr;
+  class QTimer* ctrlTimer_ = nullptr;  // Ctrl alone held this long starts skipping
 };

@@ -497,6 +497,16 @@ std::optional<int64_t> SdlAudio::musicPosition(uint32_t deviceId) {
   return position;
 }
 
+void SdlAudio::setVolumes(int32_t music, int32_t sound) {
+  State& state = *state_;
+  const int musicLevel = std::clamp(music, 0, 100) * MIX_MAX_VOLUME / 100;
+  const int soundLevel = std::clamp(sound, 0, 100) * MIX_MAX_VOLUME / 100;
+  state.player.post([musicLevel, soundLevel] {
+    Mix_VolumeMusic(musicLevel);
+    Mix_Volume(-1, soundLevel);
+  });
+}
+
 uint32_t SdlAudio::closeMusic(uint32_t deviceId) {
   State& state = *state_;
   return state.player.call([&] { return state.close(deviceId); }, kNoSuchDevice);

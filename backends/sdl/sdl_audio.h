@@ -46,6 +46,7 @@ class SdlAudio final : public SoundBackend {
   std::optional<int64_t> musicPosition(uint32_t deviceId) override;
   uint32_t closeMusic(uint32_t deviceId) override;
   void playSound(const std::string& name) override;
+  void setVolumes(int32_t music, int32_t sound) override;
 
  private:
   struct State;

@@ -134,6 +134,11 @@ void pickChoiceItem(NevContext& context, int32_t count) {
   }
   words.waitingForClick = 0;
   progress.count = 0;
+  if (decided) {
+    std::string_view item = runner.choiceTable[selected];
+    while (!item.empty() && (item.back() == '\n' || item.back() == '\r')) item.remove_suffix(1);
+    noteBacklogChoice(context, item);
+  }
   for (int32_t skipped = 0; skipped < selected && readRunnerLine(context) > 0; ++skipped) {
   }
 }
@@ -143,6 +148,7 @@ void commandClickWait(NevContext& context) {
 }
 
 void commandNewPage(NevContext& context) {
+  startBacklogPage(context);
   context.messageWindow.cursorX = context.config.textLeft;
   context.messageWindow.cursorY = context.config.textTop;
   context.runner.history.lineCount = 0;

@@ -2,6 +2,7 @@
 // The ScriptRunner: the thread that reads the story's scripts line by line, types text lines
 // and carries out command lines by their letter.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,17 +16,17 @@ struct NevContext;
 inline constexpr int kHistorySlots = 255;
 inline constexpr int kChoiceSlots = 255;
 
-// Where a choice stands, for whoever plays the reader's part without a window: written by the
-// runner during the choice, read on the runner thread by the headless player's clock.
+// Where a choice stands, for whoever plays the reader's part: written by the runner during the
+// choice, read by the headless player's clock and by the window's keys.
 struct ChoiceProgress {
-  int32_t serial = 0;  // counts the choices begun
-  int32_t count = 0;   // items of the choice in progress; 0 outside a choice
-  int32_t item = 0;    // the item last drawn
-  bool highlighted = false;
-  bool decided = false;
-  int32_t selected = 0;
-  int32_t bandTop[kChoiceSlots] = {};  // each item's hit band, client rows, as last tested
-  int32_t bandBottom[kChoiceSlots] = {};
+  std::atomic<int32_t> serial{0};  // counts the choices begun
+  std::atomic<int32_t> count{0};   // items of the choice in progress; 0 outside a choice
+  std::atomic<int32_t> item{0};    // the item last drawn
+  std::atomic<bool> highlighted{false};
+  std::atomic<bool> decided{false};
+  std::atomic<int32_t> selected{0};
+  std::atomic<int32_t> bandTop[kChoiceSlots] = {};  // each item's hit band, client rows, as last tested
+  std::atomic<int32_t> bandBottom[kChoiceSlots] = {};
 };
 
 // The text lines shown since the last new page; the page redraw is its only reader.

@@ -100,6 +100,7 @@ void waitForClick(NevContext& context) {
     requestRepaintRect(context, cell);
     if (!pauseRunner(context, config.charDelay)) break;
     waited += 2 * std::max(config.charDelay, 1);
+    if (context.reading.backlogOpen.load() != 0) waited = 0;
     if (context.reading.autoAdvance.load() != 0 && waited >= autoAfter) break;
   }
   context.words.waitingForClick = 0;

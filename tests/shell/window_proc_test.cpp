@@ -65,6 +65,12 @@ struct FakePort : WindowPort {
   void restartStoryAt(const SavePoint& point) override {
     log("restart at " + point.scriptName + " after " + std::to_string(point.linesRead));
   }
+  void setVolumes(int32_t music, int32_t sound) override {
+    log("volumes " + std::to_string(music) + " " + std::to_string(sound));
+  }
+  void saveScreenshot() override { log("screenshot"); }
+  void copyText(const std::string& text) override { log("copy " + text); }
+  void showBacklog() override { log("backlog"); }
   std::map<int32_t, std::string> menuItems;
   std::vector<SlotDialogChoice> dialogAnswers;
   size_t answeredDialogs = 0;
@@ -245,6 +251,60 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
   context.words.endRequested = 1;
   keepPlaceAtExit(context, state);
   EXPECT_FALSE(exists("auto.sav"));
+}
+
+// The 読みかた menu and the keys: what each sets, and what the runner and the sound are told.
+TEST(WindowProc, ReadingMenuSkipsAndSetsVolumesAndTheKeysLightChoices) {
+  StoryWorld world{8, 6};
+  NevContext& context = *world.context;
+  WindowState state;
+  FakePort port;
+  auto skip = [&] { return std::to_string(context.reading.skip.load()); };
+  const std::pair<std::function<void()>, std::string> steps[] = {
+      {[&] { onMenuCommand(context, state, port, kMenuSkip); }, "skip 1, on 45001"},
+      {[&] { stopSkippingByReader(context, state); }, "skip 0"},
+      {[&] { onMenuCommand(context, state, port, kMenuSkipUnread); }, "skip 0, on 45003"},
+      {[&] { onSkipKey(context, state, true); }, "skip 2"},
+      {[&] { stopSkippingByReader(context, state); }, "skip 2"},  // Ctrl still held
+      {[&] { onSkipKey(context, state, false); }, "skip 0"},
+      {[&] { onMenuCommand(context, state, port, kMenuMusicVolumeFirst + 2); }, "skip 0, volumes 50 100, on 45012"},
+      {[&] { onMenuCommand(context, state, port, kMenuMute); }, "skip 0, volumes 0 0, on 45030"},
+      {[&] { onMenuCommand(context, state, port, kMenuMute); }, "skip 0, volumes 50 100, off 45030"},
+      {[&] { onMenuCommand(context, state, port, kMenuAuto); }, "skip 0, auto, on 45002"},
+      {[&] { onWindowKey(context, state, port, WindowKey::Screenshot); }, "skip 0, screenshot"},
+      {[&] { onWindowKey(context, state, port, WindowKey::Backlog); }, "skip 0, backlog"},
+  };
+  for (const auto& [step, expected] : steps) {
+    port.calls.clear();
+    step();
+    std::string seen = "skip " + skip();
+    if (port.calls.find("volumes") != std::string::npos) seen += ", " + port.calls.substr(port.calls.find("volumes"), port.calls.find(';', port.calls.find("volumes")) - port.calls.find("volumes"));
+    if (context.reading.autoAdvance.load() == 1 && expected.find("auto") != std::string::npos) seen += ", auto";
+    for (const char* word : {"screenshot", "backlog"}) {
+      if (port.calls.find(word) != std::string::npos) seen += std::string(", ") + word;
+    }
+    for (const std::string mark : {"on 45001", "on 45003", "on 45012", "on 45030", "off 45030", "on 45002"}) {
+      if (expected.find(mark) != std::string::npos && port.calls.find(mark + ";") != std::string::npos) seen += ", " + mark;
+    }
+    EXPECT_EQ(seen, expected);
+  }
+
+  setBacklogPages(context, {{"old page"}, {"\x89\x4a\x82\xcc\x89\x77", "\x01picked", "second"}});
+  EXPECT_EQ(pageText(context), "雨の駅\nsecond\n");
+
+  // Items at rows 10-20, 30-40 (none: cannot be hit), 50-60.
+  ChoiceProgress& choice = context.runner.choice;
+  EXPECT_FALSE(moveChoiceLight(context, 1));
+  choice.count = 3;
+  const int32_t bands[3][2] = {{10, 20}, {40, 30}, {50, 60}};
+  for (int32_t i = 0; i < 3; ++i) choice.bandTop[i] = bands[i][0], choice.bandBottom[i] = bands[i][1];
+  context.words.mouseY = 200;
+  std::string rows;
+  for (int32_t step : {1, 1, 1, -1, -1}) {
+    EXPECT_TRUE(moveChoiceLight(context, step));
+    rows += std::to_string(context.words.mouseY.load()) + " ";
+  }
+  EXPECT_EQ(rows, "15 55 55 15 15 ");
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ TEST(Desktop, DemoStoryPlaysWithTheMouseAndEndsFromTheMenuOrASignal) {
     echo clicks; xdotool mousemove $((X + 320)) $((Y + 240)) click --repeat 3 --delay 300 1
     kill -0 $nev || exit 101
     echo quick save; xdotool key F5; until [ -n "$(find "$XDG_DATA_HOME/nev" -name quick.sav)" ]; do sleep 0.1; done
+    echo screenshot; xdotool key F12; until ls "$HOME/Pictures/nev/"demo-*.png >/dev/null 2>&1; do sleep 0.1; done
     echo menu; xdotool mousemove $((X + 20)) $((Y + 8)) click 1; until [ "$(windows)" = 2 ]; do sleep 0.1; done
     echo end; xdotool key Up Return; wait $nev
     echo asked; "$0" "$1" & nev=$!; until [ "$(windows)" = 1 ]; do sleep 0.1; done

@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QWheelEvent>
 #include <QMessageBox>
 #include <QTest>
 
+#include "backends/qt/backlog_view.h"
 #include "backends/qt/qt_glyph_rasterizer.h"
 #include "engine/context.h"
 #include "engine/text/message_window.h"
@@ -72,6 +75,60 @@ TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretche
   window.close();
   EXPECT_EQ(context->words.stopRunner.load(), 1);
   EXPECT_FALSE(context->runner.script.isOpen());
+}
+
+// The reader's comforts that only the window has: the backlog over the picture, which takes the
+// wheel, keys and clicks without ending the wait; Ctrl+C; Ctrl held alone skipping.
+TEST(MainWindow, BacklogCopyAndCtrlLeaveTheWaitAsItWas) {
+  ensureGuiApplication();
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    GTEST_SKIP() << "another kind of Qt application runs in this process";
+  }
+  TempFolder story;
+  ScopedCurrentDirectory inside(story.path());
+  story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}, {9, "16"}}));
+  story.write("start.txt", sjis("雨の駅\n@P\n二行目\n三行目\n"));
+  std::unique_ptr<NevContext> context = makeContext();
+  ASSERT_FALSE(readConfig(context->config));
+  QtGlyphRasterizer glyphs;
+  context->platform.glyphs = &glyphs;
+  createMessageFont(*context);
+  MainWindow window(*context);
+  ASSERT_TRUE(window.startStory());
+  buildStartMenus(*context, window.state(), window);
+  window.showDefaultWindow({640, 480});
+  auto eventually = [](const std::function<bool()>& done) { return QTest::qWaitFor(done, 180000); };
+  QWidget* view = window.centralWidget();
+  ASSERT_TRUE(eventually([&] { return context->words.waitingForClick.load() == 1; }));
+  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(300, 300));
+  // At the wait after 二行目, on the second page.
+  ASSERT_TRUE(eventually([&] {
+    const auto pages = backlogPages(*context);
+    return context->words.waitingForClick.load() == 1 && pages.size() == 2 && pages[1].size() == 1;
+  }));
+
+  QWheelEvent up(QPointF(300, 300), view->mapToGlobal(QPointF(300, 300)), QPoint(), QPoint(0, 120),
+                 Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view, &up);
+  auto* backlog = view->findChild<BacklogView*>();
+  ASSERT_NE(backlog, nullptr);
+  EXPECT_EQ(backlog->lineCount(), 2);  // both pages
+  EXPECT_EQ(context->reading.backlogOpen.load(), 1);
+  QTest::mouseClick(backlog, Qt::LeftButton, {}, QPoint(300, 300));
+  QTest::keyClick(backlog, Qt::Key_Up);
+  QTest::keyClick(backlog, Qt::Key_Escape);
+  EXPECT_EQ(context->reading.backlogOpen.load(), 0);
+  EXPECT_EQ(context->words.clicked.load(), 0);
+  EXPECT_EQ(context->words.waitingForClick.load(), 1);
+
+  QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("二行目\n"));
+  EXPECT_EQ(context->reading.skip.load(), 0);
+  QTest::keyPress(&window, Qt::Key_Control);
+  ASSERT_TRUE(eventually([&] { return context->reading.skip.load() != 0; }));
+  QTest::keyRelease(&window, Qt::Key_Control);
+  EXPECT_EQ(context->reading.skip.load(), 0);
+  window.close();
 }
 
 }  // namespace
