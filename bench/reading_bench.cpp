@@ -1,0 +1,87 @@
+// Skipping text already read in the window-less player, and opening a full backlog.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QWidget>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "backends/headless/headless_player.h"
+#include "backends/qt/backlog_view.h"
+#include "backends/qt/qt_glyph_rasterizer.h"
+#include "engine/context.h"
+#include "engine/gfx/surfaces.h"
+#include "engine/input.h"
+#include "engine/text/message_window.h"
+
+namespace {
+
+constexpr int kLines = 10000;
+
+// A story of kLines lines, each followed by a click wait, every one of them marked read.
+std::string storyOfReadLines() {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "nev-bench-skip";
+  std::filesystem::create_directories(folder);
+  std::ofstream ini(folder / "nev.ini");
+  ini << "bench\nabout\nabout\n640\n480\n20\n20\n30\n0\n20\n20\n24\n10\n255\n255\n255\n0\n0\n0\n"
+         "255\n255\n0\n200\n200\n200\n2\n2\n0\n1\n0\n0\n0\n";
+  std::ofstream script(folder / "start.txt");
+  std::ofstream marks(folder / "read.txt");
+  for (int line = 1; line <= kLines; ++line) {
+    if (line % 12 == 0) {
+      script << "@P\n";
+    } else {
+      script << "line " << line << " of the text, already read once before\n";
+    }
+    marks << "start.txt\t" << line << "\n";
+  }
+  return folder.string();
+}
+
+void BM_SkipReadLines(benchmark::State& state) {
+  const std::string folder = storyOfReadLines();
+  if (chdir(folder.c_str()) != 0) return state.SkipWithError("no story folder");
+  for (auto _ : state) {
+    auto context = makeContext();
+    if (readConfig(context->config)) return state.SkipWithError("bad nev.ini");
+    createMessageFont(*context);
+    onClientSize(*context, 640, 480);
+    createDisplaySurface(*context);
+    std::string problem;
+    if (!context->reading.marks.open(folder + "/read.txt", problem)) return state.SkipWithError(problem.c_str());
+    context->reading.skip = int32_t(SkipMode::ReadText);
+    context->reading.skipStays = 1;
+    std::ostringstream events;
+    const HeadlessResult result = playHeadless(*context, {}, events, [](int32_t, const char*, const PixelTarget&) { return true; });
+    if (result.frames != 1) return state.SkipWithError("a read line was not skipped");
+    releaseSurfaces(*context);
+  }
+  state.counters["lines_per_second"] =
+      benchmark::Counter(double(kLines) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SkipReadLines)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A hundred pages of sixteen full lines, from the wheel to the first paint.
+void BM_OpenBacklog(benchmark::State& state) {
+  ensureGuiApplication();
+  GameConfig config;
+  config.fontSize = 20;
+  config.textRed = config.textGreen = config.textBlue = 255;
+  std::vector<std::vector<std::string>> pages(kBacklogPages);
+  for (auto& page : pages) {
+    for (int line = 0; line < 16; ++line) page.push_back("\x89\x4a\x8f\xe3\x82\xaa\x82\xe8\x82\xcc\x89\x77\x82\xc9\x81\x41\x8d\xc5\x8c\xe3\x82\xcc\x97\xf1\x8e\xd4\x82\xaa\x92\x85\x82\xa2\x82\xbd\x81\x42");
+  }
+  QWidget window;
+  window.resize(640, 480);
+  QImage picture(640, 480, QImage::Format_RGB32);
+  picture.fill(Qt::darkBlue);
+  for (auto _ : state) {
+    BacklogView view(&window, config, pages, picture);
+    benchmark::DoNotOptimize(view.grab());
+  }
+}
+BENCHMARK(BM_OpenBacklog)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
