@@ -37,6 +37,11 @@ std::vector<MenuEntry> readingEntries() {
       {Kind::Item, kMenuSkip, "スキップ\tCtrl"},
       {Kind::Item, kMenuSkipUnread, "未読もスキップする"},
       {Kind::Item, kMenuAuto, "オート"},
+      {Kind::SubmenuStart, 0, "オートの速さ"},
+      {Kind::Item, kMenuAutoSpeedFirst, "ゆっくり"},
+      {Kind::Item, kMenuAutoSpeedFirst + 1, "ふつう", true},
+      {Kind::Item, kMenuAutoSpeedFirst + 2, "はやい"},
+      {Kind::SubmenuEnd, 0, ""},
       {Kind::Separator, 0, ""}};
   for (const MenuEntry& entry : volumeEntries("音楽の音量", kMenuMusicVolumeFirst)) entries.push_back(entry);
   for (const MenuEntry& entry : volumeEntries("効果音の音量", kMenuSoundVolumeFirst)) entries.push_back(entry);

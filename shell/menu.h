@@ -36,6 +36,8 @@ inline constexpr int32_t kMenuSkipUnread = 45003;
 inline constexpr int32_t kMenuMusicVolumeFirst = 45010;  // + 0 … 4: off, 25, 50, 75, 100 %
 inline constexpr int32_t kMenuSoundVolumeFirst = 45020;
 inline constexpr int32_t kMenuMute = 45030;
+inline constexpr int32_t kMenuAutoSpeedFirst = 45050;  // + 0 slow, 1 usual, 2 fast
+inline constexpr int32_t kAutoSpeeds = 3;
 inline constexpr int32_t kMenuScreenshot = 45040;
 inline constexpr int32_t kMenuCopyText = 45041;
 inline constexpr int32_t kVolumeSteps = 5;
@@ -67,7 +69,7 @@ inline bool isCheckableItem(int32_t id) {
          (id >= kMenuSkip && id <= kMenuSkipUnread) ||
          (id >= kMenuMusicVolumeFirst && id < kMenuMusicVolumeFirst + kVolumeSteps) ||
          (id >= kMenuSoundVolumeFirst && id < kMenuSoundVolumeFirst + kVolumeSteps) ||
-         id == kMenuMute;
+         (id >= kMenuAutoSpeedFirst && id < kMenuAutoSpeedFirst + kAutoSpeeds) || id == kMenuMute;
 }
 
 // The menu bar as the program starts, before the display modes and developer items are added.

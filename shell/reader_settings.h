@@ -28,6 +28,7 @@ struct ReaderSettings {
   int32_t soundVolume = 100;
   bool muted = false;
   bool skipUnread = false;       // skipping goes through text not read before too
+  int32_t autoSpeed = 1;         // 0 slow, 1 usual, 2 fast
   bool operator==(const ReaderSettings&) const = default;
 };
 

@@ -29,6 +29,15 @@ void applyVolumes(const ReadingChoices& choices, WindowPort& port) {
   port.setVolumes(choices.muted ? 0 : choices.musicVolume, choices.muted ? 0 : choices.soundVolume);
 }
 
+void applyAutoSpeed(NevContext& context, const ReadingChoices& choices) {
+  // A base pause and a pause a character, for slow, usual and fast.
+  constexpr int32_t kBase[kAutoSpeeds] = {2500, 1500, 800};
+  constexpr int32_t kPerUnit[kAutoSpeeds] = {100, 60, 30};
+  const int32_t speed = std::clamp(choices.autoSpeed, 0, kAutoSpeeds - 1);
+  context.reading.autoBaseDelay = kBase[speed];
+  context.reading.autoDelayPerUnit = kPerUnit[speed];
+}
+
 bool onReadingCommand(NevContext& context, WindowState& state, WindowPort& port, int32_t id) {
   ReadingChoices& choices = state.reading;
   ReadingState& reading = context.reading;
@@ -48,6 +57,9 @@ bool onReadingCommand(NevContext& context, WindowState& state, WindowPort& port,
   } else if (id == kMenuSkipUnread) {
     choices.skipUnread = !choices.skipUnread;
     if (reading.skip.load() != int32_t(SkipMode::Off)) reading.skip = int32_t(chosenSkip(choices));
+  } else if (id >= kMenuAutoSpeedFirst && id < kMenuAutoSpeedFirst + kAutoSpeeds) {
+    choices.autoSpeed = id - kMenuAutoSpeedFirst;
+    applyAutoSpeed(context, choices);
   } else if (id == kMenuAuto) {
     reading.autoAdvance = reading.autoAdvance.load() == 0 ? 1 : 0;
   } else if (id == kMenuBacklog) {
@@ -69,6 +81,9 @@ void refreshReadingMenu(NevContext& context, WindowState& state, WindowPort& por
   port.checkMenuItem(kMenuSkipUnread, choices.skipUnread);
   port.checkMenuItem(kMenuAuto, context.reading.autoAdvance.load() != 0);
   port.checkMenuItem(kMenuMute, choices.muted);
+  for (int32_t speed = 0; speed < kAutoSpeeds; ++speed) {
+    port.checkMenuItem(kMenuAutoSpeedFirst + speed, speed == choices.autoSpeed);
+  }
   for (int32_t step = 0; step < kVolumeSteps; ++step) {
     port.checkMenuItem(kMenuMusicVolumeFirst + step, step == stepOfVolume(choices.musicVolume));
     port.checkMenuItem(kMenuSoundVolumeFirst + step, step == stepOfVolume(choices.soundVolume));

@@ -16,6 +16,7 @@ struct ReadingChoices {
   int32_t soundVolume = 100;
   bool muted = false;
   bool skipUnread = false;
+  int32_t autoSpeed = 1;  // 0 slow, 1 usual, 2 fast
 };
 
 // A command of the 読みかた menu; false for ids it does not own.
@@ -26,6 +27,8 @@ void refreshReadingMenu(NevContext& context, WindowState& state, WindowPort& por
 
 // The volumes and mute as chosen, given to the sound.
 void applyVolumes(const ReadingChoices& choices, WindowPort& port);
+// The auto speed as chosen, given to the runner's waits.
+void applyAutoSpeed(NevContext& context, const ReadingChoices& choices);
 
 // Ctrl alone held long enough starts skipping; its release stops what it started.
 void onSkipKey(NevContext& context, WindowState& state, bool held);

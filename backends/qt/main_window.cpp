@@ -667,8 +667,9 @@ void MainWindow::showAsRemembered() {
   onMenuCommand(context_, state_, *this,
                 kMenuScaleKeepProportions + static_cast<int32_t>(remembered.scaling));
   state_.reading = {remembered.musicVolume, remembered.soundVolume, remembered.muted,
-                    remembered.skipUnread};
+                    remembered.skipUnread, remembered.autoSpeed};
   applyVolumes(state_.reading, *this);
+  applyAutoSpeed(context_, state_.reading);
   refreshReadingMenu(context_, state_, *this);
   if (remembered.geometry.width > 0 && remembered.geometry.height > 0) {
     normalGeometry_ = QRect(remembered.geometry.x, remembered.geometry.y, remembered.geometry.width,
@@ -709,6 +710,7 @@ void MainWindow::rememberSettings() {
   remembered.soundVolume = state_.reading.soundVolume;
   remembered.muted = state_.reading.muted;
   remembered.skipUnread = state_.reading.skipUnread;
+  remembered.autoSpeed = state_.reading.autoSpeed;
   for (int32_t item = kMenuSpeedFastest; item <= kMenuSpeedDefault; ++item) {
     if (QAction* speed = action(item); speed != nullptr && speed->isChecked()) {
       remembered.messageSpeedItem = item;

@@ -131,6 +131,7 @@ ReaderSettings readSettings(QSettings& store, bool& damaged) {
   int32_t muted = 0, skipUnread = 0;
   read.number("sound/muted", muted, 0, 1);
   read.number("reading/skipUnread", skipUnread, 0, 1);
+  read.number("reading/autoSpeed", settings.autoSpeed, 0, 2);
   settings.muted = muted == 1;
   settings.skipUnread = skipUnread == 1;
   // Oldest last, so that remembering each in turn gives back the order saved.
@@ -156,6 +157,7 @@ void writeSettings(QSettings& store, const ReaderSettings& settings) {
   store.setValue("sound/effectsVolume", settings.soundVolume);
   store.setValue("sound/muted", settings.muted ? 1 : 0);
   store.setValue("reading/skipUnread", settings.skipUnread ? 1 : 0);
+  store.setValue("reading/autoSpeed", settings.autoSpeed);
   QStringList recent;
   for (const std::string& folder : settings.recentStories) {
     recent.append(QFile::decodeName(folder.c_str()));

@@ -16,11 +16,12 @@ TEST(SettingsStore, SavedSettingsComeBackAndDamageCostsOneLine) {
   ReaderSettings clamped;
   clamped.geometry = {0, 0, 16384, 600};
   clamped.recentStories = {"/a"};
+  clamped.autoSpeed = 2;  // numbers out of range are held to it
   const std::pair<std::string, ReaderSettings> damaged[] = {
       {std::string("\xFF\0[\x80=\n=\x01[[]]\\x", 14), {}},
       {"[window\nmode=full-screen\n", {}},
       {"[window]\nmode=huge\nx=left\ny=1, 2\nwidth=99999\nheight=600\ndisplayWidth=-1\n"
-       "scaling=@Variant(\\0)\n[reading]\nspeed=7\n[stories]\nrecent=/a, /a, \"\"\n",
+       "scaling=@Variant(\\0)\n[reading]\nspeed=7\nautoSpeed=9\n[sound]\nmuted=yes\n[stories]\nrecent=/a, /a, \"\"\n",
        clamped},
   };
   for (const auto& [bytes, expected] : damaged) {
@@ -35,7 +36,8 @@ TEST(SettingsStore, SavedSettingsComeBackAndDamageCostsOneLine) {
   }
   config.write("nev/nev.conf", "[backlog]\nlines=40\n");
   const ReaderSettings saved{WindowMode::FullScreen,  {-20, 30, 800, 600}, {1024, 768},
-                             PictureScaling::Stretch, kMenuSpeedFourTimes, {"/雨, の駅", "/b"}};
+                             PictureScaling::Stretch, kMenuSpeedFourTimes, {"/雨, の駅", "/b"},
+                             25, 75, true, true, 2};
   ASSERT_TRUE(saveReaderSettings(saved));
   EXPECT_EQ(loadReaderSettings(), saved);
   EXPECT_NE(config.read("nev/nev.conf").find("lines=40"), std::string::npos);
