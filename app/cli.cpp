@@ -14,6 +14,7 @@
 #include "authoring/check.h"
 #include "authoring/script_conversion.h"
 #include "backends/headless/render.h"
+#include "backends/headless/routes.h"
 #include "engine/reading.h"
 #include "backends/qt/desktop_shell.h"
 #include "base/codepage.h"
@@ -50,11 +51,20 @@ bool parsePositive(const std::string& text, int64_t& value) {
 }
 
 int runCheckCommand(int argc, const char* const argv[]) {
-  if (argc != 1 || argv[0][0] == '-') {
+  std::vector<std::string> folders;
+  bool routes = false;
+  for (int i = 0; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--routes") {
+      routes = true;
+    } else {
+      folders.push_back(argv[i]);
+    }
+  }
+  if (folders.size() != 1 || folders[0].empty() || folders[0][0] == '-') {
     std::fprintf(stderr, "nev check: give exactly one story folder\n%s", usageText());
     return 2;
   }
-  const std::string storyDir = argv[0];
+  const std::string storyDir = folders[0];
   std::error_code error;
   fs::directory_iterator folder(storyDir, error);
   if (error) {
@@ -62,9 +72,49 @@ int runCheckCommand(int argc, const char* const argv[]) {
                  error.message().c_str());
     return 1;
   }
-  const std::vector<CheckFinding> findings = checkStory(storyDir);
+  std::vector<CheckFinding> findings = checkStory(storyDir);
+  // The exploration's findings join the lint's as warnings: lines no route carries out.
+  if (routes && !hasError(findings) && chdir(storyDir.c_str()) == 0) {
+    const RoutesReport report = exploreRoutes(RoutesOptions{});
+    for (const UnreachedLine& line : report.unreachedLines) {
+      findings.push_back({line.file, line.line, FindingSeverity::Warning, "no route reaches this line"});
+    }
+  }
   for (const CheckFinding& finding : findings) std::printf("%s\n", formatFinding(finding).c_str());
   return hasError(findings) ? 1 : 0;
+}
+
+int runRoutesCommand(int argc, const char* const argv[]) {
+  RoutesOptions options;
+  std::vector<std::string> positional;
+  for (int i = 0; i < argc; ++i) {
+    const std::string_view word = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (word == "--max-routes" && hasValue) {
+      if (!parsePositive(argv[++i], options.maxRoutes)) {
+        std::fprintf(stderr, "nev routes: --max-routes takes a positive number\n");
+        return 1;
+      }
+    } else if (word == "--max-steps" && hasValue) {
+      if (!parsePositive(argv[++i], options.maxSteps)) {
+        std::fprintf(stderr, "nev routes: --max-steps takes a positive number\n");
+        return 1;
+      }
+    } else if (word.size() > 1 && word[0] == '-') {
+      std::fprintf(stderr, "nev routes: unknown or incomplete option %s\n%s",
+                   printableText(std::string(word)).c_str(), usageText());
+      return 1;
+    } else {
+      positional.emplace_back(word);
+    }
+  }
+  if (positional.size() != 2) {
+    std::fprintf(stderr, "nev routes: give a story folder and an output folder\n%s", usageText());
+    return 1;
+  }
+  options.storyDir = positional[0];
+  options.outDir = fs::absolute(positional[1]).string();
+  return runRoutes(options);
 }
 
 int runScrambleCommand(int count, const char* const words[], bool scramble) {
@@ -146,7 +196,8 @@ const char* usageText() {
          "       nev render STORY_DIR OUT_DIR [--choose I,J,...] [--client WxH] [--max-frames N]\n"
          "                  [--max-steps N] [--max-time MS] [--save-at N:FILE]... [--load FILE]\n"
          "                  [--skip all | --skip read --read-marks FILE]\n"
-         "       nev check STORY_DIR\n"
+         "       nev check [--routes] STORY_DIR\n"
+         "       nev routes STORY_DIR OUT_DIR [--max-routes N] [--max-steps N]\n"
          "       nev scramble PLAIN OUT | nev unscramble STX OUT\n"
          "       nev --help | --version\n"
          "\n"
@@ -176,7 +227,15 @@ const char* usageText() {
          "as FILE:LINE: error|warning: message (missing files and labels, line feeds caught in\n"
          "names, short choices and commands, full pages, unreachable labels, what scrambling\n"
          "would lose, text or the click marker past the picture's edge). Exit status: 1 when\n"
-         "there is an error, 0 otherwise.\n"
+         "there is an error, 0 otherwise. With --routes it also explores the routes and warns of\n"
+         "each line no route reaches.\n"
+         "\n"
+         "routes plays every route of the story headless: at each choice each item in turn, a\n"
+         "route that meets a choice point already explored joining it. OUT_DIR gets routes.json\n"
+         "(the choice points and each route: items picked, how it ended, boxes, waits),\n"
+         "coverage.json (lines and labels no route reaches, files no route uses, items whose\n"
+         "branch never runs) and index.html, a storyboard of each route's waits. Exit status:\n"
+         "0, 2 when a box was shown, 3 when a limit was met, 1 when the story cannot start.\n"
          "\n"
          "scramble writes the scrambled form of a plain script (what the player reads when\n"
          "nev.ini asks for scrambled scripts); unscramble gives the plain form back. The output\n"
@@ -286,6 +345,7 @@ int runNev(int argc, const char* const argv[]) {
     return renderStory(options);
   }
   if (argc >= 2 && std::string_view(argv[1]) == "check") return runCheckCommand(argc - 2, argv + 2);
+  if (argc >= 2 && std::string_view(argv[1]) == "routes") return runRoutesCommand(argc - 2, argv + 2);
   if (argc >= 2 && std::string_view(argv[1]) == "scramble") {
     return runScrambleCommand(argc - 2, argv + 2, true);
   }

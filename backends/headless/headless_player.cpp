@@ -54,6 +54,7 @@ class HeadlessPlayer {
 
   void messageBox(const std::string& text, const std::string& caption) {
     ++result_.boxes;
+    if (options_.onBox) options_.onBox(caption, text);
     log("\"event\":\"box\",\"caption\":" + jsonString(caption) + ",\"text\":" + jsonString(text));
   }
 
@@ -121,6 +122,7 @@ class HeadlessPlayer {
   }
 
   void scriptLine() {
+    if (options_.onScriptLine) options_.onScriptLine();
     if (++steps_ > options_.limits.maxSteps) end(HeadlessEnd::MaxSteps);
   }
 
@@ -156,7 +158,7 @@ class HeadlessPlayer {
     }
     // The last picture, unless the frames ran out or could not be kept.
     if (result_.end != HeadlessEnd::MaxFrames && result_.end != HeadlessEnd::FrameNotKept &&
-        result_.end != HeadlessEnd::SaveNotLoaded) {
+        result_.end != HeadlessEnd::SaveNotLoaded && result_.end != HeadlessEnd::Stopped) {
       paint();
       writeFrame("end");
     }
@@ -206,6 +208,13 @@ class HeadlessPlayer {
         if (choice.item == choice.count - 1) {
           const size_t next = choicesUsed_++;
           pick_ = next < options_.choices.size() ? options_.choices[next] : 0;
+          if (options_.pickItem) {
+            pick_ = options_.pickItem(choice.count);
+            if (pick_ < 0) {
+              end(HeadlessEnd::Stopped);
+              return;
+            }
+          }
           if (pick_ < 0 || pick_ >= choice.count) pick_ = 0;
           if (choice.bandTop[pick_] > choice.bandBottom[pick_]) {
             log("\"event\":\"choice-unreachable\",\"count\":" + std::to_string(choice.count) +
@@ -321,6 +330,8 @@ const char* endReasonName(HeadlessEnd end) {
       return "frame-not-written";
     case HeadlessEnd::SaveNotLoaded:
       return "save-not-loaded";
+    case HeadlessEnd::Stopped:
+      return "stopped";
   }
   return "";
 }
@@ -353,8 +364,10 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
   platform.sleep = [&player](int32_t milliseconds) { player.sleep(milliseconds); };
   platform.scriptLine = [&player] { player.scriptLine(); };
   platform.playerState = [&player] { return player.state(); };
-  platform.lineTyped = [&player](const std::string& script, int32_t line, std::string_view text) {
+  platform.lineTyped = [&player, &options](const std::string& script, int32_t line,
+                                           std::string_view text) {
     player.logText(script, line, text);
+    if (options.onLineTyped) options.onLineTyped(text);
   };
   platform.sound = &player.sound();
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/surface.h"
@@ -27,6 +28,14 @@ struct HeadlessOptions {
   HeadlessLimits limits;
   // Named in the log's first event when the run goes on from context.resumeAt.
   std::string loadedFrom;
+  // For a caller exploring the story, on the runner's thread. At each choice once its bands
+  // are known: the item to pick (instead of `choices`), or -1 to end the run there.
+  std::function<int32_t(int32_t count)> pickItem;
+  // Each script line as the runner carries it out (the runner's storage tells which), each
+  // line typed, each box.
+  std::function<void()> onScriptLine;
+  std::function<void(std::string_view text)> onLineTyped;
+  std::function<void(const std::string& caption, const std::string& text)> onBox;
 };
 
 // A frame of the client area, numbered from 1, taken at a "wait", "choice" or at the "end".
@@ -42,6 +51,7 @@ enum class HeadlessEnd {
   UnreachableChoice,  // the item to pick has no hit band: no pointer position can pick it
   FrameNotKept,
   SaveNotLoaded,  // the save point was made with another client size
+  Stopped,        // pickItem ended the run at a choice
 };
 
 struct HeadlessResult {

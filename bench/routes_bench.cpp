@@ -1,0 +1,60 @@
+// Exploring a diamond lattice: 40 choice points of 3 items whose branches join again, 2,000
+// lines in all. The work grows with the choice points and items, not with the 3^40 paths.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "backends/headless/routes.h"
+
+namespace {
+
+std::string latticeStory() {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "nev-bench-lattice";
+  std::filesystem::create_directories(folder);
+  std::ofstream ini(folder / "nev.ini");
+  ini << "bench\nabout\nabout\n640\n480\n20\n20\n30\n0\n20\n20\n24\n10\n255\n255\n255\n0\n0\n0\n"
+         "255\n255\n0\n200\n200\n200\n2\n2\n0\n0\n0\n0\n0\n";
+  std::ofstream script(folder / "start.txt");
+  int lines = 0;
+  auto line = [&](const std::string& text) {
+    script << text << "\n";
+    ++lines;
+  };
+  for (int point = 0; point < 40; ++point) {
+    const std::string n = std::to_string(point);
+    line("@LC" + n + ";");
+    for (int k = 0; k < 20; ++k) line("the road before choice " + n + ", line " + std::to_string(k));
+    line("@M");
+    line("@W3");
+    for (const char* item : {"left", "middle", "right"}) line(item);
+    for (const char* branch : {"A", "B", "D"}) line(std::string("@Jstart.txt,") + branch + n + ";");
+    for (const char* branch : {"A", "B", "D"}) {
+      line(std::string("@L") + branch + n + ";");
+      for (int k = 0; k < 6; ++k) line(std::string("branch ") + branch + " of " + n);
+      line("@M");
+      line("@Jstart.txt,C" + std::to_string(point + 1) + ";");
+    }
+  }
+  line("@LC40;");
+  line("@E");
+  return folder.string();
+}
+
+void BM_ExploreLattice(benchmark::State& state) {
+  const std::string story = latticeStory();
+  const std::string out = (std::filesystem::temp_directory_path() / "nev-bench-routes").string();
+  for (auto _ : state) {
+    std::filesystem::remove_all(out);
+    RoutesOptions options{story, out};
+    const char* previous = getcwd(nullptr, 0);
+    if (runRoutes(options) != 0) return state.SkipWithError("the lattice did not explore cleanly");
+    if (chdir(previous) != 0) return state.SkipWithError("lost the folder");
+    std::free(const_cast<char*>(previous));
+  }
+}
+BENCHMARK(BM_ExploreLattice)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+}  // namespace

@@ -1,0 +1,102 @@
+// `nev routes` end to end, on stories whose trees are known.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "test_files.h"
+
+namespace {
+
+struct Explored {
+  int status;
+  std::string output, routes, coverage, storyboard;
+};
+
+Explored explore(const std::string& start, const std::string& options = "") {
+  TempFolder story, out;
+  story.write("nev.ini", storyIni());
+  story.write("start.txt", start);
+  story.write("unused.wav", "RIFF");
+  const ProgramRun run = runProgram(NEV_BINARY " routes '" + story.path().string() + "' '" +
+                                    out.path().string() + "' " + options);
+  const bool written = std::filesystem::exists(out.path() / "routes.json");
+  return {run.status, run.output, written ? out.read("routes.json") : "",
+          written ? out.read("coverage.json") : "", written ? out.read("index.html") : ""};
+}
+
+TEST(Routes, EachRouteOfAKnownTreeEndsAsItShould) {
+  const struct {
+    const char* what;
+    std::string start;
+    int status;
+    std::string routes;  // the routes' list, whole
+  } cases[] = {
+      {"a two-level tree",
+       "one\n@W2\na\nb\n@Jstart.txt,A;\n@Jstart.txt,B;\n@LA;\n@W2\nc\nd\n@Jstart.txt,C;\n"
+       "@Jstart.txt,D;\n@LB;\nbee\n@E\n@LC;\nsee\n@E\n@LD;\ndee\n@E\n",
+       0,
+       R"({"picked": [0, 0], "end": "E", "waits": 2, "last_frame": "r0000/0005.png"},
+  {"picked": [0, 1], "end": "E", "waits": 1, "last_frame": "r0001/0003.png"},
+  {"picked": [1], "end": "E", "waits": 1, "last_frame": "r0002/0003.png"}]})"},
+      {"a lattice that joins again: its second choice is explored once",
+       "@W2\na\nb\n@Jstart.txt,J;\n@Jstart.txt,J;\n@LJ;\n@W2\nc\nd\n@E\n@E\n",
+       0,
+       R"({"picked": [0, 0], "end": "E", "waits": 0, "last_frame": "r0000/0003.png"},
+  {"picked": [0, 1], "end": "E", "waits": 0, "last_frame": "r0001/0002.png"},
+  {"picked": [1], "end": "join", "joins": 1, "waits": 0, "last_frame": "r0002/0001.png"}]})"},
+      {"a loop back to its own choice",
+       "@LTOP;\n@W2\nagain\nstop\n@Jstart.txt,TOP;\n@E\n",
+       0,
+       R"({"picked": [0], "end": "loop", "joins": 0, "waits": 0, "last_frame": "r0000/0001.png"},
+  {"picked": [1], "end": "E", "waits": 0, "last_frame": "r0001/0002.png"}]})"},
+      {"a box, and the route goes on",
+       "@C0,0,missing.bmp,0;\nafter\n@E\n",
+       2,
+       R"({"picked": [], "end": "E", "boxes": [{"caption": "FILE ERR", "text": "missing.bmp"}], "waits": 1, "last_frame": "r0000/0002.png"}]})"},
+      {"a runner that ends after its box",
+       "@Jnone.txt;\nnever\n",
+       2,
+       R"({"picked": [], "end": "script-end", "boxes": [{"caption": "ファイルが変", "text": "none.txt"}], "waits": 0, "last_frame": "r0000/0001.png"}]})"},
+      {"a story that never ends meets the limit",
+       "@LA;\nround\n@Jstart.txt,A;\n", 3, R"("end": "limit")"},
+  };
+  for (const auto& c : cases) {
+    const Explored explored = explore(c.start, "--max-steps 500");
+    EXPECT_EQ(explored.status, c.status) << c.what << "\n" << explored.output;
+    EXPECT_NE(explored.routes.find(c.routes), std::string::npos) << c.what << "\n" << explored.routes;
+  }
+}
+
+TEST(Routes, LinesLabelsFilesAndItemsNoRouteReachesAreReported) {
+  const Explored explored = explore(
+      "@Ymusic.mid,0;\nfirst\n@Jstart.txt,END;\nskipped over\n@LNEVER;\nnever either\n@LEND;\n@E\n");
+  EXPECT_EQ(explored.status, 0) << explored.output;
+  EXPECT_NE(explored.coverage.find(
+                R"({"unreached_lines": [{"file": "start.txt", "line": 4, "text": "skipped over"}, {"file": "start.txt", "line": 5, "text": "@LNEVER;"}, {"file": "start.txt", "line": 6, "text": "never either"}],
+"unreached_labels": [{"file": "start.txt", "line": 5, "text": "@LNEVER;"}],
+"unused_files": ["unused.wav"],)"),
+            std::string::npos)
+      << explored.coverage;
+  EXPECT_NE(explored.output.find("start.txt:4: no route reaches this line: skipped over\n"), std::string::npos);
+
+  // The storyboard names every frame the routes list, and each is there beside it.
+  const Explored tree = explore("one\n@W2\na\nb\n@E\n@E\n");
+  for (const char* frame : {"r0000/0001.png", "r0000/0002.png", "r0001/0001.png"}) {
+    EXPECT_NE(tree.storyboard.find(std::string("<img src=\"") + frame), std::string::npos) << frame;
+  }
+  EXPECT_NE(tree.storyboard.find("<li>a</li><li>b</li>"), std::string::npos) << tree.storyboard;
+}
+
+TEST(Routes, TheDemosThreeRoutesEndTheStoryAndCheckWarnsOfNothingElse) {
+  TempFolder out;
+  const ProgramRun run = runProgram(NEV_BINARY " routes '" NEV_SOURCE_DIR "/demo' '" + out.path().string() + "'");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.output, "1 choice points, 3 routes: E 3; 0 boxes\n");
+  const ProgramRun check = runProgram(NEV_BINARY " check --routes '" NEV_SOURCE_DIR "/demo'");
+  EXPECT_EQ(check.status, 0);
+  EXPECT_EQ(check.output, "");
+}
+
+}  // namespace
