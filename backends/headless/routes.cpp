@@ -454,14 +454,14 @@ RoutesReport exploreRoutes(const RoutesOptions& options) {
 }
 
 int runRoutes(const RoutesOptions& options) {
-  const fs::path outDir = options.outDir;
+  const fs::path outDir = options.outDir;  // absolute: the story's folder becomes the current one
+  if (chdir(options.storyDir.c_str()) != 0) {
+    std::fprintf(stderr, "nev routes: cannot open story folder %s\n", options.storyDir.c_str());
+    return 1;
+  }
   if (!prepareOutput(outDir)) {
     std::fprintf(stderr, "nev routes: %s is not a new or empty folder nor an earlier routes output\n",
                  outDir.c_str());
-    return 1;
-  }
-  if (chdir(options.storyDir.c_str()) != 0) {
-    std::fprintf(stderr, "nev routes: cannot open story folder %s\n", options.storyDir.c_str());
     return 1;
   }
   const RoutesReport report = exploreRoutes(options);

@@ -58,7 +58,7 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
   };
   const std::vector<Case> cases = {
       {nev + " --version", 0, "nev "},
-      {nev + " --help", 0, "       nev check STORY_DIR\n"},
+      {nev + " --help", 0, "       nev check [--routes] STORY_DIR\n"},
       {nev + " --frobnicate", 2, "nev: unknown option --frobnicate"},
       {nev + " -", 1, "nev: cannot open story folder -:"},
       {nev + at(empty, "missing"), 1, "cannot open story folder " + empty.path().string()},
