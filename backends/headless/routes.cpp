@@ -57,6 +57,7 @@ struct ChoiceKey {
 struct Pending {
   SavePoint point;
   std::vector<int32_t> picked;  // before this choice
+  std::vector<int32_t> pickedAt;
   int32_t item = 0;
   std::vector<ChoiceKey> path;  // the choice points on the way here, this one last
 };
@@ -167,6 +168,7 @@ class Explorer {
       context->resumeAt = from->point;
       route.picked = from->picked;
       route.picked.push_back(from->item);
+      route.pickedAt = from->pickedAt;
       path = from->path;
     }
     char folder[16];
@@ -246,11 +248,12 @@ class Explorer {
     // The items are read with the choice command: they count as carried out.
     for (int32_t k = 1; k <= count; ++k) coverage_.lines.insert({key.file, choice.line + k});
     explored_[key] = choice.id;
+    route.pickedAt.push_back(choice.id);
     report_.choices.push_back(std::move(choice));
     path.push_back(key);
     // The other items wait their turn, the first goes on now.
     for (int32_t item = count - 1; item >= 1; --item) {
-      pending_.push_back({point, route.picked, item, path});
+      pending_.push_back({point, route.picked, route.pickedAt, item, path});
     }
     route.picked.push_back(0);
     return 0;
@@ -395,6 +398,16 @@ std::string storyboard(const RoutesReport& report) {
         << choice.line << "<ol start=\"0\">";
     for (size_t k = 0; k < choice.items.size(); ++k) {
       out << "<li>" << html(choice.items[k]);
+      // Every route that took this item here.
+      for (size_t r = 0; r < report.routes.size(); ++r) {
+        const ExploredRoute& route = report.routes[r];
+        for (size_t i = 0; i < route.pickedAt.size() && i < route.picked.size(); ++i) {
+          if (route.pickedAt[i] == choice.id && route.picked[i] == int32_t(k)) {
+            out << " <a href=\"#r" << r << "\">route " << r << "</a>";
+            break;
+          }
+        }
+      }
       out << "</li>";
     }
     out << "</ol></li>\n";

@@ -30,6 +30,7 @@ struct RouteFrame {
 
 struct ExploredRoute {
   std::vector<int32_t> picked;
+  std::vector<int32_t> pickedAt;  // the choice point of each pick
   std::string end;  // "E", "script-end", "loop", "join", "limit", "unreachable"
   int32_t joins = -1;  // the choice point met, for a join or a loop
   std::vector<std::pair<std::string, std::string>> boxes;  // caption, text (UTF-8)

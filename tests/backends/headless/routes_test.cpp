@@ -86,7 +86,9 @@ TEST(Routes, LinesLabelsFilesAndItemsNoRouteReachesAreReported) {
   for (const char* frame : {"r0000/0001.png", "r0000/0002.png", "r0001/0001.png"}) {
     EXPECT_NE(tree.storyboard.find(std::string("<img src=\"") + frame), std::string::npos) << frame;
   }
-  EXPECT_NE(tree.storyboard.find("<li>a</li><li>b</li>"), std::string::npos) << tree.storyboard;
+  EXPECT_NE(tree.storyboard.find("<li>a <a href=\"#r0\">route 0</a></li><li>b <a href=\"#r1\">route 1</a></li>"),
+            std::string::npos)
+      << tree.storyboard;
 }
 
 TEST(Routes, TheDemosThreeRoutesEndTheStoryAndCheckWarnsOfNothingElse) {
