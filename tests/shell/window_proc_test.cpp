@@ -304,7 +304,10 @@ TEST(WindowProc, ReadingMenuSkipsAndSetsVolumesAndTheKeysLightChoices) {
     EXPECT_TRUE(moveChoiceLight(context, step));
     rows += std::to_string(context.words.mouseY.load()) + " ";
   }
-  EXPECT_EQ(rows, "15 55 55 15 15 ");
+  context.words.mouseY = 200;  // none lit: Up lights the last
+  EXPECT_TRUE(moveChoiceLight(context, -1));
+  rows += std::to_string(context.words.mouseY.load());
+  EXPECT_EQ(rows, "15 55 55 15 15 55");
 }
 
 }  // namespace
