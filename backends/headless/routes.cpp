@@ -461,8 +461,12 @@ bool writeText(const fs::path& path, const std::string& text) {
 RoutesReport exploreRoutes(const RoutesOptions& options) {
   RoutesReport report;
   ensureGuiApplication();
-  Explorer explorer(options, report);
-  explorer.run();
+  {
+    Explorer explorer(options, report);
+    explorer.run();
+  }
+  // The font system is given back whole, as render does.
+  releaseGuiApplication();
   return report;
 }
 
