@@ -163,7 +163,7 @@ void keepPlaceAtExit(NevContext& context, WindowState& state) {
   if (slots.dataFolder.empty()) return;
   const std::string path = slotPath(slots, kAutoSlot);
   std::error_code error;
-  if (context.words.endRequested.load() == 1) {
+  if (state.storyEnded) {
     std::filesystem::remove(path, error);  // a finished story starts from its beginning
     return;
   }

@@ -22,6 +22,7 @@ struct WindowState {
   SaveSlots saveSlots;
   ReadingChoices reading;
   bool skipByKey = false;  // the skip going on was started by holding Ctrl
+  bool storyEnded = false;  // the story's @E ended the program
   bool fullSize() const { return mode != WindowMode::Default; }
 };
 

@@ -294,6 +294,7 @@ SlotDialogChoice MainWindow::chooseSlot(const SlotListing* listings, int32_t cou
 bool MainWindow::prologue() {
   if (tornDown_) return false;
   if (!runMessagePrologue(context_)) return false;
+  state_.storyEnded = true;
   destroyWindow();
   return true;
 }

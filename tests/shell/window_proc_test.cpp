@@ -248,7 +248,7 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
   EXPECT_TRUE(resumeFromAutoSlot(context, state, port, -1, kept));
   EXPECT_EQ(port.calls, "ask 前回の続きから始めますか？; ");
   EXPECT_EQ(kept.linesRead, 2);
-  context.words.endRequested = 1;
+  state.storyEnded = true;
   keepPlaceAtExit(context, state);
   EXPECT_FALSE(exists("auto.sav"));
 }

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QWheelEvent>
+#include <filesystem>
 #include <QMessageBox>
 #include <QTest>
 
@@ -87,13 +88,16 @@ TEST(MainWindow, BacklogCopyAndCtrlLeaveTheWaitAsItWas) {
   TempFolder story;
   ScopedCurrentDirectory inside(story.path());
   story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}, {9, "16"}}));
-  story.write("start.txt", sjis("雨の駅\n@P\n二行目\n三行目\n"));
+  story.write("start.txt", sjis("雨の駅\n@P\n二行目\n@E\n"));
   std::unique_ptr<NevContext> context = makeContext();
   ASSERT_FALSE(readConfig(context->config));
   QtGlyphRasterizer glyphs;
   context->platform.glyphs = &glyphs;
   createMessageFont(*context);
   MainWindow window(*context);
+  TempFolder data;
+  window.state().saveSlots.dataFolder = data.path().string();
+  data.write("auto.sav", "a place kept from before");
   ASSERT_TRUE(window.startStory());
   buildStartMenus(*context, window.state(), window);
   window.showDefaultWindow({640, 480});
@@ -128,7 +132,11 @@ TEST(MainWindow, BacklogCopyAndCtrlLeaveTheWaitAsItWas) {
   ASSERT_TRUE(eventually([&] { return context->reading.skip.load() != 0; }));
   QTest::keyRelease(&window, Qt::Key_Control);
   EXPECT_EQ(context->reading.skip.load(), 0);
-  window.close();
+
+  // The story's end ends the program and forgets the place kept.
+  QTest::keyClick(&window, Qt::Key_Return);
+  ASSERT_TRUE(eventually([&] { return window.ended(); }));
+  EXPECT_FALSE(std::filesystem::exists(data.path() / "auto.sav"));
 }
 
 }  // namespace
