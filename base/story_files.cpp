@@ -47,6 +47,14 @@ bool leavesStoryFolder(std::string_view name) {
   return false;
 }
 
+std::string foldAsciiCase(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  }
+  return folded;
+}
+
 bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

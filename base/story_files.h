@@ -17,3 +17,6 @@ bool leavesStoryFolder(std::string_view name);
 
 // Names equal when their bytes are, ASCII letters taken without case.
 bool equalIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// The name with its ASCII letters in lower case: one key for every spelling of a name.
+std::string foldAsciiCase(std::string_view name);

@@ -4,9 +4,16 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 // Windows text mode: this byte ends the file, whatever follows it.
 inline constexpr char kEndOfFileMark = 0x1A;
+
+// A line without the line feed (and carriage returns) it ends with.
+inline std::string_view withoutLineEnd(std::string_view line) {
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  return line;
+}
 
 class TextFile {
  public:

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "backends/headless/headless_player.h"
+#include "bench_support.h"
 #include "backends/qt/backlog_view.h"
 #include "backends/qt/qt_glyph_rasterizer.h"
 #include "engine/context.h"
@@ -22,11 +23,7 @@ constexpr int kLines = 10000;
 
 // A story of kLines lines, each followed by a click wait, every one of them marked read.
 std::string storyOfReadLines() {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "nev-bench-skip";
-  std::filesystem::create_directories(folder);
-  std::ofstream ini(folder / "nev.ini");
-  ini << "bench\nabout\nabout\n640\n480\n20\n20\n30\n0\n20\n20\n24\n10\n255\n255\n255\n0\n0\n0\n"
-         "255\n255\n0\n200\n200\n200\n2\n2\n0\n1\n0\n0\n0\n";
+  const std::filesystem::path folder = benchStoryFolder("nev-bench-skip", true);
   std::ofstream script(folder / "start.txt");
   std::ofstream marks(folder / "read.txt");
   for (int line = 1; line <= kLines; ++line) {

@@ -8,15 +8,12 @@
 #include <fstream>
 
 #include "backends/headless/routes.h"
+#include "bench_support.h"
 
 namespace {
 
 std::string latticeStory() {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "nev-bench-lattice";
-  std::filesystem::create_directories(folder);
-  std::ofstream ini(folder / "nev.ini");
-  ini << "bench\nabout\nabout\n640\n480\n20\n20\n30\n0\n20\n20\n24\n10\n255\n255\n255\n0\n0\n0\n"
-         "255\n255\n0\n200\n200\n200\n2\n2\n0\n0\n0\n0\n0\n";
+  const std::filesystem::path folder = benchStoryFolder("nev-bench-lattice", false);
   std::ofstream script(folder / "start.txt");
   int lines = 0;
   auto line = [&](const std::string& text) {

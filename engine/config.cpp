@@ -53,9 +53,7 @@ char* stringField(GameConfig& config, int index) {
 // A value as the reader typed it, safe to show: a value line can hold any bytes, terminal
 // escapes included.
 std::string withoutLineFeed(const char* text) {
-  std::string_view value(text);
-  while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.remove_suffix(1);
-  return printableStoryText(value);
+  return printableStoryText(withoutLineEnd(text));
 }
 
 ConfigProblem problemAt(const ValueLine& line, int index, const std::string& what) {

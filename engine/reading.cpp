@@ -1,29 +1,16 @@
 #include "engine/reading.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 
+#include "base/story_files.h"
 #include "engine/context.h"
 
 namespace {
 
-std::string folded(std::string_view script) {
-  std::string name(script);
-  for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return name;
-}
-
-// Two-byte characters count once.
-int32_t unitsOf(std::string_view text) {
-  int32_t units = 0;
-  for (size_t i = 0; i < text.size(); ++i, ++units) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ++i;
-  }
-  return units;
-}
+// Text is typed two bytes a unit, whatever the bytes.
+int32_t unitsOf(std::string_view text) { return int32_t((text.size() + 1) / 2); }
 
 }  // namespace
 
@@ -47,7 +34,7 @@ bool ReadMarks::open(const std::string& path, std::string& error) {
     *tab = '\0';
     const long line = std::strtol(tab + 1, nullptr, 10);
     if (line < 1 || line > (1 << 24)) continue;
-    std::vector<bool>& marks = lines_[folded(buffer)];
+    std::vector<bool>& marks = lines_[foldAsciiCase(buffer)];
     if (marks.size() <= size_t(line)) marks.resize(size_t(line) + 1);
     marks[size_t(line)] = true;
   }
@@ -57,7 +44,7 @@ bool ReadMarks::open(const std::string& path, std::string& error) {
 
 bool ReadMarks::isRead(std::string_view script, int32_t line) {
   std::lock_guard guard(lock_);
-  auto found = lines_.find(folded(script));
+  auto found = lines_.find(foldAsciiCase(script));
   return found != lines_.end() && line > 0 && size_t(line) < found->second.size() &&
          found->second[size_t(line)];
 }
@@ -65,7 +52,7 @@ bool ReadMarks::isRead(std::string_view script, int32_t line) {
 bool ReadMarks::mark(std::string_view script, int32_t line) {
   if (line < 1) return false;
   std::lock_guard guard(lock_);
-  std::vector<bool>& marks = lines_[folded(script)];
+  std::vector<bool>& marks = lines_[foldAsciiCase(script)];
   if (marks.size() <= size_t(line)) marks.resize(size_t(line) + 1);
   if (marks[size_t(line)]) return false;
   marks[size_t(line)] = true;

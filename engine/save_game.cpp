@@ -111,7 +111,6 @@ std::string musicSection(const SavedMusic& music) {
   out.i32(music.loop);
   out.i32(music.playing ? 1 : 0);
   out.i64(music.position);
-  out.u32(music.piece);
   return out.data();
 }
 
@@ -120,7 +119,7 @@ bool takeMusic(std::string_view bytes, SavedMusic& music) {
   int32_t playing = 0;
   if (!in.bytes(music.fileName) || music.fileName.size() >= size_t(kScriptLineSize) ||
       !in.i32(music.loop) || !in.i32(playing) || (playing != 0 && playing != 1) ||
-      !in.i64(music.position) || music.position < 0 || !in.u32(music.piece) || !in.atEnd()) {
+      !in.i64(music.position) || music.position < 0 || !in.atEnd()) {
     return false;
   }
   music.playing = playing == 1;

@@ -67,7 +67,7 @@ void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount)
             ? std::nullopt
             : context.platform.sound->musicPosition(music.musicDeviceId);
     point.music = {music.musicFileName, music.musicLoop.load(), position.has_value(),
-                   position.value_or(0), music.piece};
+                   position.value_or(0)};
   }
   point.playerState = context.platform.playerState();
   point.backlog = backlogPages(context);
@@ -165,16 +165,13 @@ bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& 
 void resumeSavedMusic(NevContext& context, const SavedMusic& saved) {
   MusicState& music = context.music;
   std::lock_guard guard(music.lock);
-  music.musicFileName = saved.fileName;
   music.musicLoop = saved.loop;
-  // A new number, so that the end of a piece from before the load cannot be taken for its.
-  const uint32_t piece = ++music.piece;
-  if (!saved.playing) return;
-  SoundBackend* backend = context.platform.sound;
-  uint32_t deviceId = 0;
-  if (backend->openMusic(saved.fileName, deviceId) != 0) return;
-  music.musicDeviceId = deviceId;
-  if (backend->playMusicFrom(deviceId, piece, saved.position) != 0) {
-    backend->closeMusic(deviceId);
+  if (saved.playing) {
+    resumeMusic(context, saved.fileName, saved.position);
+    return;
   }
+  music.musicFileName = saved.fileName;
+  // A new number all the same, so that the end of a piece from before the load is not taken
+  // for one of this story's.
+  ++music.piece;
 }

@@ -25,7 +25,6 @@ struct SavedMusic {
   int32_t loop = 0;
   bool playing = false;
   int64_t position = 0;  // milliseconds
-  uint32_t piece = 0;    // the count of pieces started
 };
 
 struct SavePoint {

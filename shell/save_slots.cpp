@@ -8,6 +8,7 @@
 #include "base/codepage.h"
 #include "base/file_bytes.h"
 #include "base/save_file.h"
+#include "base/text_file.h"
 #include "engine/context.h"
 #include "engine/host.h"
 #include "shell/menu.h"
@@ -80,8 +81,7 @@ std::string slotCaption(int32_t slot, const SlotListing& listing) {
   if (localtime_r(&when, &local) != nullptr) {
     std::strftime(date, sizeof date, "%Y/%m/%d %H:%M", &local);
   }
-  std::string text = cp932ToUtf8(listing.summary.firstText);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  const std::string text = cp932ToUtf8(withoutLineEnd(listing.summary.firstText));
   return number + "  " + date + "  " + firstCharacters(text, kCaptionTextLength);
 }
 

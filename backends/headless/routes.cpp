@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -34,17 +33,6 @@ namespace {
 
 constexpr int32_t kFrameShrink = 4;  // storyboard frames are a quarter of the picture's size
 
-std::string folded(std::string_view name) {
-  std::string out(name);
-  for (char& c : out) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string withoutLineEnd(std::string line) {
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-  return line;
-}
-
 // Where a choice stands: its script, the lines read to its end, and the layout that decides
 // which items can be hit at all.
 struct ChoiceKey {
@@ -62,24 +50,21 @@ struct Pending {
   std::vector<ChoiceKey> path;  // the choice points on the way here, this one last
 };
 
-// The lines each route carried out, and the files they named.
+// The lines each route carried out, and the files they named (found in the folder once the
+// exploration is over, not as each line runs).
 struct Coverage {
   std::set<std::pair<std::string, int32_t>> lines;  // folded script name, line from 1
   std::map<std::string, std::string> scripts;       // folded → as the story named it
-  std::set<std::string> usedFiles;                  // host paths
+  std::set<std::string> namedFiles;                 // as the story named them
 };
 
-void noteUsedFile(Coverage& coverage, const char* name) {
-  if (name == nullptr) return;
-  if (std::optional<std::string> path = resolveStoryFile(withoutLineEnd(name))) {
-    std::error_code error;
-    coverage.usedFiles.insert(fs::weakly_canonical(*path, error).string());
-  }
+void noteNamedFile(Coverage& coverage, const char* name) {
+  if (name != nullptr) coverage.namedFiles.emplace(withoutLineEnd(name));
 }
 
 // The files a command line names: pictures, music, sounds, scripts.
 void noteLine(Coverage& coverage, const RunnerStorage& runner) {
-  const std::string file = folded(runner.scriptName);
+  const std::string file = foldAsciiCase(runner.scriptName);
   coverage.scripts.emplace(file, runner.scriptName);
   coverage.lines.insert({file, runner.linesRead});
   const char* line = runner.lineBuffer;
@@ -92,11 +77,11 @@ void noteLine(Coverage& coverage, const RunnerStorage& runner) {
     case 'G':
       nextArgument(cursor);
       nextArgument(cursor);
-      noteUsedFile(coverage, nextArgument(cursor));
+      noteNamedFile(coverage, nextArgument(cursor));
       break;
     case 'Y':
     case 'Z':
-      noteUsedFile(coverage, nextArgument(cursor));
+      noteNamedFile(coverage, nextArgument(cursor));
       break;
     default:
       break;
@@ -145,6 +130,7 @@ class Explorer {
       report_.startProblem = problem->report;
       return nullptr;
     }
+    scrambledScripts_ = context->config.scrambledScripts;
     context->platform.glyphs = &glyphs_;
     createMessageFont(*context);
     onClientSize(*context, context->config.screenWidth, context->config.screenHeight);
@@ -230,7 +216,7 @@ class Explorer {
       std::lock_guard guard(context.savePoints.lock);
       point = context.savePoints.latest;
     }
-    const ChoiceKey key{folded(point.scriptName), point.linesRead, point.textWindow};
+    const ChoiceKey key{foldAsciiCase(point.scriptName), point.linesRead, point.textWindow};
     if (auto known = explored_.find(key); known != explored_.end()) {
       const bool onOwnPath = std::find(path.begin(), path.end(), key) != path.end();
       route.end = onOwnPath ? "loop" : "join";
@@ -262,19 +248,16 @@ class Explorer {
   void findUncovered() {
     std::set<std::string> scripts;
     for (const auto& [file, name] : coverage_.scripts) scripts.insert(name);
-    GameConfig config;
-    const bool configured = !readConfig(config);
     for (const std::string& name : scripts) {
       const std::optional<std::string> path = resolveStoryFile(name);
       TextFile script;
       if (!path || !script.open(*path, "r")) continue;
-      const std::vector<std::string> lines =
-          readScriptLines(script, configured ? config.scrambledScripts : 0);
-      const std::string file = folded(name);
+      const std::vector<std::string> lines = readScriptLines(script, scrambledScripts_);
+      const std::string file = foldAsciiCase(name);
       auto ran = [&](int32_t line) { return coverage_.lines.count({file, line}) > 0; };
       for (int32_t index = 0; index < int32_t(lines.size()); ++index) {
         const int32_t line = index + 1;
-        const std::string text = withoutLineEnd(lines[size_t(index)]);
+        const std::string text(withoutLineEnd(lines[size_t(index)]));
         const bool label = text.size() >= 2 && text[0] == '@' && text[1] == 'L';
         const bool comment = text.size() >= 2 && text[0] == '@' && text[1] == ';';
         if (comment) continue;
@@ -286,7 +269,7 @@ class Explorer {
       }
     }
     for (const ChoicePoint& choice : report_.choices) {
-      const std::string file = folded(choice.file);
+      const std::string file = foldAsciiCase(choice.file);
       for (int32_t item = 0; item < int32_t(choice.items.size()); ++item) {
         if (coverage_.lines.count({file, choice.firstBranchLine + item}) == 0) {
           report_.itemsNeverRun.push_back({choice.id, item});
@@ -294,11 +277,17 @@ class Explorer {
       }
     }
     std::error_code error;
+    std::set<std::string> usedFiles;  // host paths
+    for (const std::string& name : coverage_.namedFiles) {
+      if (std::optional<std::string> path = resolveStoryFile(name)) {
+        usedFiles.insert(fs::weakly_canonical(*path, error).string());
+      }
+    }
     for (const auto& entry : fs::directory_iterator(".", error)) {
-      const std::string extension = folded(entry.path().extension().string());
+      const std::string extension = foldAsciiCase(entry.path().extension().string());
       if (extension != ".bmp" && extension != ".mid" && extension != ".wav") continue;
       const std::string path = fs::weakly_canonical(entry.path(), error).string();
-      if (coverage_.usedFiles.count(path) == 0) {
+      if (usedFiles.count(path) == 0) {
         report_.unusedFiles.push_back(entry.path().filename().string());
       }
     }
@@ -311,6 +300,7 @@ class Explorer {
   std::map<ChoiceKey, int32_t> explored_;
   std::vector<Pending> pending_;
   Coverage coverage_;
+  int32_t scrambledScripts_ = 0;
 };
 
 std::string json(const std::string& text) { return jsonString(text); }

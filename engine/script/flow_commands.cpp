@@ -78,11 +78,7 @@ void commandChoice(NevContext& context, char* arguments) {
   stopSkipping(context);
   takeSavePoint(context, SavePointKind::Choice, count);
   std::vector<std::string> items;
-  for (int32_t i = 0; i < count; ++i) {
-    std::string_view item = runner.choiceTable[i];
-    while (!item.empty() && (item.back() == '\n' || item.back() == '\r')) item.remove_suffix(1);
-    items.emplace_back(item);
-  }
+  for (int32_t i = 0; i < count; ++i) items.emplace_back(withoutLineEnd(runner.choiceTable[i]));
   context.platform.choiceOffered(items);
   pickChoiceItem(context, count);
 }
@@ -134,17 +130,13 @@ void pickChoiceItem(NevContext& context, int32_t count) {
   }
   words.waitingForClick = 0;
   progress.count = 0;
-  if (decided) {
-    std::string_view item = runner.choiceTable[selected];
-    while (!item.empty() && (item.back() == '\n' || item.back() == '\r')) item.remove_suffix(1);
-    noteBacklogChoice(context, item);
-  }
+  if (decided) noteBacklogChoice(context, withoutLineEnd(runner.choiceTable[selected]));
   for (int32_t skipped = 0; skipped < selected && readRunnerLine(context) > 0; ++skipped) {
   }
 }
 
 void commandClickWait(NevContext& context) {
-  if (context.config.waitEveryLine == 0 && !skippingWaits(context)) waitForClick(context);
+  if (context.config.waitEveryLine == 0) waitForClick(context);
 }
 
 void commandNewPage(NevContext& context) {

@@ -57,17 +57,6 @@ int readRunnerLine(NevContext& context) {
   return length;
 }
 
-namespace {
-
-// A line's text without its line feed.
-size_t lineTextLength(const char* line, int length) {
-  size_t end = size_t(length);
-  while (end > 0 && (line[end - 1] == '\n' || line[end - 1] == '\r')) --end;
-  return end;
-}
-
-}  // namespace
-
 void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
   RunnerStorage& runner = context.runner;
   const GameConfig& config = context.config;
@@ -109,7 +98,7 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
     context.platform.scriptLine();
     if (line[0] != '@') {
       keepInHistory(runner.history, line, length);
-      const std::string_view text(line, lineTextLength(line, length));
+      const std::string_view text = withoutLineEnd(std::string_view(line, size_t(length)));
       if (beginTypedLine(context, runner.scriptName, runner.linesRead)) {
         // At once, and shown with one repaint.
         operations.drawTextLine(line, true);
@@ -119,7 +108,7 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
       }
       endTypedLine(context, runner.scriptName, runner.linesRead, text);
       context.platform.lineTyped(runner.scriptName, runner.linesRead, text);
-      if (config.waitEveryLine == 1 && !skippingWaits(context)) operations.waitForClick();
+      if (config.waitEveryLine == 1) operations.waitForClick();
       continue;
     }
     const Command command = commandForLetter(line[1]);

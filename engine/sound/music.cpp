@@ -5,15 +5,16 @@
 
 namespace {
 
-// Opens musicFileName on a new device and plays it as the next piece.
-int32_t startPiece(NevContext& context) {
+// Opens musicFileName on a new device and plays it as the next piece, from `position`
+// milliseconds in where the backend can seek.
+int32_t startPiece(NevContext& context, int64_t position = 0) {
   MusicState& music = context.music;
   SoundBackend* backend = context.platform.sound;
   const uint32_t piece = ++music.piece;
   uint32_t deviceId = 0;
   if (backend->openMusic(music.musicFileName, deviceId) != 0) return 0;
   music.musicDeviceId = deviceId;
-  if (backend->playMusic(deviceId, piece) != 0) {
+  if (backend->playMusicFrom(deviceId, piece, position) != 0) {
     backend->closeMusic(deviceId);
     return 0;
   }
@@ -29,6 +30,11 @@ void noteSound(NevContext& context, SoundEvent event, std::string_view name, int
 int32_t playMusic(NevContext& context, std::string_view fileName) {
   context.music.musicFileName = fileName;
   return startPiece(context);
+}
+
+int32_t resumeMusic(NevContext& context, std::string_view fileName, int64_t position) {
+  context.music.musicFileName = fileName;
+  return startPiece(context, position);
 }
 
 int32_t replayMusic(NevContext& context) {

@@ -30,6 +30,8 @@ struct MusicState {
 // 1 when the piece has started, 0 on any failure (which nothing reports).
 int32_t playMusic(NevContext& context, std::string_view fileName);
 int32_t replayMusic(NevContext& context);
+// As playMusic, from `position` milliseconds in where the backend can seek; nothing is logged.
+int32_t resumeMusic(NevContext& context, std::string_view fileName, int64_t position);
 // The device's result of the close.
 uint32_t closeMusic(NevContext& context);
 

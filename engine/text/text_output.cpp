@@ -58,6 +58,8 @@ void drawTextLine(NevContext& context, const char* text, bool redraw) {
 }
 
 void waitForClick(NevContext& context) {
+  // Skipping passes the wait by, and keeps no save point of it.
+  if (skippingWaits(context)) return;
   takeSavePoint(context, SavePointKind::ClickWait);
   const GameConfig& config = context.config;
   const MessageWindow& window = context.messageWindow;

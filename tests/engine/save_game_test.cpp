@@ -28,7 +28,7 @@ SavePoint smallPoint() {
     point.compose.push_back(value * 3);
     point.overlay.push_back(value * 5);
   }
-  point.music = {"theme.mid", 1, true, 1234, 3};
+  point.music = {"theme.mid", 1, true, 1234};
   point.playerState = "clock";
   point.place = {5, "line", {"a", "b", "c"}, {"d"}};
   return point;
