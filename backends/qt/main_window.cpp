@@ -43,6 +43,9 @@ namespace {
 // The backdrop around the picture in the captioned window; the full-size modes show black.
 const QColor kBackground(0x40, 0x40, 0x40);
 
+// Posted by the runner's requests: the window collects its mail.
+constexpr QEvent::Type kMailEvent = QEvent::Type(QEvent::User + 1);
+
 QString qs(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
 
 }  // namespace
@@ -300,6 +303,10 @@ bool MainWindow::prologue() {
 }
 
 bool MainWindow::event(QEvent* event) {
+  if (event->type() == kMailEvent) {
+    collectMail();
+    return true;
+  }
   if (prologue()) return true;
   return QMainWindow::event(event);
 }
@@ -437,7 +444,9 @@ void MainWindow::postEndOfPiece(uint32_t piece) {
 
 void MainWindow::wakeWindow() {
   if (wakePosted_.exchange(1) != 0) return;
-  QMetaObject::invokeMethod(this, [this] { collectMail(); }, Qt::QueuedConnection);
+  // A plain posted event: the queue owns it and the runner never touches it again. A queued
+  // functor's slot object would be released by whichever thread drops it last.
+  QCoreApplication::postEvent(this, new QEvent(kMailEvent));
 }
 
 void MainWindow::collectMail() {
