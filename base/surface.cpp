@@ -291,6 +291,19 @@ void patBlt(DrawingContext& target, int32_t x, int32_t y, int32_t width, int32_t
   rasterOperation(target, x, y, width, height, nullptr, 0, 0, rasterCode);
 }
 
+std::vector<Pixel> shrinkPixels(const Pixel* pixels, int32_t width, int32_t height,
+                                int32_t stride, int32_t toWidth, int32_t toHeight) {
+  if (width <= 0 || height <= 0 || toWidth <= 0 || toHeight <= 0) return {};
+  std::vector<Pixel> small(size_t(toWidth) * size_t(toHeight));
+  for (int32_t y = 0; y < toHeight; ++y) {
+    const Pixel* row = pixels + int64_t{y} * height / toHeight * stride;
+    for (int32_t x = 0; x < toWidth; ++x) {
+      small[size_t(y) * size_t(toWidth) + size_t(x)] = row[int64_t{x} * width / toWidth] & 0xFFFFFF;
+    }
+  }
+  return small;
+}
+
 void stretchBlt(PixelTarget& target, const Rect& destination, const Bitmap& source,
                 const Rect& sourceArea, const Rect& clip) {
   if (target.pixels == nullptr || target.width <= 0 || target.height <= 0 ||

@@ -113,6 +113,12 @@ struct PixelTarget {
 void stretchBlt(PixelTarget& target, const Rect& destination, const Bitmap& source,
                 const Rect& sourceArea, const Rect& clip);
 
+// A small copy of `width` × `height` pixels (rows `stride` apart) at `toWidth` × `toHeight`,
+// each pixel the source pixel at its top left, for thumbnails: nothing blends. Only the colour
+// bits are kept.
+std::vector<Pixel> shrinkPixels(const Pixel* pixels, int32_t width, int32_t height,
+                                int32_t stride, int32_t toWidth, int32_t toHeight);
+
 // Rectangle (left, top) to (right, bottom) exclusive: its one-pixel border in the pen colour
 // and its interior in the brush colour, each pixel combined once by the context's mix mode.
 void drawRectangle(DrawingContext& context, int32_t left, int32_t top, int32_t right,

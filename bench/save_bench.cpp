@@ -55,8 +55,7 @@ void BM_LoadSlot(benchmark::State& state) {
   if (!writeLatestSave(*context, slotFile(), 0, problem)) return state.SkipWithError(problem.c_str());
   for (auto _ : state) {
     SavePoint point;
-    SaveSummary summary;
-    if (!readSave(context->config, slotFile(), point, summary, problem) ||
+    if (!readSave(*context, slotFile(), point, problem) ||
         !restoreSavePoint(*context, point, problem)) {
       return state.SkipWithError(problem.c_str());
     }

@@ -33,10 +33,7 @@ bool ReadMarks::open(const std::string& path, std::string& error) {
     if (tab == nullptr) continue;
     *tab = '\0';
     const long line = std::strtol(tab + 1, nullptr, 10);
-    if (line < 1 || line > (1 << 24)) continue;
-    std::vector<bool>& marks = lines_[foldAsciiCase(buffer)];
-    if (marks.size() <= size_t(line)) marks.resize(size_t(line) + 1);
-    marks[size_t(line)] = true;
+    if (line >= 1 && line <= (1 << 24)) noteMark(buffer, int32_t(line));
   }
   std::fseek(file_, 0, SEEK_END);
   return true;
@@ -49,13 +46,18 @@ bool ReadMarks::isRead(std::string_view script, int32_t line) {
          found->second[size_t(line)];
 }
 
-bool ReadMarks::mark(std::string_view script, int32_t line) {
-  if (line < 1) return false;
-  std::lock_guard guard(lock_);
+bool ReadMarks::noteMark(std::string_view script, int32_t line) {
   std::vector<bool>& marks = lines_[foldAsciiCase(script)];
   if (marks.size() <= size_t(line)) marks.resize(size_t(line) + 1);
   if (marks[size_t(line)]) return false;
   marks[size_t(line)] = true;
+  return true;
+}
+
+bool ReadMarks::mark(std::string_view script, int32_t line) {
+  if (line < 1) return false;
+  std::lock_guard guard(lock_);
+  if (!noteMark(script, line)) return false;
   if (file_ != nullptr) {
     std::fprintf(file_, "%.*s\t%d\n", int(script.size()), script.data(), line);
     std::fflush(file_);

@@ -32,6 +32,8 @@ class ReadMarks {
   bool mark(std::string_view script, int32_t line);
 
  private:
+  // Under the lock: true when the line was not marked yet.
+  bool noteMark(std::string_view script, int32_t line);
   std::mutex lock_;
   std::unordered_map<std::string, std::vector<bool>> lines_;
   std::FILE* file_ = nullptr;

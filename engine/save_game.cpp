@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <span>
 
 #include "base/file_bytes.h"
 #include "base/save_file.h"
@@ -179,6 +180,26 @@ const std::string* findSection(const SaveSections& save, std::string_view name) 
   return nullptr;
 }
 
+// The file is whole and a save of this story; `problem` says why not.
+bool isSaveOfStory(std::string_view bytes, std::string_view identity, SaveSections& save,
+                   std::span<const std::string_view> only, std::string& problem) {
+  const SaveFileProblem fileProblem = decodeSaveFile(bytes, save, only);
+  if (fileProblem != SaveFileProblem::None) {
+    problem = saveFileProblemText(fileProblem);
+    return false;
+  }
+  const std::string* story = findSection(save, "story");
+  if (story == nullptr) {
+    problem = "damaged";
+    return false;
+  }
+  if (*story != identity) {
+    problem = "a save of another story";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string storyIdentity(const GameConfig& config) {
@@ -195,14 +216,9 @@ SaveSummary summarizeSavePoint(const SavePoint& point, int64_t savedAt) {
   summary.thumbnailWidth = int32_t(std::min<int64_t>(kThumbnailWidth, width));
   summary.thumbnailHeight =
       int32_t(std::max<int64_t>(1, height * summary.thumbnailWidth / width));
-  summary.thumbnail.resize(size_t(summary.thumbnailWidth) * summary.thumbnailHeight);
-  for (int32_t y = 0; y < summary.thumbnailHeight; ++y) {
-    const int64_t fromY = y * height / summary.thumbnailHeight;
-    for (int32_t x = 0; x < summary.thumbnailWidth; ++x) {
-      summary.thumbnail[size_t(y) * summary.thumbnailWidth + x] =
-          point.display[size_t(fromY * width + x * width / summary.thumbnailWidth)];
-    }
-  }
+  summary.thumbnail = shrinkPixels(point.display.data(), point.surfaceWidth, point.surfaceHeight,
+                                   point.surfaceWidth, summary.thumbnailWidth,
+                                   summary.thumbnailHeight);
   return summary;
 }
 
@@ -227,20 +243,7 @@ std::string encodeSaveGame(const SavePoint& point, const SaveSummary& summary,
 bool decodeSaveGame(std::string_view bytes, std::string_view identity, SavePoint& point,
                     SaveSummary& summary, std::string& problem) {
   SaveSections save;
-  const SaveFileProblem fileProblem = decodeSaveFile(bytes, save);
-  if (fileProblem != SaveFileProblem::None) {
-    problem = saveFileProblemText(fileProblem);
-    return false;
-  }
-  const std::string* story = findSection(save, "story");
-  if (story == nullptr) {
-    problem = "damaged";
-    return false;
-  }
-  if (*story != identity) {
-    problem = "a save of another story";
-    return false;
-  }
+  if (!isSaveOfStory(bytes, identity, save, {}, problem)) return false;
   SavePoint loaded;
   SaveSummary loadedSummary;
   const std::string* sections[] = {findSection(save, "summary"), findSection(save, "point"),
@@ -280,19 +283,10 @@ bool decodeSaveSummary(std::string_view bytes, std::string_view identity, SaveSu
                        std::string& problem) {
   static constexpr std::string_view kListed[] = {"story", "summary"};
   SaveSections save;
-  const SaveFileProblem fileProblem = decodeSaveFile(bytes, save, kListed);
-  if (fileProblem != SaveFileProblem::None) {
-    problem = saveFileProblemText(fileProblem);
-    return false;
-  }
-  const std::string* story = findSection(save, "story");
+  if (!isSaveOfStory(bytes, identity, save, kListed, problem)) return false;
   const std::string* listed = findSection(save, "summary");
   SaveSummary loaded;
-  if (story != nullptr && *story != identity) {
-    problem = "a save of another story";
-    return false;
-  }
-  if (story == nullptr || listed == nullptr || !takeSummary(*listed, loaded)) {
+  if (listed == nullptr || !takeSummary(*listed, loaded)) {
     problem = "damaged";
     return false;
   }
@@ -324,12 +318,19 @@ bool writeLatestSave(NevContext& context, const std::string& path, int64_t saved
   return writeFileAtomically(path, bytes, problem);
 }
 
-bool readSave(const GameConfig& config, const std::string& path, SavePoint& point,
-              SaveSummary& summary, std::string& problem) {
+bool readSave(const NevContext& context, const std::string& path, SavePoint& point,
+              std::string& problem) {
   const std::optional<std::string> bytes = readWholeFile(path, kLargestSaveFile);
   if (!bytes) {
     problem = "cannot be read";
     return false;
   }
-  return decodeSaveGame(*bytes, storyIdentity(config), point, summary, problem);
+  SavePoint read;
+  SaveSummary summary;
+  if (!decodeSaveGame(*bytes, storyIdentity(context.config), read, summary, problem) ||
+      !canRestoreSavePoint(context, read, problem)) {
+    return false;
+  }
+  point = std::move(read);
+  return true;
 }

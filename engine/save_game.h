@@ -46,6 +46,7 @@ bool decodeSaveSummary(std::string_view bytes, std::string_view identity, SaveSu
 bool writeLatestSave(NevContext& context, const std::string& path, int64_t savedAt,
                      std::string& problem);
 
-// Reads the save at `path` for the story being read.
-bool readSave(const GameConfig& config, const std::string& path, SavePoint& point,
-              SaveSummary& summary, std::string& problem);
+// Reads the save at `path` for the story being read, and makes sure it can be restored there
+// (its script still holds its place). `point` is left as it was when it cannot.
+bool readSave(const NevContext& context, const std::string& path, SavePoint& point,
+              std::string& problem);

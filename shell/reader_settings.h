@@ -1,6 +1,6 @@
 #pragma once
 // What nev remembers for its reader between runs: how the window was left, how fast text is
-// typed, and the stories read lately. The desktop shell loads and saves it; nothing a story
+// typed, the reading choices, and the stories read lately. The desktop shell loads and saves it; nothing a story
 // sees depends on it.
 
 #include <cstdint>
@@ -17,6 +17,16 @@ struct WindowGeometry {
   bool operator==(const WindowGeometry&) const = default;
 };
 
+// The reader's own choices of the 読みかた menu.
+struct ReadingChoices {
+  int32_t musicVolume = 100;  // percent, in steps of 25
+  int32_t soundVolume = 100;
+  bool muted = false;
+  bool skipUnread = false;  // skipping goes through text not read before too
+  int32_t autoSpeed = 1;    // 0 slow, 1 usual, 2 fast
+  bool operator==(const ReadingChoices&) const = default;
+};
+
 struct ReaderSettings {
   WindowMode windowMode = WindowMode::Default;
   WindowGeometry geometry;       // the default-size window's frame as the reader left it
@@ -24,11 +34,7 @@ struct ReaderSettings {
   PictureScaling scaling = PictureScaling::KeepProportions;
   int32_t messageSpeedItem = 0;  // the checked speed item's menu id; 0: the default
   std::vector<std::string> recentStories;  // absolute folders, most recent first
-  int32_t musicVolume = 100;     // percent, in steps of 25
-  int32_t soundVolume = 100;
-  bool muted = false;
-  bool skipUnread = false;       // skipping goes through text not read before too
-  int32_t autoSpeed = 1;         // 0 slow, 1 usual, 2 fast
+  ReadingChoices reading;
   bool operator==(const ReaderSettings&) const = default;
 };
 

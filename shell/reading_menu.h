@@ -6,18 +6,11 @@
 #include <cstdint>
 #include <string>
 
+#include "shell/reader_settings.h"
 #include "shell/window_port.h"
 
 struct NevContext;
 struct WindowState;
-
-struct ReadingChoices {
-  int32_t musicVolume = 100;  // percent
-  int32_t soundVolume = 100;
-  bool muted = false;
-  bool skipUnread = false;
-  int32_t autoSpeed = 1;  // 0 slow, 1 usual, 2 fast
-};
 
 // A command of the 読みかた menu; false for ids it does not own.
 bool onReadingCommand(NevContext& context, WindowState& state, WindowPort& port, int32_t id);

@@ -121,10 +121,8 @@ void loadFromSlot(NevContext& context, WindowState& state, WindowPort& port, int
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return;  // an empty slot: nothing to load
   SavePoint point;
-  SaveSummary summary;
   std::string problem;
-  if (!readSave(context.config, path, point, summary, problem) ||
-      !canRestoreSavePoint(context, point, problem)) {
+  if (!readSave(context, path, point, problem)) {
     tell(port, "ロードできませんでした", path + ": " + problem);
     return;
   }
@@ -180,10 +178,8 @@ bool resumeFromAutoSlot(NevContext& context, WindowState& state, WindowPort& por
   const std::string path = slotPath(slots, kAutoSlot);
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return false;
-  SaveSummary summary;
   std::string problem;
-  if (!readSave(context.config, path, point, summary, problem) ||
-      !canRestoreSavePoint(context, point, problem)) {
+  if (!readSave(context, path, point, problem)) {
     tell(port, "前回の続きを読み込めませんでした", path + ": " + problem);
     return false;
   }

@@ -145,19 +145,32 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
 }
 
 void onWindowKey(NevContext& context, WindowState& state, WindowPort& port, WindowKey key) {
-  if (key == WindowKey::Screenshot || key == WindowKey::CopyText || key == WindowKey::Backlog) {
-    onMenuCommand(context, state, port,
-                  key == WindowKey::Screenshot ? kMenuScreenshot
-                  : key == WindowKey::CopyText ? kMenuCopyText
-                                               : kMenuBacklog);
-  } else if (key == WindowKey::QuickSave || key == WindowKey::QuickLoad) {
-    onMenuCommand(context, state, port, key == WindowKey::QuickSave ? kMenuQuickSave : kMenuQuickLoad);
-  } else if (key == WindowKey::FullScreen) {
-    onMenuCommand(context, state, port,
-                  state.mode == WindowMode::FullScreen ? kMenuDefaultWindow : kMenuFullScreen);
-  } else if (state.fullSize()) {
-    onMenuCommand(context, state, port, kMenuDefaultWindow);
+  int32_t command = 0;
+  switch (key) {
+    case WindowKey::FullScreen:
+      command = state.mode == WindowMode::FullScreen ? kMenuDefaultWindow : kMenuFullScreen;
+      break;
+    case WindowKey::Leave:
+      if (state.fullSize()) command = kMenuDefaultWindow;
+      break;
+    case WindowKey::QuickSave:
+      command = kMenuQuickSave;
+      break;
+    case WindowKey::QuickLoad:
+      command = kMenuQuickLoad;
+      break;
+    case WindowKey::Screenshot:
+      command = kMenuScreenshot;
+      break;
+    case WindowKey::CopyText:
+      command = kMenuCopyText;
+      break;
+    case WindowKey::Backlog:
+      // The keys and the wheel look back only from a wait or a choice; the menu item always.
+      if (context.words.waitingForClick.load() == 1) command = kMenuBacklog;
+      break;
   }
+  if (command != 0) onMenuCommand(context, state, port, command);
 }
 
 void restoreDisplayMode(WindowState& state, WindowPort& port) {

@@ -71,11 +71,8 @@ bool prepareOutput(const fs::path& outDir) {
 
 // Reads the save into context.resumeAt, or says on stderr why it cannot be.
 bool loadSave(NevContext& context, const std::string& path) {
-  SaveSummary summary;
   std::string problem;
-  if (!readSave(context.config, path, context.resumeAt, summary, problem) ||
-      !canRestoreSavePoint(context, context.resumeAt, problem)) {
-    context.resumeAt = {};
+  if (!readSave(context, path, context.resumeAt, problem)) {
     std::fprintf(stderr, "nev render: %s: %s\n", path.c_str(), problem.c_str());
     return false;
   }

@@ -92,13 +92,8 @@ void noteLine(Coverage& coverage, const RunnerStorage& runner) {
 bool writeSmallFrame(const std::string& path, const PixelTarget& client) {
   const int32_t width = std::max(1, client.width / kFrameShrink);
   const int32_t height = std::max(1, client.height / kFrameShrink);
-  std::vector<Pixel> pixels(size_t(width) * height);
-  for (int32_t y = 0; y < height; ++y) {
-    for (int32_t x = 0; x < width; ++x) {
-      pixels[size_t(y) * width + x] =
-          client.pixels[size_t(y * kFrameShrink) * client.stride + x * kFrameShrink] & 0xFFFFFF;
-    }
-  }
+  const std::vector<Pixel> pixels =
+      shrinkPixels(client.pixels, client.width, client.height, client.stride, width, height);
   return writePngFile(path, pixels.data(), width, height);
 }
 

@@ -99,8 +99,8 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
 }
 
 void PictureView::wheelEvent(QWheelEvent* event) {
-  if (event->angleDelta().y() > 0 && window_.context().words.waitingForClick.load() == 1) {
-    window_.showBacklog();
+  if (event->angleDelta().y() > 0) {
+    onWindowKey(window_.context(), window_.state(), window_, WindowKey::Backlog);
   }
   event->accept();
 }
@@ -110,7 +110,7 @@ MainWindow::MainWindow(NevContext& context) : context_(context) {
   view_ = new PictureView(*this);
   setCentralWidget(view_);
   buildMenuBar();
-  listSlotsWhenShown();
+  connectReadingControls();
 
   PlatformServices& platform = context.platform;
   platform.messageBox = [this](const std::string& text, const std::string& caption) {
@@ -165,7 +165,7 @@ void MainWindow::buildMenuBar() {
   }
 }
 
-void MainWindow::listSlotsWhenShown() {
+void MainWindow::connectReadingControls() {
   connect(submenus_[kSubmenuBookmarks], &QMenu::aboutToShow, this,
           [this] { refreshSaveMenu(context_, state_, *this); });
   connect(submenus_[kSubmenuReading], &QMenu::aboutToShow, this,
@@ -338,12 +338,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Up:
     case Qt::Key_Down:
       if (moveChoiceLight(context_, event->key() == Qt::Key_Up ? -1 : 1)) return;
-      if (event->key() == Qt::Key_Up && context_.words.waitingForClick.load() == 1) {
-        onWindowKey(context_, state_, *this, WindowKey::Backlog);
-      }
+      if (event->key() == Qt::Key_Up) onWindowKey(context_, state_, *this, WindowKey::Backlog);
       return;
     case Qt::Key_PageUp:
-      if (context_.words.waitingForClick.load() == 1) onWindowKey(context_, state_, *this, WindowKey::Backlog);
+      onWindowKey(context_, state_, *this, WindowKey::Backlog);
       return;
     case Qt::Key_F12:
       onWindowKey(context_, state_, *this, WindowKey::Screenshot);
@@ -676,8 +674,7 @@ void MainWindow::showAsRemembered() {
   }
   onMenuCommand(context_, state_, *this,
                 kMenuScaleKeepProportions + static_cast<int32_t>(remembered.scaling));
-  state_.reading = {remembered.musicVolume, remembered.soundVolume, remembered.muted,
-                    remembered.skipUnread, remembered.autoSpeed};
+  state_.reading = remembered.reading;
   applyVolumes(state_.reading, *this);
   applyAutoSpeed(context_, state_.reading);
   refreshReadingMenu(context_, state_, *this);
@@ -716,11 +713,7 @@ void MainWindow::rememberSettings() {
                                ? state_.displayModes.table[state_.displayModes.current]
                                : Size{};
   remembered.scaling = state_.scaling;
-  remembered.musicVolume = state_.reading.musicVolume;
-  remembered.soundVolume = state_.reading.soundVolume;
-  remembered.muted = state_.reading.muted;
-  remembered.skipUnread = state_.reading.skipUnread;
-  remembered.autoSpeed = state_.reading.autoSpeed;
+  remembered.reading = state_.reading;
   for (int32_t item = kMenuSpeedFastest; item <= kMenuSpeedDefault; ++item) {
     if (QAction* speed = action(item); speed != nullptr && speed->isChecked()) {
       remembered.messageSpeedItem = item;

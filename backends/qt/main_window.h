@@ -114,8 +114,9 @@ class MainWindow : public QMainWindow, public WindowPort {
 
  private:
   void buildMenuBar();
-  // The しおり menu reads the slots as it opens; the 読みかた menu checks what is on.
-  void listSlotsWhenShown();
+  // The しおり menu reads the slots as it opens; the 読みかた menu checks what is on; Ctrl held
+  // alone starts skipping.
+  void connectReadingControls();
   // A word on the picture for a moment.
   void flashMessage(const QString& text);
   void stopRunner();

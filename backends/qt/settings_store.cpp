@@ -126,14 +126,14 @@ ReaderSettings readSettings(QSettings& store, bool& damaged) {
   keepWhole(settings.displayMode.width, settings.displayMode.height);
   read.named("window/scaling", settings.scaling, kScalings);
   read.named("reading/speed", settings.messageSpeedItem, kSpeeds);
-  read.number("sound/musicVolume", settings.musicVolume, 0, 100);
-  read.number("sound/effectsVolume", settings.soundVolume, 0, 100);
+  read.number("sound/musicVolume", settings.reading.musicVolume, 0, 100);
+  read.number("sound/effectsVolume", settings.reading.soundVolume, 0, 100);
   int32_t muted = 0, skipUnread = 0;
   read.number("sound/muted", muted, 0, 1);
   read.number("reading/skipUnread", skipUnread, 0, 1);
-  read.number("reading/autoSpeed", settings.autoSpeed, 0, 2);
-  settings.muted = muted == 1;
-  settings.skipUnread = skipUnread == 1;
+  read.number("reading/autoSpeed", settings.reading.autoSpeed, 0, 2);
+  settings.reading.muted = muted == 1;
+  settings.reading.skipUnread = skipUnread == 1;
   // Oldest last, so that remembering each in turn gives back the order saved.
   const std::vector<std::string> recent = read.folders("stories/recent");
   for (auto folder = recent.rbegin(); folder != recent.rend(); ++folder) {
@@ -153,11 +153,11 @@ void writeSettings(QSettings& store, const ReaderSettings& settings) {
   store.setValue("window/displayHeight", settings.displayMode.height);
   writeName(store, "window/scaling", int32_t(settings.scaling), kScalings);
   writeName(store, "reading/speed", settings.messageSpeedItem, kSpeeds);
-  store.setValue("sound/musicVolume", settings.musicVolume);
-  store.setValue("sound/effectsVolume", settings.soundVolume);
-  store.setValue("sound/muted", settings.muted ? 1 : 0);
-  store.setValue("reading/skipUnread", settings.skipUnread ? 1 : 0);
-  store.setValue("reading/autoSpeed", settings.autoSpeed);
+  store.setValue("sound/musicVolume", settings.reading.musicVolume);
+  store.setValue("sound/effectsVolume", settings.reading.soundVolume);
+  store.setValue("sound/muted", settings.reading.muted ? 1 : 0);
+  store.setValue("reading/skipUnread", settings.reading.skipUnread ? 1 : 0);
+  store.setValue("reading/autoSpeed", settings.reading.autoSpeed);
   QStringList recent;
   for (const std::string& folder : settings.recentStories) {
     recent.append(QFile::decodeName(folder.c_str()));

@@ -272,7 +272,12 @@ TEST(WindowProc, ReadingMenuSkipsAndSetsVolumesAndTheKeysLightChoices) {
       {[&] { onMenuCommand(context, state, port, kMenuMute); }, "skip 0, volumes 50 100, off 45030"},
       {[&] { onMenuCommand(context, state, port, kMenuAuto); }, "skip 0, auto, on 45002"},
       {[&] { onWindowKey(context, state, port, WindowKey::Screenshot); }, "skip 0, screenshot"},
-      {[&] { onWindowKey(context, state, port, WindowKey::Backlog); }, "skip 0, backlog"},
+      {[&] { onWindowKey(context, state, port, WindowKey::Backlog); }, "skip 0"},  // no wait
+      {[&] {
+         context.words.waitingForClick = 1;
+         onWindowKey(context, state, port, WindowKey::Backlog);
+       },
+       "skip 0, backlog"},
   };
   for (const auto& [step, expected] : steps) {
     port.calls.clear();

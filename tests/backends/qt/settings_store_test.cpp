@@ -16,7 +16,7 @@ TEST(SettingsStore, SavedSettingsComeBackAndDamageCostsOneLine) {
   ReaderSettings clamped;
   clamped.geometry = {0, 0, 16384, 600};
   clamped.recentStories = {"/a"};
-  clamped.autoSpeed = 2;  // numbers out of range are held to it
+  clamped.reading.autoSpeed = 2;  // numbers out of range are held to it
   const std::pair<std::string, ReaderSettings> damaged[] = {
       {std::string("\xFF\0[\x80=\n=\x01[[]]\\x", 14), {}},
       {"[window\nmode=full-screen\n", {}},
@@ -37,7 +37,7 @@ TEST(SettingsStore, SavedSettingsComeBackAndDamageCostsOneLine) {
   config.write("nev/nev.conf", "[backlog]\nlines=40\n");
   const ReaderSettings saved{WindowMode::FullScreen,  {-20, 30, 800, 600}, {1024, 768},
                              PictureScaling::Stretch, kMenuSpeedFourTimes, {"/雨, の駅", "/b"},
-                             25, 75, true, true, 2};
+                             {25, 75, true, true, 2}};
   ASSERT_TRUE(saveReaderSettings(saved));
   EXPECT_EQ(loadReaderSettings(), saved);
   EXPECT_NE(config.read("nev/nev.conf").find("lines=40"), std::string::npos);
