@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/save_file.h"
+#include "engine/script/runner.h"
 
 namespace {
 
@@ -109,6 +110,8 @@ TEST(SaveGame, RefusesFieldsThatCannotBeRestored) {
   noScript.scriptName.clear();
   SavePoint waitAhead = point;
   waitAhead.waitLine = waitAhead.linesRead;
+  SavePoint pageTooLong = point;
+  pageTooLong.history.assign(kHistorySlots + 1, "line");  // more than the runner can hold
   const std::string cases[] = {
       withSection("display", good.substr(0, 10)),
       withSection("overlay", std::string(47 * 4, '\0')),
@@ -119,6 +122,7 @@ TEST(SaveGame, RefusesFieldsThatCannotBeRestored) {
       encodeSaveGame(wrongKind, {}, kIdentity),
       encodeSaveGame(noScript, {}, kIdentity),
       encodeSaveGame(waitAhead, {}, kIdentity),
+      encodeSaveGame(pageTooLong, {}, kIdentity),
   };
   for (const std::string& bytes : cases) EXPECT_EQ(problemOf(bytes), "damaged");
 }
