@@ -19,7 +19,7 @@
 
 #include "engine/config.h"
 #include "base/codepage.h"
-#include "base/file_bytes.h"
+#include "engine/local_story_folder.h"
 #include "base/story_files.h"
 #include "base/text_file.h"
 #include "engine/script/arguments.h"
@@ -73,7 +73,7 @@ struct PendingChoice {
 };
 
 struct StoryCheck {
-  std::string root;
+  const StoryFiles* files = nullptr;
   int32_t scrambledScripts = 0;
   int32_t screenHeight = 0;  // 0 when nev.ini could not be read
   std::optional<GameConfig> config;
@@ -127,8 +127,8 @@ bool isBlank(const char* argument) {
 }
 
 // Through the runner's own resolver; a folder of the name is no file.
-std::optional<std::string> findStoryFile(std::string_view name, const std::string& root) {
-  std::optional<std::string> path = resolveStoryFile(name, root);
+std::optional<std::string> findStoryFile(std::string_view name, const StoryFiles& files) {
+  std::optional<std::string> path = files.resolve(name);
   std::error_code error;
   if (!path || !fs::is_regular_file(*path, error)) return std::nullopt;
   return path;
@@ -180,8 +180,7 @@ void checkFontSize(StoryCheck& story, const std::string& shownFile, int line, in
 void checkConfig(StoryCheck& story) {
   fileIndex(story, kConfigName);
   TextFile file;
-  std::optional<std::string> path = findStoryFile(kConfigName, story.root);
-  if (!path || !file.open(*path, "r")) {
+  if (!findStoryFile(kConfigName, *story.files) || !story.files->openScript(kConfigName, file)) {
     report(story, kConfigName, 0, FindingSeverity::Error, "not found; the story cannot start");
   } else {
     GameConfig config;
@@ -195,8 +194,8 @@ void checkConfig(StoryCheck& story) {
       return;
     }
   }
-  const bool onlyScrambled = !findStoryFile(startScriptName(0), story.root) &&
-                             findStoryFile(startScriptName(1), story.root);
+  const bool onlyScrambled = !findStoryFile(startScriptName(0), *story.files) &&
+                             findStoryFile(startScriptName(1), *story.files);
   story.scrambledScripts = onlyScrambled ? 1 : 0;
 }
 
@@ -225,7 +224,7 @@ void checkFile(StoryCheck& story, size_t script, int line, const char* kind, con
                const char* consequence = "") {
   if (name == nullptr || isBlank(name)) return;
   checkInsideFolder(story, script, line, kind, name);
-  if (findStoryFile(name, story.root)) return;
+  if (findStoryFile(name, *story.files)) return;
   reportMissingFile(story, script, line, kind, name, consequence);
 }
 
@@ -234,7 +233,7 @@ void checkJump(StoryCheck& story, size_t script, int line,
   if (arguments.empty() || isBlank(arguments[0])) return;
   const char* fileName = arguments[0];
   checkInsideFolder(story, script, line, "script", fileName);
-  std::optional<std::string> path = findStoryFile(fileName, story.root);
+  std::optional<std::string> path = findStoryFile(fileName, *story.files);
   if (!path) {
     reportMissingFile(story, script, line, "script", fileName);
     return;
@@ -489,7 +488,7 @@ void recordLabel(Script& script, int line, const char* text, int length) {
 // leaves it: choice items are read by their @W, every other line is text or a command.
 void readScript(StoryCheck& story, size_t script) {
   TextFile file;
-  if (!file.open(story.scripts[script].hostPath, "r")) {
+  if (!story.files->openScript(story.scripts[script].name, file)) {
     reportInScript(story, script, 0, FindingSeverity::Error, "cannot be read");
     return;
   }
@@ -648,7 +647,7 @@ void forEachRawLine(const std::string& file, Visit visit) {
 
 // Text after a byte 0x1A is never read by anyone: the reader takes the byte for the file's end.
 void checkEndOfFileMark(StoryCheck& story, size_t script) {
-  std::optional<std::string> file = readWholeFile(story.scripts[script].hostPath);
+  std::optional<std::string> file = story.files->read(story.scripts[script].name);
   if (!file) return;
   const size_t mark = file->find(kEndOfFileMark);
   if (mark == std::string::npos) return;
@@ -661,8 +660,8 @@ void checkEndOfFileMark(StoryCheck& story, size_t script) {
 }
 
 // A plain script beside its scrambled form: what the scrambling pass would lose.
-void checkPlainSource(StoryCheck& story, const std::string& name, const std::string& hostPath) {
-  std::optional<std::string> file = readWholeFile(hostPath);
+void checkPlainSource(StoryCheck& story, const std::string& name) {
+  std::optional<std::string> file = story.files->read(name);
   if (!file) return;
   const std::string shownName = printableStoryText(name);
   forEachRawLine(*file, [&](int line, const RawLine& raw) {
@@ -692,7 +691,7 @@ void checkPlainSource(StoryCheck& story, const std::string& name, const std::str
 // With scrambledScripts 1 and the plain start script kept alongside, the author edits the plain
 // scripts and scrambles them: each scrambled script's plain form is checked for what is lost.
 void checkPlainSources(StoryCheck& story) {
-  if (story.scrambledScripts != 1 || !findStoryFile(startScriptName(0), story.root)) return;
+  if (story.scrambledScripts != 1 || !findStoryFile(startScriptName(0), *story.files)) return;
   const std::string_view scrambledExtension = ".stx";
   for (size_t script = 0; script < story.scripts.size(); ++script) {
     const std::string& name = story.scripts[script].name;
@@ -703,21 +702,19 @@ void checkPlainSources(StoryCheck& story) {
       continue;
     }
     const std::string plainName = name.substr(0, name.size() - scrambledExtension.size()) + ".txt";
-    if (std::optional<std::string> path = findStoryFile(plainName, story.root)) {
-      checkPlainSource(story, plainName, *path);
-    }
+    if (findStoryFile(plainName, *story.files)) checkPlainSource(story, plainName);
   }
 }
 
 void checkStartScript(StoryCheck& story) {
   const char* startName = startScriptName(story.scrambledScripts);
-  if (std::optional<std::string> path = findStoryFile(startName, story.root)) {
+  if (std::optional<std::string> path = findStoryFile(startName, *story.files)) {
     scriptFor(story, startName, *path);
     return;
   }
   std::string message = std::string("start script \"") + startName + "\" not found";
   const char* otherName = startScriptName(story.scrambledScripts == 0 ? 1 : 0);
-  if (findStoryFile(otherName, story.root)) {
+  if (findStoryFile(otherName, *story.files)) {
     message += std::string(" (scrambledScripts is ") + std::to_string(story.scrambledScripts) +
                "; the folder has " + otherName + ")";
   }
@@ -728,7 +725,8 @@ void checkStartScript(StoryCheck& story) {
 
 std::vector<CheckFinding> checkStory(const std::string& storyDir) {
   StoryCheck story;
-  story.root = storyDir;
+  const LocalStoryFolder folder(storyDir);
+  story.files = &folder;
   checkConfig(story);
   checkStartScript(story);
   // Reading a script can add the scripts it jumps to.

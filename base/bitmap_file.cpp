@@ -17,7 +17,6 @@ namespace {
 using Bytes = std::string;
 
 // Files are read whole before anything is decoded; larger ones are refused unread.
-constexpr uint64_t kLargestFileSize = uint64_t{256} << 20;
 
 // A run-length picture may claim this many pixels, and this many more for each byte of its
 // data; a real one, even of one colour, stays far below.
@@ -346,18 +345,22 @@ std::unique_ptr<Bitmap> decodeBitFields(const Bytes& file, const Layout& layout)
 }  // namespace
 
 std::unique_ptr<Bitmap> loadBitmapFile(const std::string& hostPath) {
-  const std::optional<Bytes> file = readWholeFile(hostPath, kLargestFileSize);
+  const std::optional<Bytes> file = readWholeFile(hostPath, kLargestBitmapFile);
   if (!file) return nullptr;
-  const std::optional<Layout> layout = checkHeader(*file);
+  return decodeBitmapFile(*file);
+}
+
+std::unique_ptr<Bitmap> decodeBitmapFile(const Bytes& file) {
+  const std::optional<Layout> layout = checkHeader(file);
   if (!layout) return nullptr;
   if (layout->compression == kBitFields) {
     const Masks& masks = layout->masks;
     if (SDL_MasksToPixelFormatEnum(layout->bitCount, masks.red, masks.green, masks.blue,
                                    masks.alpha) == SDL_PIXELFORMAT_UNKNOWN) {
-      return decodeBitFields(*file, *layout);
+      return decodeBitFields(file, *layout);
     }
   }
-  std::unique_ptr<Bitmap> bitmap = decodeWithSdl(*file, *layout);
+  std::unique_ptr<Bitmap> bitmap = decodeWithSdl(file, *layout);
   // SDL keeps its error text per thread and frees it only for threads it made itself; pictures
   // are loaded on the runner's thread.
   SDL_TLSCleanup();
