@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <bit>
-#include <iterator>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <system_error>
@@ -55,7 +55,9 @@ struct Layout {
   uint32_t tableEntries = 0;  // 8 bits a pixel or fewer
 };
 
-uint8_t byteAt(const Bytes& file, size_t at) { return static_cast<uint8_t>(file[at]); }
+uint8_t byteAt(const Bytes& file, size_t at) {
+  return static_cast<uint8_t>(file[at]);
+}
 
 uint32_t readLe16(const Bytes& file, size_t at) {
   return byteAt(file, at) | byteAt(file, at + 1) << 8;
@@ -159,8 +161,7 @@ std::optional<Layout> checkHeader(const Bytes& file) {
   if (layout.bitCount <= 8) {
     const uint32_t fullTable = uint32_t{1} << layout.bitCount;
     // The decoder reads no more than a full table, however many entries are claimed.
-    layout.tableEntries =
-        coloursUsed == 0 || coloursUsed > fullTable ? fullTable : coloursUsed;
+    layout.tableEntries = coloursUsed == 0 || coloursUsed > fullTable ? fullTable : coloursUsed;
     const uint64_t tableEnd =
         headerEnd + uint64_t{layout.tableEntries} * (layout.headerSize == kCoreHeaderSize ? 3 : 4);
     if (tableEnd > file.size()) return std::nullopt;
@@ -173,8 +174,8 @@ std::optional<Layout> checkHeader(const Bytes& file) {
   // generous measure of what the data could draw, the claim is refused before anything is
   // allocated for it.
   const uint64_t claimed = uint64_t{static_cast<uint32_t>(layout.width)} * layout.height;
-  if (runLength &&
-      claimed > kFreeRunLengthPixels + kRunLengthPixelsPerByte * (file.size() - layout.dataOffset)) {
+  if (runLength && claimed > kFreeRunLengthPixels +
+                                 kRunLengthPixelsPerByte * (file.size() - layout.dataOffset)) {
     return std::nullopt;
   }
   if (!runLength) {
@@ -309,7 +310,8 @@ std::unique_ptr<Bitmap> decodeIndexed(const Bytes& file, const Layout& layout) {
       const size_t at = static_cast<size_t>(y) * indices.pitch + x;
       const uint8_t index = indices.values[at];
       // Skipped by the runs, or outside the table: left black.
-      if ((!indices.written.empty() && !indices.written[at]) || index >= layout.tableEntries) continue;
+      if ((!indices.written.empty() && !indices.written[at]) || index >= layout.tableEntries)
+        continue;
       const size_t entry = tableAt + entrySize * index;
       *out = Pixel{byteAt(file, entry + 2)} << 16 | Pixel{byteAt(file, entry + 1)} << 8 |
              byteAt(file, entry);
@@ -339,8 +341,8 @@ std::unique_ptr<Bitmap> decodeFields(const Bytes& file, const Layout& layout, co
     for (int32_t x = 0; x < layout.width; ++x, at += bytesPerPixel) {
       uint32_t value = 0;
       for (size_t b = 0; b < bytesPerPixel; ++b) value |= uint32_t{byteAt(file, at + b)} << (8 * b);
-      *out++ = Pixel{channelOf(value, masks.red)} << 16 | Pixel{channelOf(value, masks.green)} << 8 |
-               channelOf(value, masks.blue);
+      *out++ = Pixel{channelOf(value, masks.red)} << 16 |
+               Pixel{channelOf(value, masks.green)} << 8 | channelOf(value, masks.blue);
     }
   }
   return bitmap;
@@ -349,17 +351,22 @@ std::unique_ptr<Bitmap> decodeFields(const Bytes& file, const Layout& layout, co
 // 16-bit arrangements in common use, and 32-bit ones of whole bytes or ten-bit colour, each as
 // red, green, blue and alpha.
 constexpr uint32_t kCommon16[][4] = {
-    {0x7C00, 0x03E0, 0x001F, 0},      {0x001F, 0x03E0, 0x7C00, 0},      {0xF800, 0x07E0, 0x001F, 0},
-    {0x001F, 0x07E0, 0xF800, 0},      {0x003F, 0x07C0, 0xF800, 0},      {0x0F00, 0x00F0, 0x000F, 0xF000},
-    {0xF000, 0x0F00, 0x00F0, 0x000F}, {0x000F, 0x00F0, 0x0F00, 0xF000}, {0x00F0, 0x0F00, 0xF000, 0x000F},
-    {0x7C00, 0x03E0, 0x001F, 0x8000}, {0xF800, 0x07C0, 0x003E, 0x0001}, {0x001F, 0x03E0, 0x7C00, 0x8000},
+    {0x7C00, 0x03E0, 0x001F, 0},      {0x001F, 0x03E0, 0x7C00, 0},
+    {0xF800, 0x07E0, 0x001F, 0},      {0x001F, 0x07E0, 0xF800, 0},
+    {0x003F, 0x07C0, 0xF800, 0},      {0x0F00, 0x00F0, 0x000F, 0xF000},
+    {0xF000, 0x0F00, 0x00F0, 0x000F}, {0x000F, 0x00F0, 0x0F00, 0xF000},
+    {0x00F0, 0x0F00, 0xF000, 0x000F}, {0x7C00, 0x03E0, 0x001F, 0x8000},
+    {0xF800, 0x07C0, 0x003E, 0x0001}, {0x001F, 0x03E0, 0x7C00, 0x8000},
     {0x003E, 0x07C0, 0xF800, 0x0001}};
-constexpr uint32_t kCommon32[][4] = {
-    {0x00FF0000, 0x0000FF00, 0x000000FF, 0},          {0xFF000000, 0x00FF0000, 0x0000FF00, 0},
-    {0x000000FF, 0x0000FF00, 0x00FF0000, 0},          {0x0000FF00, 0x00FF0000, 0xFF000000, 0},
-    {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, {0xFF000000, 0x00FF0000, 0x0000FF00, 0x000000FF},
-    {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000}, {0x0000FF00, 0x00FF0000, 0xFF000000, 0x000000FF},
-    {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000}};
+constexpr uint32_t kCommon32[][4] = {{0x00FF0000, 0x0000FF00, 0x000000FF, 0},
+                                     {0xFF000000, 0x00FF0000, 0x0000FF00, 0},
+                                     {0x000000FF, 0x0000FF00, 0x00FF0000, 0},
+                                     {0x0000FF00, 0x00FF0000, 0xFF000000, 0},
+                                     {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},
+                                     {0xFF000000, 0x00FF0000, 0x0000FF00, 0x000000FF},
+                                     {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000},
+                                     {0x0000FF00, 0x00FF0000, 0xFF000000, 0x000000FF},
+                                     {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000}};
 
 bool isCommonArrangement(uint16_t bitCount, const Masks& masks) {
   auto matches = [&masks](const uint32_t(&row)[4]) {

@@ -27,10 +27,15 @@ std::vector<char32_t> codePointsOf(const std::string& text) {
   std::vector<char32_t> points;
   for (size_t at = 0; at < text.size();) {
     const auto lead = static_cast<uint8_t>(text[at]);
-    const int length = lead < 0x80 ? 1 : lead >> 5 == 0x6 ? 2 : lead >> 4 == 0xE ? 3 : lead >> 3 == 0x1E ? 4 : 0;
+    const int length = lead < 0x80         ? 1
+                       : lead >> 5 == 0x6  ? 2
+                       : lead >> 4 == 0xE  ? 3
+                       : lead >> 3 == 0x1E ? 4
+                                           : 0;
     if (length == 0 || at + length > text.size()) break;
     char32_t point = length == 1 ? lead : lead & (0x7F >> length);
-    for (int i = 1; i < length; ++i) point = point << 6 | (static_cast<uint8_t>(text[at + i]) & 0x3F);
+    for (int i = 1; i < length; ++i)
+      point = point << 6 | (static_cast<uint8_t>(text[at + i]) & 0x3F);
     points.push_back(point);
     at += length;
   }
@@ -143,7 +148,6 @@ GlyphMask FreeTypeGlyphRasterizer::rasterize(const FontSpec& wanted, const std::
 
   // Each glyph's bits in place, the cell's top left at (0, 0) and the baseline at its ascent.
   struct Ink {
-    int32_t x, y;
     int32_t left, top, width, height;
     std::vector<uint8_t> coverage;
   };
@@ -157,13 +161,17 @@ GlyphMask FreeTypeGlyphRasterizer::rasterize(const FontSpec& wanted, const std::
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0 && slot->bitmap.width > 0 &&
         slot->bitmap.rows > 0) {
       const FT_Bitmap& bits = slot->bitmap;
-      Ink ink{pen, ascent, pen + slot->bitmap_left, ascent - slot->bitmap_top,
-              static_cast<int32_t>(bits.width), static_cast<int32_t>(bits.rows), {}};
+      Ink ink{pen + slot->bitmap_left,
+              ascent - slot->bitmap_top,
+              static_cast<int32_t>(bits.width),
+              static_cast<int32_t>(bits.rows),
+              {}};
       ink.coverage.resize(static_cast<size_t>(ink.width) * ink.height);
       for (int32_t y = 0; y < ink.height; ++y) {
         const unsigned char* row = bits.buffer + static_cast<ptrdiff_t>(y) * bits.pitch;
         for (int32_t x = 0; x < ink.width; ++x) {
-          if (row[x >> 3] & (0x80 >> (x & 7))) ink.coverage[static_cast<size_t>(y) * ink.width + x] = 255;
+          if (row[x >> 3] & (0x80 >> (x & 7)))
+            ink.coverage[static_cast<size_t>(y) * ink.width + x] = 255;
         }
       }
       inks.push_back(std::move(ink));
@@ -194,7 +202,8 @@ GlyphMask FreeTypeGlyphRasterizer::rasterize(const FontSpec& wanted, const std::
     for (int32_t y = 0; y < ink.height; ++y) {
       for (int32_t x = 0; x < ink.width; ++x) {
         if (ink.coverage[static_cast<size_t>(y) * ink.width + x] == 0) continue;
-        mask.coverage[static_cast<size_t>(ink.top + y - top) * mask.width + (ink.left + x - left)] = 255;
+        mask.coverage[static_cast<size_t>(ink.top + y - top) * mask.width + (ink.left + x - left)] =
+            255;
       }
     }
   }

@@ -33,7 +33,8 @@ void appendUtf8(std::string& out, char32_t point) {
 
 // Full-width katakana for the half-width forms U+FF66 to U+FF9D.
 constexpr std::u32string_view kFullKatakana =
-    U"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン";
+    U"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモ"
+    U"ヤユヨラリルレロワン";
 
 // "ＭＳ　明朝", "MS 明朝", "ｍｓ ｺﾞｼｯｸ" and "ms mincho" all name the same face: full-width
 // letters and half-width katakana folded, case and spaces ignored.
@@ -66,8 +67,8 @@ bool isMinchoFace(const std::string& key) {
 }
 
 bool isGothicFace(const std::string& key) {
-  return key == "msゴシック" || key == "mspゴシック" || key == "msuiゴシック" || key == "msgothic" ||
-         key == "mspgothic" || key == "msuigothic";
+  return key == "msゴシック" || key == "mspゴシック" || key == "msuiゴシック" ||
+         key == "msgothic" || key == "mspgothic" || key == "msuigothic";
 }
 
 struct Location {

@@ -50,8 +50,10 @@ TEST(FreeTypeGlyphRasterizer, DrawsCrispGlyphsAtTheSizesAsked) {
   const GlyphMask pair = glyphs.rasterize(mincho(-20), "HH");
   EXPECT_EQ(pair.width, capital.width + 10);
   // Bold thickens small text; large text keeps its strokes.
-  EXPECT_GT(inkOf(glyphs.rasterize(mincho(-20, 700), "雨")), inkOf(glyphs.rasterize(mincho(-20), "雨")));
-  EXPECT_EQ(inkOf(glyphs.rasterize(mincho(-80, 700), "雨")), inkOf(glyphs.rasterize(mincho(-80), "雨")));
+  EXPECT_GT(inkOf(glyphs.rasterize(mincho(-20, 700), "雨")),
+            inkOf(glyphs.rasterize(mincho(-20), "雨")));
+  EXPECT_EQ(inkOf(glyphs.rasterize(mincho(-80, 700), "雨")),
+            inkOf(glyphs.rasterize(mincho(-80), "雨")));
 }
 
 TEST(FreeTypeGlyphRasterizer, RefusesWhatItCannotDraw) {
@@ -60,7 +62,9 @@ TEST(FreeTypeGlyphRasterizer, RefusesWhatItCannotDraw) {
   const auto notAFont = std::make_shared<const std::string>("Not a font at all.");
   for (const FaceSource& source :
        {FaceSource(), FaceSource([](const std::string&) { return std::optional<FontFile>(); }),
-        FaceSource([&](const std::string&) { return std::optional<FontFile>({notAFont, 0}); })}) {
+        FaceSource([&](const std::string&) {
+          return std::optional<FontFile>({notAFont, 0});
+        })}) {
     FreeTypeGlyphRasterizer none(source);
     EXPECT_FALSE(none.canMake(mincho(-20)));
     EXPECT_EQ(none.rasterize(mincho(-20), "雨").width, 0);

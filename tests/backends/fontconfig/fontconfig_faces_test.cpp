@@ -14,11 +14,18 @@ TEST(FontconfigFaces, MapsStoryFaceNamesToTheIpaFaces) {
   const std::optional<FontFile> mincho = faces("IPAMincho");
   ASSERT_TRUE(mincho.has_value()) << "IPA Mincho is missing";
   const std::optional<FontFile> gothic = faces("IPAGothic");
-  const std::vector<std::pair<std::string, bool>> cases = {
-      {"ＭＳ 明朝", false},     {"ＭＳ　明朝", false}, {"MS Mincho", false},
-      {"ｍｓ ｍｉｎｃｈｏ", false}, {"ＭＳ Ｐ明朝", false}, {"No Such Face", false},
-      {"", false},            {"ＭＳ ゴシック", true}, {"MS Gothic", true},
-      {"ＭＳ ｺﾞｼｯｸ", true},    {"MS UI Gothic", true}, {"ＭＳ Ｐゴシック", true}};
+  const std::vector<std::pair<std::string, bool>> cases = {{"ＭＳ 明朝", false},
+                                                           {"ＭＳ　明朝", false},
+                                                           {"MS Mincho", false},
+                                                           {"ｍｓ ｍｉｎｃｈｏ", false},
+                                                           {"ＭＳ Ｐ明朝", false},
+                                                           {"No Such Face", false},
+                                                           {"", false},
+                                                           {"ＭＳ ゴシック", true},
+                                                           {"MS Gothic", true},
+                                                           {"ＭＳ ｺﾞｼｯｸ", true},
+                                                           {"MS UI Gothic", true},
+                                                           {"ＭＳ Ｐゴシック", true}};
   for (const auto& [name, isGothic] : cases) {
     if (isGothic && !gothic) continue;  // IPA Gothic is only recommended
     const std::optional<FontFile> file = faces(name);
