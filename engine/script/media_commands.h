@@ -3,7 +3,11 @@
 
 #include "engine/script/commands.h"
 
-CommandOutcome commandTransparentPicture(NevContext& context, char* arguments);  // @C x, y, file, code
-CommandOutcome commandRasterPicture(NevContext& context, char* arguments);       // @G x, y, file, code
-CommandOutcome commandRepaint(NevContext& context, char* arguments);             // @I
-CommandOutcome commandTextWindow(NevContext& context, char* arguments);          // @R ten numbers
+// @C x, y, file, raster code: black is transparent.
+CommandOutcome commandTransparentPicture(NevContext& context, char* arguments);
+// @G x, y, file, raster code.
+CommandOutcome commandRasterPicture(NevContext& context, char* arguments);
+// @I
+CommandOutcome commandRepaint(NevContext& context, char* arguments);
+// @R ten numbers, in the order of kTextWindowSettings.
+CommandOutcome commandTextWindow(NevContext& context, char* arguments);
