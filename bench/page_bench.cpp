@@ -9,9 +9,10 @@
 #include "bench_support.h"
 #include "engine/gfx/composition.h"
 #include "engine/gfx/surfaces.h"
+#include "backends/fontconfig/fontconfig_faces.h"
+#include "base/freetype_glyph_rasterizer.h"
 #include "engine/local_story_folder.h"
 #include "engine/story_session.h"
-#include "backends/qt/qt_glyph_rasterizer.h"
 #include "engine/text/message_window.h"
 #include "engine/text/text_output.h"
 
@@ -54,8 +55,8 @@ BENCHMARK(BM_TransparentPictureCommand)->UseManualTime()->Unit(benchmark::kMicro
 
 // One unit typed: shadow and character, from the glyph cache, and its repaint request.
 void BM_TypedUnit(benchmark::State& state) {
-  ensureGuiApplication();
-  auto session = pageOf640x480([] { return std::make_unique<QtGlyphRasterizer>(); });
+  auto session = pageOf640x480(
+      [faces = fontconfigFaces()] { return std::make_unique<FreeTypeGlyphRasterizer>(faces); });
   if (!session) return state.SkipWithError("the story does not open");
   NevContext* context = &session->context();
   const char line[] = "\x89\x4a\x0a";  // "雨" and a line feed

@@ -8,10 +8,11 @@
 #include <set>
 #include <sstream>
 
-#include "backends/qt/png_file.h"
-#include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/fontconfig/fontconfig_faces.h"
 #include "base/codepage.h"
 #include "base/file_bytes.h"
+#include "base/freetype_glyph_rasterizer.h"
+#include "base/png_file.h"
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/input.h"
@@ -99,7 +100,8 @@ bool keepSavePoints(NevContext& context, const std::vector<std::pair<int32_t, st
 int playStory(const RenderOptions& options, std::shared_ptr<const LocalStoryFolder> folder,
               const fs::path& outDir, std::ostream& events) {
   ConfigProblem problem;
-  const StoryBackends backends{[] { return std::make_unique<QtGlyphRasterizer>(); }, {}};
+  const StoryBackends backends{
+      [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
   std::unique_ptr<StorySession> session = openStory(std::move(folder), backends, problem);
   if (!session) {
     reportProblem(printMessageBox, problem.text, problem.caption, problem.report);
@@ -172,8 +174,5 @@ int renderStory(const RenderOptions& options) {
                  printableText(options.storyDir).c_str());
     return 1;
   }
-  ensureGuiApplication();
-  const int status = playStory(options, std::move(folder), outDir, events);
-  releaseGuiApplication();
-  return status;
+  return playStory(options, std::move(folder), outDir, events);
 }

@@ -12,9 +12,10 @@
 #include <sstream>
 
 #include "backends/headless/headless_player.h"
-#include "backends/qt/png_file.h"
-#include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/fontconfig/fontconfig_faces.h"
 #include "base/codepage.h"
+#include "base/freetype_glyph_rasterizer.h"
+#include "base/png_file.h"
 #include "base/story_files.h"
 #include "base/text_file.h"
 #include "engine/context.h"
@@ -23,6 +24,7 @@
 #include "engine/local_story_folder.h"
 #include "engine/messages.h"
 #include "engine/script/arguments.h"
+#include "engine/script/commands.h"
 #include "engine/script/saved_place.h"
 #include "engine/story_session.h"
 #include "engine/text/message_window.h"
@@ -62,7 +64,8 @@ void noteNamedFile(Coverage& coverage, const char* name) {
   if (name != nullptr) coverage.namedFiles.emplace(withoutLineEnd(name));
 }
 
-// The files a command line names: pictures, music, sounds, scripts.
+// The line, and the pictures, music and sounds a command line names; the scripts a route reads
+// are noted as it reads them.
 void noteLine(Coverage& coverage, const RunnerStorage& runner) {
   const std::string file = foldAsciiCase(runner.scriptName);
   coverage.scripts.emplace(file, runner.scriptName);
@@ -72,19 +75,12 @@ void noteLine(Coverage& coverage, const RunnerStorage& runner) {
   char copy[kScriptLineSize];
   std::snprintf(copy, sizeof copy, "%s", line + 2);
   char* cursor = copy;
-  switch (line[1]) {
-    case 'C':
-    case 'G':
-      nextArgument(cursor);
-      nextArgument(cursor);
-      noteNamedFile(coverage, nextArgument(cursor));
-      break;
-    case 'Y':
-    case 'Z':
-      noteNamedFile(coverage, nextArgument(cursor));
-      break;
-    default:
-      break;
+  for (ArgumentKind kind : commandDefinition(commandForLetter(line[1])).arguments) {
+    const char* argument = nextArgument(cursor);
+    if (kind == ArgumentKind::PictureFile || kind == ArgumentKind::MusicFile ||
+        kind == ArgumentKind::SoundFile) {
+      noteNamedFile(coverage, argument);
+    }
   }
 }
 
@@ -123,7 +119,8 @@ class Explorer {
  private:
   std::unique_ptr<StorySession> freshSession() {
     ConfigProblem problem;
-    const StoryBackends backends{[] { return std::make_unique<QtGlyphRasterizer>(); }, {}};
+    const StoryBackends backends{
+        [this] { return std::make_unique<FreeTypeGlyphRasterizer>(faces_); }, {}};
     std::unique_ptr<StorySession> session = openStory(files_, backends, problem);
     if (!session) {
       report_.startProblem = problem.report;
@@ -249,8 +246,10 @@ class Explorer {
       for (int32_t index = 0; index < int32_t(lines.size()); ++index) {
         const int32_t line = index + 1;
         const std::string text(withoutLineEnd(lines[size_t(index)]));
-        const bool label = text.size() >= 2 && text[0] == '@' && text[1] == 'L';
-        const bool comment = text.size() >= 2 && text[0] == '@' && text[1] == ';';
+        const Command command =
+            text.size() >= 2 && text[0] == '@' ? commandForLetter(text[1]) : Command::None;
+        const bool label = commandDefinition(command).flow == CommandFlow::JumpTarget;
+        const bool comment = command == Command::Comment;
         if (comment) continue;
         // A jump reads past its label without carrying it out: the line after it tells.
         if (ran(line) || (label && ran(line + 1)) || text.empty()) continue;
@@ -288,6 +287,8 @@ class Explorer {
   const RoutesOptions& options_;
   std::shared_ptr<const StoryFiles> files_;
   RoutesReport& report_;
+  // One cache of face lookups and font files for every route's own rasterizer.
+  const FaceSource faces_ = fontconfigFaces();
   std::map<ChoiceKey, int32_t> explored_;
   std::vector<Pending> pending_;
   Coverage coverage_;
@@ -447,13 +448,8 @@ RoutesReport exploreRoutes(const RoutesOptions& options) {
     report.startProblem = "cannot open story folder " + options.storyDir;
     return report;
   }
-  ensureGuiApplication();
-  {
-    Explorer explorer(options, std::move(files), report);
-    explorer.run();
-  }
-  // The font system is given back whole, as render does.
-  releaseGuiApplication();
+  Explorer explorer(options, std::move(files), report);
+  explorer.run();
   return report;
 }
 

@@ -26,7 +26,9 @@
 #include "engine/text_log.h"
 #include "shell/window_proc.h"
 #include "backends/qt/main_window.h"
-#include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/fontconfig/fontconfig_faces.h"
+#include "backends/qt/qt_environment.h"
+#include "base/freetype_glyph_rasterizer.h"
 #include "backends/qt/settings_store.h"
 #include "backends/qt/story_chooser.h"
 #include "engine/sound/music.h"
@@ -128,8 +130,9 @@ int runDesktopShell(const DesktopStart& start) {
     box.exec();
   };
   ConfigProblem problem;
-  const StoryBackends backends{[] { return std::make_unique<QtGlyphRasterizer>(); },
-                               [] { return std::make_unique<SdlAudio>(); }};
+  const StoryBackends backends{
+      [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); },
+      [] { return std::make_unique<SdlAudio>(); }};
   std::unique_ptr<StorySession> session = openStory(std::move(folder), backends, problem);
   if (!session) {
     reportProblem(showBox, problem.text, problem.caption, problem.report);

@@ -13,7 +13,9 @@
 #include <QTest>
 
 #include "backends/qt/backlog_view.h"
-#include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/fontconfig/fontconfig_faces.h"
+#include "backends/qt/qt_environment.h"
+#include "base/freetype_glyph_rasterizer.h"
 #include "engine/context.h"
 #include "engine/local_story_folder.h"
 #include "engine/story_session.h"
@@ -23,9 +25,10 @@
 
 namespace {
 
-std::unique_ptr<StorySession> openWithQtGlyphs(const TempFolder& story) {
+std::unique_ptr<StorySession> openWithDesktopGlyphs(const TempFolder& story) {
   ConfigProblem problem;
-  const StoryBackends backends{[] { return std::make_unique<QtGlyphRasterizer>(); }, {}};
+  const StoryBackends backends{
+      [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
   auto session = openStory(std::make_shared<LocalStoryFolder>(story.path()), backends, problem);
   EXPECT_NE(session, nullptr) << problem.report;
   return session;
@@ -42,7 +45,7 @@ TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretche
   story.write("halves.bmp", bmp24(640, 480, halves));
   story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}}));
   story.write("start.txt", "@C0,0,missing.bmp,0;\n@C0,0,halves.bmp,0xCC0020;\n@T600000\n");
-  std::unique_ptr<StorySession> session = openWithQtGlyphs(story);
+  std::unique_ptr<StorySession> session = openWithDesktopGlyphs(story);
   ASSERT_NE(session, nullptr);
   NevContext* context = &session->context();
   MainWindow window(*context);
@@ -95,7 +98,7 @@ TEST(MainWindow, BacklogCopyAndCtrlLeaveTheWaitAsItWas) {
   TempFolder story;
   story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}, {9, "16"}}));
   story.write("start.txt", sjis("雨の駅\n@P\n二行目\n@E\n"));
-  std::unique_ptr<StorySession> session = openWithQtGlyphs(story);
+  std::unique_ptr<StorySession> session = openWithDesktopGlyphs(story);
   ASSERT_NE(session, nullptr);
   NevContext* context = &session->context();
   MainWindow window(*context);
