@@ -18,6 +18,7 @@
 #include "engine/reading.h"
 #include "backends/qt/desktop_shell.h"
 #include "base/codepage.h"
+#include "base/output_target.h"
 #include "base/story_files.h"
 #include "base/surface.h"
 #include "engine/script/arguments.h"
@@ -128,6 +129,12 @@ int runScrambleCommand(int count, const char* const words[], bool scramble) {
   if (isSameFile(input, output)) {
     std::fprintf(stderr, "nev %s: %s would be written over the file it is read from\n", name,
                  output.c_str());
+    return 1;
+  }
+  const std::string refused = outputTargetProblem(output);
+  if (!refused.empty()) {
+    std::fprintf(stderr, "nev %s: cannot write %s: %s\n", name, printableText(output).c_str(),
+                 refused.c_str());
     return 1;
   }
   const std::string failed = convertScriptFile(input, output, scramble);
