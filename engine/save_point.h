@@ -10,14 +10,12 @@
 #include <vector>
 
 #include "base/surface.h"
+#include "engine/config.h"
 #include "engine/script/saved_place.h"
 
 struct NevContext;
 
 enum class SavePointKind : int32_t { ClickWait = 0, Choice = 1 };
-
-// The fields the text-window command sets, in its order.
-inline constexpr size_t kTextWindowFields = 10;
 
 // The piece playing at a save point, and how far into it.
 struct SavedMusic {
