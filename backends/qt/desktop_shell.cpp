@@ -141,7 +141,7 @@ int runDesktopShell(const DesktopStart& start) {
   NevContext& context = session->context();
   TextLog textLog;
   std::string textLogError;
-  if (!start.textOut.empty() && !textLog.open(start.textOut, textLogError)) {
+  if (!start.textOut.empty() && !textLog.open(start.textOut, storyFolder, textLogError)) {
     std::fprintf(stderr, "nev: cannot write %s: %s\n", start.textOut.c_str(), textLogError.c_str());
     return 1;
   }
@@ -168,6 +168,7 @@ int runDesktopShell(const DesktopStart& start) {
     std::string marksProblem;
     const std::string marksFile = window.state().saveSlots.dataFolder + "/read.txt";
     std::filesystem::create_directories(window.state().saveSlots.dataFolder, noFolder);
+    removeStaleTemporaries(window.state().saveSlots.dataFolder);
     if (!context.reading.marks.open(marksFile, marksProblem)) {
       std::fprintf(stderr, "nev: %s: %s; skipping treats every line as unread\n", marksFile.c_str(),
                    marksProblem.c_str());
