@@ -17,7 +17,7 @@ const SaveSections& wholeSave() {
     SavePoint point;
     point.kind = SavePointKind::ClickWait;
     point.scriptName = "start.txt";
-    point.linesRead = 2;
+    point.linesRead = 1;
     point.history = {"line"};
     point.surfaceWidth = 4, point.surfaceHeight = 3;
     point.display.assign(12, 0x123456);
