@@ -3,7 +3,8 @@
 #include <bit>
 #include <cstring>
 
-static_assert(std::endian::native == std::endian::little, "pixels are stored as they lie in memory");
+static_assert(std::endian::native == std::endian::little,
+              "pixels are stored as they lie in memory");
 
 bool SaveArchive::take(uint64_t& value, size_t size) {
   if (failed_ || in_.size() < size) {
@@ -11,7 +12,8 @@ bool SaveArchive::take(uint64_t& value, size_t size) {
     return false;
   }
   value = 0;
-  for (size_t i = 0; i < size; ++i) value |= uint64_t{static_cast<unsigned char>(in_[i])} << (8 * i);
+  for (size_t i = 0; i < size; ++i)
+    value |= uint64_t{static_cast<unsigned char>(in_[i])} << (8 * i);
   in_.remove_prefix(size);
   return true;
 }

@@ -8,8 +8,8 @@
 #include "base/file_bytes.h"
 #include "base/save_archive.h"
 #include "base/save_file.h"
-#include "base/story_files.h"
 #include "base/story_data.h"
+#include "base/story_files.h"
 #include "engine/context.h"
 #include "engine/script/runner.h"
 
@@ -30,8 +30,9 @@ void lineList(SaveArchive& archive, std::vector<std::string>& lines, uint32_t mo
 void pointSection(SaveArchive& archive, SavePoint& point) {
   int32_t kind = int32_t(point.kind);
   archive.i32(kind);
-  archive.require(kind == int32_t(SavePointKind::ClickWait) || kind == int32_t(SavePointKind::Choice));
-  point.kind = SavePointKind(kind);
+  archive.require(kind == int32_t(SavePointKind::ClickWait) ||
+                  kind == int32_t(SavePointKind::Choice));
+  if (archive.reading()) point.kind = SavePointKind(kind);
   archive.bytes(point.scriptName, size_t(kScriptLineSize) - 1);
   // A name from a file reads nothing outside the story.
   archive.require(!point.scriptName.empty() && !leavesStoryFolder(point.scriptName));
@@ -89,7 +90,8 @@ void summarySection(SaveArchive& archive, SaveSummary& summary) {
                   summary.thumbnailWidth <= kThumbnailWidth &&
                   summary.thumbnailHeight <= kThumbnailWidth * 16);
   if (archive.failed()) return;
-  archive.pixels(summary.thumbnail, size_t(summary.thumbnailWidth) * size_t(summary.thumbnailHeight));
+  archive.pixels(summary.thumbnail,
+                 size_t(summary.thumbnailWidth) * size_t(summary.thumbnailHeight));
 }
 
 // Every section of a save but the story's identity, in the order written: the one list that
@@ -105,9 +107,9 @@ void eachSection(SavePoint& point, SaveSummary& summary, Visit&& visit) {
     archive.require(!point.place.line.empty() && point.place.lineIndex == point.waitLine);
   });
   visit("music", true, [&](SaveArchive& archive) { musicSection(archive, point.music); });
-  for (auto [name, pixels] : {std::pair{"display", &point.display},
-                              std::pair{"compose", &point.compose},
-                              std::pair{"overlay", &point.overlay}}) {
+  for (auto [name, pixels] :
+       {std::pair{"display", &point.display}, std::pair{"compose", &point.compose},
+        std::pair{"overlay", &point.overlay}}) {
     visit(name, true, [&](SaveArchive& archive) {
       archive.remainingPixels(*pixels, size_t(point.surfaceWidth) * size_t(point.surfaceHeight));
     });
@@ -115,7 +117,7 @@ void eachSection(SavePoint& point, SaveSummary& summary, Visit&& visit) {
   // The player's part is its own; it reads it with the file's version.
   visit("player", true, [&](SaveArchive& archive) {
     archive.remainingBytes(point.playerState);
-    point.playerStateVersion = archive.version();
+    if (archive.reading()) point.playerStateVersion = archive.version();
   });
   // A save from before the backlog has none.
   visit("backlog", false, [&](SaveArchive& archive) { backlogSection(archive, point.backlog); });
@@ -192,12 +194,12 @@ bool decodeSaveGame(std::string_view bytes, std::string_view identity, SavePoint
   SaveSummary loadedSummary;
   bool whole = true;
   eachSection(loaded, loadedSummary, [&](std::string_view name, bool needed, auto&& section) {
-    const std::string* bytes = whole ? findSection(save, name) : nullptr;
-    if (bytes == nullptr) {
+    const std::string* stored = whole ? findSection(save, name) : nullptr;
+    if (stored == nullptr) {
       whole = whole && !needed;
       return;
     }
-    SaveArchive in(*bytes, save.version);
+    SaveArchive in(*stored, save.version);
     section(in);
     whole = in.readWhole();
   });

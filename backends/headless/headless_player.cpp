@@ -125,7 +125,9 @@ class HeadlessPlayer {
     for (const Rect& area : saved.pendingPaints) {
       const Rect inside{std::max(area.left, 0), std::max(area.top, 0),
                         std::min(area.right, target_.width), std::min(area.bottom, target_.height)};
-      if (inside.left < inside.right && inside.top < inside.bottom) addPendingPaint(pending, inside);
+      if (inside.left < inside.right && inside.top < inside.bottom) {
+        addPendingPaint(pending, inside);
+      }
     }
     now_ = saved.clock;
     startedAt_ = saved.clock;
@@ -402,8 +404,8 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
 
   const bool loading = context.resumeAt.taken;
   std::string loadProblem;
-  if (loading && !player.restore(context.resumeAt.playerState,
-                                 context.resumeAt.playerStateVersion, loadProblem)) {
+  if (loading && !player.restore(context.resumeAt.playerState, context.resumeAt.playerStateVersion,
+                                 loadProblem)) {
     player.refuseLoad();
   } else {
     if (loading) player.logLoad(options.loadedFrom);

@@ -6,7 +6,6 @@
 #include <functional>
 
 #include "base/save_archive.h"
-
 #include "test_files.h"
 
 // `bytes` put at `at`, then the length and checksum made right again.
@@ -67,9 +66,9 @@ void fieldSection(SaveArchive& archive, Fields& fields) {
 }  // namespace
 
 TEST(SaveArchive, FieldsComeBackWholeOrTheReadFails) {
-  const Fields written{0xfffffffe, -5, -(int64_t{1} << 40), true, {"a\0b", 3}, {1, 0xffffff}, {"x", ""}};
+  Fields written{0xfffffffe, -5, -(int64_t{1} << 40), true, {"a\0b", 3}, {1, 0xffffff}, {"x", ""}};
   SaveArchive out;
-  fieldSection(out, const_cast<Fields&>(written));
+  fieldSection(out, written);
   const std::string bytes = out.data();
   for (size_t size = 0; size <= bytes.size() + 1; ++size) {  // cut short, whole, one byte over
     const std::string input = size <= bytes.size() ? bytes.substr(0, size) : bytes + "x";
