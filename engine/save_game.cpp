@@ -107,11 +107,12 @@ void eachSection(SavePoint& point, SaveSummary& summary, Visit&& visit) {
     archive.require(!point.place.line.empty() && point.place.lineIndex == point.waitLine);
   });
   visit("music", true, [&](SaveArchive& archive) { musicSection(archive, point.music); });
-  for (auto [name, pixels] :
-       {std::pair{"display", &point.display}, std::pair{"compose", &point.compose},
-        std::pair{"overlay", &point.overlay}}) {
-    visit(name, true, [&](SaveArchive& archive) {
-      archive.remainingPixels(*pixels, size_t(point.surfaceWidth) * size_t(point.surfaceHeight));
+  for (const auto& picture : {std::pair{"display", &point.display},
+                               std::pair{"compose", &point.compose},
+                               std::pair{"overlay", &point.overlay}}) {
+    visit(picture.first, true, [&](SaveArchive& archive) {
+      archive.remainingPixels(*picture.second,
+                              size_t(point.surfaceWidth) * size_t(point.surfaceHeight));
     });
   }
   // The player's part is its own; it reads it with the file's version.
