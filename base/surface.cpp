@@ -254,6 +254,17 @@ AxisMap mapAxis(int64_t sourceStart, int64_t sourceSize, int64_t destinationSize
   return map;
 }
 
+// One row of a stretch's output from source pixels taken in order.
+void presentRow(Pixel* out, const Pixel* in, size_t count, bool monochrome, Pixel fill) {
+  if (monochrome) {
+    for (size_t i = 0; i < count; ++i) out[i] = ((0 - (in[i] & 1)) & kColourBits) | fill;
+  } else if (fill == 0) {
+    std::memcpy(out, in, count * sizeof(Pixel));
+  } else {
+    for (size_t i = 0; i < count; ++i) out[i] = in[i] | fill;
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<Bitmap> createCompatibleBitmap(int32_t width, int32_t height) {
@@ -326,6 +337,24 @@ void stretchBlt(PixelTarget& target, const Rect& destination, const Bitmap& sour
   const int64_t right = std::min<int64_t>({destination.right, clip.right, target.width});
   const int64_t bottom = std::min<int64_t>({destination.bottom, clip.bottom, target.height});
   if (left >= right || top >= bottom) return;
+
+  // At the picture's own size every index maps to itself: a paint of a typed cell, the
+  // commonest of all, costs a copy of its rows rather than an index map per paint.
+  if (destinationWidth == sourceWidth && destinationHeight == sourceHeight) {
+    const int64_t shiftX = int64_t{sourceArea.left} - destination.left;
+    const int64_t shiftY = int64_t{sourceArea.top} - destination.top;
+    const int64_t fromX = std::max(left, -shiftX);
+    const int64_t toX = std::min(right, source.width - shiftX);
+    const int64_t fromY = std::max(top, -shiftY);
+    const int64_t toY = std::min(bottom, source.height - shiftY);
+    if (fromX >= toX || fromY >= toY) return;
+    for (int64_t y = fromY; y < toY; ++y) {
+      presentRow(target.pixels + y * target.stride + fromX,
+                 source.pixels.data() + (y + shiftY) * source.width + fromX + shiftX,
+                 static_cast<size_t>(toX - fromX), source.monochrome, target.fill);
+    }
+    return;
+  }
 
   const AxisMap columns = mapAxis(sourceArea.left, sourceWidth, destinationWidth,
                                   left - destination.left, right - left, source.width);

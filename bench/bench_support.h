@@ -13,13 +13,14 @@
 #include <vector>
 
 // A story folder of the benchmarks' own under the temporary folder, with a 640 × 480 nev.ini
-// that waits after every line or not.
-inline std::filesystem::path benchStoryFolder(const char* name, bool waitEveryLine) {
+// that waits after every line or not, typing a unit each charDelay milliseconds.
+inline std::filesystem::path benchStoryFolder(const char* name, bool waitEveryLine,
+                                              int charDelay = 10) {
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
   std::filesystem::create_directories(folder);
   std::ofstream ini(folder / "nev.ini");
-  ini << "bench\nabout\nabout\n640\n480\n20\n20\n30\n0\n20\n20\n24\n10\n255\n255\n255\n0\n0\n0\n"
-         "255\n255\n0\n200\n200\n200\n2\n2\n0\n"
+  ini << "bench\nabout\nabout\n640\n480\n20\n20\n30\n0\n20\n20\n24\n" << charDelay
+      << "\n255\n255\n255\n0\n0\n0\n255\n255\n0\n200\n200\n200\n2\n2\n0\n"
       << (waitEveryLine ? 1 : 0) << "\n0\n0\n0\n";
   return folder;
 }

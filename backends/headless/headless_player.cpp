@@ -22,11 +22,12 @@ bool contains(const Rect& outer, const Rect& inner) {
 
 // A paint shows the surface as it is when the paint comes, so an area inside one already
 // waiting adds nothing: a story that repaints in a loop without sleeping keeps one request.
+// Each paint presents only its own area.
 void addPendingPaint(std::vector<Rect>& pending, const Rect& wanted) {
-  for (const Rect& area : pending) {
-    if (contains(area, wanted)) return;
+  for (const Rect& waiting : pending) {
+    if (contains(waiting, wanted)) return;
   }
-  std::erase_if(pending, [&](const Rect& area) { return contains(wanted, area); });
+  std::erase_if(pending, [&](const Rect& waiting) { return contains(wanted, waiting); });
   pending.push_back(wanted);
 }
 
@@ -83,9 +84,8 @@ class HeadlessPlayer {
   }
 
   void invalidate(const Rect* area) {
-    const Rect wanted = area == nullptr ? Rect{0, 0, target_.width, target_.height}
-                                        : paintedArea(*area);
-    addPendingPaint(pendingPaints_, wanted);
+    addPendingPaint(pendingPaints_, area == nullptr ? Rect{0, 0, target_.width, target_.height}
+                                                    : paintedArea(*area));
   }
 
   void messageBox(const std::string& text, const std::string& caption) {
@@ -194,6 +194,7 @@ class HeadlessPlayer {
       writeFrame("end");
     }
     log("\"event\":\"end\",\"reason\":" + jsonString(endReasonName(result_.end)));
+    flushLog();
     return result_;
   }
 
@@ -293,6 +294,7 @@ class HeadlessPlayer {
     char name[32];
     std::snprintf(name, sizeof name, "%04d.png", number);
     log("\"event\":\"frame\",\"file\":" + jsonString(name) + ",\"at\":" + jsonString(at));
+    flushLog();
     if (result_.frames >= options_.limits.maxFrames) end(HeadlessEnd::MaxFrames);
   }
 
@@ -313,10 +315,25 @@ class HeadlessPlayer {
     }
   }
 
+  // Lines wait here and reach the stream whole, at each frame, at the end and whenever
+  // enough have gathered: a write per line was a good part of a long run's time, and a run
+  // cut short still leaves a log of whole lines.
   void log(const std::string& fields) {
-    events_ << "{\"t\":" << now_ << "," << fields << "}\n";
-    events_.flush();
+    pendingLog_ += "{\"t\":";
+    pendingLog_ += std::to_string(now_);
+    pendingLog_ += ',';
+    pendingLog_ += fields;
+    pendingLog_ += "}\n";
+    if (pendingLog_.size() >= kLogChunk) flushLog();
   }
+
+  void flushLog() {
+    events_.write(pendingLog_.data(), std::streamsize(pendingLog_.size()));
+    events_.flush();
+    pendingLog_.clear();
+  }
+
+  static constexpr size_t kLogChunk = 64 * 1024;
 
   enum class ChoicePhase { LearningBands, Pointing, Clicked, Done };
 
@@ -327,6 +344,7 @@ class HeadlessPlayer {
   std::vector<Pixel> client_;
   PixelTarget target_;
   std::vector<Rect> pendingPaints_;
+  std::string pendingLog_;
   MenuBarState menuBar_;
   int64_t now_ = 0;
   int64_t startedAt_ = 0;  // the clock's reading at the start or the load

@@ -128,6 +128,11 @@ void ensureGuiApplication() {
   static char platformOption[] = "-platform";
   static char platform[] = "offscreen";
   static char* argv[] = {program, platformOption, platform, nullptr};
+  // The application takes the options it reads out of these; a second one after a release
+  // (a benchmark rendering again) must find them there too.
+  argc = 3;
+  argv[1] = platformOption;
+  argv[2] = platform;
   ownApplication = new QApplication(argc, argv);
 }
 

@@ -4,26 +4,22 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <deque>
 #include <filesystem>
-#include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <numbers>
-#include <string_view>
 #include <thread>
 #include <utility>
 
+#include "backends/sdl/job_thread.h"
 #include "backends/sdl/library_messages.h"
+#include "backends/sdl/sound_font.h"
 #include "base/file_bytes.h"
 #include "base/story_files.h"
 #include "engine/file_problems.h"
@@ -40,13 +36,6 @@ constexpr uint32_t kCannotPlay = 3;
 
 constexpr int kSoundChannel = 0;
 constexpr int kMixBufferFrames = 1024;  // about 23 ms: sound effects start promptly
-
-bool isSoundFontName(const fs::path& path) {
-  std::string extension = path.extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return std::tolower(c); });
-  return extension == ".sf2" || extension == ".sf3";
-}
 
 void putLittleEndian(std::string& bytes, uint32_t value, int size) {
   for (int i = 0; i < size; ++i) bytes += static_cast<char>(value >> (8 * i) & 0xFF);
@@ -92,120 +81,6 @@ struct SparePiece {
 };
 
 }  // namespace
-
-std::vector<std::string> standardSoundFontFolders() {
-  return {"/usr/share/sounds/sf2", "/usr/share/sounds/sf3", "/usr/share/soundfonts",
-          "/usr/local/share/soundfonts"};
-}
-
-std::optional<std::string> soundFontFault(const std::string& path) {
-  std::error_code error;
-  if (!fs::exists(path, error)) return "no such file";
-  if (!isRegularFile(path)) return "not a regular file";
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return "cannot be read";
-  unsigned char header[12] = {};
-  const size_t got = std::fread(header, 1, sizeof header, file);
-  std::fclose(file);
-  // A RIFF file of SoundFont (or DLS) samples, whole: FluidSynth refuses a cut one noisily.
-  const std::string_view form(reinterpret_cast<const char*>(header) + 8, 4);
-  const uint64_t riffSize =
-      header[4] | header[5] << 8 | header[6] << 16 | uint64_t{header[7]} << 24;
-  if (got < sizeof header || std::memcmp(header, "RIFF", 4) != 0 ||
-      (form != "sfbk" && form != "DLS ")) {
-    return "not a SoundFont";
-  }
-  if (riffSize + 8 != fs::file_size(path, error)) return "not a whole SoundFont file";
-  return std::nullopt;
-}
-
-std::optional<std::string> findSoundFont(const char* chosen,
-                                         const std::vector<std::string>& folders) {
-  if (chosen != nullptr && *chosen != '\0' && !soundFontFault(chosen)) return std::string(chosen);
-  for (const char* preferred : {"FluidR3_GM", "TimGM6mb"}) {
-    for (const std::string& folder : folders) {
-      for (const char* extension : {".sf2", ".sf3"}) {
-        const fs::path path = fs::path(folder) / (std::string(preferred) + extension);
-        if (!soundFontFault(path.string())) return path.string();
-      }
-    }
-  }
-  for (const std::string& folder : folders) {
-    std::vector<std::string> found;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-      if (isSoundFontName(it->path()) && !soundFontFault(it->path().string())) {
-        found.push_back(it->path().string());
-      }
-    }
-    // The same one every time, whatever order the folder lists them in.
-    if (!found.empty()) return *std::min_element(found.begin(), found.end());
-  }
-  return std::nullopt;
-}
-
-// Jobs run in order on an SDL thread of their own: SDL frees what it keeps for a thread, such
-// as its error text, only for threads it made.
-struct JobThread {
-  std::mutex mutex;
-  std::condition_variable wake;
-  std::deque<std::function<void()>> jobs;
-  bool stopping = false;
-  SDL_Thread* thread = nullptr;
-
-  bool start(const char* name) {
-    thread = SDL_CreateThread(
-        [](void* self) {
-          static_cast<JobThread*>(self)->run();
-          return 0;
-        },
-        name, this);
-    return thread != nullptr;
-  }
-
-  void run() {
-    std::unique_lock lock(mutex);
-    while (true) {
-      wake.wait(lock, [this] { return stopping || !jobs.empty(); });
-      if (jobs.empty()) return;
-      std::function<void()> job = std::move(jobs.front());
-      jobs.pop_front();
-      lock.unlock();
-      job();
-      lock.lock();
-    }
-  }
-
-  bool post(std::function<void()> job) {
-    {
-      std::lock_guard guard(mutex);
-      if (thread == nullptr || stopping) return false;
-      jobs.push_back(std::move(job));
-    }
-    wake.notify_all();
-    return true;
-  }
-
-  // Runs the job and waits for its result; `failure` when no job can run.
-  uint32_t call(const std::function<uint32_t()>& job, uint32_t failure) {
-    // The job keeps the promise, so that nothing it touches goes away while it answers.
-    auto result = std::make_shared<std::promise<uint32_t>>();
-    std::future<uint32_t> done = result->get_future();
-    if (!post([result, &job] { result->set_value(job()); })) return failure;
-    return done.get();
-  }
-
-  // The jobs already posted run first.
-  void stop() {
-    {
-      std::lock_guard guard(mutex);
-      stopping = true;
-    }
-    wake.notify_all();
-    if (thread != nullptr) SDL_WaitThread(thread, nullptr);
-    thread = nullptr;
-  }
-};
 
 struct SdlAudio::State {
   // First in, last out: the libraries speak in nev's lines from before the device opens until

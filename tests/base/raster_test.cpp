@@ -146,7 +146,10 @@ TEST(Stretch, EveryPixelComesFromItsMappedSourcePixel) {
       {20, 10, {0, 0, 10, -1}, {0, 0, 20, 10}, {0, 0, 20, 20}},
       {20, 10, {0, 0, 10, 10}, {5, 0, 5, 10}, {0, 0, 20, 20}},
       {20, 10, {0, 0, 10, 10}, {0, 10, 20, 0}, {0, 0, 20, 20}},
-      {20, 10, {0, 0, 10, 10}, {0, 0, 20, 10}, {0, 10, 20, 10}}};
+      {20, 10, {0, 0, 10, 10}, {0, 0, 20, 10}, {0, 10, 20, 10}},
+      // Unscaled: one cell, and a shifted copy reaching past every edge of the source.
+      {20, 10, {0, 0, 20, 10}, {0, 0, 20, 10}, {3, 2, 9, 7}},
+      {20, 10, {-4, 3, 21, 15}, {2, -1, 27, 11}, {0, 0, 30, 30}}};
   // Destination column d takes source column floor(((2d + 1) * sourceSize - 1) / (2 * size)).
   auto index = [](int64_t d, int64_t from, int64_t to, int64_t start, int64_t end) {
     return from + ((2 * (d - start) + 1) * (to - from) - 1) / (2 * (end - start));
