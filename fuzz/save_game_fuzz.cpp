@@ -56,7 +56,8 @@ const SaveSections& wholeSave() {
     point.compose.assign(12, 0);
     point.overlay.assign(12, 0);
     point.playerState = playerPart();
-    point.place = {0, "line", {}, {"two", "@W2", "a"}};
+    // Made after the story's files, in its folder.
+    if (!notePlace(point, 0)) std::abort();
     SaveSections decoded;
     decodeSaveFile(encodeSaveGame(point, summarizeSavePoint(point, 1), kIdentity), decoded);
     return decoded;
