@@ -10,12 +10,6 @@
 
 namespace {
 
-std::array<int32_t*, kTextWindowFields> textWindowFields(GameConfig& config) {
-  return {&config.textLeft,  &config.textTop,      &config.charsPerLine, &config.reservedValue,
-          &config.fontSize,  &config.charPitch,    &config.linePitch,    &config.charDelay,
-          &config.waitEveryLine, &config.overlayEnabled};
-}
-
 // The page's places and delay, named alike in the message window and the save point.
 template <typename To, typename From>
 void copyPagePlaces(To& to, const From& from) {
@@ -56,8 +50,9 @@ void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount)
   point.choiceItems.assign(runner.choiceTable, runner.choiceTable + choiceCount);
   point.history.assign(runner.history.lines, runner.history.lines + runner.history.lineCount);
   copyPagePlaces(point, context.messageWindow);
-  const auto fields = textWindowFields(context.config);
-  for (size_t i = 0; i < kTextWindowFields; ++i) point.textWindow[i] = *fields[i];
+  for (size_t i = 0; i < kTextWindowFields; ++i) {
+    point.textWindow[i] = context.config.*kTextWindowSettings[i];
+  }
   point.place = {};
   {
     MusicState& music = context.music;
@@ -146,8 +141,9 @@ bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& 
   while (runner.linesRead < *linesToSkip && readRunnerLine(context) > 0) {
   }
 
-  const auto fields = textWindowFields(context.config);
-  for (size_t i = 0; i < kTextWindowFields; ++i) *fields[i] = point.textWindow[i];
+  for (size_t i = 0; i < kTextWindowFields; ++i) {
+    context.config.*kTextWindowSettings[i] = point.textWindow[i];
+  }
   replaceMessageFont(context);
   copyPagePlaces(context.messageWindow, point);
   setBacklogPages(context, point.backlog);

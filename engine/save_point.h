@@ -11,14 +11,12 @@
 
 #include "base/save_file.h"
 #include "base/surface.h"
+#include "engine/config.h"
 #include "engine/script/saved_place.h"
 
 struct NevContext;
 
 enum class SavePointKind : int32_t { ClickWait = 0, Choice = 1 };
-
-// The fields the text-window command sets, in its order.
-inline constexpr size_t kTextWindowFields = 10;
 
 // The longest time a save may tell, on the player's clock or into a piece (milliseconds): some
 // thousand years, and far from where sums of a few such times overflow.

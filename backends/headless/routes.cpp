@@ -24,6 +24,7 @@
 #include "engine/input.h"
 #include "engine/messages.h"
 #include "engine/script/arguments.h"
+#include "engine/script/commands.h"
 #include "engine/script/saved_place.h"
 #include "engine/text/message_window.h"
 
@@ -62,7 +63,8 @@ void noteNamedFile(Coverage& coverage, const char* name) {
   if (name != nullptr) coverage.namedFiles.emplace(withoutLineEnd(name));
 }
 
-// The files a command line names: pictures, music, sounds, scripts.
+// The line, and the pictures, music and sounds a command line names; the scripts a route reads
+// are noted as it reads them.
 void noteLine(Coverage& coverage, const RunnerStorage& runner) {
   const std::string file = foldAsciiCase(runner.scriptName);
   coverage.scripts.emplace(file, runner.scriptName);
@@ -72,19 +74,12 @@ void noteLine(Coverage& coverage, const RunnerStorage& runner) {
   char copy[kScriptLineSize];
   std::snprintf(copy, sizeof copy, "%s", line + 2);
   char* cursor = copy;
-  switch (line[1]) {
-    case 'C':
-    case 'G':
-      nextArgument(cursor);
-      nextArgument(cursor);
-      noteNamedFile(coverage, nextArgument(cursor));
-      break;
-    case 'Y':
-    case 'Z':
-      noteNamedFile(coverage, nextArgument(cursor));
-      break;
-    default:
-      break;
+  for (ArgumentKind kind : commandDefinition(commandForLetter(line[1])).arguments) {
+    const char* argument = nextArgument(cursor);
+    if (kind == ArgumentKind::PictureFile || kind == ArgumentKind::MusicFile ||
+        kind == ArgumentKind::SoundFile) {
+      noteNamedFile(coverage, argument);
+    }
   }
 }
 
@@ -253,8 +248,10 @@ class Explorer {
       for (int32_t index = 0; index < int32_t(lines.size()); ++index) {
         const int32_t line = index + 1;
         const std::string text(withoutLineEnd(lines[size_t(index)]));
-        const bool label = text.size() >= 2 && text[0] == '@' && text[1] == 'L';
-        const bool comment = text.size() >= 2 && text[0] == '@' && text[1] == ';';
+        const Command command =
+            text.size() >= 2 && text[0] == '@' ? commandForLetter(text[1]) : Command::None;
+        const bool label = commandDefinition(command).flow == CommandFlow::JumpTarget;
+        const bool comment = command == Command::Comment;
         if (comment) continue;
         // A jump reads past its label without carrying it out: the line after it tells.
         if (ran(line) || (label && ran(line + 1)) || text.empty()) continue;

@@ -1,8 +1,10 @@
 #pragma once
-// The commands a script line can name, each run on the runner thread. `arguments` is the line
-// from its third byte; commands cut it at "," and ";".
+// The script commands, one row a letter: what a command line reads, what it does to the
+// reading of the story, and the handler that carries it out on the runner thread. The runner
+// dispatches from this table; the lint and the route explorer read arguments and flow from it,
+// so a new command is a row here and a handler.
 
-#include <cstdint>
+#include <span>
 
 struct NevContext;
 
@@ -27,33 +29,44 @@ enum class Command {
   Sound,               // Z
 };
 
-// The command a line's second byte selects, taken as a signed byte.
-Command commandForLetter(char secondByte);
+// How an argument is read, and what it names.
+enum class ArgumentKind {
+  Number,      // as atoi reads it
+  RasterCode,  // as strtol reads it with base 0
+  PictureFile,
+  MusicFile,
+  SoundFile,
+  ScriptFile,
+  Label,
+};
+
+// What a command does to the reading of the script.
+enum class CommandFlow {
+  FallsThrough,  // reading goes on with the next line
+  JumpTarget,    // falls through when met in order; a jump goes on after it
+  Jumps,         // reading goes on in the named file, after the named label
+  Waits,         // stops for the reader's click or for a time
+  Chooses,       // the next lines are items, then one branch line each; the reader picks one
+  Ends,          // asks the program to end
+};
 
 enum class CommandOutcome { Continue, EndRunner };
 
+// `arguments` is the line from its third byte; handlers cut it at "," and ";".
+using CommandHandler = CommandOutcome (*)(NevContext& context, char* arguments);
+
+struct CommandDefinition {
+  char letter;  // the line's second byte; 0 for the row of bytes that name no command
+  Command command;
+  std::span<const ArgumentKind> arguments;  // what carrying the command out reads, in order
+  const char* argumentNames;                // the arguments as an author calls them
+  CommandFlow flow;
+  CommandHandler handler;  // nullptr: the line does nothing
+};
+
+// The command a line's second byte selects, taken as a signed byte: only ";" to "Z" can.
+Command commandForLetter(char secondByte);
+
+const CommandDefinition& commandDefinition(Command command);
+
 CommandOutcome carryOutCommand(NevContext& context, Command command, char* arguments);
-
-// Flow and choice.
-CommandOutcome commandJump(NevContext& context, char* arguments);         // @J
-void commandChoice(NevContext& context, char* arguments);                 // @W
-// The choice once its `count` items are in the choice table: lit under the pointer, picked by
-// a click, its branch lines skipped to the one picked.
-void pickChoiceItem(NevContext& context, int32_t count);
-void commandClickWait(NevContext& context);                               // @M
-void commandNewPage(NevContext& context);                                 // @P
-void commandRedraw(NevContext& context);                                  // @X
-void commandSpeed(NevContext& context, char* arguments);                  // @S
-void commandPause(NevContext& context, char* arguments);                  // @T
-void commandEnd(NevContext& context);                                     // @E
-
-// Pictures and the text window.
-void commandTransparentPicture(NevContext& context, char* arguments);    // @C
-void commandRasterPicture(NevContext& context, char* arguments);         // @G
-void commandRepaint(NevContext& context);                                 // @I
-void commandTextWindow(NevContext& context, char* arguments);            // @R
-
-// Music and sound effects.
-void commandMusic(NevContext& context, char* arguments);                  // @Y file name, loop value
-void commandStopMusic(NevContext& context);                               // @Q
-void commandSound(NevContext& context, char* arguments);                  // @Z sound name

@@ -1,3 +1,5 @@
+#include "engine/script/flow_commands.h"
+
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -11,7 +13,6 @@
 #include "engine/gfx/surfaces.h"
 #include "base/codepage.h"
 #include "engine/script/arguments.h"
-#include "engine/script/commands.h"
 #include "engine/text/text_output.h"
 
 namespace {
@@ -26,7 +27,7 @@ void copyName(char* to, const char* from) {
 }
 
 bool isLabelLine(char* line, const char* label) {
-  if (line[0] != '@' || line[1] != 'L') return false;
+  if (line[0] != '@' || commandForLetter(line[1]) != Command::Label) return false;
   char* cursor = line + 2;
   const char* first = nextArgument(cursor);
   return first != nullptr && std::strcmp(first, label) == 0;
@@ -61,18 +62,18 @@ CommandOutcome commandJump(NevContext& context, char* arguments) {
   return CommandOutcome::EndRunner;
 }
 
-void commandChoice(NevContext& context, char* arguments) {
+CommandOutcome commandChoice(NevContext& context, char* arguments) {
   RunnerStorage& runner = context.runner;
   char* cursor = arguments;
   const char* countText = nextArgument(cursor);
   const int32_t count = countText != nullptr ? readNumber(countText) : 0;
   // A count the item table cannot hold is no choice at all; the lines run as they come.
-  if (count < 1 || count > kChoiceSlots) return;
+  if (count < 1 || count > kChoiceSlots) return CommandOutcome::Continue;
 
   for (int32_t i = 0; i < count; ++i) {
     const int length = readRunnerLine(context);
     // A block cut short by the end of the file has no branch lines to take.
-    if (length == 0) return;
+    if (length == 0) return CommandOutcome::Continue;
     std::memcpy(runner.choiceTable[i], runner.lineBuffer, length + 1);
   }
   stopSkipping(context);
@@ -81,6 +82,7 @@ void commandChoice(NevContext& context, char* arguments) {
   for (int32_t i = 0; i < count; ++i) items.emplace_back(withoutLineEnd(runner.choiceTable[i]));
   context.platform.choiceOffered(items);
   pickChoiceItem(context, count);
+  return CommandOutcome::Continue;
 }
 
 void pickChoiceItem(NevContext& context, int32_t count) {
@@ -135,36 +137,44 @@ void pickChoiceItem(NevContext& context, int32_t count) {
   }
 }
 
-void commandClickWait(NevContext& context) {
+CommandOutcome commandClickWait(NevContext& context, char*) {
   if (context.config.waitEveryLine == 0) waitForClick(context);
+  return CommandOutcome::Continue;
 }
 
-void commandNewPage(NevContext& context) {
+CommandOutcome commandNewPage(NevContext& context, char*) {
   startBacklogPage(context);
   context.messageWindow.cursorX = context.config.textLeft;
   context.messageWindow.cursorY = context.config.textTop;
   context.runner.history.lineCount = 0;
+  return CommandOutcome::Continue;
 }
 
-void commandRedraw(NevContext& context) {
+CommandOutcome commandRedraw(NevContext& context, char*) {
   context.messageWindow.cursorX = context.config.textLeft;
   context.messageWindow.cursorY = context.config.textTop;
   const TextHistory& history = context.runner.history;
   for (int32_t slot = 0; slot < history.lineCount; ++slot) {
     drawTextLine(context, history.lines[slot], true);
   }
+  return CommandOutcome::Continue;
 }
 
-void commandSpeed(NevContext& context, char* arguments) {
+CommandOutcome commandSpeed(NevContext& context, char* arguments) {
   char* cursor = arguments;
   const char* delay = nextArgument(cursor);
   context.messageWindow.currentDelay = delay != nullptr ? readNumber(delay) : 0;
+  return CommandOutcome::Continue;
 }
 
-void commandPause(NevContext& context, char* arguments) {
+CommandOutcome commandPause(NevContext& context, char* arguments) {
   char* cursor = arguments;
   const char* time = nextArgument(cursor);
   if (!skippingWaits(context)) pauseRunner(context, time != nullptr ? readNumber(time) : 0);
+  return CommandOutcome::Continue;
 }
 
-void commandEnd(NevContext& context) { context.words.endRequested = 1; }
+CommandOutcome commandEnd(NevContext& context, char*) {
+  context.words.endRequested = 1;
+  return CommandOutcome::Continue;
+}

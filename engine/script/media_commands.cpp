@@ -1,8 +1,9 @@
+#include "engine/script/media_commands.h"
+
 #include "engine/context.h"
 #include "engine/gfx/composition.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/script/arguments.h"
-#include "engine/script/commands.h"
 #include "engine/sound/music.h"
 #include "engine/text/message_window.h"
 
@@ -32,32 +33,35 @@ bool readPictureArguments(char* arguments, PictureArguments& picture) {
 
 }  // namespace
 
-void commandTransparentPicture(NevContext& context, char* arguments) {
+CommandOutcome commandTransparentPicture(NevContext& context, char* arguments) {
   PictureArguments picture;
-  if (!readPictureArguments(arguments, picture)) return;
-  composeTransparent(context, picture.x, picture.y, picture.fileName, picture.rasterCode);
+  if (readPictureArguments(arguments, picture)) {
+    composeTransparent(context, picture.x, picture.y, picture.fileName, picture.rasterCode);
+  }
+  return CommandOutcome::Continue;
 }
 
-void commandRasterPicture(NevContext& context, char* arguments) {
+CommandOutcome commandRasterPicture(NevContext& context, char* arguments) {
   PictureArguments picture;
-  if (!readPictureArguments(arguments, picture)) return;
-  composeOpaque(context, picture.x, picture.y, picture.fileName, picture.rasterCode);
+  if (readPictureArguments(arguments, picture)) {
+    composeOpaque(context, picture.x, picture.y, picture.fileName, picture.rasterCode);
+  }
+  return CommandOutcome::Continue;
 }
 
-void commandRepaint(NevContext& context) { requestRepaint(context); }
+CommandOutcome commandRepaint(NevContext& context, char*) {
+  requestRepaint(context);
+  return CommandOutcome::Continue;
+}
 
-void commandTextWindow(NevContext& context, char* arguments) {
-  GameConfig& config = context.config;
-  int32_t* fields[] = {&config.textLeft,  &config.textTop,   &config.charsPerLine,
-                       &config.reservedValue, &config.fontSize, &config.charPitch,
-                       &config.linePitch, &config.charDelay, &config.waitEveryLine,
-                       &config.overlayEnabled};
+CommandOutcome commandTextWindow(NevContext& context, char* arguments) {
   // Numbers the line leaves out keep their values.
   char* cursor = arguments;
-  for (int32_t* field : fields) {
+  for (int32_t GameConfig::*setting : kTextWindowSettings) {
     const char* number = nextArgument(cursor);
     if (number == nullptr) break;
-    *field = readNumber(number);
+    context.config.*setting = readNumber(number);
   }
   replaceMessageFont(context);
+  return CommandOutcome::Continue;
 }

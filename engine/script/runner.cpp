@@ -10,6 +10,7 @@
 #include "engine/file_problems.h"
 #include "base/story_files.h"
 #include "engine/script/commands.h"
+#include "engine/script/flow_commands.h"
 #include "engine/text/text_output.h"
 
 namespace {
@@ -112,7 +113,7 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
       continue;
     }
     const Command command = commandForLetter(line[1]);
-    if (command != Command::None && command != Command::Comment &&
+    if (commandDefinition(command).handler != nullptr &&
         operations.carryOut(command, line + 2) == CommandOutcome::EndRunner) {
       break;
     }

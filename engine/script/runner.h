@@ -54,7 +54,7 @@ struct RunnerOperations {
   std::function<void()> prepareRunnerSurfaces;
   std::function<void(const char* text, bool redraw)> drawTextLine;
   std::function<void()> waitForClick;
-  // Every command but the comment; `arguments` starts at the line's third byte.
+  // Every command with a handler; `arguments` starts at the line's third byte.
   std::function<CommandOutcome(Command command, char* arguments)> carryOut;
 };
 

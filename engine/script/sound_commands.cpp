@@ -1,13 +1,14 @@
+#include "engine/script/sound_commands.h"
+
 #include "engine/context.h"
 #include "engine/script/arguments.h"
-#include "engine/script/commands.h"
 #include "engine/sound/music.h"
 
-void commandMusic(NevContext& context, char* arguments) {
+CommandOutcome commandMusic(NevContext& context, char* arguments) {
   char* cursor = arguments;
   const char* fileName = nextArgument(cursor);
   const char* loop = nextArgument(cursor);
-  if (fileName == nullptr) return;
+  if (fileName == nullptr) return CommandOutcome::Continue;
   // A line without a loop value plays the piece once.
   const int32_t loopValue = loop != nullptr ? readNumber(loop) : 0;
   MusicState& music = context.music;
@@ -16,21 +17,24 @@ void commandMusic(NevContext& context, char* arguments) {
   closeMusic(context);
   music.musicLoop = loopValue;
   playMusic(context, fileName);
+  return CommandOutcome::Continue;
 }
 
-void commandStopMusic(NevContext& context) {
+CommandOutcome commandStopMusic(NevContext& context, char*) {
   MusicState& music = context.music;
   std::lock_guard guard(music.lock);
   noteSound(context, SoundEvent::MusicStop);
   music.musicLoop = 0;
   closeMusic(context);
+  return CommandOutcome::Continue;
 }
 
-void commandSound(NevContext& context, char* arguments) {
+CommandOutcome commandSound(NevContext& context, char* arguments) {
   char* cursor = arguments;
   const char* name = nextArgument(cursor);
   // Skipping leaves the sound effects out; music goes on.
-  if (name == nullptr || skippingWaits(context)) return;
+  if (name == nullptr || skippingWaits(context)) return CommandOutcome::Continue;
   noteSound(context, SoundEvent::Sound, name);
   playSoundEffect(context, name);
+  return CommandOutcome::Continue;
 }

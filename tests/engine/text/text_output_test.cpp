@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/input.h"
-#include "engine/script/commands.h"
+#include "engine/script/flow_commands.h"
 #include "story_world.h"
 
 constexpr Pixel kText = 0xFFFFFF;
@@ -14,7 +14,7 @@ using Cells = std::vector<Point>;
 struct TypingWorld : StoryWorld {
   TypingWorld() : StoryWorld(64, 48) {
     prepareSurfaces();
-    commandNewPage(*context);
+    commandNewPage(*context, nullptr);
   }
   MessageWindow& window() { return context->messageWindow; }
   void type(const std::string& text) { drawTextLine(*context, text.c_str(), false); }
