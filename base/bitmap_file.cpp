@@ -1,10 +1,10 @@
 #include "base/bitmap_file.h"
 
-#include <SDL.h>
-
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <system_error>
@@ -52,9 +52,12 @@ struct Layout {
   uint32_t dataOffset = 0;
   Masks masks;  // bit fields only, as the decoder will read them
   bool topDown = false;
+  uint32_t tableEntries = 0;  // 8 bits a pixel or fewer
 };
 
-uint8_t byteAt(const Bytes& file, size_t at) { return static_cast<uint8_t>(file[at]); }
+uint8_t byteAt(const Bytes& file, size_t at) {
+  return static_cast<uint8_t>(file[at]);
+}
 
 uint32_t readLe16(const Bytes& file, size_t at) {
   return byteAt(file, at) | byteAt(file, at + 1) << 8;
@@ -158,9 +161,9 @@ std::optional<Layout> checkHeader(const Bytes& file) {
   if (layout.bitCount <= 8) {
     const uint32_t fullTable = uint32_t{1} << layout.bitCount;
     // The decoder reads no more than a full table, however many entries are claimed.
-    const uint32_t entries = coloursUsed == 0 || coloursUsed > fullTable ? fullTable : coloursUsed;
+    layout.tableEntries = coloursUsed == 0 || coloursUsed > fullTable ? fullTable : coloursUsed;
     const uint64_t tableEnd =
-        headerEnd + uint64_t{entries} * (layout.headerSize == kCoreHeaderSize ? 3 : 4);
+        headerEnd + uint64_t{layout.tableEntries} * (layout.headerSize == kCoreHeaderSize ? 3 : 4);
     if (tableEnd > file.size()) return std::nullopt;
   }
   // Pixels may start inside a colour table longer than the picture needs, as some writers
@@ -171,8 +174,8 @@ std::optional<Layout> checkHeader(const Bytes& file) {
   // generous measure of what the data could draw, the claim is refused before anything is
   // allocated for it.
   const uint64_t claimed = uint64_t{static_cast<uint32_t>(layout.width)} * layout.height;
-  if (runLength &&
-      claimed > kFreeRunLengthPixels + kRunLengthPixelsPerByte * (file.size() - layout.dataOffset)) {
+  if (runLength && claimed > kFreeRunLengthPixels +
+                                 kRunLengthPixelsPerByte * (file.size() - layout.dataOffset)) {
     return std::nullopt;
   }
   if (!runLength) {
@@ -195,140 +198,142 @@ std::unique_ptr<Bitmap> blackBitmap(int32_t width, int32_t height) {
   return bitmap;
 }
 
-// Which bytes of the decoder's index surface a run-length stream wrote. The decoder leaves the
-// rest at index 0, which would show as the first table colour; walking the stream the same way
-// it does (rows bottom-up, offsets unclamped, writes outside the surface dropped) tells them
-// apart. Only streams the decoder accepted get here, so it ends with its end-of-bitmap mark.
-std::vector<bool> writtenByRuns(const Bytes& file, const Layout& layout, int32_t pitch) {
-  const int64_t size = int64_t{pitch} * layout.height;
-  std::vector<bool> written(size, false);
-  int64_t row = size - pitch;
+bool isRunLength(const Layout& layout) {
+  return layout.compression == kRunLength8 || layout.compression == kRunLength4;
+}
+
+// Colour table indices as rows of `pitch` bytes, top row first, with which of them the file set.
+struct Indices {
+  int32_t pitch = 0;
+  std::vector<uint8_t> values;
+  std::vector<bool> written;  // empty: every pixel was
+};
+
+// Runs are walked in memory as the picture's rows laid end to end, bottom row last, each padded
+// to four bytes: a run past a row's end spills into the row below it, offsets are never
+// clamped, and writes outside the picture are dropped. Pixels no run reaches stay unset. A
+// stream that stops before its end-of-bitmap mark is refused.
+bool readRuns(const Bytes& file, const Layout& layout, Indices& indices) {
+  const int64_t size = static_cast<int64_t>(indices.values.size());
+  indices.written.assign(indices.values.size(), false);
+  int64_t row = size - indices.pitch;
   int64_t offset = 0;
-  auto write = [&](int64_t count) {
-    for (; count > 0; --count, ++offset) {
-      const int64_t at = row + offset;
-      if (at >= 0 && at < size) written[at] = true;
-    }
+  auto put = [&](uint8_t index) {
+    const int64_t at = row + offset++;
+    if (at < 0 || at >= size) return;
+    indices.values[at] = index;
+    indices.written[at] = true;
   };
   const bool fourBits = layout.compression == kRunLength4;
   size_t at = layout.dataOffset;
-  while (at + 2 <= file.size()) {
-    const uint8_t count = byteAt(file, at++);
-    const uint8_t code = byteAt(file, at++);
-    if (count != 0) {
-      write(count);
+  auto next = [&](uint8_t& byte) {
+    if (at >= file.size()) return false;
+    byte = byteAt(file, at++);
+    return true;
+  };
+  for (;;) {
+    uint8_t count, code;
+    if (!next(count) || !next(code)) return false;
+    if (count != 0) {  // a run of one index, or of two alternating nibbles
+      for (int i = 0; i < count; ++i) {
+        put(fourBits ? (i % 2 == 0 ? code >> 4 : code & 0x0F) : code);
+      }
     } else if (code == 0) {  // end of line
       offset = 0;
-      row -= pitch;
+      row -= indices.pitch;
     } else if (code == 1) {  // end of bitmap
-      break;
+      return true;
     } else if (code == 2) {  // skip right and up
-      if (at + 2 > file.size()) break;
-      offset += byteAt(file, at++);
-      row -= int64_t{byteAt(file, at++)} * pitch;
+      uint8_t right, up;
+      if (!next(right) || !next(up)) return false;
+      offset += right;
+      row -= int64_t{up} * indices.pitch;
     } else {  // `code` literal pixels, padded to a 16-bit boundary
-      write(code);
+      uint8_t byte = 0;
+      for (int i = 0; i < code; ++i) {
+        if (!fourBits) {
+          if (!next(byte)) return false;
+          put(byte);
+        } else if (i % 2 == 0) {
+          if (!next(byte)) return false;
+          put(byte >> 4);
+        } else {
+          put(byte & 0x0F);
+        }
+      }
       const size_t bytes = fourBits ? (code + 1) / 2 : code;
-      at += bytes + (bytes & 1);
+      if (bytes % 2 == 1 && !next(byte)) return false;
     }
   }
-  return written;
 }
 
-std::unique_ptr<Bitmap> fromIndexed(const SDL_Surface& surface, const Bytes& file,
-                                    const Layout& layout) {
-  if (surface.format->format != SDL_PIXELFORMAT_INDEX8) return nullptr;
-  std::unique_ptr<Bitmap> bitmap = blackBitmap(surface.w, surface.h);
+// The header checks have made sure every row is in the file. An index past the colour table
+// refuses the picture.
+bool readIndexRows(const Bytes& file, const Layout& layout, Indices& indices) {
+  const size_t rowBytes = (size_t{layout.bitCount} * layout.width + 31) / 32 * 4;
+  const uint32_t perByte = 8 / layout.bitCount;
+  const uint32_t valueMask = (1u << layout.bitCount) - 1;
+  for (int32_t y = 0; y < layout.height; ++y) {
+    const int32_t stored = layout.topDown ? y : layout.height - 1 - y;
+    const size_t from = layout.dataOffset + rowBytes * stored;
+    uint8_t* out = indices.values.data() + static_cast<size_t>(y) * indices.pitch;
+    for (int32_t x = 0; x < layout.width; ++x) {
+      const uint8_t byte = byteAt(file, from + x / perByte);
+      const uint32_t shift = 8 - layout.bitCount * (x % perByte + 1);
+      out[x] = static_cast<uint8_t>(byte >> shift & valueMask);
+      if (out[x] >= layout.tableEntries) return false;
+    }
+  }
+  return true;
+}
+
+std::unique_ptr<Bitmap> decodeIndexed(const Bytes& file, const Layout& layout) {
+  std::unique_ptr<Bitmap> bitmap = blackBitmap(layout.width, layout.height);
   if (!bitmap) return nullptr;
-  const bool runLength = layout.compression == kRunLength8 || layout.compression == kRunLength4;
-  const std::vector<bool> written =
-      runLength ? writtenByRuns(file, layout, surface.pitch) : std::vector<bool>();
-  const SDL_Palette& palette = *surface.format->palette;
-  const auto* indices = static_cast<const uint8_t*>(surface.pixels);
+  Indices indices;
+  indices.pitch = (layout.width + 3) / 4 * 4;
+  try {
+    indices.values.assign(static_cast<size_t>(indices.pitch) * layout.height, 0);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  if (isRunLength(layout)) {
+    if (!readRuns(file, layout, indices)) return nullptr;
+  } else if (!readIndexRows(file, layout, indices)) {
+    return nullptr;
+  }
+  const size_t tableAt = kFileHeaderSize + layout.headerSize;
+  const size_t entrySize = layout.headerSize == kCoreHeaderSize ? 3 : 4;
   Pixel* out = bitmap->pixels.data();
-  for (int32_t y = 0; y < surface.h; ++y) {
-    for (int32_t x = 0; x < surface.w; ++x, ++out) {
-      const size_t at = static_cast<size_t>(y) * surface.pitch + x;
-      const uint8_t index = indices[at];
+  for (int32_t y = 0; y < layout.height; ++y) {
+    for (int32_t x = 0; x < layout.width; ++x, ++out) {
+      const size_t at = static_cast<size_t>(y) * indices.pitch + x;
+      const uint8_t index = indices.values[at];
       // Skipped by the runs, or outside the table: left black.
-      if ((runLength && !written[at]) || index >= palette.ncolors) continue;
-      const SDL_Color& colour = palette.colors[index];
-      *out = Pixel{colour.r} << 16 | Pixel{colour.g} << 8 | colour.b;
+      if ((!indices.written.empty() && !indices.written[at]) || index >= layout.tableEntries)
+        continue;
+      const size_t entry = tableAt + entrySize * index;
+      *out = Pixel{byteAt(file, entry + 2)} << 16 | Pixel{byteAt(file, entry + 1)} << 8 |
+             byteAt(file, entry);
     }
   }
   return bitmap;
 }
 
-const uint8_t* rowOf(const SDL_Surface& surface, int32_t y) {
-  return static_cast<const uint8_t*>(surface.pixels) + static_cast<size_t>(y) * surface.pitch;
+// A field narrower than a byte is scaled to 0-255, rounding down; a wider one keeps its top
+// eight bits.
+uint8_t channelOf(uint32_t value, uint32_t mask) {
+  const int width = std::popcount(mask);
+  const uint32_t field = (value & mask) >> std::countr_zero(mask);
+  if (width >= 8) return static_cast<uint8_t>(field >> (width - 8));
+  return static_cast<uint8_t>(field * 255 / ((1u << width) - 1));
 }
 
-// The per-pixel lookup widens every field by repeating its bits, so a full 6-bit green is 0xFF;
-// the surface converter's 16-bit paths stop short of that (0xFE).
-std::unique_ptr<Bitmap> from16Bits(const SDL_Surface& surface) {
-  std::unique_ptr<Bitmap> bitmap = blackBitmap(surface.w, surface.h);
-  if (!bitmap) return nullptr;
-  Pixel* out = bitmap->pixels.data();
-  for (int32_t y = 0; y < surface.h; ++y) {
-    const uint8_t* row = rowOf(surface, y);
-    for (int32_t x = 0; x < surface.w; ++x) {
-      uint8_t red, green, blue;
-      SDL_GetRGB(row[2 * x] | row[2 * x + 1] << 8, surface.format, &red, &green, &blue);
-      *out++ = Pixel{red} << 16 | Pixel{green} << 8 | blue;
-    }
-  }
-  return bitmap;
-}
-
-// Fields of eight bits or more, where the converter is exact or rounds.
-std::unique_ptr<Bitmap> fromWideFields(const SDL_Surface& surface) {
-  std::unique_ptr<Bitmap> bitmap = blackBitmap(surface.w, surface.h);
-  if (!bitmap) return nullptr;
-  if (SDL_ConvertPixels(surface.w, surface.h, surface.format->format, surface.pixels, surface.pitch,
-                        SDL_PIXELFORMAT_RGB888, bitmap->pixels.data(),
-                        surface.w * static_cast<int>(sizeof(Pixel))) != 0) {
-    return nullptr;
-  }
-  for (Pixel& pixel : bitmap->pixels) pixel &= 0x00FFFFFF;
-  return bitmap;
-}
-
-std::unique_ptr<Bitmap> decodeWithSdl(const Bytes& file, const Layout& layout) {
-  SDL_RWops* stream = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
-  if (stream == nullptr) return nullptr;
-  SDL_Surface* surface = SDL_LoadBMP_RW(stream, 1);
-  if (surface == nullptr) return nullptr;
-  std::unique_ptr<Bitmap> bitmap;
-  if (surface->w == layout.width && surface->h == layout.height) {
-    if (surface->format->palette != nullptr) {
-      bitmap = fromIndexed(*surface, file, layout);
-    } else if (surface->format->BytesPerPixel == 2) {
-      bitmap = from16Bits(*surface);
-    } else {
-      bitmap = fromWideFields(*surface);
-    }
-  }
-  SDL_FreeSurface(surface);
-  return bitmap;
-}
-
-// Bit fields in an arrangement SDL has no pixel format for. Only whole-byte fields are taken,
-// which read exactly; the header checks have made sure every row is in the file.
-std::unique_ptr<Bitmap> decodeBitFields(const Bytes& file, const Layout& layout) {
-  // These headers carry their masks where older readers did not look for them; refused as before.
-  if (layout.headerSize == 52 || layout.headerSize == 56) return nullptr;
-  const Masks& masks = layout.masks;
-  if (std::popcount(masks.red) != 8 || std::popcount(masks.green) != 8 ||
-      std::popcount(masks.blue) != 8) {
-    return nullptr;
-  }
+std::unique_ptr<Bitmap> decodeFields(const Bytes& file, const Layout& layout, const Masks& masks) {
   std::unique_ptr<Bitmap> bitmap = blackBitmap(layout.width, layout.height);
   if (!bitmap) return nullptr;
   const size_t bytesPerPixel = layout.bitCount / 8;
   const size_t rowBytes = (size_t{layout.bitCount} * layout.width + 31) / 32 * 4;
-  auto channel = [](uint32_t value, uint32_t mask) {
-    return Pixel{(value & mask) >> std::countr_zero(mask)};
-  };
   Pixel* out = bitmap->pixels.data();
   for (int32_t y = 0; y < layout.height; ++y) {
     const int32_t stored = layout.topDown ? y : layout.height - 1 - y;
@@ -336,11 +341,57 @@ std::unique_ptr<Bitmap> decodeBitFields(const Bytes& file, const Layout& layout)
     for (int32_t x = 0; x < layout.width; ++x, at += bytesPerPixel) {
       uint32_t value = 0;
       for (size_t b = 0; b < bytesPerPixel; ++b) value |= uint32_t{byteAt(file, at + b)} << (8 * b);
-      *out++ = channel(value, masks.red) << 16 | channel(value, masks.green) << 8 |
-               channel(value, masks.blue);
+      *out++ = Pixel{channelOf(value, masks.red)} << 16 |
+               Pixel{channelOf(value, masks.green)} << 8 | channelOf(value, masks.blue);
     }
   }
   return bitmap;
+}
+
+// 16-bit arrangements in common use, and 32-bit ones of whole bytes or ten-bit colour, each as
+// red, green, blue and alpha.
+constexpr uint32_t kCommon16[][4] = {
+    {0x7C00, 0x03E0, 0x001F, 0},      {0x001F, 0x03E0, 0x7C00, 0},
+    {0xF800, 0x07E0, 0x001F, 0},      {0x001F, 0x07E0, 0xF800, 0},
+    {0x003F, 0x07C0, 0xF800, 0},      {0x0F00, 0x00F0, 0x000F, 0xF000},
+    {0xF000, 0x0F00, 0x00F0, 0x000F}, {0x000F, 0x00F0, 0x0F00, 0xF000},
+    {0x00F0, 0x0F00, 0xF000, 0x000F}, {0x7C00, 0x03E0, 0x001F, 0x8000},
+    {0xF800, 0x07C0, 0x003E, 0x0001}, {0x001F, 0x03E0, 0x7C00, 0x8000},
+    {0x003E, 0x07C0, 0xF800, 0x0001}};
+constexpr uint32_t kCommon32[][4] = {{0x00FF0000, 0x0000FF00, 0x000000FF, 0},
+                                     {0xFF000000, 0x00FF0000, 0x0000FF00, 0},
+                                     {0x000000FF, 0x0000FF00, 0x00FF0000, 0},
+                                     {0x0000FF00, 0x00FF0000, 0xFF000000, 0},
+                                     {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},
+                                     {0xFF000000, 0x00FF0000, 0x0000FF00, 0x000000FF},
+                                     {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000},
+                                     {0x0000FF00, 0x00FF0000, 0xFF000000, 0x000000FF},
+                                     {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000}};
+
+bool isCommonArrangement(uint16_t bitCount, const Masks& masks) {
+  auto matches = [&masks](const uint32_t(&row)[4]) {
+    return masks.red == row[0] && masks.green == row[1] && masks.blue == row[2] &&
+           masks.alpha == row[3];
+  };
+  return bitCount == 16 ? std::any_of(std::begin(kCommon16), std::end(kCommon16), matches)
+                        : std::any_of(std::begin(kCommon32), std::end(kCommon32), matches);
+}
+
+// The fields of a 16-, 24- or 32-bit picture. Besides the common arrangements, 32-bit pixels
+// may hold whole-byte fields in any order, except in the 52- and 56-byte headers, whose masks
+// older readers did not look for; other fields are refused, as they always were.
+std::optional<Masks> fieldsOf(const Layout& layout) {
+  if (layout.compression != kBitFields) {
+    if (layout.bitCount == 16) return Masks{0x7C00, 0x03E0, 0x001F, 0};
+    return Masks{0x00FF0000, 0x0000FF00, 0x000000FF, 0};
+  }
+  const Masks& masks = layout.masks;
+  if (isCommonArrangement(layout.bitCount, masks)) return masks;
+  const bool wholeBytes = std::popcount(masks.red) == 8 && std::popcount(masks.green) == 8 &&
+                          std::popcount(masks.blue) == 8;
+  const bool laterHeader = layout.headerSize == 52 || layout.headerSize == 56;
+  if (layout.bitCount != 32 || !wholeBytes || laterHeader) return std::nullopt;
+  return masks;
 }
 
 }  // namespace
@@ -350,16 +401,7 @@ std::unique_ptr<Bitmap> loadBitmapFile(const std::string& hostPath) {
   if (!file) return nullptr;
   const std::optional<Layout> layout = checkHeader(*file);
   if (!layout) return nullptr;
-  if (layout->compression == kBitFields) {
-    const Masks& masks = layout->masks;
-    if (SDL_MasksToPixelFormatEnum(layout->bitCount, masks.red, masks.green, masks.blue,
-                                   masks.alpha) == SDL_PIXELFORMAT_UNKNOWN) {
-      return decodeBitFields(*file, *layout);
-    }
-  }
-  std::unique_ptr<Bitmap> bitmap = decodeWithSdl(*file, *layout);
-  // SDL keeps its error text per thread and frees it only for threads it made itself; pictures
-  // are loaded on the runner's thread.
-  SDL_TLSCleanup();
-  return bitmap;
+  if (layout->bitCount <= 8) return decodeIndexed(*file, *layout);
+  const std::optional<Masks> masks = fieldsOf(*layout);
+  return masks ? decodeFields(*file, *layout, *masks) : nullptr;
 }

@@ -9,7 +9,8 @@
 #include "bench_support.h"
 #include "engine/gfx/composition.h"
 #include "engine/gfx/surfaces.h"
-#include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/fontconfig/fontconfig_faces.h"
+#include "base/freetype_glyph_rasterizer.h"
 #include "engine/text/message_window.h"
 #include "engine/text/text_output.h"
 
@@ -41,7 +42,8 @@ std::unique_ptr<NevContext> pageOf640x480(GlyphRasterizer* glyphs) {
 // The drawing of @C: the transparent draw of a whole-screen picture, then the overlay surface
 // and the display rebuilt with the overlay. Loading the file is measured apart.
 void BM_TransparentPictureCommand(benchmark::State& state) {
-  auto context = pageOf640x480(nullptr);
+  NoGlyphs glyphs;
+  auto context = pageOf640x480(&glyphs);
   std::unique_ptr<Bitmap> picture = createCompatibleBitmap(640, 480);
   for (size_t i = 0; i < picture->pixels.size(); ++i) picture->pixels[i] = (i % 7 == 0) ? 0 : 0x336699;
   timeAgainstMemcpy(state, picture->pixels.size() * sizeof(Pixel), [&] {
@@ -54,8 +56,7 @@ BENCHMARK(BM_TransparentPictureCommand)->UseManualTime()->Unit(benchmark::kMicro
 
 // One unit typed: shadow and character, from the glyph cache, and its repaint request.
 void BM_TypedUnit(benchmark::State& state) {
-  ensureGuiApplication();
-  QtGlyphRasterizer glyphs;
+  FreeTypeGlyphRasterizer glyphs(fontconfigFaces());
   auto context = pageOf640x480(&glyphs);
   const char line[] = "\x89\x4a\x0a";  // "雨" and a line feed
   drawTextLine(*context, line, 1);      // rasterised once here, cached from then on

@@ -11,7 +11,7 @@
 #include "backends/headless/headless_player.h"
 #include "bench_support.h"
 #include "backends/qt/backlog_view.h"
-#include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/qt/qt_environment.h"
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/input.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/qt/qt_environment.h"
 
 namespace {
 

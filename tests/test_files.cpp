@@ -86,6 +86,20 @@ ProgramRun runProgram(const std::string& command) {
 
 std::string sjis(std::string_view utf8) { return utf8ToCp932(utf8); }
 
+uint32_t screenPixel(const std::string& xwd, int x, int y) {
+  if (xwd.size() < 100) return 0xBAD;
+  auto word = [&](size_t index) {
+    const auto* at = reinterpret_cast<const unsigned char*>(xwd.data()) + index * 4;
+    return uint32_t(at[0]) << 24 | uint32_t(at[1]) << 16 | uint32_t(at[2]) << 8 | at[3];
+  };
+  const uint32_t bytesPerPixel = word(11) / 8;
+  if (x < 0 || y < 0 || uint32_t(x) >= word(4) || uint32_t(y) >= word(5)) return 0xBAD;
+  const size_t at = word(0) + word(19) * 12 + size_t(y) * word(12) + size_t(x) * bytesPerPixel;
+  if (at + 3 > xwd.size()) return 0xBAD;
+  const auto* p = reinterpret_cast<const unsigned char*>(xwd.data()) + at;
+  return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+}
+
 std::string le16(uint32_t value) { return {char(value), char(value >> 8)}; }
 std::string le32(uint32_t value) { return le16(value) + le16(value >> 16); }
 

@@ -45,6 +45,9 @@ struct ProgramRun {
 };
 ProgramRun runProgram(const std::string& command);
 
+// A pixel of a screenshot xwd wrote of a 24-bit screen, as 0xRRGGBB; 0xBAD outside it.
+uint32_t screenPixel(const std::string& xwd, int x, int y);
+
 // Little-endian fields, and BMP files built from them: `info` is everything between the file
 // header and the pixels; bmp() gives a 40-byte header and `extra` (masks or colour table).
 std::string le16(uint32_t value);

@@ -32,6 +32,7 @@ done
 # libqt6gui6-gles.
 depends=$(dpkg-deb -f "$deb" Depends | tr ',|' '\n\n' | sed 's/^ *//; s/ .*//')
 for package in libqt6widgets6 libqt6gui6 libqt6core6 libsdl2-2.0-0 libsdl2-mixer-2.0-0 \
+    libfreetype6 libfontconfig1 libpng16-16 \
     fonts-ipafont-mincho timgm6mb-soundfont; do
   grep -qx "$package" <<<"$depends" || fail "does not depend on $package"
 done

@@ -7,7 +7,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n libsdl2-mixer-dev
   zlib1g-dev  # save files: sections compressed, and checked with its CRC-32
-  timgm6mb-soundfont fonts-ipafont-mincho
+  libfreetype-dev libfontconfig-dev  # glyphs drawn from font files, found on the desktop
+  libpng-dev  # frames and screenshots written as PNG
+  timgm6mb-soundfont fonts-ipafont-mincho fonts-ipafont-gothic
   openttd-openmsx  # real MIDI files with tempo maps, read by the MIDI length tests
   xvfb xauth xdotool x11-apps openbox  # the window tests: a display (xvfb-run), clicks, screenshots (xwd), a window manager
   clang libclang-rt-14-dev  # the fuzz targets: libFuzzer and the sanitizers' runtimes for clang

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the debug build, then under ASan+UBSan, then under TSan, then
-# each fuzz target briefly (its regression inputs, then a few seconds of fuzzing), so that a
-# target that no longer builds or crashes at once is caught.
+# Builds and runs every test: the debug build and each benchmark once, then under ASan+UBSan,
+# then under TSan, then each fuzz target briefly (its regression inputs, then a few seconds of
+# fuzzing), so that a target that no longer builds or crashes at once is caught.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +10,11 @@ for preset in debug asan-ubsan tsan; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
   ctest --preset "$preset"
+  if [[ $preset == debug ]]; then
+    # Every benchmark once and briefly, so that none rots unseen; no timing is judged.
+    echo "== benchmarks, once"
+    (cd build/debug && env -u DISPLAY -u WAYLAND_DISPLAY ./bench/nev_bench --benchmark_min_time=0.01)
+  fi
 done
 
 echo "== fuzz"

@@ -10,10 +10,11 @@
 #include <set>
 #include <sstream>
 
-#include "backends/qt/png_file.h"
-#include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/fontconfig/fontconfig_faces.h"
 #include "base/codepage.h"
 #include "base/file_bytes.h"
+#include "base/freetype_glyph_rasterizer.h"
+#include "base/png_file.h"
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/input.h"
@@ -117,8 +118,7 @@ int renderStory(const RenderOptions& options) {
     return 1;
   }
 
-  ensureGuiApplication();
-  QtGlyphRasterizer glyphs;
+  FreeTypeGlyphRasterizer glyphs(fontconfigFaces());
   context->platform.glyphs = &glyphs;
   createMessageFont(*context);
   onClientSize(*context, options.clientWidth > 0 ? options.clientWidth : context->config.screenWidth,
@@ -137,7 +137,6 @@ int renderStory(const RenderOptions& options) {
   if (createDisplaySurface(*context)) {
     if (!options.loadFile.empty() && !loadSave(*context, options.loadFile)) {
       releaseSurfaces(*context);
-      releaseGuiApplication();
       return 1;
     }
     std::string lostFrame;
@@ -178,6 +177,5 @@ int renderStory(const RenderOptions& options) {
     reportProblem(printMessageBox, size, kCaptionNoMemory, "no memory for a picture of " + size);
   }
   releaseSurfaces(*context);
-  releaseGuiApplication();
   return status;
 }

@@ -14,9 +14,10 @@
 #include <sstream>
 
 #include "backends/headless/headless_player.h"
-#include "backends/qt/png_file.h"
-#include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/fontconfig/fontconfig_faces.h"
 #include "base/codepage.h"
+#include "base/freetype_glyph_rasterizer.h"
+#include "base/png_file.h"
 #include "base/story_files.h"
 #include "base/text_file.h"
 #include "engine/context.h"
@@ -288,7 +289,7 @@ class Explorer {
 
   const RoutesOptions& options_;
   RoutesReport& report_;
-  QtGlyphRasterizer glyphs_;
+  FreeTypeGlyphRasterizer glyphs_{fontconfigFaces()};
   std::map<ChoiceKey, int32_t> explored_;
   std::vector<Pending> pending_;
   Coverage coverage_;
@@ -442,13 +443,8 @@ bool writeText(const fs::path& path, const std::string& text) {
 
 RoutesReport exploreRoutes(const RoutesOptions& options) {
   RoutesReport report;
-  ensureGuiApplication();
-  {
-    Explorer explorer(options, report);
-    explorer.run();
-  }
-  // The font system is given back whole, as render does.
-  releaseGuiApplication();
+  Explorer explorer(options, report);
+  explorer.run();
   return report;
 }
 

@@ -26,7 +26,9 @@
 #include "engine/text_log.h"
 #include "shell/window_proc.h"
 #include "backends/qt/main_window.h"
-#include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/fontconfig/fontconfig_faces.h"
+#include "backends/qt/qt_environment.h"
+#include "base/freetype_glyph_rasterizer.h"
 #include "backends/qt/settings_store.h"
 #include "backends/qt/story_chooser.h"
 #include "engine/sound/music.h"
@@ -135,7 +137,7 @@ int runDesktopShell(const DesktopStart& start) {
     return 1;
   }
   textLog.attach(context->platform);
-  QtGlyphRasterizer glyphs;
+  FreeTypeGlyphRasterizer glyphs(fontconfigFaces());
   context->platform.glyphs = &glyphs;
   createMessageFont(*context);
   SdlAudio audio;

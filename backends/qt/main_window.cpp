@@ -35,7 +35,7 @@
 #include "shell/menu.h"
 #include "shell/picture_scaling.h"
 #include "backends/qt/backlog_view.h"
-#include "backends/qt/png_file.h"
+#include "base/png_file.h"
 #include "backends/qt/slot_dialog.h"
 
 namespace {

@@ -41,7 +41,7 @@ const std::string kRunLength8 = bmp(5, 2, 8, 1, colourTable({kWhitePixel, kRed, 
                                     "\x00\x02\x01\x01"          // one right, one up
                                     "\x01\x00"                  // one pixel of colour 0
                                     "\x00\x01"s, 3);            // end of bitmap
-// Red in bits 8-15, green 0-7, blue 24-31: no pixel format SDL knows, so decoded here.
+// Red in bits 8-15, green 0-7, blue 24-31: an arrangement few writers use.
 const std::string kOddMasks = le32(0x0000FF00) + le32(0x000000FF) + le32(0xFF000000);
 const std::string kOddBottom = "\xFF\xFF\0\xFF" "\0\0\0\0" "\xFF\xFF\0\0"s;
 const std::string kOddTop = "\0\xFF\0\0" "\xFF\0\0\0" "\0\0\0\xFF"s;
@@ -69,6 +69,12 @@ TEST(BitmapFile, DecodesEachEncodingToItsColours) {
       {"32-bit odd bit fields top-down", bmp(3, -2, 32, 3, kOddMasks, kOddTop + kOddBottom)},
       {"16-bit 565 bit fields", bmp(3, 2, 16, 3, masks565,
           "\xFF\xFF" "\0\0" "\xE0\xFF" "\0\0" "\0\xF8" "\xE0\x07" "\x1F\0" "\0\0"s)},
+      // Fields narrower than a byte scale to 0-255 rounding down: 4 of 31 is 0x20, 8 of 63 too.
+      {"16-bit 555 in between", bmp(2, 1, 16, 0, "", "\x9F\x10" "\x01\x7C"s),
+       {0x2020FF, 0xFF0008}, 2, 1},
+      // Red in the low six bits: its own fields, not those of 565 reversed.
+      {"16-bit 6-5-5 bit fields", bmp(1, 1, 16, 3, le32(0x003F) + le32(0x07C0) + le32(0xF800),
+          "\x08\x21\0\0"s), {0x202020}, 1, 1},
       {"8-bit", bmp(3, 2, 8, 0, kTable, kIndexRows8, 6)},
       {"4-bit", bmp(3, 2, 4, 0, kTable, "\x24\x00\0\0" "\x35\x10\0\0"s, 6)},
       {"1-bit, more colours claimed than there are", bmp(3, 2, 1, 0, colourTable({kBlue, kYellow}),
@@ -127,6 +133,7 @@ TEST(BitmapFile, RefusesWhatCannotBeLoaded) {
       {"runs starting at the end", patched(runs, 10, le32(runs.size()))},
       {"header size unknown", patched(good, 14, le32(41))},
       {"colour table past the end", bmp(1, 1, 8, 0, "", pixel)},
+      {"index past the colour table", bmp(3, 2, 8, 0, kTable, kIndexRows8, 5)},
       {"overlapping masks", bmp(1, 1, 16, 3, le32(0xF800) + le32(0x0FE0) + le32(0x1F), pixel)},
       {"7-bit fields", bmp(1, 1, 32, 3, le32(0x7F) + le32(0x7F00) + le32(0x7F0000), pixel)},
       {"odd masks in a 56-byte header",

@@ -13,7 +13,9 @@
 #include <QTest>
 
 #include "backends/qt/backlog_view.h"
-#include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/fontconfig/fontconfig_faces.h"
+#include "backends/qt/qt_environment.h"
+#include "base/freetype_glyph_rasterizer.h"
 #include "engine/context.h"
 #include "engine/text/message_window.h"
 #include "shell/menu.h"
@@ -35,7 +37,7 @@ TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretche
   story.write("start.txt", "@C0,0,missing.bmp,0;\n@C0,0,halves.bmp,0xCC0020;\n@T600000\n");
   std::unique_ptr<NevContext> context = makeContext();
   ASSERT_FALSE(readConfig(context->config));
-  QtGlyphRasterizer glyphs;
+  FreeTypeGlyphRasterizer glyphs(fontconfigFaces());
   context->platform.glyphs = &glyphs;
   createMessageFont(*context);
   MainWindow window(*context);
@@ -91,7 +93,7 @@ TEST(MainWindow, BacklogCopyAndCtrlLeaveTheWaitAsItWas) {
   story.write("start.txt", sjis("雨の駅\n@P\n二行目\n@E\n"));
   std::unique_ptr<NevContext> context = makeContext();
   ASSERT_FALSE(readConfig(context->config));
-  QtGlyphRasterizer glyphs;
+  FreeTypeGlyphRasterizer glyphs(fontconfigFaces());
   context->platform.glyphs = &glyphs;
   createMessageFont(*context);
   MainWindow window(*context);

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "backends/qt/qt_glyph_rasterizer.h"
+#include "backends/qt/qt_environment.h"
 #include "test_files.h"
 
 TEST(StoryChooser, RefusesAFolderWithoutAStoryAndPlaysARecentOne) {

@@ -4,25 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 
 #include "test_files.h"
 
 namespace {
-
-// A pixel of a screenshot xwd wrote of a 24-bit screen, as 0xRRGGBB.
-uint32_t screenPixel(const std::string& xwd, int x, int y) {
-  auto word = [&](size_t index) {
-    const auto* at = reinterpret_cast<const unsigned char*>(xwd.data()) + index * 4;
-    return uint32_t(at[0]) << 24 | uint32_t(at[1]) << 16 | uint32_t(at[2]) << 8 | at[3];
-  };
-  const uint32_t bytesPerPixel = word(11) / 8;
-  const size_t at = word(0) + word(19) * 12 + size_t(y) * word(12) + size_t(x) * bytesPerPixel;
-  if (xwd.size() < 100 || at + 3 > xwd.size()) return 0xBAD;
-  const auto* p = reinterpret_cast<const unsigned char*>(xwd.data()) + at;
-  return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-}
 
 TEST(WindowModes, FullScreenAndBackKeepTheMenusThePlaceAndTheProportions) {
   SKIP_REAL_WINDOW_UNDER_TSAN();

@@ -1,0 +1,13 @@
+#pragma once
+// What Qt needs around it: the session it expects, and an application for tests and
+// benchmarks that make widgets without the desktop shell.
+
+// Sets up what Qt expects of the session before an application object is made.
+void prepareQtEnvironment();
+
+// Makes a QApplication on the offscreen platform when none exists yet; otherwise does
+// nothing. Call it from the main thread.
+void ensureGuiApplication();
+
+// Deletes the application ensureGuiApplication made, if it made one.
+void releaseGuiApplication();
