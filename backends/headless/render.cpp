@@ -177,8 +177,8 @@ int playStory(const RenderOptions& options, std::shared_ptr<const LocalStoryFold
       status = 1;
       break;
     case HeadlessEnd::SaveNotLoaded:
-      std::fprintf(stderr, "nev render: %s: made with another client size\n",
-                   options.loadFile.c_str());
+      std::fprintf(stderr, "nev render: %s: %s\n", options.loadFile.c_str(),
+                   result.loadProblem.c_str());
       status = 1;
       break;
     default:

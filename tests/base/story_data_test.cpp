@@ -44,7 +44,7 @@ TEST(StoryData, AtomicWriteReplacesOnlyAWholeRegularFile) {
   const fs::path pipe = folder.path() / "pipe", link = folder.path() / "link";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   fs::create_symlink(path, link);
-  for (const fs::path target : {folder.path() / "new/slot", folder.path(), pipe, link}) {
+  for (const fs::path& target : {folder.path() / "new/slot", folder.path(), pipe, link}) {
     EXPECT_FALSE(writeFileAtomically(target.string(), "x", error)) << target;
   }
   EXPECT_TRUE(fs::is_fifo(fs::symlink_status(pipe)));

@@ -85,7 +85,7 @@ TEST(ReadMarks, KeptAsRunsWithinCapsAndOnlyInARegularFile) {
   // Nothing but a regular file: a device, a pipe or a link is refused at once, never waited on.
   ASSERT_EQ(mkfifo((folder.path() / "pipe").c_str(), 0600), 0);
   std::filesystem::create_symlink(folder.path() / "read.txt", folder.path() / "link");
-  for (const std::string path : {std::string("/dev/zero"), (folder.path() / "pipe").string(),
+  for (const std::string& path : {std::string("/dev/zero"), (folder.path() / "pipe").string(),
                                  (folder.path() / "link").string(), folder.path().string()}) {
     ReadMarks refused;
     EXPECT_FALSE(refused.open(path, problem)) << path;
