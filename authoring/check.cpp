@@ -142,7 +142,9 @@ void readScript(StoryCheck& story, size_t script) {
   }
   ScriptReading reading;
   // The start script is the first met; the story starts at its top.
-  if (story.config) reading.window = windowAtStart(*story.config, script == 0);
+  if (story.config) {
+    reading.window = windowAtStart(*story.config, layoutFromSettings(*story.config), script == 0);
+  }
   char text[kScriptLineSize];
   int nextLine = 1;
   for (int length;

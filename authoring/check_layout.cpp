@@ -23,13 +23,13 @@ struct TextReach {
 // Lays out a text line as the typing does (the choice items' cursor when `item`), moving the
 // cursor on; the ▼ goes where a line ends.
 TextReach layOutLine(TextWindowState& window, const char* text, bool item) {
-  const GameConfig& layout = window.layout;
+  const TextWindowLayout& layout = window.layout;
   int32_t& x = item ? window.choiceX : window.cursorX;
   int32_t& y = item ? window.choiceY : window.cursorY;
   TextReach reach;
   if (text[0] != '\n') {
     walkUnits(layout, text, x, y, [&](const char*) {
-      reach.add(cellRect(layout, x, y));
+      reach.add(cellRect(window.settings, layout, x, y));
       x = wrapAdd(x, layout.charPitch);
       return true;
     });
@@ -57,9 +57,9 @@ void warnPastEdge(StoryCheck& story, size_t script, int line, TextWindowState& w
 // Text, or the ▼, that reaches beyond the picture is cut off there.
 void checkReach(StoryCheck& story, size_t script, int line, TextWindowState& window,
                 const std::string& what, const TextReach& reach, bool rowKnown) {
-  warnPastEdge(story, script, line, window, what, reach.right, window.layout.screenWidth, "right");
+  warnPastEdge(story, script, line, window, what, reach.right, window.settings.screenWidth, "right");
   if (rowKnown) {
-    warnPastEdge(story, script, line, window, what, reach.bottom, window.layout.screenHeight,
+    warnPastEdge(story, script, line, window, what, reach.bottom, window.settings.screenHeight,
                  "bottom");
   }
 }
@@ -75,13 +75,13 @@ void checkMarker(StoryCheck& story, size_t script, int line, TextWindowState& wi
 }
 
 // Numbers the line leaves out keep their values.
-void applyTextWindowSettings(StoryCheck& story, size_t script, int line, GameConfig& layout,
+void applyTextWindowSettings(StoryCheck& story, size_t script, int line, TextWindowLayout& layout,
                              const std::vector<const char*>& arguments) {
   for (size_t i = 0; i < kTextWindowFields && i < arguments.size(); ++i) {
     layout.*kTextWindowSettings[i] = readNumber(arguments[i]);
   }
   // A line that leaves the font size out keeps the one checked before.
-  constexpr size_t fontSize = textWindowPosition(&GameConfig::fontSize);
+  constexpr size_t fontSize = textWindowPosition(&TextWindowLayout::fontSize);
   if (arguments.size() > fontSize) {
     checkFontSize(story, printableStoryText(story.scripts[script].name), line, layout.fontSize);
   }
@@ -89,11 +89,13 @@ void applyTextWindowSettings(StoryCheck& story, size_t script, int line, GameCon
 
 }  // namespace
 
-TextWindowState windowAtStart(const GameConfig& layout, bool rowsKnown) {
+TextWindowState windowAtStart(const GameConfig& settings, const TextWindowLayout& layout,
+                              bool rowsKnown) {
   TextWindowState window;
+  window.settings = settings;
   window.layout = layout;
-  window.cursorX = layout.textLeft;
-  window.cursorY = layout.textTop;
+  window.cursorX = window.layout.textLeft;
+  window.cursorY = window.layout.textTop;
   window.rowsKnown = rowsKnown;
   return window;
 }
@@ -127,7 +129,7 @@ void moveTextWindow(StoryCheck& story, size_t script, int line, Command command,
       break;
     }
     case Command::Label:
-      window = windowAtStart(window.layout, false);
+      window = windowAtStart(window.settings, window.layout, false);
       break;
     case Command::TextWindow:
       applyTextWindowSettings(story, script, line, window.layout, arguments);

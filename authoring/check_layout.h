@@ -9,12 +9,14 @@
 
 #include "authoring/check_model.h"
 #include "engine/config.h"
+#include "engine/text/text_window_layout.h"
 #include "engine/script/commands.h"
 
 // Its rows are known from the story's start and from each @P; a label can be reached from
 // anywhere, so after one they are not.
 struct TextWindowState {
-  GameConfig layout;  // nev.ini's, then as each @R leaves it
+  GameConfig settings;
+  TextWindowLayout layout;  // nev.ini's, then as each @R leaves it
   int32_t cursorX = 0, cursorY = 0;
   int32_t choiceX = 0, choiceY = 0;
   int32_t markerX = 0, markerY = 0;
@@ -25,8 +27,10 @@ struct TextWindowState {
   std::set<std::string> reported;  // what has been said since the last @P, @R or label
 };
 
-// The window where a reading starts: at the story's start its rows are known, from the top.
-TextWindowState windowAtStart(const GameConfig& layout, bool rowsKnown);
+// The window where a reading starts in `layout`: at the story's start its rows are known, from
+// the top.
+TextWindowState windowAtStart(const GameConfig& settings, const TextWindowLayout& layout,
+                              bool rowsKnown);
 
 void checkTextLine(StoryCheck& story, size_t script, int line, const char* text,
                    TextWindowState& window);

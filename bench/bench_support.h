@@ -13,15 +13,16 @@
 #include <vector>
 
 // A story folder of the benchmarks' own under the temporary folder, with a 640 × 480 nev.ini
-// that waits after every line or not, typing a unit each charDelay milliseconds.
+// that waits after every line or not, typing a unit each charDelay milliseconds, its overlay
+// darkened by overlayLevel.
 inline std::filesystem::path benchStoryFolder(const char* name, bool waitEveryLine,
-                                              int charDelay = 10) {
+                                              int charDelay = 10, int overlayLevel = 0) {
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
   std::filesystem::create_directories(folder);
   std::ofstream ini(folder / "nev.ini");
   ini << "bench\nabout\nabout\n640\n480\n20\n20\n30\n0\n20\n20\n24\n" << charDelay
-      << "\n255\n255\n255\n0\n0\n0\n255\n255\n0\n200\n200\n200\n2\n2\n0\n"
-      << (waitEveryLine ? 1 : 0) << "\n0\n0\n0\n";
+      << "\n255\n255\n255\n0\n0\n0\n255\n255\n0\n200\n200\n200\n2\n2\n"
+      << overlayLevel << "\n" << (waitEveryLine ? 1 : 0) << "\n0\n0\n0\n";
   return folder;
 }
 

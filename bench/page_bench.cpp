@@ -22,16 +22,15 @@ namespace {
 // overlay; glyphs from `makeGlyphs`, or none.
 std::unique_ptr<StorySession> pageOf640x480(GlyphRasterizerFactory makeGlyphs = {}) {
   ConfigProblem problem;
-  auto session = openStory(std::make_shared<LocalStoryFolder>(benchStoryFolder("nev-bench-page", false)),
+  auto session = openStory(std::make_shared<LocalStoryFolder>(benchStoryFolder("nev-bench-page", false, 10, 96)),
                            {std::move(makeGlyphs), {}}, problem);
   if (!session) return nullptr;
   NevContext& context = session->context();
-  GameConfig& config = context.config;
-  config.charPitch = 22;
-  config.linePitch = 28;
-  config.charsPerLine = 1000000;
-  config.overlayEnabled = 1;
-  config.overlayLevel = 96;
+  TextWindowLayout& layout = context.runner.layout;
+  layout.charPitch = 22;
+  layout.linePitch = 28;
+  layout.charsPerLine = 1000000;
+  layout.overlayEnabled = 1;
   context.platform.sleep = [](int32_t) {};
   prepareRunnerSurfaces(context);
   return session;

@@ -63,7 +63,6 @@ BENCHMARK(BM_SkipReadLines)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_OpenBacklog(benchmark::State& state) {
   ensureGuiApplication();
   GameConfig config;
-  config.fontSize = 20;
   config.textRed = config.textGreen = config.textBlue = 255;
   std::vector<std::vector<std::string>> pages(kBacklogPages);
   for (auto& page : pages) {
@@ -74,7 +73,7 @@ void BM_OpenBacklog(benchmark::State& state) {
   QImage picture(640, 480, QImage::Format_RGB32);
   picture.fill(Qt::darkBlue);
   for (auto _ : state) {
-    BacklogView view(&window, config, pages, picture);
+    BacklogView view(&window, config, 20, pages, picture);
     benchmark::DoNotOptimize(view.grab());
   }
 }

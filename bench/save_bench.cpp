@@ -26,7 +26,7 @@ std::unique_ptr<StorySession> demoAtAWait() {
   options.limits.maxFrames = 6;
   std::ostringstream events;
   playHeadless(context, options, events, [](int32_t, const char*, const PixelTarget&) { return true; });
-  context.words.stopRunner = 0;
+  context.shared.stopRunner = 0;
   return session;
 }
 

@@ -1,10 +1,9 @@
 #pragma once
-// GameConfig: the 32 values of nev.ini, by position. Filled once at start-up; afterwards only
-// the text-window command changes ten of the integers.
+// GameConfig: the 32 values of nev.ini, by position. Filled once at start-up and read-only from
+// then on: the ten the text-window command changes are the runner's own copy (TextWindowLayout).
 
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -50,20 +49,6 @@ inline constexpr int kConfigValueLines = 32;
 
 // The ten values the text-window command @R sets, in the order it reads them. Saves keep the
 // same ten, and the lint's layout follows them.
-inline constexpr int32_t GameConfig::*kTextWindowSettings[] = {
-    &GameConfig::textLeft,  &GameConfig::textTop,       &GameConfig::charsPerLine,
-    &GameConfig::reservedValue, &GameConfig::fontSize,  &GameConfig::charPitch,
-    &GameConfig::linePitch, &GameConfig::charDelay,     &GameConfig::waitEveryLine,
-    &GameConfig::overlayEnabled};
-inline constexpr size_t kTextWindowFields = std::size(kTextWindowSettings);
-
-// Where `setting` stands among the text-window settings.
-constexpr size_t textWindowPosition(int32_t GameConfig::*setting) {
-  size_t position = 0;
-  while (kTextWindowSettings[position] != setting) ++position;
-  return position;
-}
-
 // What is wrong with nev.ini, worded for its message box (UTF-8).
 struct ConfigProblem {
   std::string text;

@@ -9,19 +9,19 @@ constexpr int32_t kMenuBarHotRows = 4;
 }  // namespace
 
 bool runMessagePrologue(NevContext& context) {
-  SharedWords& words = context.words;
+  SharedState& shared = context.shared;
   bool endNow = false;
-  if (words.endRequested.load() == 1) {
+  if (shared.endRequested.load() == 1) {
     endNow = true;
-    words.endRequested = 0;
+    shared.endRequested = 0;
   }
   // A click is kept only while the runner waits.
-  if (words.waitingForClick.load() == 0) words.clicked = 0;
+  if (shared.waitingForClick.load() == 0) shared.clicked = 0;
   return endNow;
 }
 
 MenuBarChange onPointerMove(NevContext& context, MenuBarState& menuBar, int32_t y) {
-  context.words.mouseY = y;
+  context.shared.mouseY = y;
   if (menuBar.menuBarPinned) return MenuBarChange::None;
   if (y <= kMenuBarHotRows && !menuBar.menuBarPopped) {
     menuBar.menuBarPopped = true;
@@ -35,27 +35,27 @@ MenuBarChange onPointerMove(NevContext& context, MenuBarState& menuBar, int32_t 
 }
 
 void onLeftButton(NevContext& context, int32_t y) {
-  SharedWords& words = context.words;
-  const int32_t hidden = words.hideText.load();
-  if (hidden == 0) words.clicked = 1;
-  words.mouseY = y;
+  SharedState& shared = context.shared;
+  const int32_t hidden = shared.hideText.load();
+  if (hidden == 0) shared.clicked = 1;
+  shared.mouseY = y;
   if (hidden == 1) {
     requestRepaint(context);
-    words.hideText = 0;
+    shared.hideText = 0;
   }
 }
 
 void onRightButton(NevContext& context) {
-  SharedWords& words = context.words;
-  if (words.hideText.load() == 1) {
+  SharedState& shared = context.shared;
+  if (shared.hideText.load() == 1) {
     requestRepaint(context);
-    words.hideText = 0;
-  } else if (words.waitingForClick.load() == 1) {
-    words.hideText = 1;
+    shared.hideText = 0;
+  } else if (shared.waitingForClick.load() == 1) {
+    shared.hideText = 1;
   }
 }
 
 void onClientSize(NevContext& context, int32_t width, int32_t height) {
-  context.words.cwinX = width & 0xFFFF;
-  context.words.cwinY = height & 0xFFFF;
+  context.shared.cwinX = width & 0xFFFF;
+  context.shared.cwinY = height & 0xFFFF;
 }

@@ -50,7 +50,7 @@ void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount)
   point.history.assign(runner.history.lines, runner.history.lines + runner.history.lineCount);
   copyPagePlaces(point, context.messageWindow);
   for (size_t i = 0; i < kTextWindowFields; ++i) {
-    point.textWindow[i] = context.config.*kTextWindowSettings[i];
+    point.textWindow[i] = runner.layout.*kTextWindowSettings[i];
   }
   point.place = {};
   {
@@ -139,7 +139,7 @@ bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& 
   }
 
   for (size_t i = 0; i < kTextWindowFields; ++i) {
-    context.config.*kTextWindowSettings[i] = point.textWindow[i];
+    runner.layout.*kTextWindowSettings[i] = point.textWindow[i];
   }
   replaceMessageFont(context);
   copyPagePlaces(context.messageWindow, point);

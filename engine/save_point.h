@@ -13,6 +13,7 @@
 #include "base/surface.h"
 #include "engine/config.h"
 #include "engine/script/saved_place.h"
+#include "engine/text/text_window_layout.h"
 
 struct NevContext;
 class StoryFiles;

@@ -8,8 +8,9 @@
 #include "engine/messages.h"
 #include "engine/text/message_window.h"
 
-StorySession::StorySession(std::shared_ptr<const StoryFiles> files, const StoryBackends& backends)
-    : files_(std::move(files)), context_(makeContext()) {
+StorySession::StorySession(std::shared_ptr<const StoryFiles> files, const GameConfig& settings,
+                           const StoryBackends& backends)
+    : files_(std::move(files)), context_(makeContext(settings)) {
   context_->files = files_.get();
   if (backends.makeGlyphs) glyphs_ = backends.makeGlyphs();
   if (glyphs_) context_->platform.glyphs = glyphs_.get();
@@ -27,12 +28,13 @@ void StorySession::takeSound(const SoundBackendFactory& makeSound) {
 
 std::unique_ptr<StorySession> openStory(std::shared_ptr<const StoryFiles> files,
                                         const StoryBackends& backends, ConfigProblem& problem) {
-  auto session = std::make_unique<StorySession>(std::move(files), backends);
-  NevContext& context = session->context();
-  if (std::optional<ConfigProblem> bad = readConfig(session->files(), context.config)) {
+  GameConfig settings;
+  if (std::optional<ConfigProblem> bad = readConfig(*files, settings)) {
     problem = std::move(*bad);
     return nullptr;
   }
+  auto session = std::make_unique<StorySession>(std::move(files), settings, backends);
+  NevContext& context = session->context();
   createMessageFont(context);
   onClientSize(context, context.config.screenWidth, context.config.screenHeight);
   if (!createDisplaySurface(context)) {

@@ -25,9 +25,9 @@ struct StoryBackends {
 
 class StorySession {
  public:
-  // A session whose record knows nothing of the story yet but its files and its glyphs; its
-  // sound waits for openStory.
-  StorySession(std::shared_ptr<const StoryFiles> files, const StoryBackends& backends);
+  // A session on the story's files and settings with its glyphs; its sound waits for openStory.
+  StorySession(std::shared_ptr<const StoryFiles> files, const GameConfig& settings,
+               const StoryBackends& backends);
   // Gives the surfaces back; whoever ran the runner has stopped and joined it by then.
   ~StorySession();
   StorySession(const StorySession&) = delete;

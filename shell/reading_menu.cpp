@@ -108,10 +108,10 @@ void stopSkippingByReader(NevContext& context, WindowState& state) {
 }
 
 bool moveChoiceLight(NevContext& context, int32_t step) {
-  const ChoiceProgress& choice = context.runner.choice;
+  const ChoiceProgress& choice = context.shared.choice;
   const int32_t count = choice.count;
   if (count <= 0 || count > kChoiceSlots) return false;
-  const int32_t mouseY = context.words.mouseY.load();
+  const int32_t mouseY = context.shared.mouseY.load();
   int32_t lit = -1;
   for (int32_t i = 0; i < count; ++i) {
     if (choice.bandTop[i] <= mouseY && mouseY <= choice.bandBottom[i]) lit = i;
@@ -121,7 +121,7 @@ bool moveChoiceLight(NevContext& context, int32_t step) {
   // Items that cannot be hit (no band) are passed over.
   while (next >= 0 && next < count && choice.bandTop[next] > choice.bandBottom[next]) next += step > 0 ? 1 : -1;
   if (next < 0 || next >= count) return true;
-  context.words.mouseY = int32_t((int64_t{choice.bandTop[next]} + choice.bandBottom[next]) / 2);
+  context.shared.mouseY = int32_t((int64_t{choice.bandTop[next]} + choice.bandBottom[next]) / 2);
   return true;
 }
 

@@ -14,7 +14,7 @@ namespace {
 constexpr int32_t kSpeedOfItem[] = {32000, 4, 1};  // 40031, 40032, 40033
 
 void chooseSpeed(NevContext& context, WindowPort& port, int32_t id) {
-  context.words.messageSpeed = kSpeedOfItem[id - kMenuSpeedFastest];
+  context.shared.messageSpeed = kSpeedOfItem[id - kMenuSpeedFastest];
   for (int32_t item = kMenuSpeedFastest; item <= kMenuSpeedDefault; ++item) {
     port.checkMenuItem(item, item == id);
   }
@@ -57,8 +57,8 @@ void chooseScaling(WindowState& state, WindowPort& port, int32_t id) {
 
 void showClientSize(NevContext& context, WindowPort& port) {
   char text[64];
-  std::snprintf(text, sizeof text, "cwinX = %d\ncwinY = %d", context.words.cwinX.load(),
-                context.words.cwinY.load());
+  std::snprintf(text, sizeof text, "cwinX = %d\ncwinY = %d", context.shared.cwinX.load(),
+                context.shared.cwinY.load());
   port.showBox(text, "C Window Size");
 }
 
@@ -168,7 +168,7 @@ void onWindowKey(NevContext& context, WindowState& state, WindowPort& port, Wind
       break;
     case WindowKey::Backlog:
       // The keys and the wheel look back only from a wait or a choice; the menu item always.
-      if (context.words.waitingForClick.load() == 1) command = kMenuBacklog;
+      if (context.shared.waitingForClick.load() == 1) command = kMenuBacklog;
       break;
   }
   if (command != 0) onMenuCommand(context, state, port, command);

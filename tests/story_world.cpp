@@ -1,5 +1,6 @@
 #include "story_world.h"
 
+#include <cstring>
 #include <stdexcept>
 
 #include "engine/local_story_folder.h"
@@ -14,11 +15,33 @@ constexpr size_t kMostSleeps = 200000;
 
 // Text at (2, 4), 20 units a line of 8-pixel cells 3 apart, rows 10 apart, 40 ms a unit; white
 // text, a dark red shadow one pixel right and below, yellow picked and blue unpicked items.
-std::string worldIni(int32_t width, int32_t height) {
-  return "world\r\nabout\r\nabout\r\n" + std::to_string(width) + "\r\n" +
-         std::to_string(height) +
-         "\r\n2\r\n4\r\n20\r\n0\r\n8\r\n3\r\n10\r\n40\r\n255\r\n255\r\n255\r\n64\r\n0\r\n0\r\n"
-         "255\r\n255\r\n0\r\n0\r\n0\r\n255\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
+GameConfig worldSettings(int32_t width, int32_t height) {
+  GameConfig c;
+  std::strcpy(c.windowTitle, "world");
+  std::strcpy(c.aboutText1, "about");
+  std::strcpy(c.aboutText2, "about");
+  c.screenWidth = width, c.screenHeight = height;
+  c.textLeft = 2, c.textTop = 4, c.charsPerLine = 20, c.fontSize = 8, c.charPitch = 3;
+  c.linePitch = 10, c.charDelay = 40;
+  c.textRed = c.textGreen = c.textBlue = 255;
+  c.shadowRed = 64;
+  c.pickRed = c.pickGreen = 255;
+  c.choiceBlue = 255;
+  c.shadowDx = c.shadowDy = 1;
+  return c;
+}
+
+std::string worldIni(const GameConfig& c) {
+  std::string ini = std::string(c.windowTitle) + "\r\n" + c.aboutText1 + "\r\n" + c.aboutText2 + "\r\n";
+  for (int32_t value :
+       {c.screenWidth, c.screenHeight, c.textLeft,    c.textTop,     c.charsPerLine, c.reservedValue,
+        c.fontSize,    c.charPitch,    c.linePitch,   c.charDelay,   c.textRed,      c.textGreen,
+        c.textBlue,    c.shadowRed,    c.shadowGreen, c.shadowBlue,  c.pickRed,      c.pickGreen,
+        c.pickBlue,    c.choiceRed,    c.choiceGreen, c.choiceBlue,  c.shadowDx,     c.shadowDy,
+        c.overlayLevel, c.waitEveryLine, c.scrambledScripts, c.overlayEnabled, c.developerMenu}) {
+    ini += std::to_string(value) + "\r\n";
+  }
+  return ini;
 }
 
 // The story whose nev.ini is `ini`.
@@ -41,8 +64,16 @@ Pixel pixelIn(const DrawingContext& surface, int32_t x, int32_t y) {
 
 }  // namespace
 
-StoryWorld::StoryWorld(int32_t width, int32_t height)
-    : session(openWorld(story.write("nev.ini", worldIni(width, height)), nullptr)),
+StoryWorld::StoryWorld(int32_t width, int32_t height) : StoryWorld(width, height, [](GameConfig&) {}) {}
+
+StoryWorld::StoryWorld(int32_t width, int32_t height, const std::function<void(GameConfig&)>& adjust)
+    : session(openWorld(story.write("nev.ini",
+                                    worldIni([&] {
+                                      GameConfig settings = worldSettings(width, height);
+                                      adjust(settings);
+                                      return settings;
+                                    }())),
+                        nullptr)),
       context(&session->context()),
       glyphs(static_cast<DotGlyphs&>(session->glyphs())) {
   recordPlatform();
@@ -59,7 +90,7 @@ void StoryWorld::recordPlatform() {
   PlatformServices& platform = context->platform;
   platform.sleep = [this](int32_t milliseconds) {
     sleeps.push_back(milliseconds);
-    if (sleeps.size() > kMostSleeps) context->words.stopRunner = 1;
+    if (sleeps.size() > kMostSleeps) context->shared.stopRunner = 1;
     if (onSleep) onSleep();
   };
   platform.invalidate = [this](const Rect* area) {

@@ -35,6 +35,8 @@ class StoryWorld {
   // A story of width × height pixels in a folder of its own, shown in a client area of the same
   // size: opened as every host opens one, from the nev.ini written for it.
   StoryWorld(int32_t width = 64, int32_t height = 48);
+  // The same, with nev.ini's values as `adjust` leaves them.
+  StoryWorld(int32_t width, int32_t height, const std::function<void(GameConfig&)>& adjust);
   // The story in `folder`, opened from its own nev.ini, drawn with `glyphs` (dots when null).
   explicit StoryWorld(const std::filesystem::path& folder,
                       std::unique_ptr<DotGlyphs> glyphs = nullptr);

@@ -76,8 +76,8 @@ class HeadlessPlayer {
                  logSound(event, name, loop);
                }) {
     sound_.setEndOfPieceHandler([this](uint32_t piece) { onMusicNotify(context_, piece); });
-    const int32_t width = context.words.cwinX.load();
-    const int32_t height = context.words.cwinY.load();
+    const int32_t width = context.shared.cwinX.load();
+    const int32_t height = context.shared.cwinY.load();
     client_.assign(size_t(width) * height, 0);
     target_ = PixelTarget{client_.data(), width, height, width, 0};
     pendingPaints_.push_back(Rect{0, 0, width, height});  // the window's first paint
@@ -99,7 +99,7 @@ class HeadlessPlayer {
   // What a save point needs of the player to go on exactly from there.
   std::string state() const {
     SavedPlayer saved{now_, target_.width, target_.height, client_, pendingPaints_,
-                      context_.words.mouseY.load(), menuBar_};
+                      context_.shared.mouseY.load(), menuBar_};
     SaveArchive out;
     playerSection(out, saved);
     return out.data();
@@ -134,7 +134,7 @@ class HeadlessPlayer {
     // The target draws into the client's own pixels.
     std::copy(saved.client.begin(), saved.client.end(), client_.begin());
     pendingPaints_ = std::move(pending);
-    context_.words.mouseY = saved.mouseY;
+    context_.shared.mouseY = saved.mouseY;
     menuBar_ = saved.menuBar;
     return true;
   }
@@ -172,11 +172,11 @@ class HeadlessPlayer {
     handleMessage();
     paint();
     if (ended()) return;
-    if (context_.runner.choice.count > 0) {
+    if (context_.shared.choice.count > 0) {
       driveChoice();
-    } else if (context_.words.waitingForClick.load() == 1 && context_.words.clicked.load() == 0) {
+    } else if (context_.shared.waitingForClick.load() == 1 && context_.shared.clicked.load() == 0) {
       writeFrame("wait");
-      if (!ended()) leftClick(context_.words.mouseY.load());
+      if (!ended()) leftClick(context_.shared.mouseY.load());
     }
   }
 
@@ -184,7 +184,7 @@ class HeadlessPlayer {
   HeadlessResult finish() {
     if (!ended_) {
       ended_ = true;
-      result_.end = context_.words.endRequested.load() == 1 ? HeadlessEnd::StoryEnd
+      result_.end = context_.shared.endRequested.load() == 1 ? HeadlessEnd::StoryEnd
                                                             : HeadlessEnd::ScriptEnd;
     }
     // The last picture, unless the frames ran out or could not be kept.
@@ -205,7 +205,7 @@ class HeadlessPlayer {
     if (ended_) return;
     ended_ = true;
     result_.end = reason;
-    context_.words.stopRunner = 1;
+    context_.shared.stopRunner = 1;
   }
 
   bool passedTimeLimit() {
@@ -229,7 +229,7 @@ class HeadlessPlayer {
   }
 
   void driveChoice() {
-    const ChoiceProgress& choice = context_.runner.choice;
+    const ChoiceProgress& choice = context_.shared.choice;
     if (choice.serial != choiceSerial_) {
       choiceSerial_ = choice.serial;
       choicePhase_ = ChoicePhase::LearningBands;
@@ -287,7 +287,7 @@ class HeadlessPlayer {
       // Whatever ended the run before, a frame lost is what the caller must hear of.
       ended_ = true;
       result_.end = HeadlessEnd::FrameNotKept;
-      context_.words.stopRunner = 1;
+      context_.shared.stopRunner = 1;
       return;
     }
     ++result_.frames;

@@ -17,7 +17,7 @@ QColor colourOf(int32_t red, int32_t green, int32_t blue) {
 
 }  // namespace
 
-BacklogView::BacklogView(QWidget* parent, const GameConfig& config,
+BacklogView::BacklogView(QWidget* parent, const GameConfig& config, int32_t fontSize,
                          const std::vector<std::vector<std::string>>& pages, QImage picture)
     : QWidget(parent),
       font_(QStringLiteral("IPAMincho")),
@@ -38,7 +38,7 @@ BacklogView::BacklogView(QWidget* parent, const GameConfig& config,
   darkened_ = picture.convertToFormat(QImage::Format_RGB32);
   QPainter dim(&darkened_);
   dim.fillRect(darkened_.rect(), QColor(0, 0, 0, 170));
-  font_.setPixelSize(std::clamp(config.fontSize, 10, 48));
+  font_.setPixelSize(std::clamp(fontSize, 10, 48));
   setFocusPolicy(Qt::StrongFocus);
   setGeometry(parent->rect());
   show();

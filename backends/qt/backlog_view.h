@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,9 +14,10 @@ struct GameConfig;
 
 class BacklogView : public QWidget {
  public:
-  // `pages` as the engine keeps them (code page 932 lines); `picture` what the window shows.
-  BacklogView(QWidget* parent, const GameConfig& config, const std::vector<std::vector<std::string>>& pages,
-              QImage picture);
+  // `pages` as the engine keeps them (code page 932 lines); `picture` what the window shows;
+  // `fontSize` the message font's as the runner last published it.
+  BacklogView(QWidget* parent, const GameConfig& config, int32_t fontSize,
+              const std::vector<std::vector<std::string>>& pages, QImage picture);
   std::function<void()> onClosed;
 
   // Lines from the end; 0 shows the newest at the bottom.

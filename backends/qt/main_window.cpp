@@ -120,7 +120,7 @@ MainWindow::MainWindow(NevContext& context) : context_(context) {
   platform.sleep = [this](int32_t milliseconds) { sleepRunner(milliseconds); };
   // An end asked for by the script reaches the window at the runner's next step.
   platform.scriptLine = [this] {
-    if (context_.words.endRequested.load() != 0) wakeWindow();
+    if (context_.shared.endRequested.load() != 0) wakeWindow();
   };
 }
 
@@ -231,7 +231,8 @@ void MainWindow::showBacklog() {
   if (backlog_ != nullptr) return;
   context_.reading.backlogOpen = 1;
   QImage shown = view_->grab().toImage();
-  backlog_ = new BacklogView(view_, context_.config, backlogPages(context_), shown);
+  backlog_ = new BacklogView(view_, context_.config, context_.shared.messageFontSize.load(),
+                             backlogPages(context_), shown);
   backlog_->onClosed = [this] {
     context_.reading.backlogOpen = 0;
     backlog_->deleteLater();
@@ -264,11 +265,11 @@ void MainWindow::restartStoryAt(const SavePoint& point) {
     std::lock_guard guard(context_.music.lock);
     context_.platform.sound->closeMusic(kAllMusicDevices);
   }
-  context_.words.clicked = 0;
-  context_.words.waitingForClick = 0;
-  context_.words.hideText = 0;  // the loaded page is shown with its text
+  context_.shared.clicked = 0;
+  context_.shared.waitingForClick = 0;
+  context_.shared.hideText = 0;  // the loaded page is shown with its text
   context_.resumeAt = point;
-  context_.words.stopRunner = 0;
+  context_.shared.stopRunner = 0;
   startRunner();
   invalidateClient(nullptr);
 }
@@ -320,7 +321,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Enter:
     case Qt::Key_Space:
       stopSkippingByReader(context_, state_);
-      onLeftButton(context_, context_.words.mouseY.load());
+      onLeftButton(context_, context_.shared.mouseY.load());
       return;
     case Qt::Key_Control:
       // Ctrl alone: any other key meanwhile (Ctrl+C) keeps it from skipping.
@@ -374,7 +375,7 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event) {
 void MainWindow::stopRunner() {
   {
     std::lock_guard guard(wakeLock_);
-    context_.words.stopRunner = 1;
+    context_.shared.stopRunner = 1;
   }
   wake_.notify_all();
   if (runner_.joinable()) runner_.join();
@@ -408,14 +409,14 @@ void MainWindow::showBoxFromRunner(const std::string& text, const std::string& c
   }
   wakeWindow();
   std::unique_lock lock(wakeLock_);
-  wake_.wait(lock, [&] { return *closed || context_.words.stopRunner.load() != 0; });
+  wake_.wait(lock, [&] { return *closed || context_.shared.stopRunner.load() != 0; });
 }
 
 void MainWindow::sleepRunner(int32_t milliseconds) {
-  if (context_.words.endRequested.load() != 0) wakeWindow();
+  if (context_.shared.endRequested.load() != 0) wakeWindow();
   std::unique_lock lock(wakeLock_);
   wake_.wait_for(lock, std::chrono::milliseconds(std::max(milliseconds, 0)),
-                 [&] { return context_.words.stopRunner.load() != 0; });
+                 [&] { return context_.shared.stopRunner.load() != 0; });
 }
 
 void MainWindow::invalidateClient(const Rect* area) {
@@ -543,7 +544,7 @@ void MainWindow::paintPicture(QPainter& painter, const QRect& area) {
   for (const QRect& part : backdrop) {
     painter.fillRect(part, state_.fullSize() ? QColor(Qt::black) : kBackground);
   }
-  if (shown.isEmpty() || context_.words.cwinX.load() <= 0 || context_.words.cwinY.load() <= 0) {
+  if (shown.isEmpty() || context_.shared.cwinX.load() <= 0 || context_.shared.cwinY.load() <= 0) {
     return;
   }
   if (!wholePicture_.isNull()) {

@@ -106,7 +106,7 @@ void finishPicture(NevContext& context, uint32_t rasterCode) {
     bitBlt(set.overlaySurface, 0, 0, set.surfaceWidth, set.surfaceHeight, &set.composeSurface, 0, 0,
            rasterCode);
   }
-  if (context.config.overlayEnabled == 1) applyOverlay(context);
+  if (context.runner.layout.overlayEnabled == 1) applyOverlay(context);
   std::lock_guard guard(set.pixelLock);
   bitBlt(set.displaySurface, 0, 0, set.surfaceWidth, set.surfaceHeight, &set.overlaySurface, 0, 0,
          rasterCode);

@@ -48,14 +48,14 @@ void prepareRunnerSurfaces(NevContext& context) {
 // The picture a paint shows: without the text while the reader has hidden it.
 static const Bitmap* shownPicture(const NevContext& context) {
   const SurfaceSet& set = context.surfaces;
-  return context.words.hideText.load() != 0 ? set.composeSurface.bitmap
+  return context.shared.hideText.load() != 0 ? set.composeSurface.bitmap
                                             : set.displaySurface.bitmap;
 }
 
 void presentPicture(NevContext& context, PixelTarget& client, const Rect& area) {
   SurfaceSet& set = context.surfaces;
-  const int32_t cwinX = context.words.cwinX.load();
-  const int32_t cwinY = context.words.cwinY.load();
+  const int32_t cwinX = context.shared.cwinX.load();
+  const int32_t cwinY = context.shared.cwinY.load();
   if (cwinX <= 0 || cwinY <= 0) return;
   std::lock_guard guard(set.pixelLock);
   const Bitmap* source = shownPicture(context);
@@ -77,7 +77,7 @@ void requestRepaint(NevContext& context) { context.platform.invalidate(nullptr);
 
 void requestRepaintRect(NevContext& context, const Rect& surfaceArea) {
   const SurfaceSet& set = context.surfaces;
-  Rect clientArea = toClient(surfaceArea, context.words.cwinX.load(), context.words.cwinY.load(),
+  Rect clientArea = toClient(surfaceArea, context.shared.cwinX.load(), context.shared.cwinY.load(),
                              set.surfaceWidth, set.surfaceHeight);
   context.platform.invalidate(&clientArea);
 }

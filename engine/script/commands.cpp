@@ -7,6 +7,7 @@
 #include "engine/script/flow_commands.h"
 #include "engine/script/media_commands.h"
 #include "engine/script/sound_commands.h"
+#include "engine/text/text_window_layout.h"
 
 namespace {
 

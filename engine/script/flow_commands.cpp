@@ -83,33 +83,33 @@ CommandOutcome commandChoice(NevContext& context, char* arguments) {
 
 void pickChoiceItem(NevContext& context, int32_t count) {
   RunnerStorage& runner = context.runner;
-  SharedWords& words = context.words;
+  SharedState& shared = context.shared;
   MessageWindow& window = context.messageWindow;
-  ChoiceProgress& progress = runner.choice;
+  ChoiceProgress& progress = shared.choice;
   ++progress.serial;
   progress.count = count;
   progress.decided = false;
-  words.waitingForClick = 1;
+  shared.waitingForClick = 1;
   bool hoverSeen = false;
   bool decided = false;
   int32_t selected = 0;
-  for (int32_t i = 0; words.stopRunner.load() == 0;) {
+  for (int32_t i = 0; shared.stopRunner.load() == 0;) {
     holdWhileTextHidden(context);
     if (i == 0) {
       window.choiceX = window.cursorX;
       window.choiceY = window.cursorY;
-      if (hoverSeen && words.clicked.load() == 1) {
+      if (hoverSeen && shared.clicked.load() == 1) {
         decided = true;
       } else {
         hoverSeen = false;
-        words.clicked = 0;
+        shared.clicked = 0;
       }
     }
-    const int32_t cwinY = words.cwinY.load();
+    const int32_t cwinY = shared.cwinY.load();
     const int32_t height = context.config.screenHeight;
     const int32_t top = wrapDiv(wrapMul(window.choiceY, cwinY), height);
-    const int32_t bottom = wrapAdd(top, wrapDiv(wrapMul(cwinY, context.config.fontSize), height));
-    const int32_t mouseY = words.mouseY.load();
+    const int32_t bottom = wrapAdd(top, wrapDiv(wrapMul(cwinY, context.runner.layout.fontSize), height));
+    const int32_t mouseY = shared.mouseY.load();
     const bool underMouse = top <= mouseY && mouseY <= bottom;
     progress.bandTop[i] = top;
     progress.bandBottom[i] = bottom;
@@ -126,7 +126,7 @@ void pickChoiceItem(NevContext& context, int32_t count) {
     if (++i >= count) i = 0;
     if (decided) break;
   }
-  words.waitingForClick = 0;
+  shared.waitingForClick = 0;
   progress.count = 0;
   if (decided) noteBacklogChoice(context, withoutLineEnd(runner.choiceTable[selected]));
   for (int32_t skipped = 0; skipped < selected && readRunnerLine(context) > 0; ++skipped) {
@@ -134,21 +134,21 @@ void pickChoiceItem(NevContext& context, int32_t count) {
 }
 
 CommandOutcome commandClickWait(NevContext& context, char*) {
-  if (context.config.waitEveryLine == 0) waitForClick(context);
+  if (context.runner.layout.waitEveryLine == 0) waitForClick(context);
   return CommandOutcome::Continue;
 }
 
 CommandOutcome commandNewPage(NevContext& context, char*) {
   startBacklogPage(context);
-  context.messageWindow.cursorX = context.config.textLeft;
-  context.messageWindow.cursorY = context.config.textTop;
+  context.messageWindow.cursorX = context.runner.layout.textLeft;
+  context.messageWindow.cursorY = context.runner.layout.textTop;
   context.runner.history.lineCount = 0;
   return CommandOutcome::Continue;
 }
 
 CommandOutcome commandRedraw(NevContext& context, char*) {
-  context.messageWindow.cursorX = context.config.textLeft;
-  context.messageWindow.cursorY = context.config.textTop;
+  context.messageWindow.cursorX = context.runner.layout.textLeft;
+  context.messageWindow.cursorY = context.runner.layout.textTop;
   const TextHistory& history = context.runner.history;
   for (int32_t slot = 0; slot < history.lineCount; ++slot) {
     drawTextLine(context, history.lines[slot], true);
@@ -171,6 +171,6 @@ CommandOutcome commandPause(NevContext& context, char* arguments) {
 }
 
 CommandOutcome commandEnd(NevContext& context, char*) {
-  context.words.endRequested = 1;
+  context.shared.endRequested = 1;
   return CommandOutcome::Continue;
 }

@@ -57,10 +57,10 @@ CommandOutcome commandRepaint(NevContext& context, char*) {
 CommandOutcome commandTextWindow(NevContext& context, char* arguments) {
   // Numbers the line leaves out keep their values.
   char* cursor = arguments;
-  for (int32_t GameConfig::*setting : kTextWindowSettings) {
+  for (int32_t TextWindowLayout::*setting : kTextWindowSettings) {
     const char* number = nextArgument(cursor);
     if (number == nullptr) break;
-    context.config.*setting = readNumber(number);
+    context.runner.layout.*setting = readNumber(number);
   }
   replaceMessageFont(context);
   return CommandOutcome::Continue;

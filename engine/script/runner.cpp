@@ -83,15 +83,15 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
                     context.files->problem(startName, "cannot be read"));
       return;  // no script lines to run; the window stays
     }
-    context.messageWindow.cursorY = config.textTop;
-    context.messageWindow.cursorX = config.textLeft;
+    context.messageWindow.cursorY = runner.layout.textTop;
+    context.messageWindow.cursorX = runner.layout.textLeft;
     runner.history.lineCount = 0;
     context.messageWindow.currentDelay =
-        delayForSpeed(config.charDelay, context.words.messageSpeed.load());
+        delayForSpeed(runner.layout.charDelay, context.shared.messageSpeed.load());
   }
 
   char* line = runner.lineBuffer;
-  while (context.words.stopRunner.load() == 0) {
+  while (context.shared.stopRunner.load() == 0) {
     const int length = readRunnerLine(context);
     if (length == 0) break;
     context.platform.scriptLine();
@@ -107,7 +107,7 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
       }
       endTypedLine(context, runner.scriptName, runner.linesRead, text);
       context.platform.lineTyped(runner.scriptName, runner.linesRead, text);
-      if (config.waitEveryLine == 1) operations.waitForClick();
+      if (runner.layout.waitEveryLine == 1) operations.waitForClick();
       continue;
     }
     const Command command = commandForLetter(line[1]);

@@ -10,25 +10,12 @@
 #include "base/text_file.h"
 #include "engine/script/commands.h"
 #include "engine/script/line_reader.h"
+#include "engine/shared_state.h"
+#include "engine/text/text_window_layout.h"
 
 struct NevContext;
 
 inline constexpr int kHistorySlots = 255;
-inline constexpr int kChoiceSlots = 255;
-
-// Where a choice stands, for whoever plays the reader's part: written by the runner during the
-// choice, read by the headless player's clock and by the window's keys.
-struct ChoiceProgress {
-  std::atomic<int32_t> serial{0};  // counts the choices begun
-  std::atomic<int32_t> count{0};   // items of the choice in progress; 0 outside a choice
-  std::atomic<int32_t> item{0};    // the item last drawn
-  std::atomic<bool> highlighted{false};
-  std::atomic<bool> decided{false};
-  std::atomic<int32_t> selected{0};
-  std::atomic<int32_t> bandTop[kChoiceSlots] = {};  // each item's hit band, client rows, as last tested
-  std::atomic<int32_t> bandBottom[kChoiceSlots] = {};
-};
-
 // The text lines shown since the last new page; the page redraw is its only reader.
 struct TextHistory {
   char lines[kHistorySlots][kScriptLineSize];
@@ -46,7 +33,8 @@ struct RunnerStorage {
   // As long as a line, so no name or label is ever cut short.
   char jumpFileName[kScriptLineSize] = {};
   char jumpLabel[kScriptLineSize] = {};
-  ChoiceProgress choice;
+  // The text window as @R leaves it; only the runner reads or changes it.
+  TextWindowLayout layout;
 };
 
 // The operations the runner calls outside the script engine.

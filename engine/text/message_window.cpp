@@ -17,12 +17,13 @@ FontSpec messageFontSpec(int32_t fontSize) {
 
 void createMessageFont(NevContext& context) {
   context.messageWindow.messageFont =
-      createFont(*context.platform.glyphs, messageFontSpec(context.config.fontSize));
+      createFont(*context.platform.glyphs, messageFontSpec(context.runner.layout.fontSize));
 }
 
 void replaceMessageFont(NevContext& context) {
-  std::unique_ptr<Font> font =
-      createFont(*context.platform.glyphs, messageFontSpec(context.config.fontSize));
+  const int32_t fontSize = context.runner.layout.fontSize;
+  context.shared.messageFontSize = fontSize;
+  std::unique_ptr<Font> font = createFont(*context.platform.glyphs, messageFontSpec(fontSize));
   if (!font) return;
   SurfaceSet& set = context.surfaces;
   std::lock_guard guard(set.pixelLock);
@@ -30,10 +31,10 @@ void replaceMessageFont(NevContext& context) {
   context.messageWindow.messageFont = std::move(font);
 }
 
-Rect cellRect(const GameConfig& config, int32_t x, int32_t y) {
-  return {wrapAdd(x, std::min(config.shadowDx, 0)), wrapAdd(y, std::min(config.shadowDy, 0)),
-          wrapAdd(wrapAdd(x, std::max(config.shadowDx, 0)), config.fontSize),
-          wrapAdd(wrapAdd(y, std::max(config.shadowDy, 0)), config.fontSize)};
+Rect cellRect(const GameConfig& settings, const TextWindowLayout& layout, int32_t x, int32_t y) {
+  return {wrapAdd(x, std::min(settings.shadowDx, 0)), wrapAdd(y, std::min(settings.shadowDy, 0)),
+          wrapAdd(wrapAdd(x, std::max(settings.shadowDx, 0)), layout.fontSize),
+          wrapAdd(wrapAdd(y, std::max(settings.shadowDy, 0)), layout.fontSize)};
 }
 
 ColourValue textColour(const GameConfig& c) { return makeColour(c.textRed, c.textGreen, c.textBlue); }

@@ -10,6 +10,7 @@
 
 struct NevContext;
 struct GameConfig;
+struct TextWindowLayout;
 
 struct MessageWindow {
   int32_t cursorX = 0;       // surface x of the next character
@@ -25,15 +26,16 @@ struct MessageWindow {
 // The font attributes of message text for a character height of `fontSize` pixels.
 FontSpec messageFontSpec(int32_t fontSize);
 
-// Start-up, before the window: makes messageFont from the current fontSize.
+// Start-up, before the window: makes messageFont from the layout's fontSize.
 void createMessageFont(NevContext& context);
 
 // After the text-window command: a new font from the new fontSize replaces the old one in
-// displaySurface. When the new font cannot be made the old one stays selected and alive.
+// displaySurface, and the size is published for the backlog. When the new font cannot be made
+// the old one stays selected and alive.
 void replaceMessageFont(NevContext& context);
 
 // The cell at (x, y) together with its shadow, right and bottom exclusive.
-Rect cellRect(const GameConfig& config, int32_t x, int32_t y);
+Rect cellRect(const GameConfig& settings, const TextWindowLayout& layout, int32_t x, int32_t y);
 
 // Colours formed afresh for each character from the low 8 bits of each field.
 ColourValue textColour(const GameConfig& config);

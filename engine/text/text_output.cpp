@@ -11,7 +11,7 @@ namespace {
 
 constexpr char kMarker[] = "\x81\xa5";  // "▼"
 
-bool stopping(const NevContext& context) { return context.words.stopRunner.load() != 0; }
+bool stopping(const NevContext& context) { return context.shared.stopRunner.load() != 0; }
 
 // One unit with its shadow: shadow colour, shadow, foreground colour, character.
 void drawUnit(NevContext& context, const char* unit, int32_t x, int32_t y, ColourValue colour) {
@@ -33,28 +33,31 @@ bool pauseRunner(NevContext& context, int32_t milliseconds) {
 }
 
 void holdWhileTextHidden(NevContext& context) {
-  if (context.words.hideText.load() != 1) return;
+  if (context.shared.hideText.load() != 1) return;
   requestRepaint(context);
-  while (context.words.hideText.load() != 0 && pauseRunner(context, 1)) {
+  while (context.shared.hideText.load() != 0 && pauseRunner(context, 1)) {
   }
 }
 
 void drawTextLine(NevContext& context, const char* text, bool redraw) {
   const GameConfig& config = context.config;
+  const TextWindowLayout& layout = context.runner.layout;
   MessageWindow& window = context.messageWindow;
   if (text[0] != '\n') {
-    walkUnits(config, text, window.cursorX, window.cursorY, [&](const char* unit) {
+    walkUnits(layout, text, window.cursorX, window.cursorY, [&](const char* unit) {
       drawUnit(context, unit, window.cursorX, window.cursorY, textColour(config));
-      if (!redraw) requestRepaintRect(context, cellRect(config, window.cursorX, window.cursorY));
-      window.cursorX = wrapAdd(window.cursorX, config.charPitch);
+      if (!redraw) {
+        requestRepaintRect(context, cellRect(config, layout, window.cursorX, window.cursorY));
+      }
+      window.cursorX = wrapAdd(window.cursorX, layout.charPitch);
       return redraw || pauseRunner(context, window.currentDelay);
     });
   }
   window.markerX = window.cursorX;
   window.markerY = window.cursorY;
-  window.cursorY = wrapAdd(window.cursorY, config.linePitch);
-  window.cursorX = config.textLeft;
-  window.currentDelay = delayForSpeed(config.charDelay, context.words.messageSpeed.load());
+  window.cursorY = wrapAdd(window.cursorY, layout.linePitch);
+  window.cursorX = layout.textLeft;
+  window.currentDelay = delayForSpeed(layout.charDelay, context.shared.messageSpeed.load());
 }
 
 void waitForClick(NevContext& context) {
@@ -62,11 +65,12 @@ void waitForClick(NevContext& context) {
   if (skippingWaits(context)) return;
   takeSavePoint(context, SavePointKind::ClickWait);
   const GameConfig& config = context.config;
+  const TextWindowLayout& layout = context.runner.layout;
   const MessageWindow& window = context.messageWindow;
   SurfaceSet& set = context.surfaces;
-  const Rect cell = cellRect(config, window.markerX, window.markerY);
-  const int32_t width = wrapAdd(wrapAbs(config.shadowDx), config.fontSize);
-  const int32_t height = wrapAdd(wrapAbs(config.shadowDy), config.fontSize);
+  const Rect cell = cellRect(config, layout, window.markerX, window.markerY);
+  const int32_t width = wrapAdd(wrapAbs(config.shadowDx), layout.fontSize);
+  const int32_t height = wrapAdd(wrapAbs(config.shadowDy), layout.fontSize);
 
   // The saved area starts at the marker point itself, not at the cell's corner.
   DrawingContext saved;
@@ -84,12 +88,12 @@ void waitForClick(NevContext& context) {
   }
 
   // A click from before the wait must not end it.
-  context.words.clicked = 0;
-  context.words.waitingForClick = 1;
+  context.shared.clicked = 0;
+  context.shared.waitingForClick = 1;
   // Under auto the wait ends by itself, once its blinks have taken long enough.
   const int32_t autoAfter = autoWaitMilliseconds(context.reading, context.reading.lastLineUnits);
   int64_t waited = 0;
-  while (context.words.clicked.load() == 0 && !stopping(context)) {
+  while (context.shared.clicked.load() == 0 && !stopping(context)) {
     holdWhileTextHidden(context);
     {
       std::lock_guard guard(set.pixelLock);
@@ -97,15 +101,15 @@ void waitForClick(NevContext& context) {
       textOut(set.displaySurface, window.markerX, window.markerY, kMarker, 2);
     }
     requestRepaintRect(context, cell);
-    if (!pauseRunner(context, config.charDelay)) break;
+    if (!pauseRunner(context, layout.charDelay)) break;
     restoreMarkerArea();
     requestRepaintRect(context, cell);
-    if (!pauseRunner(context, config.charDelay)) break;
-    waited += 2 * std::max(config.charDelay, 1);
+    if (!pauseRunner(context, layout.charDelay)) break;
+    waited += 2 * std::max(layout.charDelay, 1);
     if (context.reading.backlogOpen.load() != 0) waited = 0;
     if (context.reading.autoAdvance.load() != 0 && waited >= autoAfter) break;
   }
-  context.words.waitingForClick = 0;
+  context.shared.waitingForClick = 0;
   restoreMarkerArea();
   requestRepaintRect(context, cell);
   selectBitmap(saved, nullptr);
@@ -113,16 +117,17 @@ void waitForClick(NevContext& context) {
 
 void drawChoiceItem(NevContext& context, const char* text, bool highlighted) {
   const GameConfig& config = context.config;
+  const TextWindowLayout& layout = context.runner.layout;
   MessageWindow& window = context.messageWindow;
   if (text[0] != '\n') {
-    walkUnits(config, text, window.choiceX, window.choiceY, [&](const char* unit) {
+    walkUnits(layout, text, window.choiceX, window.choiceY, [&](const char* unit) {
       drawUnit(context, unit, window.choiceX, window.choiceY,
                highlighted ? pickColour(config) : choiceColour(config));
-      requestRepaintRect(context, cellRect(config, window.choiceX, window.choiceY));
-      window.choiceX = wrapAdd(window.choiceX, config.charPitch);
+      requestRepaintRect(context, cellRect(config, layout, window.choiceX, window.choiceY));
+      window.choiceX = wrapAdd(window.choiceX, layout.charPitch);
       return true;
     });
   }
-  window.choiceY = wrapAdd(window.choiceY, config.linePitch);
-  window.choiceX = config.textLeft;
+  window.choiceY = wrapAdd(window.choiceY, layout.linePitch);
+  window.choiceX = layout.textLeft;
 }

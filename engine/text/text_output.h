@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "base/wrapping_math.h"
-#include "engine/config.h"
+#include "engine/text/text_window_layout.h"
 
 struct NevContext;
 
@@ -14,12 +14,13 @@ struct NevContext;
 // linePitch down) after each charsPerLine units. `onUnit` draws one unit at (x, y) and moves x
 // on; false stops the walk.
 template <typename OnUnit>
-void walkUnits(const GameConfig& config, const char* text, int32_t& x, int32_t& y, OnUnit onUnit) {
+void walkUnits(const TextWindowLayout& layout, const char* text, int32_t& x, int32_t& y,
+               OnUnit onUnit) {
   int32_t rowCount = 0;
   for (const char* unit = text; unit[0] != '\0';) {
-    if (rowCount >= config.charsPerLine) {
-      y = wrapAdd(y, config.linePitch);
-      x = config.textLeft;
+    if (rowCount >= layout.charsPerLine) {
+      y = wrapAdd(y, layout.linePitch);
+      x = layout.textLeft;
       rowCount = 1;
     } else {
       ++rowCount;

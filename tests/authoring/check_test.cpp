@@ -167,12 +167,12 @@ TEST(Demo, ChecksCleanAndTypesEachLineWhereNoTextStands) {
     ASSERT_EQ(context.config.screenWidth, kWidth);
     ASSERT_EQ(context.config.screenHeight, kHeight);
     world.onSleep = [&] {  // the reader: clicks at each wait, and at the choice on the route's item
-      const ChoiceProgress& choice = context.runner.choice;
+      const ChoiceProgress& choice = context.shared.choice;
       const int32_t middle = (choice.bandTop[route] + choice.bandBottom[route]) / 2;
-      if (choice.item == choice.count - 1) context.words.mouseY = middle;
-      if (choice.count == 0 ? context.words.waitingForClick == 1
+      if (choice.item == choice.count - 1) context.shared.mouseY = middle;
+      if (choice.count == 0 ? context.shared.waitingForClick == 1
                             : choice.item == route && choice.highlighted) {
-        context.words.clicked = 1;
+        context.shared.clicked = 1;
       }
     };
     RunnerOperations operations = standardRunnerOperations(context);
@@ -191,8 +191,8 @@ TEST(Demo, ChecksCleanAndTypesEachLineWhereNoTextStands) {
       }
     };
     ScriptRunner(context, operations);
-    EXPECT_EQ(context.words.endRequested.load(), 1) << route;
-    EXPECT_EQ(context.runner.choice.selected, route);
+    EXPECT_EQ(context.shared.endRequested.load(), 1) << route;
+    EXPECT_EQ(context.shared.choice.selected, route);
   }
 }
 

@@ -9,28 +9,28 @@
 TEST(Input, ClicksHidingAndEndRequestsAsTheNextMessageSeesThem) {
   StoryWorld world;
   NevContext& c = *world.context;
-  SharedWords& words = c.words;
+  SharedState& shared = c.shared;
   // {what the window thread does, then hideText, clicked, mouseY and the repaints asked for}
   const std::vector<std::pair<std::function<void()>, std::vector<int32_t>>> steps = {
       {[&] { onLeftButton(c, 33); }, {0, 1, 33, 0}},
       {[&] { onRightButton(c); }, {0, 1, 33, 0}},  // not waiting: no hiding
       {[&] { EXPECT_FALSE(runMessagePrologue(c)); }, {0, 0, 33, 0}},  // nor a kept click
-      {[&] { words.waitingForClick = 1; onRightButton(c); }, {1, 0, 33, 0}},  // the wait repaints
+      {[&] { shared.waitingForClick = 1; onRightButton(c); }, {1, 0, 33, 0}},  // the wait repaints
       {[&] { onLeftButton(c, 9); }, {0, 0, 9, 1}},  // shows the text again, and is no click
       {[&] { onRightButton(c); onRightButton(c); }, {0, 0, 9, 2}},  // the second shows it again
-      {[&] { onLeftButton(c, 5); words.endRequested = 1; }, {0, 1, 5, 2}},
+      {[&] { onLeftButton(c, 5); shared.endRequested = 1; }, {0, 1, 5, 2}},
       {[&] { EXPECT_TRUE(runMessagePrologue(c)); }, {0, 1, 5, 2}},  // the click kept while waiting
       {[&] { EXPECT_FALSE(runMessagePrologue(c)); }, {0, 1, 5, 2}},  // the end acted on once
   };
   for (size_t i = 0; i < steps.size(); ++i) {
     steps[i].first();
-    const std::vector<int32_t> state = {words.hideText, words.clicked, words.mouseY,
+    const std::vector<int32_t> state = {shared.hideText, shared.clicked, shared.mouseY,
                                         int32_t(world.repaints.size())};
     EXPECT_EQ(state, steps[i].second) << "step " << i;
   }
   EXPECT_FALSE(world.repaints[0]);  // the whole client area
   onClientSize(c, 0x10321, 0x10259);  // sixteen bits each
-  EXPECT_EQ((std::vector<int32_t>{words.cwinX, words.cwinY}), (std::vector<int32_t>{801, 601}));
+  EXPECT_EQ((std::vector<int32_t>{shared.cwinX, shared.cwinY}), (std::vector<int32_t>{801, 601}));
 }
 
 TEST(Input, MenuBarFollowsThePointerOnlyWhenTakenAway) {

@@ -18,16 +18,16 @@ namespace {
 TEST(Reading, SkippingReadTextStopsAtTheFirstUnreadLine) {
   StoryWorld world{64, 48};
   NevContext& context = *world.context;
-  context.config.waitEveryLine = 1;
+  context.runner.layout.waitEveryLine = 1;
   const std::string marks = world.story.write("read.txt", "START.TXT\t1\nstart.txt\t2\nbroken line\n");
   std::string problem;
   ASSERT_TRUE(context.reading.marks.open(marks, problem)) << problem;
   context.reading.skip = int32_t(SkipMode::ReadText);
   int32_t waits = 0;
   world.onSleep = [&] {
-    if (context.words.waitingForClick.load() == 1 && context.words.clicked.load() == 0) {
+    if (context.shared.waitingForClick.load() == 1 && context.shared.clicked.load() == 0) {
       ++waits;
-      context.words.clicked = 1;
+      context.shared.clicked = 1;
     }
   };
   world.runStory("one\ntwo\nthree\none again\n");

@@ -22,18 +22,18 @@ std::vector<size_t> playDemo(const std::string& folder, int32_t route, const Sav
   if (from != nullptr) context.resumeAt = *from;
   std::vector<size_t> seen;
   world.onSleep = [&] {
-    const ChoiceProgress& choice = context.runner.choice;
+    const ChoiceProgress& choice = context.shared.choice;
     if (choice.count > 0 && choice.item == choice.count - 1) {
-      context.words.mouseY = (choice.bandTop[route] + choice.bandBottom[route]) / 2;
+      context.shared.mouseY = (choice.bandTop[route] + choice.bandBottom[route]) / 2;
     }
-    const bool waiting = choice.count == 0 ? context.words.waitingForClick == 1
+    const bool waiting = choice.count == 0 ? context.shared.waitingForClick == 1
                                            : choice.item == route && choice.highlighted;
-    if (waiting && context.words.clicked == 0) {
+    if (waiting && context.shared.clicked == 0) {
       const std::vector<Pixel>& pixels = context.surfaces.displayBitmap->pixels;
       seen.push_back(std::hash<std::string_view>{}(
           {reinterpret_cast<const char*>(pixels.data()), pixels.size() * sizeof(Pixel)}));
       if (points != nullptr) points->push_back(context.savePoints.latest);
-      context.words.clicked = 1;
+      context.shared.clicked = 1;
     }
   };
   ScriptRunner(context, standardRunnerOperations(context));

@@ -43,7 +43,7 @@ TEST(StorySession, TwoStoriesPlaySideBySide) {
     const std::string& other = (&story == &stories[0] ? stories[1] : stories[0]).word;
     EXPECT_EQ(world.typedLines.size(), 301u) << story.word;
     EXPECT_EQ(world.typedLines.back(), story.word + " end\n");
-    EXPECT_EQ(world.context->words.endRequested.load(), 1) << story.word;
+    EXPECT_EQ(world.context->shared.endRequested.load(), 1) << story.word;
     EXPECT_EQ(world.displayPixel(63, 47), story.colour) << story.word;
     std::string drawn;  // every unit this story's own rasterizer was asked for
     for (const std::string& unit : world.glyphs.drawn) drawn += unit;

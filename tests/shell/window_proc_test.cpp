@@ -78,13 +78,14 @@ struct FakePort : WindowPort {
 };
 
 TEST(WindowProc, MenusAndTheirCommandsInTurn) {
-  StoryWorld world{640, 480};
+  StoryWorld world{640, 480, [](GameConfig& settings) {
+                     settings.developerMenu = 1;
+                     std::strcpy(settings.aboutText1, "A");  // each line's end a blank
+                     std::strcpy(settings.aboutText2, "");
+                   }};
   NevContext& context = *world.context;
-  context.config.developerMenu = 1;
-  std::strcpy(context.config.aboutText1, "A ");
-  std::strcpy(context.config.aboutText2, "");
-  context.words.cwinX = 800;
-  context.words.cwinY = 581;
+  context.shared.cwinX = 800;
+  context.shared.cwinY = 581;
   world.story.write("nevmake.hlp", "help");  // and no NEV.HLP
   WindowState state;
   FakePort port;
@@ -106,7 +107,7 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
       {kMenuDefaultWindow, "display 1280x1024; attach; window 640x480; pinned, speed 1"},
       {kMenuScaleStretch, "off 43000; off 43001; on 43002; scaling 2; pinned, speed 1"},
       {kMenuRemoveMenu, "detach; speed 1"},
-      {kMenuVersion, "バージョン情報: A \n\nNEV System 1 Ver 1.2\n\n; speed 1"},
+      {kMenuVersion, "バージョン情報: A \n\nNEV System 1 Ver 1.2\n\n ; speed 1"},
       {kMenuClientSize, "C Window Size: cwinX = 800\ncwinY = 581; speed 1"},
       {kMenuHelpContents, "ファイルが変: NEV.HLP; speed 1"},
       {kMenuDeveloperHelp,
@@ -120,19 +121,19 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
     onMenuCommand(context, state, port, id);
     const std::string now = std::string(state.menuBar.menuBarPinned ? "pinned, " : "") +
                             (state.fullSize() ? "full size, " : "") + "speed " +
-                            std::to_string(context.words.messageSpeed.load());
+                            std::to_string(context.shared.messageSpeed.load());
     EXPECT_EQ(port.calls + now, calls) << id;
   }
 
   // Modes the platform lists keep their order and duplicates, up to ten; the start mode is the
   // last of the monitor's size. Only a switch of 1 adds the developer items and obeys them.
-  context.config.developerMenu = 2;
+  StoryWorld other{640, 480, [](GameConfig& settings) { settings.developerMenu = 2; }};
   port.monitor = {800, 600};
   for (int i = 0; i < 12; ++i) port.offeredModes.push_back(i % 3 ? Size{640, 480} : port.monitor);
   port.calls.clear();
-  buildStartMenus(context, state, port);
+  buildStartMenus(*other.context, state, port);
   for (int32_t id = kMenuDeveloperHelp; id <= kMenuRemoveMenu; ++id) {
-    onMenuCommand(context, state, port, id);
+    onMenuCommand(*other.context, state, port, id);
   }
   EXPECT_TRUE(port.calls.ends_with("41008 in 1 Screen  640 * 480; 41009 in 1 Screen  800 * 600; "));
   EXPECT_EQ(state.displayModes.startModeIndex, 9);
@@ -176,8 +177,7 @@ TEST(WindowProc, ScramblingToolAsksThroughItsDialogsAndReplacesTheOutputOnlyWhen
       {{"plain.txt", "no/out.stx"}, asked + "ファイルが変: <story>/no/out.stx; " + stop},
   };
   for (const auto& [answers, calls] : cases) {
-    StoryWorld world;
-    world.context->config.developerMenu = 1;
+    StoryWorld world{64, 48, [](GameConfig& settings) { settings.developerMenu = 1; }};
     world.story.write("plain.txt", "abc\r\n");
     world.story.write("out.stx", "old");
     WindowState state;
@@ -214,8 +214,8 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
   EXPECT_EQ(port.menuItems[kMenuSaveSlotFirst], "(grey) 1  ―― 空き ――");
   EXPECT_EQ(port.menuItems[kMenuLoadSlotFirst + 9], "(grey) 10  ―― 空き ――");
 
-  world.onSleep = [&] { context.words.clicked = 1; };
-  context.config.waitEveryLine = 1;
+  world.onSleep = [&] { context.shared.clicked = 1; };
+  context.runner.layout.waitEveryLine = 1;
   world.runStory(sjis("あfirst line\r\nsecond\r\n"));
   ASSERT_TRUE(context.savePoints.latest.taken);
   onWindowKey(context, state, port, WindowKey::QuickSave);
@@ -280,7 +280,7 @@ TEST(WindowProc, ReadingMenuSkipsAndSetsVolumesAndTheKeysLightChoices) {
       {[&] { onWindowKey(context, state, port, WindowKey::Screenshot); }, "skip 0, screenshot"},
       {[&] { onWindowKey(context, state, port, WindowKey::Backlog); }, "skip 0"},  // no wait
       {[&] {
-         context.words.waitingForClick = 1;
+         context.shared.waitingForClick = 1;
          onWindowKey(context, state, port, WindowKey::Backlog);
        },
        "skip 0, backlog"},
@@ -304,20 +304,20 @@ TEST(WindowProc, ReadingMenuSkipsAndSetsVolumesAndTheKeysLightChoices) {
   EXPECT_EQ(pageText(context), "雨の駅\nsecond\n");
 
   // Items at rows 10-20, 30-40 (none: cannot be hit), 50-60.
-  ChoiceProgress& choice = context.runner.choice;
+  ChoiceProgress& choice = context.shared.choice;
   EXPECT_FALSE(moveChoiceLight(context, 1));
   choice.count = 3;
   const int32_t bands[3][2] = {{10, 20}, {40, 30}, {50, 60}};
   for (int32_t i = 0; i < 3; ++i) choice.bandTop[i] = bands[i][0], choice.bandBottom[i] = bands[i][1];
-  context.words.mouseY = 200;
+  context.shared.mouseY = 200;
   std::string rows;
   for (int32_t step : {1, 1, 1, -1, -1}) {
     EXPECT_TRUE(moveChoiceLight(context, step));
-    rows += std::to_string(context.words.mouseY.load()) + " ";
+    rows += std::to_string(context.shared.mouseY.load()) + " ";
   }
-  context.words.mouseY = 200;  // none lit: Up lights the last
+  context.shared.mouseY = 200;  // none lit: Up lights the last
   EXPECT_TRUE(moveChoiceLight(context, -1));
-  rows += std::to_string(context.words.mouseY.load());
+  rows += std::to_string(context.shared.mouseY.load());
   EXPECT_EQ(rows, "15 55 55 15 15 55");
 }
 

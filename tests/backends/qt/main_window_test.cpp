@@ -74,17 +74,17 @@ TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretche
   window.action(41001)->trigger();
   window.action(kMenuFullSizeWindow)->trigger();
   ASSERT_TRUE(eventually([&] { return window.centralWidget()->width() == 800; }));
-  EXPECT_EQ(context->words.cwinX.load(), 640);
+  EXPECT_EQ(context->shared.cwinX.load(), 640);
   EXPECT_EQ(shown(400, 99), 0u);
   EXPECT_EQ(shown(399, 100), 0xFF0000u);
   EXPECT_EQ(shown(400, 100), 0x0000FFu);
   EXPECT_EQ(shown(400, 700), 0u);
   QTest::mouseMove(window.centralWidget(), QPoint(400, 150));
-  EXPECT_EQ(context->words.mouseY.load(), 40);
+  EXPECT_EQ(context->shared.mouseY.load(), 40);
 
   // Closing the window wakes the runner from its ten-minute pause and ends it.
   window.close();
-  EXPECT_EQ(context->words.stopRunner.load(), 1);
+  EXPECT_EQ(context->shared.stopRunner.load(), 1);
   EXPECT_FALSE(context->runner.script.isOpen());
 }
 
@@ -110,12 +110,12 @@ TEST(MainWindow, BacklogCopyAndCtrlLeaveTheWaitAsItWas) {
   window.showDefaultWindow({640, 480});
   auto eventually = [](const std::function<bool()>& done) { return QTest::qWaitFor(done, 180000); };
   QWidget* view = window.centralWidget();
-  ASSERT_TRUE(eventually([&] { return context->words.waitingForClick.load() == 1; }));
+  ASSERT_TRUE(eventually([&] { return context->shared.waitingForClick.load() == 1; }));
   QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(300, 300));
   // At the wait after 二行目, on the second page.
   ASSERT_TRUE(eventually([&] {
     const auto pages = backlogPages(*context);
-    return context->words.waitingForClick.load() == 1 && pages.size() == 2 && pages[1].size() == 1;
+    return context->shared.waitingForClick.load() == 1 && pages.size() == 2 && pages[1].size() == 1;
   }));
 
   QWheelEvent up(QPointF(300, 300), view->mapToGlobal(QPointF(300, 300)), QPoint(), QPoint(0, 120),
@@ -129,8 +129,8 @@ TEST(MainWindow, BacklogCopyAndCtrlLeaveTheWaitAsItWas) {
   QTest::keyClick(backlog, Qt::Key_Up);
   QTest::keyClick(backlog, Qt::Key_Escape);
   EXPECT_EQ(context->reading.backlogOpen.load(), 0);
-  EXPECT_EQ(context->words.clicked.load(), 0);
-  EXPECT_EQ(context->words.waitingForClick.load(), 1);
+  EXPECT_EQ(context->shared.clicked.load(), 0);
+  EXPECT_EQ(context->shared.waitingForClick.load(), 1);
 
   QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("二行目\n"));

@@ -63,10 +63,9 @@ TEST(Composition, RasterCodesAndTheOverlayReachOverlayAndDisplay) {
       {false, 1, 0x30, PATCOPY, 0xFFFFFF, 0xCFCFCF, 0x000000},
   };
   for (const auto& [transparent, enabled, level, code, compose, overlay, display] : cases) {
-    StoryWorld world;
+    StoryWorld world(64, 48, [&](GameConfig& settings) { settings.overlayLevel = level; });
     world.prepareSurfaces();
-    world.context->config.overlayEnabled = enabled;
-    world.context->config.overlayLevel = level;
+    world.context->runner.layout.overlayEnabled = enabled;
     world.context->surfaces.displayBitmap->pixels[0] = 0xFFFFFF;
     world.story.write("pic.bmp", bmp24(64, 48, 0xC96597));
     (transparent ? composeTransparent : composeOpaque)(*world.context, 0, 0, "pic.bmp", code);

@@ -32,9 +32,9 @@ TEST(Surfaces, PresentsTheDisplayOrTheCleanPictureScaled) {
       {5, 2, 1, {3, 1, 5, 2}, {o, o, o, o, o, o, o, o, 9, 9}},  // only the area, the clean picture
       {0, 2, 0, {0, 0, 5, 2}, std::vector<Pixel>(10, o)}};  // minimised: nothing is drawn
   for (const auto& [cwinX, cwinY, hidden, area, pixels] : cases) {
-    world.context->words.cwinX = cwinX;
-    world.context->words.cwinY = cwinY;
-    world.context->words.hideText = hidden;
+    world.context->shared.cwinX = cwinX;
+    world.context->shared.cwinY = cwinY;
+    world.context->shared.hideText = hidden;
     std::vector<Pixel> client(10, o);
     PixelTarget target{client.data(), 5, 2, 5, 0};
     presentPicture(*world.context, target, area);

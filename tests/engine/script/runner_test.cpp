@@ -20,9 +20,7 @@ static std::string commandCall(Command command, const std::string& arguments) {
 class RunnerTest : public ::testing::Test {
  protected:
   RunnerTest() {
-    context_->platform.messageBox = [this](const std::string& text, const std::string& caption) {
-      calls_.push_back("box " + caption + " " + text);
-    };
+    openContext(0);
     operations_.prepareRunnerSurfaces = [this] { calls_.push_back("prepare"); };
     operations_.drawTextLine = [this](const char* text, bool redraw) {
       calls_.push_back((redraw ? "redraw " : "text ") + std::string(text));
@@ -30,7 +28,7 @@ class RunnerTest : public ::testing::Test {
     operations_.waitForClick = [this] { calls_.push_back("wait"); };
     operations_.carryOut = [this](Command command, char* arguments) {
       calls_.push_back(commandCall(command, arguments));
-      context_->words.stopRunner = std::string(arguments) == "stop\n";
+      context_->shared.stopRunner = std::string(arguments) == "stop\n";
       return std::string(arguments) == "end\n" ? CommandOutcome::EndRunner
                                                : CommandOutcome::Continue;
     };
@@ -41,17 +39,27 @@ class RunnerTest : public ::testing::Test {
     TempFolder story;
     story.write(name, script);
     const LocalStoryFolder files(story.path());
+    // The settings are read-only once loaded: another value is another story.
+    if (context_->config.scrambledScripts != scrambledScripts) openContext(scrambledScripts);
     context_->files = &files;
-    context_->config.waitEveryLine = waitEveryLine;
-    context_->config.scrambledScripts = scrambledScripts;
-    context_->words.stopRunner = 0;
+    context_->runner.layout.waitEveryLine = waitEveryLine;
+    context_->shared.stopRunner = 0;
     calls_.clear();
     ScriptRunner(*context_, operations_);
     context_->files = &noStoryFiles();
     return calls_;
   }
 
-  std::unique_ptr<NevContext> context_ = makeContext();
+  void openContext(int32_t scrambledScripts) {
+    GameConfig settings;
+    settings.scrambledScripts = scrambledScripts;
+    context_ = makeContext(settings);
+    context_->platform.messageBox = [this](const std::string& text, const std::string& caption) {
+      calls_.push_back("box " + caption + " " + text);
+    };
+  }
+
+  std::unique_ptr<NevContext> context_;
   RunnerOperations operations_;
   Calls calls_;
 };

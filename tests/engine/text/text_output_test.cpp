@@ -36,7 +36,7 @@ TEST(TextOutput, TwoByteUnitsWrapAfterCharsPerLine) {
       {20, "a" + sjis("あい") + "\n", 3, {}}, {20, "\x82", 1, {}}};  // whatever the bytes
   for (const auto& [charsPerLine, text, units, cells] : cases) {
     TypingWorld world;
-    world.context->config.charsPerLine = charsPerLine;
+    world.context->runner.layout.charsPerLine = charsPerLine;
     world.type(text);
     EXPECT_EQ(world.sleeps.size(), units) << charsPerLine << ": " << text;
     if (cells.empty()) continue;
@@ -49,9 +49,9 @@ TEST(TextOutput, TwoByteUnitsWrapAfterCharsPerLine) {
 
 TEST(TextOutput, LineEndSetsMarkerCursorAndDelay) {
   TypingWorld world;
-  world.context->words.messageSpeed = 4;
-  world.context->words.cwinX = 128;  // a client area twice the story's size
-  world.context->words.cwinY = 96;
+  world.context->shared.messageSpeed = 4;
+  world.context->shared.cwinX = 128;  // a client area twice the story's size
+  world.context->shared.cwinY = 96;
   world.window().currentDelay = 200;
   world.type(sjis("あいう") + "\n");
   EXPECT_EQ(world.marks(), (Values{11, 4, 2, 14, 10}));
@@ -86,7 +86,7 @@ TEST(TextOutput, ChoiceItemsUseTheirColoursAndLeaveTheTextCursor) {
 
 TEST(TextOutput, WaitBlinksTheMarkerHoldsWhileTheTextIsHiddenAndRestoresTheArea) {
   TypingWorld world;
-  world.context->config.charDelay = 30;
+  world.context->runner.layout.charDelay = 30;
   std::vector<Pixel>& display = world.context->surfaces.displayBitmap->pixels;
   for (size_t i = 0; i < display.size(); ++i) display[i] = Pixel(i + 1);  // every pixel its own
   world.type(sjis("あ") + "\n");
@@ -97,7 +97,7 @@ TEST(TextOutput, WaitBlinksTheMarkerHoldsWhileTheTextIsHiddenAndRestoresTheArea)
     if (shown.size() == 1) onRightButton(*world.context);  // hides during the first blink
     if (shown.size() == 6 || shown.size() == 9) onLeftButton(*world.context, 0);  // shows; clicks
   };
-  world.context->words.clicked = 1;  // a click from before the wait must not end it
+  world.context->shared.clicked = 1;  // a click from before the wait must not end it
   waitForClick(*world.context);
   // The line's one unit; blinks, the hold in 1 ms steps while hidden, then blinks until the
   // click, the marker after the line's end in every first sleep of a blink.
@@ -105,7 +105,7 @@ TEST(TextOutput, WaitBlinksTheMarkerHoldsWhileTheTextIsHiddenAndRestoresTheArea)
   const Cells on = {{2, 4}, {5, 4}}, off = {{2, 4}};
   EXPECT_EQ(shown, (std::vector<Cells>{on, off, off, off, off, off, on, off, on, off}));
   EXPECT_EQ(display, before);
-  EXPECT_EQ(world.context->words.waitingForClick.load(), 0);
+  EXPECT_EQ(world.context->shared.waitingForClick.load(), 0);
   // The whole client area twice: the hold's request, and the left click that shows the text.
   EXPECT_EQ(std::count(world.repaints.begin(), world.repaints.end(), std::nullopt), 2);
 }
