@@ -23,6 +23,8 @@ class BacklogView : public QWidget {
   // Lines from the end; 0 shows the newest at the bottom.
   int scrolledBack() const { return scrolledBack_; }
   int lineCount() const { return int(lines_.size()); }
+  // The pixel size its lines are drawn in.
+  int fontSize() const { return font_.pixelSize(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

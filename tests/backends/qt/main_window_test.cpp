@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <QMessageBox>
 #include <QTest>
+#include <algorithm>
+#include <set>
 
 #include "backends/qt/backlog_view.h"
 #include "backends/fontconfig/fontconfig_faces.h"
@@ -86,6 +88,41 @@ TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretche
   window.close();
   EXPECT_EQ(context->shared.stopRunner.load(), 1);
   EXPECT_FALSE(context->runner.script.isOpen());
+}
+
+// The backlog opens on the window thread while the runner's @R lines change the layout: it draws
+// in a size the runner published, and (under TSan) nothing the two threads touch races.
+TEST(MainWindow, BacklogOpensWhileTheTextWindowCommandChangesTheLayout) {
+  ensureGuiApplication();
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    GTEST_SKIP() << "another kind of Qt application runs in this process";
+  }
+  TempFolder story;
+  story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}, {9, "16"}}));
+  // Typed at once and without waits, so the runner goes round for as long as the window lives.
+  story.write("start.txt", sjis("@Lloop\n@P\n@R2,4,20,0,12,14,16,0,0\n雨\n@R3,5,20,0,24,14,16,0,0\n駅\n"
+                                "@Jstart.txt,loop\n"));
+  std::unique_ptr<StorySession> session = openWithDesktopGlyphs(story);
+  ASSERT_NE(session, nullptr);
+  NevContext* context = &session->context();
+  MainWindow window(*context);
+  window.startStory();
+  window.showDefaultWindow({640, 480});
+  auto eventually = [](const std::function<bool()>& done) { return QTest::qWaitFor(done, 180000); };
+  ASSERT_TRUE(eventually([&] { return context->shared.messageFontSize.load() != 16; }));
+  std::set<int> sizes;
+  for (int opened = 0; opened < 40; ++opened) {
+    window.showBacklog();
+    auto* backlog = window.centralWidget()->findChild<BacklogView*>();
+    ASSERT_NE(backlog, nullptr);
+    sizes.insert(backlog->fontSize());
+    QTest::keyClick(backlog, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+  }
+  const std::set<int> published{12, 24};
+  EXPECT_TRUE(std::includes(published.begin(), published.end(), sizes.begin(), sizes.end()))
+      << *sizes.begin();
+  EXPECT_EQ(context->config.fontSize, 16);  // the settings as read
 }
 
 // The reader's comforts that only the window has: the backlog over the picture, which takes the
