@@ -61,8 +61,8 @@ void BM_TypedUnit(benchmark::State& state) {
   const char line[] = "\x89\x4a\x0a";  // "雨" and a line feed
   drawTextLine(*context, line, 1);      // rasterised once here, cached from then on
   for (auto _ : state) {
-    context->messageWindow.cursorX = 40;
-    context->messageWindow.cursorY = 300;
+    context->runner.messageWindow.cursorX = 40;
+    context->runner.messageWindow.cursorY = 300;
     drawTextLine(*context, line, 1);
   }
 }

@@ -13,7 +13,7 @@
 #include "engine/host.h"
 #include "engine/reading.h"
 #include "engine/save_point.h"
-#include "engine/script/runner.h"
+#include "engine/script/runner_state.h"
 #include "engine/shared_state.h"
 #include "engine/sound/music.h"
 #include "engine/story_files.h"

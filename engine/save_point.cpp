@@ -43,12 +43,12 @@ void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount)
   SavePoint& point = context.savePoints.latest;
   point.taken = true;
   point.kind = kind;
-  point.scriptName = runner.scriptName;
-  point.linesRead = runner.linesRead;
-  point.waitLine = runner.linesRead - 1 - (kind == SavePointKind::Choice ? choiceCount : 0);
+  point.scriptName = runner.cursor.scriptName();
+  point.linesRead = runner.cursor.linesRead();
+  point.waitLine = runner.cursor.linesRead() - 1 - (kind == SavePointKind::Choice ? choiceCount : 0);
   point.choiceItems.assign(runner.choiceTable, runner.choiceTable + choiceCount);
   point.history.assign(runner.history.lines, runner.history.lines + runner.history.lineCount);
-  copyPagePlaces(point, context.messageWindow);
+  copyPagePlaces(point, runner.messageWindow);
   for (size_t i = 0; i < kTextWindowFields; ++i) {
     point.textWindow[i] = runner.layout.*kTextWindowSettings[i];
   }
@@ -131,18 +131,19 @@ bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& 
     problem = "its pictures are not of this story's size";
     return false;
   }
-  if (!openScript(context, point.scriptName.c_str())) {
+  if (!runner.cursor.open(*context.files, point.scriptName)) {
     problem = point.scriptName + " cannot be read";
     return false;
   }
-  while (runner.linesRead < *linesToSkip && readRunnerLine(context) > 0) {
+  while (runner.cursor.linesRead() < *linesToSkip &&
+         runner.cursor.readLine(context.config.scrambledScripts) > 0) {
   }
 
   for (size_t i = 0; i < kTextWindowFields; ++i) {
     runner.layout.*kTextWindowSettings[i] = point.textWindow[i];
   }
   replaceMessageFont(context);
-  copyPagePlaces(context.messageWindow, point);
+  copyPagePlaces(runner.messageWindow, point);
   setBacklogPages(context, point.backlog);
   runner.history.lineCount = 0;
   for (const std::string& line : point.history) {

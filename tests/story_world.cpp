@@ -5,6 +5,7 @@
 
 #include "engine/local_story_folder.h"
 #include "engine/gfx/surfaces.h"
+#include "engine/script/runner.h"
 #include "engine/text/text_output.h"
 #include "engine/text/message_window.h"
 

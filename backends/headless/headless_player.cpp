@@ -11,6 +11,7 @@
 #include "engine/context.h"
 #include "engine/input.h"
 #include "engine/gfx/surfaces.h"
+#include "engine/script/runner.h"
 #include "engine/sound/music.h"
 
 namespace {

@@ -67,10 +67,10 @@ void noteNamedFile(Coverage& coverage, const char* name) {
 // The line, and the pictures, music and sounds a command line names; the scripts a route reads
 // are noted as it reads them.
 void noteLine(Coverage& coverage, const RunnerStorage& runner) {
-  const std::string file = foldAsciiCase(runner.scriptName);
-  coverage.scripts.emplace(file, runner.scriptName);
-  coverage.lines.insert({file, runner.linesRead});
-  const char* line = runner.lineBuffer;
+  const std::string file = foldAsciiCase(runner.cursor.scriptName());
+  coverage.scripts.emplace(file, runner.cursor.scriptName());
+  coverage.lines.insert({file, runner.cursor.linesRead()});
+  const char* line = runner.cursor.line();
   if (line[0] != '@') return;
   char copy[kScriptLineSize];
   std::snprintf(copy, sizeof copy, "%s", line + 2);

@@ -31,6 +31,7 @@
 #include "base/codepage.h"
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
+#include "engine/script/runner.h"
 #include "engine/sound/music.h"
 #include "shell/menu.h"
 #include "shell/picture_scaling.h"
@@ -388,7 +389,7 @@ void MainWindow::teardown() {
   stopRunner();
   keepPlaceAtExit(context_, state_);
   rememberSettings();
-  context_.runner.script.close();
+  context_.runner.cursor.close();
   restoreDisplayMode(state_, *this);
   releaseSurfaces(context_);
   if (onEnded) onEnded();

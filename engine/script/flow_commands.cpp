@@ -42,14 +42,14 @@ CommandOutcome commandJump(NevContext& context, char* arguments) {
   // A jump without a label goes to the first line, as "NULL" does.
   copyName(runner.jumpLabel, label != nullptr ? label : "NULL");
 
-  if (!openScript(context, runner.jumpFileName)) {
+  if (!runner.cursor.open(*context.files, runner.jumpFileName)) {
     reportProblem(context.platform.messageBox, cp932ToUtf8Escaped(runner.jumpFileName),
                   kCaptionBadFile, context.files->problem(runner.jumpFileName, "cannot be read"));
     return CommandOutcome::EndRunner;
   }
   if (std::strcmp(runner.jumpLabel, "NULL") == 0) return CommandOutcome::Continue;
-  while (readRunnerLine(context) > 0) {
-    if (isLabelLine(runner.lineBuffer, runner.jumpLabel)) return CommandOutcome::Continue;
+  while (runner.cursor.readLine(context.config.scrambledScripts) > 0) {
+    if (isLabelLine(runner.cursor.line(), runner.jumpLabel)) return CommandOutcome::Continue;
   }
   reportProblem(context.platform.messageBox, cp932ToUtf8Escaped(runner.jumpLabel),
                 kCaptionLabelNotFound,
@@ -67,10 +67,10 @@ CommandOutcome commandChoice(NevContext& context, char* arguments) {
   if (count < 1 || count > kChoiceSlots) return CommandOutcome::Continue;
 
   for (int32_t i = 0; i < count; ++i) {
-    const int length = readRunnerLine(context);
+    const int length = runner.cursor.readLine(context.config.scrambledScripts);
     // A block cut short by the end of the file has no branch lines to take.
     if (length == 0) return CommandOutcome::Continue;
-    std::memcpy(runner.choiceTable[i], runner.lineBuffer, length + 1);
+    std::memcpy(runner.choiceTable[i], runner.cursor.line(), length + 1);
   }
   stopSkipping(context);
   takeSavePoint(context, SavePointKind::Choice, count);
@@ -84,7 +84,7 @@ CommandOutcome commandChoice(NevContext& context, char* arguments) {
 void pickChoiceItem(NevContext& context, int32_t count) {
   RunnerStorage& runner = context.runner;
   SharedState& shared = context.shared;
-  MessageWindow& window = context.messageWindow;
+  MessageWindow& window = runner.messageWindow;
   ChoiceProgress& progress = shared.choice;
   ++progress.serial;
   progress.count = count;
@@ -108,7 +108,7 @@ void pickChoiceItem(NevContext& context, int32_t count) {
     const int32_t cwinY = shared.cwinY.load();
     const int32_t height = context.config.screenHeight;
     const int32_t top = wrapDiv(wrapMul(window.choiceY, cwinY), height);
-    const int32_t bottom = wrapAdd(top, wrapDiv(wrapMul(cwinY, context.runner.layout.fontSize), height));
+    const int32_t bottom = wrapAdd(top, wrapDiv(wrapMul(cwinY, runner.layout.fontSize), height));
     const int32_t mouseY = shared.mouseY.load();
     const bool underMouse = top <= mouseY && mouseY <= bottom;
     progress.bandTop[i] = top;
@@ -129,7 +129,9 @@ void pickChoiceItem(NevContext& context, int32_t count) {
   shared.waitingForClick = 0;
   progress.count = 0;
   if (decided) noteBacklogChoice(context, withoutLineEnd(runner.choiceTable[selected]));
-  for (int32_t skipped = 0; skipped < selected && readRunnerLine(context) > 0; ++skipped) {
+  for (int32_t skipped = 0;
+       skipped < selected && runner.cursor.readLine(context.config.scrambledScripts) > 0;
+       ++skipped) {
   }
 }
 
@@ -140,16 +142,18 @@ CommandOutcome commandClickWait(NevContext& context, char*) {
 
 CommandOutcome commandNewPage(NevContext& context, char*) {
   startBacklogPage(context);
-  context.messageWindow.cursorX = context.runner.layout.textLeft;
-  context.messageWindow.cursorY = context.runner.layout.textTop;
-  context.runner.history.lineCount = 0;
+  RunnerStorage& runner = context.runner;
+  runner.messageWindow.cursorX = runner.layout.textLeft;
+  runner.messageWindow.cursorY = runner.layout.textTop;
+  runner.history.lineCount = 0;
   return CommandOutcome::Continue;
 }
 
 CommandOutcome commandRedraw(NevContext& context, char*) {
-  context.messageWindow.cursorX = context.runner.layout.textLeft;
-  context.messageWindow.cursorY = context.runner.layout.textTop;
-  const TextHistory& history = context.runner.history;
+  RunnerStorage& runner = context.runner;
+  runner.messageWindow.cursorX = runner.layout.textLeft;
+  runner.messageWindow.cursorY = runner.layout.textTop;
+  const TextHistory& history = runner.history;
   for (int32_t slot = 0; slot < history.lineCount; ++slot) {
     drawTextLine(context, history.lines[slot], true);
   }
@@ -159,7 +163,7 @@ CommandOutcome commandRedraw(NevContext& context, char*) {
 CommandOutcome commandSpeed(NevContext& context, char* arguments) {
   char* cursor = arguments;
   const char* delay = nextArgument(cursor);
-  context.messageWindow.currentDelay = delay != nullptr ? readNumber(delay) : 0;
+  context.runner.messageWindow.currentDelay = delay != nullptr ? readNumber(delay) : 0;
   return CommandOutcome::Continue;
 }
 

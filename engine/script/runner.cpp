@@ -40,22 +40,6 @@ const char* startScriptName(int32_t scrambledScripts) {
   return scrambledScripts == 0 ? "start.txt" : "start.stx";
 }
 
-bool openScript(NevContext& context, const char* name) {
-  RunnerStorage& runner = context.runner;
-  runner.script.close();
-  runner.scriptName = name;
-  runner.linesRead = 0;
-  return context.files->openScript(name, runner.script);
-}
-
-int readRunnerLine(NevContext& context) {
-  RunnerStorage& runner = context.runner;
-  const int length = readScriptLine(runner.lineBuffer, kScriptLineSize, runner.script,
-                                    context.config.scrambledScripts);
-  if (length > 0) ++runner.linesRead;
-  return length;
-}
-
 void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
   RunnerStorage& runner = context.runner;
   const GameConfig& config = context.config;
@@ -78,35 +62,35 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
     }
   } else {
     const char* startName = startScriptName(config.scrambledScripts);
-    if (!openScript(context, startName)) {
+    if (!runner.cursor.open(*context.files, startName)) {
       reportProblem(context.platform.messageBox, startName, kCaptionBadFile,
                     context.files->problem(startName, "cannot be read"));
       return;  // no script lines to run; the window stays
     }
-    context.messageWindow.cursorY = runner.layout.textTop;
-    context.messageWindow.cursorX = runner.layout.textLeft;
+    runner.messageWindow.cursorY = runner.layout.textTop;
+    runner.messageWindow.cursorX = runner.layout.textLeft;
     runner.history.lineCount = 0;
-    context.messageWindow.currentDelay =
+    runner.messageWindow.currentDelay =
         delayForSpeed(runner.layout.charDelay, context.shared.messageSpeed.load());
   }
 
-  char* line = runner.lineBuffer;
+  char* line = runner.cursor.line();
   while (context.shared.stopRunner.load() == 0) {
-    const int length = readRunnerLine(context);
+    const int length = runner.cursor.readLine(context.config.scrambledScripts);
     if (length == 0) break;
     context.platform.scriptLine();
     if (line[0] != '@') {
       keepInHistory(runner.history, line, length);
       const std::string_view text = withoutLineEnd(std::string_view(line, size_t(length)));
-      if (beginTypedLine(context, runner.scriptName, runner.linesRead)) {
+      if (beginTypedLine(context, runner.cursor.scriptName(), runner.cursor.linesRead())) {
         // At once, and shown with one repaint.
         operations.drawTextLine(line, true);
         context.platform.invalidate(nullptr);
       } else {
         operations.drawTextLine(line, false);
       }
-      endTypedLine(context, runner.scriptName, runner.linesRead, text);
-      context.platform.lineTyped(runner.scriptName, runner.linesRead, text);
+      endTypedLine(context, runner.cursor.scriptName(), runner.cursor.linesRead(), text);
+      context.platform.lineTyped(runner.cursor.scriptName(), runner.cursor.linesRead(), text);
       if (runner.layout.waitEveryLine == 1) operations.waitForClick();
       continue;
     }

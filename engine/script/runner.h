@@ -2,40 +2,13 @@
 // The ScriptRunner: the thread that reads the story's scripts line by line, types text lines
 // and carries out command lines by their letter.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
-#include <string>
 
-#include "base/text_file.h"
 #include "engine/script/commands.h"
-#include "engine/script/line_reader.h"
-#include "engine/shared_state.h"
-#include "engine/text/text_window_layout.h"
+#include "engine/script/runner_state.h"
 
 struct NevContext;
-
-inline constexpr int kHistorySlots = 255;
-// The text lines shown since the last new page; the page redraw is its only reader.
-struct TextHistory {
-  char lines[kHistorySlots][kScriptLineSize];
-  int32_t lineCount = 0;
-};
-
-// What the runner keeps for its whole life; nothing is allocated per line.
-struct RunnerStorage {
-  TextFile script;
-  std::string scriptName;  // the story name the script was opened by
-  int32_t linesRead = 0;   // from the script's start: where a save point resumes reading
-  char lineBuffer[kScriptLineSize] = {};
-  TextHistory history;
-  char choiceTable[kChoiceSlots][kScriptLineSize];
-  // As long as a line, so no name or label is ever cut short.
-  char jumpFileName[kScriptLineSize] = {};
-  char jumpLabel[kScriptLineSize] = {};
-  // The text window as @R leaves it; only the runner reads or changes it.
-  TextWindowLayout layout;
-};
 
 // The operations the runner calls outside the script engine.
 struct RunnerOperations {
@@ -54,10 +27,3 @@ RunnerOperations standardRunnerOperations(NevContext& context);
 
 // The name of the start script for a scrambledScripts value.
 const char* startScriptName(int32_t scrambledScripts);
-
-// Opens one of the story's scripts by its name in the runner's script slot, closing the one
-// before.
-bool openScript(NevContext& context, const char* name);
-
-// The runner's next script line into its line buffer, counted; 0 at the end of the script.
-int readRunnerLine(NevContext& context);

@@ -16,7 +16,7 @@ FontSpec messageFontSpec(int32_t fontSize) {
 }
 
 void createMessageFont(NevContext& context) {
-  context.messageWindow.messageFont =
+  context.runner.messageWindow.messageFont =
       createFont(*context.platform.glyphs, messageFontSpec(context.runner.layout.fontSize));
 }
 
@@ -28,7 +28,7 @@ void replaceMessageFont(NevContext& context) {
   SurfaceSet& set = context.surfaces;
   std::lock_guard guard(set.pixelLock);
   selectFont(set.displaySurface, font.get());
-  context.messageWindow.messageFont = std::move(font);
+  context.runner.messageWindow.messageFont = std::move(font);
 }
 
 Rect cellRect(const GameConfig& settings, const TextWindowLayout& layout, int32_t x, int32_t y) {

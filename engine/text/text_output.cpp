@@ -42,7 +42,7 @@ void holdWhileTextHidden(NevContext& context) {
 void drawTextLine(NevContext& context, const char* text, bool redraw) {
   const GameConfig& config = context.config;
   const TextWindowLayout& layout = context.runner.layout;
-  MessageWindow& window = context.messageWindow;
+  MessageWindow& window = context.runner.messageWindow;
   if (text[0] != '\n') {
     walkUnits(layout, text, window.cursorX, window.cursorY, [&](const char* unit) {
       drawUnit(context, unit, window.cursorX, window.cursorY, textColour(config));
@@ -66,7 +66,7 @@ void waitForClick(NevContext& context) {
   takeSavePoint(context, SavePointKind::ClickWait);
   const GameConfig& config = context.config;
   const TextWindowLayout& layout = context.runner.layout;
-  const MessageWindow& window = context.messageWindow;
+  const MessageWindow& window = context.runner.messageWindow;
   SurfaceSet& set = context.surfaces;
   const Rect cell = cellRect(config, layout, window.markerX, window.markerY);
   const int32_t width = wrapAdd(wrapAbs(config.shadowDx), layout.fontSize);
@@ -118,7 +118,7 @@ void waitForClick(NevContext& context) {
 void drawChoiceItem(NevContext& context, const char* text, bool highlighted) {
   const GameConfig& config = context.config;
   const TextWindowLayout& layout = context.runner.layout;
-  MessageWindow& window = context.messageWindow;
+  MessageWindow& window = context.runner.messageWindow;
   if (text[0] != '\n') {
     walkUnits(layout, text, window.choiceX, window.choiceY, [&](const char* unit) {
       drawUnit(context, unit, window.choiceX, window.choiceY,

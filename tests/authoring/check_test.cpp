@@ -8,6 +8,7 @@
 
 #include "authoring/script_conversion.h"
 #include "engine/script/line_reader.h"
+#include "engine/script/runner.h"
 #include "engine/text/text_output.h"
 #include "story_world.h"
 #include "test_files.h"

@@ -87,7 +87,7 @@ TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretche
   // Closing the window wakes the runner from its ten-minute pause and ends it.
   window.close();
   EXPECT_EQ(context->shared.stopRunner.load(), 1);
-  EXPECT_FALSE(context->runner.script.isOpen());
+  EXPECT_FALSE(context->runner.cursor.isOpen());
 }
 
 // The backlog opens on the window thread while the runner's @R lines change the layout: it draws

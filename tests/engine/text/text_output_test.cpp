@@ -16,10 +16,10 @@ struct TypingWorld : StoryWorld {
     prepareSurfaces();
     commandNewPage(*context, nullptr);
   }
-  MessageWindow& window() { return context->messageWindow; }
+  MessageWindow& window() { return context->runner.messageWindow; }
   void type(const std::string& text) { drawTextLine(*context, text.c_str(), false); }
   Values marks() {
-    const MessageWindow& w = context->messageWindow;
+    const MessageWindow& w = context->runner.messageWindow;
     return {w.markerX, w.markerY, w.cursorX, w.cursorY, w.currentDelay};
   }
 };

@@ -1,0 +1,33 @@
+#pragma once
+// The runner's own record: its cursor in the script, the message window's places, the text
+// window's layout, the page's history and the choice table. Only the runner thread reads or
+// changes any of it; what the window thread may see is in SharedState.
+
+#include <cstdint>
+
+#include "engine/script/line_reader.h"
+#include "engine/script/script_cursor.h"
+#include "engine/shared_state.h"
+#include "engine/text/message_window.h"
+#include "engine/text/text_window_layout.h"
+
+inline constexpr int kHistorySlots = 255;
+// The text lines shown since the last new page; the page redraw is its only reader.
+struct TextHistory {
+  char lines[kHistorySlots][kScriptLineSize];
+  int32_t lineCount = 0;
+};
+
+// What the runner keeps for its whole life; nothing is allocated per line.
+struct RunnerStorage {
+  ScriptCursor cursor;
+  // The text cursor, the marker and the choice cursor, the delay in force and the font.
+  MessageWindow messageWindow;
+  TextHistory history;
+  char choiceTable[kChoiceSlots][kScriptLineSize];
+  // As long as a line, so no name or label is ever cut short.
+  char jumpFileName[kScriptLineSize] = {};
+  char jumpLabel[kScriptLineSize] = {};
+  // The text window as @R leaves it; only the runner reads or changes it.
+  TextWindowLayout layout;
+};
