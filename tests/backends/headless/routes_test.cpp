@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 
 #include "test_files.h"
@@ -99,6 +102,56 @@ TEST(Routes, TheDemosThreeRoutesEndTheStoryAndCheckWarnsOfNothingElse) {
   const ProgramRun check = runProgram(NEV_BINARY " check --routes '" NEV_SOURCE_DIR "/demo'");
   EXPECT_EQ(check.status, 0);
   EXPECT_EQ(check.output, "");
+}
+
+// Every file under `folder`, by its path inside it, with its bytes.
+std::map<std::string, std::string> filesUnder(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    files[std::filesystem::relative(entry.path(), folder).string()] =
+        std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return files;
+}
+
+// 40 choice points of 3 items whose branches join again at the next.
+std::string latticeScript() {
+  std::string script;
+  for (int point = 0; point < 40; ++point) {
+    const std::string n = std::to_string(point);
+    script += "@LC" + n + ";\nthe road to " + n + "\n@M\n@W3\nleft\nmiddle\nright\n";
+    for (const char* branch : {"A", "B", "D"}) script += std::string("@Jstart.txt,") + branch + n + ";\n";
+    for (const char* branch : {"A", "B", "D"}) {
+      script += std::string("@L") + branch + n + ";\nbranch " + branch + "\n@M\n@Jstart.txt,C" +
+                std::to_string(point + 1) + ";\n";
+    }
+  }
+  return script + "@LC40;\n@E\n";
+}
+
+TEST(Routes, AnyNumberOfJobsWritesTheSameFolder) {
+  TempFolder lattice;
+  lattice.write("nev.ini", storyIni());
+  lattice.write("start.txt", latticeScript());
+  for (const std::string& story : {lattice.path().string(), std::string(NEV_SOURCE_DIR "/demo")}) {
+    TempFolder one, two;
+    const std::string command = NEV_BINARY " routes '" + story + "' ";
+    const ProgramRun first = runProgram(command + "'" + one.path().string() + "' --jobs 1");
+    const ProgramRun second = runProgram(command + "'" + two.path().string() + "' --jobs 2");
+    ASSERT_EQ(first.status, 0) << story << "\n" << first.output;
+    EXPECT_EQ(second.status, first.status) << story;
+    EXPECT_EQ(second.output, first.output) << story;
+    const auto expected = filesUnder(one.path());
+    const auto got = filesUnder(two.path());
+    EXPECT_GT(expected.size(), 3u) << story;
+    EXPECT_EQ(got.size(), expected.size()) << story;
+    for (const auto& [name, bytes] : expected) {
+      const auto found = got.find(name);
+      EXPECT_TRUE(found != got.end() && found->second == bytes) << story << ": " << name;
+    }
+  }
 }
 
 }  // namespace
