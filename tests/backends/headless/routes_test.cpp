@@ -65,6 +65,12 @@ TEST(Routes, EachRouteOfAKnownTreeEndsAsItShould) {
       {"a story that never ends meets the limit",
        "@LA;\nround\n@Jstart.txt,A;\n", 3, R"("end": "limit")"},
   };
+  // A route that loops through waits stops at its frames' bound.
+  const Explored frames = explore("@LA;\n@M\n@Jstart.txt,A;\n", "--max-frames 2");
+  EXPECT_EQ(frames.status, 3) << frames.output;
+  EXPECT_NE(frames.routes.find(R"("end": "limit", "waits": 2, "last_frame": "r0000/0002.png"})"),
+            std::string::npos)
+      << frames.routes;
   for (const auto& c : cases) {
     const Explored explored = explore(c.start, "--max-steps 500");
     EXPECT_EQ(explored.status, c.status) << c.what << "\n" << explored.output;
