@@ -18,6 +18,7 @@
 #include "engine/reading.h"
 #include "backends/qt/desktop_shell.h"
 #include "base/codepage.h"
+#include "base/output_target.h"
 #include "base/story_files.h"
 #include "base/surface.h"
 #include "engine/script/arguments.h"
@@ -130,6 +131,12 @@ int runScrambleCommand(int count, const char* const words[], bool scramble) {
                  output.c_str());
     return 1;
   }
+  const std::string refused = outputTargetProblem(output);
+  if (!refused.empty()) {
+    std::fprintf(stderr, "nev %s: cannot write %s: %s\n", name, printableText(output).c_str(),
+                 refused.c_str());
+    return 1;
+  }
   const std::string failed = convertScriptFile(input, output, scramble);
   if (!failed.empty()) {
     std::fprintf(stderr, "nev %s: cannot %s %s\n", name, failed == input ? "read" : "write",
@@ -222,6 +229,12 @@ const char* usageText() {
          "and limits counted from there (a save that cannot be loaded: exit status 1).\n"
          "--skip all types every line at once and writes no frame at its wait; --skip read does\n"
          "so for the lines --read-marks FILE holds; every line typed is marked in FILE.\n"
+         "A --save-at frame the run never reaches is told, with exit status 3.\n"
+         "\n"
+         "Files named to be written (--save-at, --read-marks, --text-out, scramble's OUT) are\n"
+         "regular files or new names in a folder that is there, never a link, pipe or device\n"
+         "(--text-out may be - or a pipe), and never the story's own: nev.ini, or a name of its\n"
+         "kinds (.txt, .stx, .bmp, .mid, .wav) inside the story folder.\n"
          "\n"
          "check reads the story as the player does and follows every jump, printing each problem\n"
          "as FILE:LINE: error|warning: message (missing files and labels, line feeds caught in\n"

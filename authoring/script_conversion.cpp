@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/output_target.h"
 #include "base/text_file.h"
 #include "engine/script/line_reader.h"
 
@@ -24,6 +25,8 @@ std::string convertScriptFile(const std::string& inputPath, const std::string& o
                               bool scramble) {
   TextFile input;
   if (!input.open(inputPath, "r")) return inputPath;
+  // A rename would put the script in place of a link, a pipe or a device.
+  if (!outputTargetProblem(outputPath).empty()) return outputPath;
   // The output is replaced only by a complete file: a failed pass leaves it as it was.
   const fs::path output(outputPath);
   std::string temporary =
@@ -54,5 +57,6 @@ std::string convertScriptFile(const std::string& inputPath, const std::string& o
     fs::remove(temporary, error);
     return outputPath;
   }
+  syncFolderOf(outputPath);
   return "";
 }

@@ -152,6 +152,7 @@ SaveFileProblem decodeSaveFile(std::string_view bytes, SaveSections& out,
     return SaveFileProblem::Damaged;
   }
   SaveSections sections;
+  sections.version = static_cast<uint32_t>(version);
   const SaveFileProblem problem = decodeSections(rest, sections, only);
   if (problem == SaveFileProblem::None) out = std::move(sections);
   return problem;
@@ -171,47 +172,4 @@ const char* saveFileProblemText(SaveFileProblem problem) {
       return "too large";
   }
   return "damaged";
-}
-
-void SaveWriter::u32(uint32_t value) {
-  putLittleEndian(data_, value, 4);
-}
-
-void SaveWriter::i64(int64_t value) {
-  putLittleEndian(data_, static_cast<uint64_t>(value), 8);
-}
-
-void SaveWriter::bytes(std::string_view value) {
-  u32(static_cast<uint32_t>(value.size()));
-  data_ += value;
-}
-
-bool SaveReader::u32(uint32_t& value) {
-  uint64_t wide = 0;
-  if (!takeLittleEndian(data_, wide, 4)) return false;
-  value = static_cast<uint32_t>(wide);
-  return true;
-}
-
-bool SaveReader::i32(int32_t& value) {
-  uint32_t bits = 0;
-  if (!u32(bits)) return false;
-  value = static_cast<int32_t>(bits);
-  return true;
-}
-
-bool SaveReader::i64(int64_t& value) {
-  uint64_t bits = 0;
-  if (!takeLittleEndian(data_, bits, 8)) return false;
-  value = static_cast<int64_t>(bits);
-  return true;
-}
-
-bool SaveReader::bytes(std::string& value) {
-  std::string_view rest = data_;
-  uint64_t size = 0;
-  if (!takeLittleEndian(rest, size, 4) || rest.size() < size) return false;
-  value = rest.substr(0, size);
-  data_ = rest.substr(size);
-  return true;
 }

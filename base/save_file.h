@@ -18,6 +18,8 @@ inline constexpr uint64_t kLargestSaveFile = uint64_t{512} << 20;
 // Name → bytes, in the order written. Names are unique and at most 255 bytes.
 struct SaveSections {
   std::vector<std::pair<std::string, std::string>> sections;
+  // The format the sections were read in; a file is always written in this program's.
+  uint32_t version = kSaveFormatVersion;
 };
 
 // Sections of more than 256 bytes are compressed when that makes them smaller. An empty string
@@ -33,31 +35,3 @@ SaveFileProblem decodeSaveFile(std::string_view bytes, SaveSections& out,
 
 // A short reason for a line on stderr: "damaged", "made by a newer nev"...
 const char* saveFileProblemText(SaveFileProblem problem);
-
-// Little-endian fields of a section's payload.
-class SaveWriter {
- public:
-  void u32(uint32_t value);
-  void i32(int32_t value) { u32(static_cast<uint32_t>(value)); }
-  void i64(int64_t value);
-  // Length-prefixed (u32).
-  void bytes(std::string_view value);
-  const std::string& data() const { return data_; }
-
- private:
-  std::string data_;
-};
-
-// Each read returns false, and moves on by nothing, when too few bytes are left.
-class SaveReader {
- public:
-  explicit SaveReader(std::string_view data) : data_(data) {}
-  bool u32(uint32_t& value);
-  bool i32(int32_t& value);
-  bool i64(int64_t& value);
-  bool bytes(std::string& value);
-  bool atEnd() const { return data_.empty(); }
-
- private:
-  std::string_view data_;
-};

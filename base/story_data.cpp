@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,11 +11,15 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/output_target.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr size_t kLongestName = 40;
+constexpr std::string_view kTemporaryMark = ".tmp-";
+constexpr size_t kTemporaryTail = 6;  // mkstemp's letters
 
 // FNV-1a: the same folder gives the same hash on every run and machine.
 uint32_t pathHash(std::string_view bytes) {
@@ -72,14 +77,10 @@ std::string storyDataFolder(const std::string& absoluteStoryFolder) {
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
-  const fs::path target(path);
-  std::error_code folderError;
-  if (target.has_parent_path()) fs::create_directories(target.parent_path(), folderError);
-  if (folderError) {
-    error = folderError.message();
-    return false;
-  }
-  std::string temporary = path + ".tmp-XXXXXX";
+  // A rename would put the file in place of a link, a pipe or a device.
+  error = outputTargetProblem(path);
+  if (!error.empty()) return false;
+  std::string temporary = path + std::string(kTemporaryMark) + "XXXXXX";
   const int descriptor = mkstemp(temporary.data());
   if (descriptor < 0) {
     error = std::strerror(errno);
@@ -98,6 +99,24 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
   if (!written) {
     ::unlink(temporary.c_str());
     error = std::strerror(failure != 0 ? failure : EIO);
+    return false;
   }
-  return written;
+  syncFolderOf(path);
+  return true;
+}
+
+void removeStaleTemporaries(const std::string& folder) {
+  std::error_code error;
+  const auto stale = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const fs::directory_entry& entry = *it;
+    const std::string name = entry.path().filename().string();
+    const size_t mark = name.rfind(kTemporaryMark);
+    std::error_code unknown;
+    if (mark == std::string::npos || mark + kTemporaryMark.size() + kTemporaryTail != name.size() ||
+        !entry.is_regular_file(unknown) || entry.is_symlink(unknown)) {
+      continue;
+    }
+    if (entry.last_write_time(unknown) < stale && !unknown) fs::remove(entry.path(), unknown);
+  }
 }

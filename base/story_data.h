@@ -9,6 +9,11 @@
 // stories of one name. The folder is not created.
 std::string storyDataFolder(const std::string& absoluteStoryFolder);
 
-// Replaces `path` by `bytes` only once they are wholly on disk, creating its folders as needed.
-// On failure an existing file is left as it was, `error` says why, and false is returned.
+// Replaces `path` by `bytes` only once they are wholly on disk. `path` is a regular file or a new
+// name in a folder that exists. On failure an existing file is left as it was, `error` says why,
+// and false is returned.
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& error);
+
+// Removes the temporary files writeFileAtomically leaves in `folder` when nev is killed while
+// writing. Only those untouched for a minute: a younger one may be another nev's save under way.
+void removeStaleTemporaries(const std::string& folder);

@@ -1,9 +1,14 @@
 #include "engine/reading.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "base/codepage.h"
 #include "base/story_files.h"
 #include "engine/context.h"
 
@@ -20,13 +25,27 @@ ReadMarks::~ReadMarks() {
 
 bool ReadMarks::open(const std::string& path, std::string& error) {
   std::lock_guard guard(lock_);
-  file_ = std::fopen(path.c_str(), "a+");
-  if (file_ == nullptr) {
-    error = std::strerror(errno);
+  // Not blocking: a pipe in its place would otherwise hang the opening, before it is refused.
+  const int descriptor =
+      ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (descriptor < 0) {
+    error = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
     return false;
   }
-  std::rewind(file_);
-  // One mark a line: the script's name, a tab, the line number.
+  struct stat status = {};
+  if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(descriptor);
+    error = "it is not a regular file";
+    return false;
+  }
+  file_ = ::fdopen(descriptor, "a+");
+  if (file_ == nullptr) {
+    error = std::strerror(errno);
+    ::close(descriptor);
+    return false;
+  }
+  path_ = path;
+  // One mark a line: the script's name, a tab, the line number. A longer line is none.
   char buffer[1024];
   while (std::fgets(buffer, sizeof buffer, file_) != nullptr) {
     char* tab = std::strrchr(buffer, '\t');
@@ -34,33 +53,80 @@ bool ReadMarks::open(const std::string& path, std::string& error) {
     *tab = '\0';
     const long line = std::strtol(tab + 1, nullptr, 10);
     if (line >= 1 && line <= (1 << 24)) noteMark(buffer, int32_t(line));
+    if (runCount_ >= kMostRuns) break;  // the rest could only be refused
   }
+  std::clearerr(file_);
   std::fseek(file_, 0, SEEK_END);
   return true;
 }
 
 bool ReadMarks::isRead(std::string_view script, int32_t line) {
   std::lock_guard guard(lock_);
-  auto found = lines_.find(foldAsciiCase(script));
-  return found != lines_.end() && line > 0 && size_t(line) < found->second.size() &&
-         found->second[size_t(line)];
+  const auto found = runs_.find(foldAsciiCase(script));
+  if (found == runs_.end()) return false;
+  auto run = found->second.upper_bound(line);
+  if (run == found->second.begin()) return false;
+  --run;
+  return line <= run->second;
 }
 
-bool ReadMarks::noteMark(std::string_view script, int32_t line) {
-  std::vector<bool>& marks = lines_[foldAsciiCase(script)];
-  if (marks.size() <= size_t(line)) marks.resize(size_t(line) + 1);
-  if (marks[size_t(line)]) return false;
-  marks[size_t(line)] = true;
-  return true;
+ReadMarks::Noted ReadMarks::noteMark(std::string_view script, int32_t line) {
+  if (script.size() > kLongestScriptName) return Noted::Full;
+  const std::string key = foldAsciiCase(script);
+  auto found = runs_.find(key);
+  if (found == runs_.end()) {
+    if (runCount_ >= kMostRuns) return Noted::Full;
+    found = runs_.emplace(key, std::map<int32_t, int32_t>{}).first;
+  }
+  std::map<int32_t, int32_t>& runs = found->second;
+  auto next = runs.upper_bound(line);
+  auto previous = next == runs.begin() ? runs.end() : std::prev(next);
+  if (previous != runs.end() && line <= previous->second) return Noted::Known;
+  const bool joinsPrevious = previous != runs.end() && previous->second == line - 1;
+  const bool joinsNext = next != runs.end() && next->first == line + 1;
+  if (joinsPrevious && joinsNext) {
+    previous->second = next->second;
+    runs.erase(next);
+    --runCount_;
+  } else if (joinsPrevious) {
+    previous->second = line;
+  } else if (joinsNext) {
+    const int32_t last = next->second;
+    runs.erase(next);
+    runs.emplace(line, last);
+  } else {
+    if (runs.size() >= kMostRunsPerScript || runCount_ >= kMostRuns) return Noted::Full;
+    runs.emplace(line, line);
+    ++runCount_;
+  }
+  return Noted::New;
+}
+
+void ReadMarks::warnOnce(bool& told, const char* what) {
+  if (told) return;
+  told = true;
+  std::fprintf(stderr, "nev: %s: %s\n", printableText(path_).c_str(), what);
 }
 
 bool ReadMarks::mark(std::string_view script, int32_t line) {
   if (line < 1) return false;
   std::lock_guard guard(lock_);
-  if (!noteMark(script, line)) return false;
+  const Noted noted = noteMark(script, line);
+  if (noted == Noted::Full && file_ != nullptr) {
+    warnOnce(toldFull_, "holds as many read marks as nev keeps; lines read from now on are not marked");
+  }
+  if (noted != Noted::New) return false;
   if (file_ != nullptr) {
     std::fprintf(file_, "%.*s\t%d\n", int(script.size()), script.data(), line);
-    std::fflush(file_);
+    if (std::fflush(file_) != 0 || std::ferror(file_)) {
+      // A full disk: the reader is told once that the marks stop here, rather than losing them
+      // unseen line after line.
+      const std::string why = std::string("cannot keep read marks (") + std::strerror(errno) +
+                              "); lines read from now on are not remembered";
+      warnOnce(toldUnwritten_, why.c_str());
+      std::fclose(file_);
+      file_ = nullptr;
+    }
   }
   return true;
 }

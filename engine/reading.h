@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -15,28 +16,42 @@ struct NevContext;
 
 enum class SkipMode : int32_t { Off = 0, ReadText = 1, AllText = 2 };
 
-// Lines typed before, by script (as the story names it, case folded) and 1-based line number.
-// Written by the runner as lines are typed; each new mark is appended to the file at once.
+// Lines typed before, by script (as the story names it, case folded) and 1-based line number,
+// kept as runs of lines: whatever a marks file claims, it costs memory by the runs it holds,
+// and never more than the caps below. Written by the runner as lines are typed; each new mark
+// is appended to the file at once.
 class ReadMarks {
  public:
+  static constexpr size_t kMostRunsPerScript = 16384;
+  static constexpr size_t kMostRuns = 131072;  // of all scripts together
+  static constexpr size_t kLongestScriptName = 260;
+
   ReadMarks() = default;
   ~ReadMarks();
   ReadMarks(const ReadMarks&) = delete;
   ReadMarks& operator=(const ReadMarks&) = delete;
 
   // Reads the marks kept in `path` (a missing file is no marks) and keeps it open for more.
-  // False, with `error` set, when it cannot be read or written.
+  // False, with `error` set, when it cannot be read or written or is not a regular file.
   bool open(const std::string& path, std::string& error);
   bool isRead(std::string_view script, int32_t line);
-  // Notes the line; true when it was new.
+  // Notes the line; true when it was new. Past the caps a line is not noted, and a file that
+  // cannot be written to any more is let go; each costs one line on stderr, once.
   bool mark(std::string_view script, int32_t line);
 
  private:
-  // Under the lock: true when the line was not marked yet.
-  bool noteMark(std::string_view script, int32_t line);
+  enum class Noted { New, Known, Full };
+  // Under the lock.
+  Noted noteMark(std::string_view script, int32_t line);
+  void warnOnce(bool& told, const char* what);
   std::mutex lock_;
-  std::unordered_map<std::string, std::vector<bool>> lines_;
+  // By script: the first line of each run → its last line. Runs never touch one another.
+  std::unordered_map<std::string, std::map<int32_t, int32_t>> runs_;
+  size_t runCount_ = 0;
   std::FILE* file_ = nullptr;
+  std::string path_;
+  bool toldFull_ = false;
+  bool toldUnwritten_ = false;
 };
 
 inline constexpr size_t kBacklogPages = 100;

@@ -1,176 +1,127 @@
 #include "engine/save_game.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <mutex>
 #include <optional>
 #include <span>
 
 #include "base/file_bytes.h"
+#include "base/save_archive.h"
 #include "base/save_file.h"
 #include "base/story_data.h"
+#include "base/story_files.h"
 #include "engine/context.h"
 #include "engine/script/runner.h"
-
-static_assert(std::endian::native == std::endian::little, "pixels are stored as they lie in memory");
 
 namespace {
 
 // Large enough for any picture a story can make, small enough that a lying header costs little.
 constexpr int64_t kLargestPixelCount = int64_t{1} << 26;
+// Far beyond any page, and small enough that sums of a few places never overflow.
+constexpr int32_t kFarthestPagePlace = 1 << 24;
 
-std::string pixelBytes(const std::vector<Pixel>& pixels) {
-  return std::string(reinterpret_cast<const char*>(pixels.data()), pixels.size() * sizeof(Pixel));
+// Each line fits the runner's buffer (`longest`), and there are no more than `most`.
+void lineList(SaveArchive& archive, std::vector<std::string>& lines, uint32_t most,
+              size_t longest = size_t(kScriptLineSize) - 1) {
+  if (!archive.size(lines, most)) return;
+  for (std::string& line : lines) archive.bytes(line, longest);
 }
 
-bool readPixels(const std::string& bytes, int64_t count, std::vector<Pixel>& pixels) {
-  if (count < 0 || bytes.size() != uint64_t(count) * sizeof(Pixel)) return false;
-  pixels.resize(size_t(count));
-  if (count > 0) std::memcpy(pixels.data(), bytes.data(), bytes.size());
-  return true;
-}
-
-void putLines(SaveWriter& out, const std::vector<std::string>& lines) {
-  out.u32(uint32_t(lines.size()));
-  for (const std::string& line : lines) out.bytes(line);
-}
-
-// Each line fits the runner's buffer, and there are no more than `most`.
-bool takeLines(SaveReader& in, std::vector<std::string>& lines, uint32_t most) {
-  uint32_t count = 0;
-  if (!in.u32(count) || count > most) return false;
-  lines.resize(count);
-  for (std::string& line : lines) {
-    if (!in.bytes(line) || line.size() >= size_t(kScriptLineSize)) return false;
-  }
-  return true;
-}
-
-std::string pointSection(const SavePoint& point) {
-  SaveWriter out;
-  out.i32(int32_t(point.kind));
-  out.bytes(point.scriptName);
-  out.i32(point.linesRead);
-  out.i32(point.waitLine);
-  putLines(out, point.choiceItems);
-  putLines(out, point.history);
-  for (int32_t value : {point.cursorX, point.cursorY, point.markerX, point.markerY, point.choiceX,
-                        point.choiceY, point.currentDelay}) {
-    out.i32(value);
-  }
-  for (int32_t value : point.textWindow) out.i32(value);
-  out.i32(point.surfaceWidth);
-  out.i32(point.surfaceHeight);
-  return out.data();
-}
-
-bool takePoint(std::string_view bytes, SavePoint& point) {
-  SaveReader in(bytes);
-  int32_t kind = 0;
-  if (!in.i32(kind) || (kind != 0 && kind != 1) || !in.bytes(point.scriptName) ||
-      point.scriptName.empty() || point.scriptName.size() >= size_t(kScriptLineSize) ||
-      !in.i32(point.linesRead) || !in.i32(point.waitLine) || point.linesRead < 1 ||
-      point.waitLine < 0 || point.waitLine >= point.linesRead ||
-      !takeLines(in, point.choiceItems, kChoiceSlots) || !takeLines(in, point.history, kHistorySlots)) {
-    return false;
-  }
-  point.kind = SavePointKind(kind);
-  if ((point.kind == SavePointKind::Choice) == point.choiceItems.empty()) return false;
+void pointSection(SaveArchive& archive, SavePoint& point) {
+  int32_t kind = int32_t(point.kind);
+  archive.i32(kind);
+  archive.require(kind == int32_t(SavePointKind::ClickWait) ||
+                  kind == int32_t(SavePointKind::Choice));
+  if (archive.reading()) point.kind = SavePointKind(kind);
+  archive.bytes(point.scriptName, size_t(kScriptLineSize) - 1);
+  // A name from a file reads nothing outside the story.
+  archive.require(!point.scriptName.empty() && !leavesStoryFolder(point.scriptName));
+  archive.i32(point.linesRead);
+  archive.i32(point.waitLine);
+  archive.require(point.waitLine >= 0 && point.waitLine < point.linesRead);
+  lineList(archive, point.choiceItems, kChoiceSlots);
+  lineList(archive, point.history, kHistorySlots);
+  // The wait's line is the last one read, or the choice's items follow it.
+  archive.require((point.kind == SavePointKind::Choice) != point.choiceItems.empty() &&
+                  int64_t{point.linesRead} - 1 - point.waitLine ==
+                      int64_t(point.choiceItems.size()));
   for (int32_t* value : {&point.cursorX, &point.cursorY, &point.markerX, &point.markerY,
                          &point.choiceX, &point.choiceY, &point.currentDelay}) {
-    if (!in.i32(*value)) return false;
+    archive.i32(*value);
+    archive.require(*value >= -kFarthestPagePlace && *value <= kFarthestPagePlace);
   }
-  for (int32_t& value : point.textWindow) {
-    if (!in.i32(value)) return false;
-  }
-  return in.i32(point.surfaceWidth) && in.i32(point.surfaceHeight) && point.surfaceWidth > 0 &&
-         point.surfaceHeight > 0 &&
-         int64_t{point.surfaceWidth} * point.surfaceHeight <= kLargestPixelCount && in.atEnd();
+  for (int32_t& value : point.textWindow) archive.i32(value);
+  archive.i32(point.surfaceWidth);
+  archive.i32(point.surfaceHeight);
+  archive.require(point.surfaceWidth > 0 && point.surfaceHeight > 0 &&
+                  int64_t{point.surfaceWidth} * point.surfaceHeight <= kLargestPixelCount);
 }
 
-std::string placeSection(const SavedPlace& place) {
-  SaveWriter out;
-  out.i32(place.lineIndex);
-  out.bytes(place.line);
-  putLines(out, place.before);
-  putLines(out, place.after);
-  return out.data();
+void placeSection(SaveArchive& archive, SavedPlace& place) {
+  archive.i32(place.lineIndex);
+  archive.bytes(place.line, size_t(kScriptLineSize) - 1);
+  lineList(archive, place.before, kSavedNeighbours);
+  lineList(archive, place.after, kSavedNeighbours);
 }
 
-bool takePlace(std::string_view bytes, SavedPlace& place) {
-  SaveReader in(bytes);
-  return in.i32(place.lineIndex) && place.lineIndex >= 0 && in.bytes(place.line) &&
-         place.line.size() < size_t(kScriptLineSize) &&
-         takeLines(in, place.before, kSavedNeighbours) &&
-         takeLines(in, place.after, kSavedNeighbours) && in.atEnd();
+void musicSection(SaveArchive& archive, SavedMusic& music) {
+  archive.bytes(music.fileName, size_t(kScriptLineSize) - 1);
+  archive.require(!leavesStoryFolder(music.fileName));
+  archive.i32(music.loop);
+  archive.flag(music.playing);
+  archive.i64(music.position);
+  archive.require(music.position >= 0 && music.position <= kLongestSavedTime);
 }
 
-std::string musicSection(const SavedMusic& music) {
-  SaveWriter out;
-  out.bytes(music.fileName);
-  out.i32(music.loop);
-  out.i32(music.playing ? 1 : 0);
-  out.i64(music.position);
-  return out.data();
-}
-
-bool takeMusic(std::string_view bytes, SavedMusic& music) {
-  SaveReader in(bytes);
-  int32_t playing = 0;
-  if (!in.bytes(music.fileName) || music.fileName.size() >= size_t(kScriptLineSize) ||
-      !in.i32(music.loop) || !in.i32(playing) || (playing != 0 && playing != 1) ||
-      !in.i64(music.position) || music.position < 0 || !in.atEnd()) {
-    return false;
-  }
-  music.playing = playing == 1;
-  return true;
-}
-
-std::string backlogSection(const std::vector<std::vector<std::string>>& pages) {
-  SaveWriter out;
-  out.u32(uint32_t(pages.size()));
-  for (const std::vector<std::string>& page : pages) putLines(out, page);
-  return out.data();
-}
-
-bool takeBacklog(std::string_view bytes, std::vector<std::vector<std::string>>& pages) {
-  SaveReader in(bytes);
-  uint32_t count = 0;
-  if (!in.u32(count) || count > kBacklogPages) return false;
-  pages.resize(count);
+void backlogSection(SaveArchive& archive, std::vector<std::vector<std::string>>& pages) {
+  if (!archive.size(pages, kBacklogPages)) return;
+  // A picked item carries its mark before the line's bytes.
   for (std::vector<std::string>& page : pages) {
-    uint32_t lines = 0;
-    if (!in.u32(lines) || lines > uint32_t(kHistorySlots) * 16) return false;
-    page.resize(lines);
-    for (std::string& line : page) {
-      // A picked item carries its mark before the line's bytes.
-      if (!in.bytes(line) || line.size() > size_t(kScriptLineSize)) return false;
-    }
+    lineList(archive, page, uint32_t(kHistorySlots) * 16, size_t(kScriptLineSize));
   }
-  return in.atEnd();
 }
 
-std::string summarySection(const SaveSummary& summary) {
-  SaveWriter out;
-  out.i64(summary.savedAt);
-  out.bytes(summary.firstText);
-  out.i32(summary.thumbnailWidth);
-  out.i32(summary.thumbnailHeight);
-  out.bytes(pixelBytes(summary.thumbnail));
-  return out.data();
+void summarySection(SaveArchive& archive, SaveSummary& summary) {
+  archive.i64(summary.savedAt);
+  archive.bytes(summary.firstText, kLargestSaveSection);
+  archive.i32(summary.thumbnailWidth);
+  archive.i32(summary.thumbnailHeight);
+  archive.require(summary.thumbnailWidth >= 0 && summary.thumbnailHeight >= 0 &&
+                  summary.thumbnailWidth <= kThumbnailWidth &&
+                  summary.thumbnailHeight <= kThumbnailWidth * 16);
+  if (archive.failed()) return;
+  archive.pixels(summary.thumbnail,
+                 size_t(summary.thumbnailWidth) * size_t(summary.thumbnailHeight));
 }
 
-bool takeSummary(std::string_view bytes, SaveSummary& summary) {
-  SaveReader in(bytes);
-  std::string pixels;
-  return in.i64(summary.savedAt) && in.bytes(summary.firstText) &&
-         in.i32(summary.thumbnailWidth) && in.i32(summary.thumbnailHeight) &&
-         summary.thumbnailWidth >= 0 && summary.thumbnailHeight >= 0 &&
-         summary.thumbnailWidth <= kThumbnailWidth &&
-         summary.thumbnailHeight <= kThumbnailWidth * 16 && in.bytes(pixels) && in.atEnd() &&
-         readPixels(pixels, int64_t{summary.thumbnailWidth} * summary.thumbnailHeight,
-                    summary.thumbnail);
+// Every section of a save but the story's identity, in the order written: the one list that
+// both writing and reading walk. `visit` is given each section's name, whether a save must
+// hold it, and the function that writes or reads it.
+template <typename Visit>
+void eachSection(SavePoint& point, SaveSummary& summary, Visit&& visit) {
+  visit("summary", true, [&](SaveArchive& archive) { summarySection(archive, summary); });
+  visit("point", true, [&](SaveArchive& archive) { pointSection(archive, point); });
+  visit("place", true, [&](SaveArchive& archive) {
+    placeSection(archive, point.place);
+    // A save always holds its place, so that a load finds the wait's line again.
+    archive.require(!point.place.line.empty() && point.place.lineIndex == point.waitLine);
+  });
+  visit("music", true, [&](SaveArchive& archive) { musicSection(archive, point.music); });
+  for (const auto& picture : {std::pair{"display", &point.display},
+                               std::pair{"compose", &point.compose},
+                               std::pair{"overlay", &point.overlay}}) {
+    visit(picture.first, true, [&](SaveArchive& archive) {
+      archive.remainingPixels(*picture.second,
+                              size_t(point.surfaceWidth) * size_t(point.surfaceHeight));
+    });
+  }
+  // The player's part is its own; it reads it with the file's version.
+  visit("player", true, [&](SaveArchive& archive) {
+    archive.remainingBytes(point.playerState);
+    if (archive.reading()) point.playerStateVersion = archive.version();
+  });
+  // A save from before the backlog has none.
+  visit("backlog", false, [&](SaveArchive& archive) { backlogSection(archive, point.backlog); });
 }
 
 const std::string* findSection(const SaveSections& save, std::string_view name) {
@@ -225,18 +176,14 @@ SaveSummary summarizeSavePoint(const SavePoint& point, int64_t savedAt) {
 std::string encodeSaveGame(const SavePoint& point, const SaveSummary& summary,
                            std::string_view identity) {
   SaveSections save;
-  save.sections = {
-      {"story", std::string(identity)},
-      {"summary", summarySection(summary)},
-      {"point", pointSection(point)},
-      {"place", placeSection(point.place)},
-      {"music", musicSection(point.music)},
-      {"display", pixelBytes(point.display)},
-      {"compose", pixelBytes(point.compose)},
-      {"overlay", pixelBytes(point.overlay)},
-      {"player", point.playerState},
-      {"backlog", backlogSection(point.backlog)},
-  };
+  save.sections.emplace_back("story", std::string(identity));
+  // Writing only reads the fields it is given.
+  eachSection(const_cast<SavePoint&>(point), const_cast<SaveSummary&>(summary),
+              [&](std::string_view name, bool, auto&& section) {
+                SaveArchive out;
+                section(out);
+                save.sections.emplace_back(std::string(name), out.data());
+              });
   return encodeSaveFile(save);
 }
 
@@ -246,33 +193,21 @@ bool decodeSaveGame(std::string_view bytes, std::string_view identity, SavePoint
   if (!isSaveOfStory(bytes, identity, save, {}, problem)) return false;
   SavePoint loaded;
   SaveSummary loadedSummary;
-  const std::string* sections[] = {findSection(save, "summary"), findSection(save, "point"),
-                                   findSection(save, "place"),   findSection(save, "music"),
-                                   findSection(save, "display"), findSection(save, "compose"),
-                                   findSection(save, "overlay"), findSection(save, "player")};
-  for (const std::string* section : sections) {
-    if (section == nullptr) {
-      problem = "damaged";
-      return false;
+  bool whole = true;
+  eachSection(loaded, loadedSummary, [&](std::string_view name, bool needed, auto&& section) {
+    const std::string* stored = whole ? findSection(save, name) : nullptr;
+    if (stored == nullptr) {
+      whole = whole && !needed;
+      return;
     }
-  }
-  bool whole = takeSummary(*sections[0], loadedSummary) && takePoint(*sections[1], loaded) &&
-               takePlace(*sections[2], loaded.place) && takeMusic(*sections[3], loaded.music);
-  const int64_t pixels = int64_t{loaded.surfaceWidth} * loaded.surfaceHeight;
-  whole = whole && readPixels(*sections[4], pixels, loaded.display) &&
-          readPixels(*sections[5], pixels, loaded.compose) &&
-          readPixels(*sections[6], pixels, loaded.overlay);
+    SaveArchive in(*stored, save.version);
+    section(in);
+    whole = in.readWhole();
+  });
   if (!whole) {
     problem = "damaged";
     return false;
   }
-  // A save from before the backlog has none.
-  const std::string* backlog = findSection(save, "backlog");
-  if (backlog != nullptr && !takeBacklog(*backlog, loaded.backlog)) {
-    problem = "damaged";
-    return false;
-  }
-  loaded.playerState = *sections[7];
   loaded.taken = true;
   point = std::move(loaded);
   summary = std::move(loadedSummary);
@@ -286,12 +221,16 @@ bool decodeSaveSummary(std::string_view bytes, std::string_view identity, SaveSu
   if (!isSaveOfStory(bytes, identity, save, kListed, problem)) return false;
   const std::string* listed = findSection(save, "summary");
   SaveSummary loaded;
-  if (listed == nullptr || !takeSummary(*listed, loaded)) {
-    problem = "damaged";
-    return false;
+  if (listed != nullptr) {
+    SaveArchive in(*listed, save.version);
+    summarySection(in, loaded);
+    if (in.readWhole()) {
+      summary = std::move(loaded);
+      return true;
+    }
   }
-  summary = std::move(loaded);
-  return true;
+  problem = "damaged";
+  return false;
 }
 
 bool writeLatestSave(NevContext& context, const std::string& path, int64_t savedAt,

@@ -104,14 +104,18 @@ std::optional<int32_t> linesBeforeResuming(const NevContext& context, const Save
     problem = point.scriptName + " cannot be read";
     return std::nullopt;
   }
+  // Only a save point of this run has no place yet; a save file always holds one.
   if (point.place.line.empty()) return point.linesRead;
-  const std::optional<int32_t> found =
-      findSavedPlace(readScriptLines(script, context.config.scrambledScripts), point.place);
-  if (!found) {
+  const std::vector<std::string> lines = readScriptLines(script, context.config.scrambledScripts);
+  const std::optional<int32_t> found = findSavedPlace(lines, point.place);
+  // The wait's line and any choice items after it are still in the script.
+  const int64_t resumeAt =
+      found ? int64_t{*found} + (int64_t{point.linesRead} - point.place.lineIndex) : 0;
+  if (!found || resumeAt <= *found || resumeAt > int64_t(lines.size())) {
     problem = point.scriptName + " has changed where the save was made";
     return std::nullopt;
   }
-  return point.linesRead + (*found - point.place.lineIndex);
+  return int32_t(resumeAt);
 }
 
 }  // namespace

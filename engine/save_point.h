@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/save_file.h"
 #include "base/surface.h"
 #include "engine/config.h"
 #include "engine/script/saved_place.h"
@@ -16,6 +17,10 @@
 struct NevContext;
 
 enum class SavePointKind : int32_t { ClickWait = 0, Choice = 1 };
+
+// The longest time a save may tell, on the player's clock or into a piece (milliseconds): some
+// thousand years, and far from where sums of a few such times overflow.
+inline constexpr int64_t kLongestSavedTime = int64_t{1} << 45;
 
 // The piece playing at a save point, and how far into it.
 struct SavedMusic {
@@ -42,6 +47,8 @@ struct SavePoint {
   std::vector<std::vector<std::string>> backlog;
   // The player's own part, as its playerState seam gave it.
   std::string playerState;
+  // The save format it was written in, which reads it back.
+  uint32_t playerStateVersion = kSaveFormatVersion;
   // The wait's line and its neighbours, for finding it again in a changed script; filled in
   // when the save is written, empty while the script is the one read.
   SavedPlace place;

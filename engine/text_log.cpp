@@ -1,32 +1,46 @@
 #include "engine/text_log.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
 #include "base/codepage.h"
+#include "base/output_target.h"
 #include "engine/host.h"
 
 TextLog::~TextLog() {
-  if (ownsFile_) std::fclose(file_);
+  if (ownsFile_ && file_ != nullptr) std::fclose(file_);
 }
 
-bool TextLog::open(const std::string& path, std::string& error) {
+bool TextLog::open(const std::string& path, const std::string& storyFolder, std::string& error) {
   if (path == "-") {
     file_ = stdout;
+    shownName_ = "standard output";
     return true;
   }
-  file_ = std::fopen(path.c_str(), "w");
+  error = outputTargetProblem(path, storyFolder, true);
+  if (!error.empty()) return false;
+  const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+  file_ = descriptor < 0 ? nullptr : ::fdopen(descriptor, "w");
   if (file_ == nullptr) {
     error = std::strerror(errno);
+    if (descriptor >= 0) ::close(descriptor);
     return false;
   }
   ownsFile_ = true;
+  shownName_ = printableText(path);
   return true;
 }
 
 void TextLog::write(const std::string& text) {
-  std::fputs(text.c_str(), file_);
-  std::fflush(file_);
+  if (file_ == nullptr) return;
+  if (std::fputs(text.c_str(), file_) >= 0 && std::fflush(file_) == 0) return;
+  std::fprintf(stderr, "nev: cannot write %s: %s; the story goes on without it\n",
+               shownName_.c_str(), std::strerror(errno));
+  if (ownsFile_) std::fclose(file_);
+  file_ = nullptr;
 }
 
 void TextLog::attach(PlatformServices& platform) {

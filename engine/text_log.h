@@ -15,13 +15,18 @@ class TextLog {
   TextLog(const TextLog&) = delete;
   TextLog& operator=(const TextLog&) = delete;
 
-  // "-" is standard output. False, with `error` set, when the file cannot be written.
-  bool open(const std::string& path, std::string& error);
+  // "-" is standard output; a named pipe is written as it stands. False, with `error` set, when
+  // the file cannot be written, is no regular file or pipe, or is one of the story's own files
+  // (inside `storyFolder`).
+  bool open(const std::string& path, const std::string& storyFolder, std::string& error);
   // From now on the runner's lines and choices are written here; the log outlives the runner.
   void attach(PlatformServices& platform);
 
  private:
+  // A failed write (the reader of a pipe gone, a full disk) is told once and ends the log; the
+  // story goes on.
   void write(const std::string& text);
   std::FILE* file_ = nullptr;
   bool ownsFile_ = false;
+  std::string shownName_;
 };

@@ -18,7 +18,7 @@ seeds_bitmap=(demo/*.bmp)
 seeds_midi=(demo/*.mid)
 seeds_settings=(fuzz/seeds/nev.conf)
 seeds_save_file=(fuzz/seeds/save.nevsave)
-seeds_save_game=(fuzz/seeds/save.nevsave)
+seeds_save_game=(fuzz/seeds/save.nevsave fuzz/seeds/save_story_section)
 
 # Absolute paths: a target may work in a folder of its own.
 root=$PWD

@@ -7,7 +7,7 @@
 
 #include "backends/headless/headless_sound.h"
 #include "base/codepage.h"
-#include "base/save_file.h"
+#include "base/save_archive.h"
 #include "engine/context.h"
 #include "engine/input.h"
 #include "engine/gfx/surfaces.h"
@@ -29,6 +29,38 @@ void addPendingPaint(std::vector<Rect>& pending, const Rect& wanted) {
   }
   std::erase_if(pending, [&](const Rect& waiting) { return contains(wanted, waiting); });
   pending.push_back(wanted);
+}
+
+constexpr int64_t kLargestClientPixels = int64_t{1} << 26;
+// More than a page of text cells or a story's pictures ever leave waiting between two sleeps.
+constexpr uint32_t kMostSavedPaints = 1024;
+
+// The player's part of a save point.
+struct SavedPlayer {
+  int64_t clock = 0;
+  int32_t width = 0, height = 0;
+  std::vector<Pixel> client;
+  std::vector<Rect> pendingPaints;
+  int32_t mouseY = 0;
+  MenuBarState menuBar;
+};
+
+void playerSection(SaveArchive& archive, SavedPlayer& player) {
+  archive.i64(player.clock);
+  archive.require(player.clock >= 0 && player.clock <= kLongestSavedTime);
+  archive.i32(player.width);
+  archive.i32(player.height);
+  archive.require(player.width > 0 && player.height > 0 &&
+                  int64_t{player.width} * player.height <= kLargestClientPixels);
+  if (archive.failed()) return;
+  archive.pixels(player.client, size_t(player.width) * size_t(player.height));
+  if (!archive.size(player.pendingPaints, kMostSavedPaints)) return;
+  for (Rect& area : player.pendingPaints) {
+    for (int32_t* edge : {&area.left, &area.top, &area.right, &area.bottom}) archive.i32(*edge);
+  }
+  archive.i32(player.mouseY);
+  archive.flag(player.menuBar.menuBarPinned);
+  archive.flag(player.menuBar.menuBarPopped);
 }
 
 class HeadlessPlayer {
@@ -66,49 +98,44 @@ class HeadlessPlayer {
 
   // What a save point needs of the player to go on exactly from there.
   std::string state() const {
-    SaveWriter out;
-    out.i64(now_);
-    out.i32(target_.width);
-    out.i32(target_.height);
-    out.bytes(std::string_view(reinterpret_cast<const char*>(client_.data()),
-                               client_.size() * sizeof(Pixel)));
-    out.u32(uint32_t(pendingPaints_.size()));
-    for (const Rect& area : pendingPaints_) {
-      for (int32_t edge : {area.left, area.top, area.right, area.bottom}) out.i32(edge);
-    }
-    out.i32(context_.words.mouseY.load());
-    out.i32(menuBar_.menuBarPinned ? 1 : 0);
-    out.i32(menuBar_.menuBarPopped ? 1 : 0);
+    SavedPlayer saved{now_, target_.width, target_.height, client_, pendingPaints_,
+                      context_.words.mouseY.load(), menuBar_};
+    SaveArchive out;
+    playerSection(out, saved);
     return out.data();
   }
 
-  // False, with nothing changed, when the state is not of this client size.
-  bool restore(std::string_view bytes) {
-    SaveReader in(bytes);
-    int64_t now = 0;
-    int32_t width = 0, height = 0, mouseY = 0, pinned = 0, popped = 0;
-    uint32_t paints = 0;
-    std::string pixels;
-    if (!in.i64(now) || now < 0 || !in.i32(width) || !in.i32(height) || width != target_.width ||
-        height != target_.height || !in.bytes(pixels) ||
-        pixels.size() != client_.size() * sizeof(Pixel) || !in.u32(paints)) {
+  // Nothing is changed when the state cannot be restored; `problem` says why. A save without
+  // the player's part (the desktop writes none) starts from the player's first picture.
+  bool restore(std::string_view bytes, uint32_t version, std::string& problem) {
+    if (bytes.empty()) return true;
+    SavedPlayer saved;
+    SaveArchive in(bytes, version);
+    playerSection(in, saved);
+    if (!in.readWhole()) {
+      problem = "damaged";
       return false;
     }
-    std::vector<Rect> pending;
-    for (uint32_t i = 0; i < paints; ++i) {
-      Rect area;
-      if (!in.i32(area.left) || !in.i32(area.top) || !in.i32(area.right) || !in.i32(area.bottom)) {
-        return false;
-      }
-      pending.push_back(area);
+    if (saved.width != target_.width || saved.height != target_.height) {
+      problem = "made with another client size";
+      return false;
     }
-    if (!in.i32(mouseY) || !in.i32(pinned) || !in.i32(popped) || !in.atEnd()) return false;
-    now_ = now;
-    startedAt_ = now;
-    std::memcpy(client_.data(), pixels.data(), pixels.size());
+    // Merged as the live paints were, and inside the client, which is all a paint shows.
+    std::vector<Rect> pending;
+    for (const Rect& area : saved.pendingPaints) {
+      const Rect inside{std::max(area.left, 0), std::max(area.top, 0),
+                        std::min(area.right, target_.width), std::min(area.bottom, target_.height)};
+      if (inside.left < inside.right && inside.top < inside.bottom) {
+        addPendingPaint(pending, inside);
+      }
+    }
+    now_ = saved.clock;
+    startedAt_ = saved.clock;
+    // The target draws into the client's own pixels.
+    std::copy(saved.client.begin(), saved.client.end(), client_.begin());
     pendingPaints_ = std::move(pending);
-    context_.words.mouseY = mouseY;
-    menuBar_ = MenuBarState{pinned == 1, popped == 1};
+    context_.words.mouseY = saved.mouseY;
+    menuBar_ = saved.menuBar;
     return true;
   }
 
@@ -394,7 +421,9 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
   platform.sound = &player.sound();
 
   const bool loading = context.resumeAt.taken;
-  if (loading && !player.restore(context.resumeAt.playerState)) {
+  std::string loadProblem;
+  if (loading && !player.restore(context.resumeAt.playerState, context.resumeAt.playerStateVersion,
+                                 loadProblem)) {
     player.refuseLoad();
   } else {
     if (loading) player.logLoad(options.loadedFrom);
@@ -402,7 +431,8 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
     std::thread runner([&] { ScriptRunner(context, operations); });
     runner.join();
   }
-  const HeadlessResult result = player.finish();
+  HeadlessResult result = player.finish();
+  result.loadProblem = loadProblem;
   // The player is gone; what it filled in goes back to the null objects.
   const PlatformServices none;
   platform.invalidate = none.invalidate;

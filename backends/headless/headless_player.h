@@ -50,7 +50,7 @@ enum class HeadlessEnd {
   MaxTime,
   UnreachableChoice,  // the item to pick has no hit band: no pointer position can pick it
   FrameNotKept,
-  SaveNotLoaded,  // the save point was made with another client size
+  SaveNotLoaded,  // the player's part of the save point cannot be restored
   Stopped,        // pickItem ended the run at a choice
 };
 
@@ -58,6 +58,7 @@ struct HeadlessResult {
   HeadlessEnd end = HeadlessEnd::ScriptEnd;
   int32_t frames = 0;
   int32_t boxes = 0;
+  std::string loadProblem;  // why, at SaveNotLoaded
 };
 
 // The word the log uses for an end.

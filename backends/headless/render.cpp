@@ -12,6 +12,7 @@
 
 #include "backends/fontconfig/fontconfig_faces.h"
 #include "base/codepage.h"
+#include "base/output_target.h"
 #include "base/file_bytes.h"
 #include "base/freetype_glyph_rasterizer.h"
 #include "base/png_file.h"
@@ -80,9 +81,26 @@ bool loadSave(NevContext& context, const std::string& path) {
   return true;
 }
 
+// Every file the run is to write beside OUT_DIR may be written, before anything is.
+bool outputTargetsAllowed(const RenderOptions& options) {
+  std::vector<std::string> targets;
+  for (const auto& [frame, path] : options.saveAt) targets.push_back(path);
+  if (!options.readMarks.empty()) targets.push_back(options.readMarks);
+  for (const std::string& path : targets) {
+    const std::string problem = outputTargetProblem(path, options.storyDir);
+    if (!problem.empty()) {
+      std::fprintf(stderr, "nev render: cannot write %s: %s\n", printableText(path).c_str(),
+                   problem.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 // Frame `number` has been written; its save point goes to every file asked for it.
 bool keepSavePoints(NevContext& context, const std::vector<std::pair<int32_t, std::string>>& saveAt,
-                    int32_t number, const char* at, std::string& problem) {
+                    int32_t number, const char* at, std::set<int32_t>& saved,
+                    std::string& problem) {
   const std::string_view kind = at;
   if (kind != "wait" && kind != "choice") return true;
   for (const auto& [frame, path] : saveAt) {
@@ -92,15 +110,28 @@ bool keepSavePoints(NevContext& context, const std::vector<std::pair<int32_t, st
       problem = path + ": " + why;
       return false;
     }
+    if (frame == number) saved.insert(frame);
   }
   return true;
+}
+
+// A save asked for at a frame the run never wrote (or that was no wait or choice) is no
+// success: status 3, as for a limit met.
+int warnOfSavesNotWritten(const RenderOptions& options, const std::set<int32_t>& saved, int status) {
+  for (const auto& [frame, path] : options.saveAt) {
+    if (saved.count(frame) != 0) continue;
+    std::fprintf(stderr, "nev render: frame %d was never reached at a wait or choice; %s is not written\n",
+                 frame, printableText(path).c_str());
+    if (status == 0 || status == 2) status = 3;
+  }
+  return status;
 }
 
 }  // namespace
 
 int renderStory(const RenderOptions& options) {
   const fs::path outDir = options.outDir;
-  if (!prepareOutput(outDir)) return 1;
+  if (!outputTargetsAllowed(options) || !prepareOutput(outDir)) return 1;
   std::ofstream events(outDir / kLogName, std::ios::trunc);
   if (!events) {
     std::fprintf(stderr, "nev render: cannot write to %s\n", outDir.c_str());
@@ -140,6 +171,7 @@ int renderStory(const RenderOptions& options) {
       return 1;
     }
     std::string lostFrame;
+    std::set<int32_t> saved;
     const FrameSink keepFrame = [&](int32_t number, const char* at, const PixelTarget& client) {
       char name[32];
       std::snprintf(name, sizeof name, "%04d.png", number);
@@ -148,7 +180,7 @@ int renderStory(const RenderOptions& options) {
         lostFrame = "cannot write " + path;
         return false;
       }
-      return keepSavePoints(*context, options.saveAt, number, at, lostFrame);
+      return keepSavePoints(*context, options.saveAt, number, at, saved, lostFrame);
     };
     HeadlessOptions play = options.play;
     play.loadedFrom = options.loadFile;
@@ -163,14 +195,15 @@ int renderStory(const RenderOptions& options) {
         status = 1;
         break;
       case HeadlessEnd::SaveNotLoaded:
-        std::fprintf(stderr, "nev render: %s: made with another client size\n",
-                     options.loadFile.c_str());
+        std::fprintf(stderr, "nev render: %s: %s\n", options.loadFile.c_str(),
+                     result.loadProblem.c_str());
         status = 1;
         break;
       default:
         status = 3;
         break;
     }
+    if (status != 1) status = warnOfSavesNotWritten(options, saved, status);
   } else {
     const std::string size = std::to_string(context->config.screenWidth) + " × " +
                              std::to_string(context->config.screenHeight);

@@ -24,5 +24,6 @@ struct RenderOptions {
 };
 
 // Exit status: 0 the story ended cleanly, 2 it ended after a message box, 3 at a limit or at
-// a choice that cannot be picked, 1 it could not start or a frame could not be written.
+// a choice that cannot be picked or a --save-at frame never reached, 1 it could not start or a
+// frame could not be written.
 int renderStory(const RenderOptions& options);

@@ -130,9 +130,11 @@ int runDesktopShell(const DesktopStart& start) {
     reportProblem(showBox, problem->text, problem->caption, problem->report);
     return 1;
   }
+  std::error_code noFolder;
+  const std::string storyFolder = std::filesystem::current_path(noFolder).string();
   TextLog textLog;
   std::string textLogError;
-  if (!start.textOut.empty() && !textLog.open(start.textOut, textLogError)) {
+  if (!start.textOut.empty() && !textLog.open(start.textOut, storyFolder, textLogError)) {
     std::fprintf(stderr, "nev: cannot write %s: %s\n", start.textOut.c_str(), textLogError.c_str());
     return 1;
   }
@@ -157,13 +159,12 @@ int runDesktopShell(const DesktopStart& start) {
       if (endSignal == 0) endSignal = signal;
       window.destroyWindow();
     });
-    std::error_code noFolder;
-    const std::string storyFolder = std::filesystem::current_path(noFolder).string();
     window.state().saveSlots.dataFolder = storyDataFolder(storyFolder);
     // Lines read before, kept beside the saves; without them nothing counts as read.
     std::string marksProblem;
     const std::string marksFile = window.state().saveSlots.dataFolder + "/read.txt";
     std::filesystem::create_directories(window.state().saveSlots.dataFolder, noFolder);
+    removeStaleTemporaries(window.state().saveSlots.dataFolder);
     if (!context->reading.marks.open(marksFile, marksProblem)) {
       std::fprintf(stderr, "nev: %s: %s; skipping treats every line as unread\n", marksFile.c_str(),
                    marksProblem.c_str());

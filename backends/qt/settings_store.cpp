@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <span>
 #include <system_error>
+#include <vector>
 
 #include "shell/menu.h"
 
@@ -169,28 +170,64 @@ void writeSettings(QSettings& store, const ReaderSettings& settings) {
   }
 }
 
-// Whether the file is absent or what Qt writes: UTF-8 text with control characters escaped,
-// parseable, not larger than settings ever grow. Only a regular file is read; a pipe or a device
-// in its place would hang the reading.
-bool readsCleanly(const std::string& path) {
+enum class FileState { Absent, Clean, Damaged, Unreadable };
+
+// Whether the file is absent, what Qt writes (UTF-8 text with control characters escaped,
+// parseable, not larger than settings ever grow), something else, or cannot be read at all (no
+// regular file, no permission: nothing is known of it, so it is not called damaged). Only a
+// regular file is read; a pipe or a device in its place would hang the reading.
+FileState settingsFileState(const std::string& path, std::string& whyUnreadable) {
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
-  if (!fs::exists(status)) return true;
+  if (!fs::exists(status)) return FileState::Absent;
   QFile file(QFile::decodeName(path.c_str()));
-  if (!fs::is_regular_file(status) || file.size() > kLargestFile ||
-      !file.open(QIODevice::ReadOnly)) {
-    return false;
+  if (!fs::is_regular_file(status)) {
+    whyUnreadable = "it is not a regular file";
+    return FileState::Unreadable;
+  }
+  if (file.size() > kLargestFile) return FileState::Damaged;
+  if (!file.open(QIODevice::ReadOnly)) {
+    whyUnreadable = file.errorString().toStdString();
+    return FileState::Unreadable;
   }
   QStringDecoder utf8(QStringDecoder::Utf8);
   const QString text = utf8(file.readAll());
-  if (utf8.hasError()) return false;
+  if (utf8.hasError()) return FileState::Damaged;
   // Qt's own word on the format is kept only by the first QSettings to read the file.
   for (const QStringView line : QStringTokenizer(text, u'\n')) {
-    if (line.trimmed().startsWith(u'[') && !line.contains(u']')) return false;
+    if (line.trimmed().startsWith(u'[') && !line.contains(u']')) return FileState::Damaged;
   }
-  return std::none_of(text.begin(), text.end(), [](QChar c) {
+  const bool clean = std::none_of(text.begin(), text.end(), [](QChar c) {
     return c.category() == QChar::Other_Control && c != u'\n' && c != u'\r' && c != u'\t';
   });
+  return clean ? FileState::Clean : FileState::Damaged;
+}
+
+constexpr int kDamagedCopiesKept = 5;
+
+// A damaged file is kept aside rather than written over: the reader was told, and may want it
+// back. Each gets the next number; only the last few are kept.
+void keepDamagedCopy(const std::string& path, std::error_code& error) {
+  const fs::path file(path);
+  const std::string prefix = file.filename().string() + ".damaged.";
+  std::vector<int64_t> numbers;
+  std::error_code unlisted;
+  for (fs::directory_iterator it(file.parent_path(), unlisted), end; !unlisted && it != end;
+       it.increment(unlisted)) {
+    const std::string name = it->path().filename().string();
+    const std::string digits = name.substr(std::min(name.size(), prefix.size()));
+    if (name.rfind(prefix, 0) == 0 && !digits.empty() && digits.size() < 10 &&
+        digits.find_first_not_of("0123456789") == std::string::npos) {
+      numbers.push_back(std::stoll(digits));
+    }
+  }
+  const int64_t next = numbers.empty() ? 1 : *std::max_element(numbers.begin(), numbers.end()) + 1;
+  fs::rename(file, path + ".damaged." + std::to_string(next), error);
+  if (error) return;
+  for (const int64_t number : numbers) {
+    std::error_code ignored;
+    if (number <= next - kDamagedCopiesKept) fs::remove(path + ".damaged." + std::to_string(number), ignored);
+  }
 }
 
 }  // namespace
@@ -205,7 +242,14 @@ std::string settingsFilePath() {
 
 ReaderSettings loadReaderSettings() {
   const std::string path = settingsFilePath();
-  bool damaged = !readsCleanly(path);
+  std::string whyUnreadable;
+  const FileState state = settingsFileState(path, whyUnreadable);
+  if (state == FileState::Unreadable) {
+    std::fprintf(stderr, "nev: cannot read settings in %s: %s; using defaults, and leaving it as it is\n",
+                 path.c_str(), whyUnreadable.c_str());
+    return {};
+  }
+  bool damaged = state == FileState::Damaged;
   ReaderSettings settings;
   if (!damaged) {
     QSettings store(QFile::decodeName(path.c_str()), QSettings::IniFormat);
@@ -221,9 +265,15 @@ bool saveReaderSettings(const ReaderSettings& settings) {
   const std::string path = settingsFilePath();
   std::error_code error;
   fs::create_directories(fs::path(path).parent_path(), error);
-  // A damaged file is kept aside rather than written over: the reader was told, and may want
-  // it back. Qt would carry its garbage into the new file.
-  if (!error && !readsCleanly(path)) fs::rename(path, path + ".damaged", error);
+  std::string whyUnreadable;
+  const FileState state = error ? FileState::Absent : settingsFileState(path, whyUnreadable);
+  if (state == FileState::Unreadable) {
+    std::fprintf(stderr, "nev: cannot save settings in %s: %s; it is left as it is\n", path.c_str(),
+                 whyUnreadable.c_str());
+    return false;
+  }
+  // Qt would carry a damaged file's garbage into the new one.
+  if (state == FileState::Damaged) keepDamagedCopy(path, error);
   bool saved = !error;
   if (saved) {
     QSettings store(QFile::decodeName(path.c_str()), QSettings::IniFormat);

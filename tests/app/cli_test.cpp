@@ -35,6 +35,9 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
   tools.write("keep.stx", "kept");
   tools.write("big.txt", std::string(8192, 'a'));
   runProgram("mkfifo" + std::string(" '") + (hostile.path() / "fifo.txt").string() + "'");
+  // Outputs that are no regular file, for the refusals below.
+  runProgram("mkfifo '" + (tools.path() / "pipe").string() + "'");
+  std::filesystem::create_symlink(tools.path() / "p.txt", tools.path() / "link");
   auto story = [&hostile](const std::string& script, const std::string& options) {
     return "cd '" + hostile.path().string() + "' && cp " + script +
            " start.txt && rm -rf out && " NEV_BINARY " render . out " + options +
@@ -83,6 +86,33 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
            " --new --continue", 1, "no display to open a window on"},
       {nev + " render" + at(clean) + out + " --client", 1, "incomplete option --client"},
       {nev + " render" + at(clean) + at(tools), 1, "holds other files and no earlier render"},
+      // Outputs: a regular file or a new name in a folder that is there, and none of the story's.
+      {nev + " render" + at(clean) + out + " --skip read --read-marks /dev/zero", 1,
+       "nev render: cannot write /dev/zero: it is a device, not a regular file\n"},
+      {nev + " render" + at(clean) + out + " --skip read --read-marks" + at(tools, "pipe"), 1,
+       "pipe: it is a pipe, not a regular file\n"},
+      {nev + " render" + at(clean) + out + " --skip read --read-marks" + at(clean, "nev.ini"), 1,
+       "nev.ini: it is one of the story's own files\n"},
+      {nev + " render" + at(clean) + out + " --save-at 1:" + at(clean, "START.TXT").substr(1), 1,
+       "START.TXT: it is one of the story's own files\n"},
+      {nev + " render" + at(clean) + out + " --save-at 1:" + at(tools, "link").substr(1), 1,
+       "link: it is a symbolic link\n"},
+      {nev + " render" + at(clean) + out + " --save-at 1:" + at(tools, "pipe").substr(1), 1,
+       "pipe: it is a pipe, not a regular file\n"},
+      {nev + " render" + at(clean) + out + " --save-at 1:" + at(tools, "no/1.sav").substr(1), 1,
+       "no/1.sav: its folder does not exist\n"},
+      {nev + " render" + at(clean) + out + " --save-at 9:" + at(tools, "9.sav").substr(1), 3,
+       "nev render: frame 9 was never reached at a wait or choice; "},
+      {"QT_QPA_PLATFORM=offscreen " + nev + " --text-out" + at(clean, "start.txt") + at(clean), 1,
+       "start.txt: it is one of the story's own files\n"},
+      {"QT_QPA_PLATFORM=offscreen " + nev + " --text-out" + at(tools, "link") + at(clean), 1,
+       "link: it is a symbolic link\n"},
+      // The reader of the story's text gone: one line, and the story ends as it would.
+      {"cd" + at(tools) + " && mkfifo gone || exit 9; (exec 3<gone) & exec 4>gone" +
+           "; wait; XDG_CONFIG_HOME=" + at(tools, "conf").substr(1) +
+           " QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy " + nev + " --text-out -" + at(typed) +
+           " >&4; s=$?; ls" + at(tools, "conf/nev") + "; exit $s",
+       0, "nev: cannot write standard output: Broken pipe; the story goes on without it\nnev.conf\n"},
       {nev + " check" + at(clean), 0, ""},
       {nev + " check" + at(warned), 0, "start.txt:1: warning: label \"alone\" is never jumped to"},
       {nev + " check" + at(noScript), 1, "nev.ini: error: start script \"start.txt\" not found"},
@@ -95,6 +125,8 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {nev + " scramble" + at(tools, "p.txt") + at(tools, "no/x.stx"), 1,
        "nev scramble: cannot write"},
       {nev + " unscramble" + at(tools, "p.stx"), 2, "usage: nev unscramble STX OUT"},
+      {nev + " scramble" + at(tools, "p.txt") + at(tools, "pipe"), 1, "pipe: it is a pipe, not a regular file"},
+      {nev + " unscramble" + at(tools, "p.stx") + at(tools, "link"), 1, "link: it is a symbolic link"},
       {nev + " scramble" + at(empty) + at(tools, "keep.stx"), 1, "nev scramble: cannot read"},
       {"ulimit -f 2; " + nev + " scramble" + at(tools, "big.txt") + at(tools, "keep.stx"), 1,
        "nev scramble: cannot write"},
@@ -119,10 +151,18 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
     }
   }
   EXPECT_EQ(tools.read("back.txt"), tools.read("p.txt"));
+  // Nothing refused was written, nor any folder made for it.
+  EXPECT_EQ(clean.read("start.txt"), "a\n");
+  EXPECT_EQ(clean.read("nev.ini"), storyIni());
+  EXPECT_TRUE(std::filesystem::is_fifo(tools.path() / "pipe"));
+  EXPECT_TRUE(std::filesystem::is_symlink(tools.path() / "link"));
+  EXPECT_FALSE(std::filesystem::exists(tools.path() / "no"));
+  EXPECT_FALSE(std::filesystem::exists(tools.path() / "9.sav"));
   // Failed conversions keep the old output and leave no temporary file behind.
   EXPECT_EQ(tools.read("keep.stx"), "kept");
   for (const auto& entry : std::filesystem::directory_iterator(tools.path())) {
     EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
   }
 }
 

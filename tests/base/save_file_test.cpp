@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <functional>
+
+#include "base/save_archive.h"
 #include "test_files.h"
 
 // `bytes` put at `at`, then the length and checksum made right again.
@@ -38,16 +41,63 @@ TEST(SaveFile, SectionsComeBackAsWrittenOrNotAtAll) {
   EXPECT_TRUE(out.sections.empty());
 }
 
-TEST(SaveFile, PayloadFieldsComeBackOrStopShort) {
-  SaveWriter writer;
-  writer.u32(0xfffffffe), writer.i32(-5), writer.i64(-(int64_t{1} << 40)),
-      writer.bytes({"a\0b", 3});
-  std::tuple<uint32_t, int32_t, int64_t, std::string> read;
-  auto& [u, i, l, b] = read;
-  for (size_t size = 0; size <= writer.data().size(); ++size) {
-    SaveReader reader(std::string_view(writer.data()).substr(0, size));
-    EXPECT_EQ(reader.u32(u) && reader.i32(i) && reader.i64(l) && reader.bytes(b) && reader.atEnd(),
-              size == writer.data().size());
+namespace {
+
+struct Fields {
+  uint32_t u = 0;
+  int32_t i = 0;
+  int64_t l = 0;
+  bool f = false;
+  std::string b;
+  std::vector<Pixel> p;
+  std::vector<std::string> list;
+  bool operator==(const Fields&) const = default;
+};
+
+// One function both ways, as a section's is.
+void fieldSection(SaveArchive& archive, Fields& fields) {
+  archive.u32(fields.u), archive.i32(fields.i), archive.i64(fields.l), archive.flag(fields.f);
+  archive.bytes(fields.b, 3);
+  archive.pixels(fields.p, 2);
+  if (!archive.size(fields.list, 2)) return;
+  for (std::string& line : fields.list) archive.bytes(line, 3);
+}
+
+}  // namespace
+
+TEST(SaveArchive, FieldsComeBackWholeOrTheReadFails) {
+  Fields written{0xfffffffe, -5, -(int64_t{1} << 40), true, {"a\0b", 3}, {1, 0xffffff}, {"x", ""}};
+  SaveArchive out;
+  fieldSection(out, written);
+  const std::string bytes = out.data();
+  for (size_t size = 0; size <= bytes.size() + 1; ++size) {  // cut short, whole, one byte over
+    const std::string input = size <= bytes.size() ? bytes.substr(0, size) : bytes + "x";
+    SaveArchive in(input, kSaveFormatVersion);
+    Fields read;
+    fieldSection(in, read);
+    EXPECT_EQ(in.readWhole(), size == bytes.size()) << size;
+    if (size == bytes.size()) {
+      EXPECT_EQ(read, written);
+    }
   }
-  EXPECT_EQ(read, std::tuple(0xfffffffeu, -5, -(int64_t{1} << 40), std::string("a\0b", 3)));
+  // Each field over its limit: 4 bytes, 3 pixels, 3 lines, a flag of 2.
+  const auto readsWhole = [](const std::string& section) {
+    SaveArchive in(section, kSaveFormatVersion);
+    Fields read;
+    fieldSection(in, read);
+    return in.readWhole();
+  };
+  const std::function<void(Fields&)> changes[] = {[](Fields& f) { f.b = "abcd"; },
+                                                  [](Fields& f) { f.p.push_back(0); },
+                                                  [](Fields& f) { f.list.push_back("z"); }};
+  for (const auto& change : changes) {
+    Fields fields = written;
+    change(fields);
+    SaveArchive write;
+    fieldSection(write, fields);
+    EXPECT_FALSE(readsWhole(write.data())) << write.data().size();
+  }
+  std::string flagOfTwo = bytes;
+  flagOfTwo[16] = 2;
+  EXPECT_FALSE(readsWhole(flagOfTwo));
 }

@@ -1,8 +1,16 @@
 #include "base/story_data.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <set>
+
 #include "test_files.h"
+
+namespace fs = std::filesystem;
 
 TEST(StoryData, FolderIsNamedForTheStoryAndItsPath) {
   if (std::getenv("HOME") == nullptr) setenv("HOME", "/h", 1);
@@ -21,17 +29,38 @@ TEST(StoryData, FolderIsNamedForTheStoryAndItsPath) {
   }
 }
 
-TEST(StoryData, AtomicWriteReplacesOnlyWithAWholeFile) {
+TEST(StoryData, AtomicWriteReplacesOnlyAWholeRegularFile) {
   TempFolder folder;
   std::string error;
-  const std::string path = (folder.path() / "new/slot").string();
+  const std::string path = (folder.path() / "slot").string();
   for (const char* bytes : {"first", "second"})
     EXPECT_TRUE(writeFileAtomically(path, bytes, error));
-  EXPECT_EQ(folder.read("new/slot"), "second");
+  EXPECT_EQ(folder.read("slot"), "second");
   // The longest name a folder takes: no temporary file can be made beside it, even by root.
   const std::string longest(255, 's');
   EXPECT_FALSE(writeFileAtomically(folder.write(longest, "old"), "new", error) || error.empty());
   EXPECT_EQ(folder.read(longest), "old");
-  EXPECT_FALSE(writeFileAtomically((folder.path() / "new").string(), "x", error));  // a folder
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
+  // No folder is made, and nothing that is not a regular file is replaced.
+  const fs::path pipe = folder.path() / "pipe", link = folder.path() / "link";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  fs::create_symlink(path, link);
+  for (const fs::path& target : {folder.path() / "new/slot", folder.path(), pipe, link}) {
+    EXPECT_FALSE(writeFileAtomically(target.string(), "x", error)) << target;
+  }
+  EXPECT_TRUE(fs::is_fifo(fs::symlink_status(pipe)));
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 4);
+}
+
+TEST(StoryData, TemporaryFilesOfAKilledWriteGoWhenStale) {
+  TempFolder folder;
+  const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+  for (const char* name : {"auto.sav.tmp-a1B2c3", "quick.sav.tmp-Zz9yX8", "keep.tmp-abc", "keep.sav"}) {
+    fs::last_write_time(folder.write(name, "x"), old);
+  }
+  folder.write("slot01.sav.tmp-fresh1", "being written by another nev");
+  removeStaleTemporaries(folder.path().string());
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator(folder.path())) left.insert(entry.path().filename());
+  EXPECT_EQ(left, (std::set<std::string>{"keep.tmp-abc", "keep.sav", "slot01.sav.tmp-fresh1"}));
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <functional>
 #include <string>
 
 #include "base/save_file.h"
@@ -17,7 +19,7 @@ SavePoint smallPoint() {
   point.kind = SavePointKind::Choice;
   point.scriptName = "route.txt";
   point.linesRead = 9;
-  point.waitLine = 5;
+  point.waitLine = 6;
   point.choiceItems = {"yes", "no"};
   point.history = {"first", "second"};
   point.cursorX = 1, point.cursorY = 2, point.markerX = 3, point.markerY = 4;
@@ -31,7 +33,7 @@ SavePoint smallPoint() {
   }
   point.music = {"theme.mid", 1, true, 1234};
   point.playerState = "clock";
-  point.place = {5, "line", {"a", "b", "c"}, {"d"}};
+  point.place = {6, "line", {"a", "b", "c"}, {"d"}};
   return point;
 }
 
@@ -112,6 +114,19 @@ TEST(SaveGame, RefusesFieldsThatCannotBeRestored) {
   waitAhead.waitLine = waitAhead.linesRead;
   SavePoint pageTooLong = point;
   pageTooLong.history.assign(kHistorySlots + 1, "line");  // more than the runner can hold
+  // Each reads a file outside the story, lies about its place or overflows what it moves.
+  const std::vector<std::function<void(SavePoint&)>> lies = {
+      [](SavePoint& p) { p.scriptName = "/etc/passwd"; },
+      [](SavePoint& p) { p.scriptName = "..\\..\\x.txt"; },
+      [](SavePoint& p) { p.scriptName = "C:start.txt"; },
+      [](SavePoint& p) { p.music.fileName = "../theme.mid"; },
+      [](SavePoint& p) { p.place = {}; },
+      [](SavePoint& p) { p.place.lineIndex = INT32_MAX; },
+      [](SavePoint& p) { p.waitLine = 7; },
+      [](SavePoint& p) { p.linesRead = INT32_MAX; },
+      [](SavePoint& p) { p.cursorX = INT32_MAX; },
+      [](SavePoint& p) { p.music.position = INT64_MAX; },
+  };
   const std::string cases[] = {
       withSection("display", good.substr(0, 10)),
       withSection("overlay", std::string(47 * 4, '\0')),
@@ -125,6 +140,11 @@ TEST(SaveGame, RefusesFieldsThatCannotBeRestored) {
       encodeSaveGame(pageTooLong, {}, kIdentity),
   };
   for (const std::string& bytes : cases) EXPECT_EQ(problemOf(bytes), "damaged");
+  for (size_t row = 0; row < lies.size(); ++row) {
+    SavePoint lying = point;
+    lies[row](lying);
+    EXPECT_EQ(problemOf(encoded(lying)), "damaged") << row;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
+
 #include "shell/menu.h"
 #include "test_files.h"
 
@@ -34,6 +37,36 @@ TEST(SettingsStore, SavedSettingsComeBackAndDamageCostsOneLine) {
       ASSERT_TRUE(saveReaderSettings(expected));  // the damage is not carried on
     }
   }
+  // Each damaged file is kept aside under a number of its own, the last five of them.
+  for (int more = 0; more < 4; ++more) {
+    config.write("nev/nev.conf", damaged[0].first);
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(saveReaderSettings({}));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  }
+  std::set<std::string> kept;
+  for (const auto& entry : std::filesystem::directory_iterator(config.path() / "nev")) {
+    kept.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(kept, (std::set<std::string>{"nev.conf", "nev.conf.damaged.2", "nev.conf.damaged.3",
+                                         "nev.conf.damaged.4", "nev.conf.damaged.5",
+                                         "nev.conf.damaged.6"}));
+  EXPECT_EQ(config.read("nev/nev.conf.damaged.2"), damaged[1].first);
+  // A file that cannot be read at all is not called damaged, nor moved, nor written over.
+  std::filesystem::remove(config.path() / "nev/nev.conf");
+  std::filesystem::create_directory(config.path() / "nev/nev.conf");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(loadReaderSettings(), ReaderSettings{});
+  EXPECT_FALSE(saveReaderSettings(clamped));
+  const std::string told = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(told, "nev: cannot read settings in " + settingsFilePath() +
+                      ": it is not a regular file; using defaults, and leaving it as it is\n"
+                      "nev: cannot save settings in " + settingsFilePath() +
+                      ": it is not a regular file; it is left as it is\n");
+  EXPECT_TRUE(std::filesystem::is_directory(config.path() / "nev/nev.conf"));
+  EXPECT_FALSE(std::filesystem::exists(config.path() / "nev/nev.conf.damaged.7"));
+  std::filesystem::remove(config.path() / "nev/nev.conf");
+
   config.write("nev/nev.conf", "[backlog]\nlines=40\n");
   const ReaderSettings saved{WindowMode::FullScreen,  {-20, 30, 800, 600}, {1024, 768},
                              PictureScaling::Stretch, kMenuSpeedFourTimes, {"/雨, の駅", "/b"},
