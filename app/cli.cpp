@@ -1,11 +1,7 @@
 #include "app/cli.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -15,6 +11,7 @@
 #include "authoring/script_conversion.h"
 #include "backends/headless/render.h"
 #include "backends/headless/routes.h"
+#include "engine/local_story_folder.h"
 #include "engine/reading.h"
 #include "backends/qt/desktop_shell.h"
 #include "base/codepage.h"
@@ -75,8 +72,10 @@ int runCheckCommand(int argc, const char* const argv[]) {
   }
   std::vector<CheckFinding> findings = checkStory(storyDir);
   // The exploration's findings join the lint's as warnings: lines no route carries out.
-  if (routes && !hasError(findings) && chdir(storyDir.c_str()) == 0) {
-    const RoutesReport report = exploreRoutes(RoutesOptions{});
+  if (routes && !hasError(findings)) {
+    RoutesOptions options;
+    options.storyDir = storyDir;
+    const RoutesReport report = exploreRoutes(options);
     for (const UnreachedLine& line : report.unreachedLines) {
       findings.push_back({line.file, line.line, FindingSeverity::Warning, "no route reaches this line"});
     }
@@ -381,13 +380,15 @@ int runNev(int argc, const char* const argv[]) {
   }
 
   const DisplayKind display = currentDisplayKind();
-  if (offersStoryChooser(line, resolveStoryFile("nev.ini").has_value(), display)) {
-    return runDesktopShell({true, line.resume, line.textOut});
+  // Without a folder named, the story is the one in the current folder.
+  if (offersStoryChooser(line, resolveStoryFile("nev.ini", line.storyDir).has_value(), display)) {
+    return runDesktopShell({nullptr, line.resume, line.textOut});
   }
-  // Every name a story uses is relative to its folder.
-  if (chdir(line.storyDir.c_str()) != 0) {
+  std::string folderProblem;
+  std::shared_ptr<const LocalStoryFolder> story = openStoryFolder(line.storyDir, folderProblem);
+  if (!story) {
     std::fprintf(stderr, "nev: cannot open story folder %s: %s\n", line.storyDir.c_str(),
-                 std::strerror(errno));
+                 folderProblem.c_str());
     return 1;
   }
   if (display == DisplayKind::None) {
@@ -397,5 +398,5 @@ int runNev(int argc, const char* const argv[]) {
                  line.storyDir.c_str());
     return 1;
   }
-  return runDesktopShell({false, line.resume, line.textOut});
+  return runDesktopShell({std::move(story), line.resume, line.textOut});
 }

@@ -16,6 +16,7 @@
 #include "base/codepage.h"
 #include "base/text_file.h"
 #include "engine/config.h"
+#include "engine/local_story_folder.h"
 #include "engine/script/arguments.h"
 #include "engine/script/commands.h"
 #include "engine/script/line_reader.h"
@@ -44,8 +45,7 @@ struct ScriptReading {
 void checkConfig(StoryCheck& story) {
   fileIndex(story, kConfigName);
   TextFile file;
-  std::optional<std::string> path = findStoryFile(kConfigName, story.root);
-  if (!path || !file.open(*path, "r")) {
+  if (!findStoryFile(kConfigName, *story.files) || !story.files->openScript(kConfigName, file)) {
     reportFinding(story, kConfigName, 0, FindingSeverity::Error,
                   "not found; the story cannot start");
   } else {
@@ -60,20 +60,20 @@ void checkConfig(StoryCheck& story) {
       return;
     }
   }
-  const bool onlyScrambled = !findStoryFile(startScriptName(0), story.root) &&
-                             findStoryFile(startScriptName(1), story.root);
+  const bool onlyScrambled = !findStoryFile(startScriptName(0), *story.files) &&
+                             findStoryFile(startScriptName(1), *story.files);
   story.scrambledScripts = onlyScrambled ? 1 : 0;
 }
 
 void checkStartScript(StoryCheck& story) {
   const char* startName = startScriptName(story.scrambledScripts);
-  if (std::optional<std::string> path = findStoryFile(startName, story.root)) {
+  if (std::optional<std::string> path = findStoryFile(startName, *story.files)) {
     scriptFor(story, startName, *path);
     return;
   }
   std::string message = std::string("start script \"") + startName + "\" not found";
   const char* otherName = startScriptName(story.scrambledScripts == 0 ? 1 : 0);
-  if (findStoryFile(otherName, story.root)) {
+  if (findStoryFile(otherName, *story.files)) {
     message += std::string(" (scrambledScripts is ") + std::to_string(story.scrambledScripts) +
                "; the folder has " + otherName + ")";
   }
@@ -136,7 +136,7 @@ void checkCommand(StoryCheck& story, size_t script, int line, const char* text,
 // leaves it: choice items are read by their @W, every other line is text or a command.
 void readScript(StoryCheck& story, size_t script) {
   TextFile file;
-  if (!file.open(story.scripts[script].hostPath, "r")) {
+  if (!story.files->openScript(story.scripts[script].name, file)) {
     reportInScript(story, script, 0, FindingSeverity::Error, "cannot be read");
     return;
   }
@@ -186,7 +186,8 @@ void readScript(StoryCheck& story, size_t script) {
 
 std::vector<CheckFinding> checkStory(const std::string& storyDir) {
   StoryCheck story;
-  story.root = storyDir;
+  const LocalStoryFolder folder(storyDir);
+  story.files = &folder;
   checkConfig(story);
   checkStartScript(story);
   // Reading a script can add the scripts it jumps to.

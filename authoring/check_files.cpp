@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "base/codepage.h"
-#include "base/file_bytes.h"
 #include "base/story_files.h"
 #include "base/text_file.h"
 #include "engine/script/line_reader.h"
@@ -22,7 +21,7 @@ void checkFile(StoryCheck& story, size_t script, int line, const char* kind, con
                const char* consequence = "") {
   if (name == nullptr || isBlankArgument(name)) return;
   checkInsideFolder(story, script, line, kind, name);
-  if (findStoryFile(name, story.root)) return;
+  if (findStoryFile(name, *story.files)) return;
   reportMissingFile(story, script, line, kind, name, consequence);
 }
 
@@ -52,8 +51,8 @@ void forEachRawLine(const std::string& file, Visit visit) {
 }
 
 // A plain script beside its scrambled form: what the scrambling pass would lose.
-void checkPlainSource(StoryCheck& story, const std::string& name, const std::string& hostPath) {
-  std::optional<std::string> file = readWholeFile(hostPath);
+void checkPlainSource(StoryCheck& story, const std::string& name) {
+  std::optional<std::string> file = story.files->read(name);
   if (!file) return;
   const std::string shownName = printableStoryText(name);
   forEachRawLine(*file, [&](int line, const RawLine& raw) {
@@ -82,8 +81,8 @@ void checkPlainSource(StoryCheck& story, const std::string& name, const std::str
 
 }  // namespace
 
-std::optional<std::string> findStoryFile(std::string_view name, const std::string& root) {
-  std::optional<std::string> path = resolveStoryFile(name, root);
+std::optional<std::string> findStoryFile(std::string_view name, const StoryFiles& files) {
+  std::optional<std::string> path = files.resolve(name);
   std::error_code error;
   if (!path || !fs::is_regular_file(*path, error)) return std::nullopt;
   return path;
@@ -127,7 +126,7 @@ void checkInsideFolder(StoryCheck& story, size_t script, int line, const char* k
 }
 
 void checkEndOfFileMark(StoryCheck& story, size_t script) {
-  std::optional<std::string> file = readWholeFile(story.scripts[script].hostPath);
+  std::optional<std::string> file = story.files->read(story.scripts[script].name);
   if (!file) return;
   const size_t mark = file->find(kEndOfFileMark);
   if (mark == std::string::npos) return;
@@ -140,7 +139,7 @@ void checkEndOfFileMark(StoryCheck& story, size_t script) {
 }
 
 void checkPlainSources(StoryCheck& story) {
-  if (story.scrambledScripts != 1 || !findStoryFile(startScriptName(0), story.root)) return;
+  if (story.scrambledScripts != 1 || !findStoryFile(startScriptName(0), *story.files)) return;
   const std::string_view scrambledExtension = ".stx";
   for (size_t script = 0; script < story.scripts.size(); ++script) {
     const std::string& name = story.scripts[script].name;
@@ -151,8 +150,6 @@ void checkPlainSources(StoryCheck& story) {
       continue;
     }
     const std::string plainName = name.substr(0, name.size() - scrambledExtension.size()) + ".txt";
-    if (std::optional<std::string> path = findStoryFile(plainName, story.root)) {
-      checkPlainSource(story, plainName, *path);
-    }
+    if (findStoryFile(plainName, *story.files)) checkPlainSource(story, plainName);
   }
 }

@@ -10,7 +10,7 @@
 #include "engine/script/commands.h"
 
 // Through the runner's own resolver; a folder of the name is no file.
-std::optional<std::string> findStoryFile(std::string_view name, const std::string& root);
+std::optional<std::string> findStoryFile(std::string_view name, const StoryFiles& files);
 
 // A name the line gives for a file of `kind` (a picture, music or sound) that finds no file.
 void checkNamedFile(StoryCheck& story, size_t script, int line, ArgumentKind kind,

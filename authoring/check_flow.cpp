@@ -52,7 +52,7 @@ void checkJump(StoryCheck& story, size_t script, int line, const char* fileName,
                const char* label) {
   if (fileName == nullptr || isBlankArgument(fileName)) return;
   checkInsideFolder(story, script, line, "script", fileName);
-  std::optional<std::string> path = findStoryFile(fileName, story.root);
+  std::optional<std::string> path = findStoryFile(fileName, *story.files);
   if (!path) {
     reportMissingFile(story, script, line, "script", fileName);
     return;

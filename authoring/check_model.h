@@ -14,6 +14,7 @@
 
 #include "authoring/check.h"
 #include "engine/config.h"
+#include "engine/story_files.h"
 
 struct LabelLine {
   std::string label;
@@ -46,7 +47,7 @@ struct LabelJump {
 };
 
 struct StoryCheck {
-  std::string root;
+  const StoryFiles* files = nullptr;  // the story's, for as long as the check runs
   int32_t scrambledScripts = 0;
   int32_t screenHeight = 0;  // 0 when nev.ini could not be read
   std::optional<GameConfig> config;

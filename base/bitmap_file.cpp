@@ -17,7 +17,6 @@ namespace {
 using Bytes = std::string;
 
 // Files are read whole before anything is decoded; larger ones are refused unread.
-constexpr uint64_t kLargestFileSize = uint64_t{256} << 20;
 
 // A run-length picture may claim this many pixels, and this many more for each byte of its
 // data; a real one, even of one colour, stays far below.
@@ -397,11 +396,15 @@ std::optional<Masks> fieldsOf(const Layout& layout) {
 }  // namespace
 
 std::unique_ptr<Bitmap> loadBitmapFile(const std::string& hostPath) {
-  const std::optional<Bytes> file = readWholeFile(hostPath, kLargestFileSize);
+  const std::optional<Bytes> file = readWholeFile(hostPath, kLargestBitmapFile);
   if (!file) return nullptr;
-  const std::optional<Layout> layout = checkHeader(*file);
+  return decodeBitmapFile(*file);
+}
+
+std::unique_ptr<Bitmap> decodeBitmapFile(const Bytes& file) {
+  const std::optional<Layout> layout = checkHeader(file);
   if (!layout) return nullptr;
-  if (layout->bitCount <= 8) return decodeIndexed(*file, *layout);
+  if (layout->bitCount <= 8) return decodeIndexed(file, *layout);
   const std::optional<Masks> masks = fieldsOf(*layout);
-  return masks ? decodeFields(*file, *layout, *masks) : nullptr;
+  return masks ? decodeFields(file, *layout, *masks) : nullptr;
 }

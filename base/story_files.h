@@ -9,7 +9,7 @@
 // The host path of the file or folder that `name` names, relative to `root`, or nothing.
 // Each component is taken as it stands when that exists; otherwise it matches an entry
 // whose name equals it ignoring ASCII case, either as bytes or in its UTF-8 form.
-std::optional<std::string> resolveStoryFile(std::string_view name, const std::string& root = ".");
+std::optional<std::string> resolveStoryFile(std::string_view name, const std::string& root);
 
 // Whether a name reaches outside the folder it is resolved in: an absolute path, a drive, or
 // a ".." among its components.

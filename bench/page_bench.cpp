@@ -11,39 +11,38 @@
 #include "engine/gfx/surfaces.h"
 #include "backends/fontconfig/fontconfig_faces.h"
 #include "base/freetype_glyph_rasterizer.h"
+#include "engine/local_story_folder.h"
+#include "engine/story_session.h"
 #include "engine/text/message_window.h"
 #include "engine/text/text_output.h"
 
 namespace {
 
-std::unique_ptr<NevContext> pageOf640x480(GlyphRasterizer* glyphs) {
-  auto context = makeContext();
-  GameConfig& config = context->config;
-  config.screenWidth = 640;
-  config.screenHeight = 480;
-  config.fontSize = 20;
+// The benchmarks' 640 × 480 story with 20-pixel text, laid out wider and darkened by the
+// overlay; glyphs from `makeGlyphs`, or none.
+std::unique_ptr<StorySession> pageOf640x480(GlyphRasterizerFactory makeGlyphs = {}) {
+  ConfigProblem problem;
+  auto session = openStory(std::make_shared<LocalStoryFolder>(benchStoryFolder("nev-bench-page", false)),
+                           {std::move(makeGlyphs), {}}, problem);
+  if (!session) return nullptr;
+  NevContext& context = session->context();
+  GameConfig& config = context.config;
   config.charPitch = 22;
   config.linePitch = 28;
   config.charsPerLine = 1000000;
-  config.textRed = config.textGreen = config.textBlue = 255;
-  config.shadowDx = config.shadowDy = 2;
   config.overlayEnabled = 1;
   config.overlayLevel = 96;
-  context->words.cwinX = 640;
-  context->words.cwinY = 480;
-  context->platform.glyphs = glyphs;
-  context->platform.sleep = [](int32_t) {};
-  createMessageFont(*context);
-  createDisplaySurface(*context);
-  prepareRunnerSurfaces(*context);
-  return context;
+  context.platform.sleep = [](int32_t) {};
+  prepareRunnerSurfaces(context);
+  return session;
 }
 
 // The drawing of @C: the transparent draw of a whole-screen picture, then the overlay surface
 // and the display rebuilt with the overlay. Loading the file is measured apart.
 void BM_TransparentPictureCommand(benchmark::State& state) {
-  NoGlyphs glyphs;
-  auto context = pageOf640x480(&glyphs);
+  auto session = pageOf640x480();
+  if (!session) return state.SkipWithError("the story does not open");
+  NevContext* context = &session->context();
   std::unique_ptr<Bitmap> picture = createCompatibleBitmap(640, 480);
   for (size_t i = 0; i < picture->pixels.size(); ++i) picture->pixels[i] = (i % 7 == 0) ? 0 : 0x336699;
   timeAgainstMemcpy(state, picture->pixels.size() * sizeof(Pixel), [&] {
@@ -56,8 +55,10 @@ BENCHMARK(BM_TransparentPictureCommand)->UseManualTime()->Unit(benchmark::kMicro
 
 // One unit typed: shadow and character, from the glyph cache, and its repaint request.
 void BM_TypedUnit(benchmark::State& state) {
-  FreeTypeGlyphRasterizer glyphs(fontconfigFaces());
-  auto context = pageOf640x480(&glyphs);
+  auto session = pageOf640x480(
+      [faces = fontconfigFaces()] { return std::make_unique<FreeTypeGlyphRasterizer>(faces); });
+  if (!session) return state.SkipWithError("the story does not open");
+  NevContext* context = &session->context();
   const char line[] = "\x89\x4a\x0a";  // "雨" and a line feed
   drawTextLine(*context, line, 1);      // rasterised once here, cached from then on
   for (auto _ : state) {
@@ -70,8 +71,9 @@ BENCHMARK(BM_TypedUnit)->Unit(benchmark::kMicrosecond);
 
 // What every click wait and choice now costs first: the save point, pictures and page.
 void BM_TakeSavePoint(benchmark::State& state) {
-  NoGlyphs glyphs;
-  auto context = pageOf640x480(&glyphs);
+  auto session = pageOf640x480();
+  if (!session) return state.SkipWithError("the story does not open");
+  NevContext* context = &session->context();
   for (int32_t line = 0; line < 5; ++line) {
     std::snprintf(context->runner.history.lines[line], kScriptLineSize, "line %d of the page\n", line);
   }

@@ -1,7 +1,6 @@
 // Skipping text already read in the window-less player, and opening a full backlog.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <QWidget>
 #include <filesystem>
@@ -15,6 +14,8 @@
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/input.h"
+#include "engine/local_story_folder.h"
+#include "engine/story_session.h"
 #include "engine/text/message_window.h"
 
 namespace {
@@ -39,13 +40,12 @@ std::string storyOfReadLines() {
 
 void BM_SkipReadLines(benchmark::State& state) {
   const std::string folder = storyOfReadLines();
-  if (chdir(folder.c_str()) != 0) return state.SkipWithError("no story folder");
+  const auto files = std::make_shared<LocalStoryFolder>(folder);
   for (auto _ : state) {
-    auto context = makeContext();
-    if (readConfig(context->config)) return state.SkipWithError("bad nev.ini");
-    createMessageFont(*context);
-    onClientSize(*context, 640, 480);
-    createDisplaySurface(*context);
+    ConfigProblem bad;
+    auto session = openStory(files, {}, bad);
+    if (!session) return state.SkipWithError(bad.report.c_str());
+    NevContext* context = &session->context();
     std::string problem;
     if (!context->reading.marks.open(folder + "/read.txt", problem)) return state.SkipWithError(problem.c_str());
     context->reading.skip = int32_t(SkipMode::ReadText);
@@ -53,7 +53,6 @@ void BM_SkipReadLines(benchmark::State& state) {
     std::ostringstream events;
     const HeadlessResult result = playHeadless(*context, {}, events, [](int32_t, const char*, const PixelTarget&) { return true; });
     if (result.frames != 1) return state.SkipWithError("a read line was not skipped");
-    releaseSurfaces(*context);
   }
   state.counters["lines_per_second"] =
       benchmark::Counter(double(kLines) * double(state.iterations()), benchmark::Counter::kIsRate);

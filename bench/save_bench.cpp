@@ -2,8 +2,6 @@
 // the compression meets in practice.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <sstream>
 
@@ -11,25 +9,25 @@
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/input.h"
+#include "engine/local_story_folder.h"
 #include "engine/save_game.h"
+#include "engine/story_session.h"
 #include "engine/text/message_window.h"
 
 namespace {
 
 // The demo played headless to its sixth wait, where the picture is whole: rain, lamp and text.
-std::unique_ptr<NevContext> demoAtAWait() {
-  if (chdir(NEV_SOURCE_DIR "/demo") != 0) return nullptr;
-  auto context = makeContext();
-  if (readConfig(context->config)) return nullptr;
-  createMessageFont(*context);
-  onClientSize(*context, context->config.screenWidth, context->config.screenHeight);
-  if (!createDisplaySurface(*context)) return nullptr;
+std::unique_ptr<StorySession> demoAtAWait() {
+  ConfigProblem problem;
+  auto session = openStory(std::make_shared<LocalStoryFolder>(NEV_SOURCE_DIR "/demo"), {}, problem);
+  if (!session) return nullptr;
+  NevContext& context = session->context();
   HeadlessOptions options;
   options.limits.maxFrames = 6;
   std::ostringstream events;
-  playHeadless(*context, options, events, [](int32_t, const char*, const PixelTarget&) { return true; });
-  context->words.stopRunner = 0;
-  return context;
+  playHeadless(context, options, events, [](int32_t, const char*, const PixelTarget&) { return true; });
+  context.words.stopRunner = 0;
+  return session;
 }
 
 std::string slotFile() {
@@ -37,8 +35,9 @@ std::string slotFile() {
 }
 
 void BM_WriteSlot(benchmark::State& state) {
-  auto context = demoAtAWait();
-  if (!context) return state.SkipWithError("the demo cannot be played");
+  auto session = demoAtAWait();
+  if (!session) return state.SkipWithError("the demo cannot be played");
+  NevContext* context = &session->context();
   std::string problem;
   for (auto _ : state) {
     if (!writeLatestSave(*context, slotFile(), 0, problem)) return state.SkipWithError(problem.c_str());
@@ -49,8 +48,9 @@ BENCHMARK(BM_WriteSlot)->Unit(benchmark::kMillisecond);
 
 // From the file to the pictures and page restored, ready for the runner to go on.
 void BM_LoadSlot(benchmark::State& state) {
-  auto context = demoAtAWait();
-  if (!context) return state.SkipWithError("the demo cannot be played");
+  auto session = demoAtAWait();
+  if (!session) return state.SkipWithError("the demo cannot be played");
+  NevContext* context = &session->context();
   std::string problem;
   if (!writeLatestSave(*context, slotFile(), 0, problem)) return state.SkipWithError(problem.c_str());
   for (auto _ : state) {

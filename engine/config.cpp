@@ -5,11 +5,10 @@
 #include <string_view>
 
 #include "base/codepage.h"
-#include "base/story_files.h"
 #include "base/surface.h"
 #include "base/text_file.h"
 #include "engine/messages.h"
-#include "engine/file_problems.h"
+#include "engine/story_files.h"
 #include "engine/script/arguments.h"
 
 namespace {
@@ -117,17 +116,16 @@ std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config) {
   return std::nullopt;
 }
 
-std::optional<ConfigProblem> readConfig(GameConfig& config) {
+std::optional<ConfigProblem> readConfig(const StoryFiles& files, GameConfig& config) {
   TextFile file;
-  std::optional<std::string> path = resolveStoryFile("nev.ini");
-  if (!path || !file.open(*path, "r")) {
+  if (!files.openScript("nev.ini", file)) {
     return ConfigProblem{"nev.ini", kCaptionBadFile, 0, "",
-                         storyFileProblem("nev.ini", path, "cannot be read")};
+                         files.problem("nev.ini", "cannot be read")};
   }
   std::optional<ConfigProblem> problem = parseConfig(file, config);
   if (problem) {
     const std::string line = problem->fileLine > 0 ? ":" + std::to_string(problem->fileLine) : "";
-    problem->report = storyFilePath("nev.ini", path) + line + ": " + problem->detail;
+    problem->report = files.location("nev.ini") + line + ": " + problem->detail;
   }
   return problem;
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+class StoryFiles;
 class TextFile;
 
 struct GameConfig {
@@ -75,6 +76,5 @@ struct ConfigProblem {
 // Reads the values from an open nev.ini. Every field is set, or a problem is returned.
 std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config);
 
-// Opens nev.ini in the story folder (the current directory) and reads it. A problem's report
-// is filled in.
-std::optional<ConfigProblem> readConfig(GameConfig& config);
+// Opens the story's nev.ini and reads it. A problem's report is filled in.
+std::optional<ConfigProblem> readConfig(const StoryFiles& files, GameConfig& config);

@@ -13,6 +13,7 @@
 #include "engine/save_point.h"
 #include "engine/script/runner.h"
 #include "engine/sound/music.h"
+#include "engine/story_files.h"
 #include "engine/text/message_window.h"
 
 // Words the window thread and the runner share; each is written and read whole, without locks.
@@ -30,6 +31,8 @@ struct SharedWords {
 };
 
 struct NevContext {
+  // The story's own files; its session keeps them alive.
+  const StoryFiles* files = &noStoryFiles();
   GameConfig config;
   SharedWords words;
   MessageWindow messageWindow;

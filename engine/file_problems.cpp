@@ -25,12 +25,6 @@ size_t utf8Length(std::string_view text) {
   return length;
 }
 
-std::string storyFolder() {
-  std::error_code error;
-  const fs::path folder = fs::current_path(error);
-  return error ? std::string(".") : printableHostText(folder.string());
-}
-
 }  // namespace
 
 std::string printableHostText(std::string_view text) {
@@ -48,7 +42,8 @@ std::string printableHostText(std::string_view text) {
   return printableText(utf8);
 }
 
-std::string storyFilePath(std::string_view name, const std::optional<std::string>& hostPath) {
+std::string storyFilePath(const std::string& folder, std::string_view name,
+                          const std::optional<std::string>& hostPath) {
   std::error_code error;
   if (hostPath) {
     const fs::path full = fs::absolute(*hostPath, error).lexically_normal();
@@ -59,10 +54,11 @@ std::string storyFilePath(std::string_view name, const std::optional<std::string
   for (char& c : bytes) c = c == '\\' ? '/' : c;
   const std::string written = printableStoryText(bytes);
   if (!written.empty() && written[0] == '/') return written;
-  return storyFolder() + "/" + written;
+  return printableHostText(folder) + "/" + written;
 }
 
-std::string storyFileProblem(std::string_view name, const std::optional<std::string>& hostPath,
+std::string storyFileProblem(const std::string& folder, std::string_view name,
+                             const std::optional<std::string>& hostPath,
                              const std::string& otherwise) {
   std::string what = otherwise;
   std::error_code error;
@@ -75,5 +71,5 @@ std::string storyFileProblem(std::string_view name, const std::optional<std::str
   } else {
     what = "cannot be read";
   }
-  return storyFilePath(name, hostPath) + ": " + what;
+  return storyFilePath(folder, name, hostPath) + ": " + what;
 }

@@ -12,10 +12,12 @@
 std::string printableHostText(std::string_view text);
 
 // The full path of a story file, safe to print: `hostPath` where the name was found, else the
-// story folder (the current directory) joined with the name as the story wrote it.
-std::string storyFilePath(std::string_view name, const std::optional<std::string>& hostPath);
+// story's `folder` joined with the name as the story wrote it.
+std::string storyFilePath(const std::string& folder, std::string_view name,
+                          const std::optional<std::string>& hostPath);
 
 // "<full path>: <what is wrong>" for a story file that could not be used: missing, not a
 // regular file or unreadable, as the file system tells; `otherwise` when none of these.
-std::string storyFileProblem(std::string_view name, const std::optional<std::string>& hostPath,
+std::string storyFileProblem(const std::string& folder, std::string_view name,
+                             const std::optional<std::string>& hostPath,
                              const std::string& otherwise);

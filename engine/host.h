@@ -14,6 +14,8 @@
 #include "base/font.h"
 #include "base/surface.h"
 
+class StoryFiles;
+
 // Failures are reported in modal boxes with one OK button. A box blocks only the thread that
 // shows it. Text and caption are UTF-8; callers convert story bytes with cp932ToUtf8.
 using MessageBoxFunction = std::function<void(const std::string& text, const std::string& caption)>;
@@ -48,8 +50,10 @@ class SoundBackend {
 
   // Set before the first piece plays.
   virtual void setEndOfPieceHandler(EndOfPieceHandler handler) = 0;
-  // Opens the MIDI file a story names on a new device. 0 with `deviceId` set, or an error code.
-  virtual uint32_t openMusic(const std::string& fileName, uint32_t& deviceId) = 0;
+  // Opens the MIDI file a story names, from its files, on a new device. 0 with `deviceId` set,
+  // or an error code.
+  virtual uint32_t openMusic(const StoryFiles& files, const std::string& fileName,
+                             uint32_t& deviceId) = 0;
   // Plays an open device from its beginning; when its data has ended, the end-of-piece
   // handler hears `piece`. 0, or an error code.
   virtual uint32_t playMusic(uint32_t deviceId, uint32_t piece) = 0;
@@ -62,8 +66,9 @@ class SoundBackend {
   }
   // Stops and releases the device, or every device for kAllMusicDevices; no end is told.
   virtual uint32_t closeMusic(uint32_t deviceId) = 0;
-  // Starts a sound effect by its story name, stopping the one before; music goes on.
-  virtual void playSound(const std::string& name) = 0;
+  // Starts a sound effect by its story name, from its files, stopping the one before; music
+  // goes on.
+  virtual void playSound(const StoryFiles& files, const std::string& name) = 0;
   virtual void note(SoundEvent, std::string_view /*name*/, int32_t /*loop*/) {}
   // Percent of full volume for the music and for the sound effects.
   virtual void setVolumes(int32_t /*music*/, int32_t /*sound*/) {}
@@ -73,10 +78,10 @@ class SoundBackend {
 class SilentSound final : public SoundBackend {
  public:
   void setEndOfPieceHandler(EndOfPieceHandler) override {}
-  uint32_t openMusic(const std::string&, uint32_t&) override { return 1; }
+  uint32_t openMusic(const StoryFiles&, const std::string&, uint32_t&) override { return 1; }
   uint32_t playMusic(uint32_t, uint32_t) override { return 1; }
   uint32_t closeMusic(uint32_t) override { return 1; }
-  void playSound(const std::string&) override {}
+  void playSound(const StoryFiles&, const std::string&) override {}
 };
 
 // No font system: every font can be made and every glyph is empty.

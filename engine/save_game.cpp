@@ -244,7 +244,7 @@ bool writeLatestSave(NevContext& context, const std::string& path, int64_t saved
     problem = "the story has not reached a place to save yet";
     return false;
   }
-  if (!notePlace(point, context.config.scrambledScripts)) {
+  if (!notePlace(*context.files, point, context.config.scrambledScripts)) {
     problem = point.scriptName + " cannot be read";
     return false;
   }

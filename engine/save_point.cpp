@@ -4,7 +4,6 @@
 #include <cstring>
 #include <optional>
 
-#include "base/story_files.h"
 #include "engine/context.h"
 #include "engine/script/line_reader.h"
 
@@ -75,10 +74,9 @@ void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount)
   copyPixels(set.overlayBitmap, point.overlay);
 }
 
-bool notePlace(SavePoint& point, int32_t scrambledScripts) {
-  const std::optional<std::string> path = resolveStoryFile(point.scriptName);
+bool notePlace(const StoryFiles& files, SavePoint& point, int32_t scrambledScripts) {
   TextFile script;
-  if (!path || !script.open(*path, "r")) return false;
+  if (!files.openScript(point.scriptName, script)) return false;
   point.place = savedPlaceAt(readScriptLines(script, scrambledScripts), point.waitLine);
   return !point.place.line.empty();
 }
@@ -98,9 +96,8 @@ std::optional<int32_t> linesBeforeResuming(const NevContext& context, const Save
     problem = "its pictures are not of this story's size";
     return std::nullopt;
   }
-  const std::optional<std::string> path = resolveStoryFile(point.scriptName);
   TextFile script;
-  if (!path || !script.open(*path, "r")) {
+  if (!context.files->openScript(point.scriptName, script)) {
     problem = point.scriptName + " cannot be read";
     return std::nullopt;
   }
@@ -134,7 +131,7 @@ bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& 
     problem = "its pictures are not of this story's size";
     return false;
   }
-  if (!openScript(runner, point.scriptName.c_str())) {
+  if (!openScript(context, point.scriptName.c_str())) {
     problem = point.scriptName + " cannot be read";
     return false;
   }

@@ -15,6 +15,7 @@
 #include "engine/script/saved_place.h"
 
 struct NevContext;
+class StoryFiles;
 
 enum class SavePointKind : int32_t { ClickWait = 0, Choice = 1 };
 
@@ -65,7 +66,7 @@ void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount 
 
 // Keeps the wait's line and its neighbours as the script reads now, for a later load to find
 // them again; false when the script cannot be read there.
-bool notePlace(SavePoint& point, int32_t scrambledScripts);
+bool notePlace(const StoryFiles& files, SavePoint& point, int32_t scrambledScripts);
 
 // Whether restoreSavePoint would succeed, changing nothing.
 bool canRestoreSavePoint(const NevContext& context, const SavePoint& point, std::string& problem);

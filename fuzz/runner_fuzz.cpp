@@ -1,17 +1,13 @@
 // The runner on a story made of the input: its start script up to the first zero byte, and a
 // second script "b.txt" after it, played by the headless player within small limits. A small
 // picture and a piece of music lie beside them for the scripts to name.
-#include <unistd.h>
-
 #include <cstdlib>
 #include <sstream>
 #include <string>
 
 #include "backends/headless/headless_player.h"
-#include "engine/context.h"
-#include "engine/gfx/surfaces.h"
-#include "engine/input.h"
-#include "engine/text/message_window.h"
+#include "engine/local_story_folder.h"
+#include "engine/story_session.h"
 #include "fuzz_files.h"
 
 namespace {
@@ -52,7 +48,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   writeFuzzFile("nev.ini", kConfig);
   writeFuzzFile("p.bmp", smallPicture());
   writeFuzzFile("m.mid", smallPiece());
-  if (chdir(fuzzFolder().c_str()) != 0) std::abort();
   return 0;
 }
 
@@ -62,16 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   writeFuzzFile("start.txt", input.substr(0, split));
   writeFuzzFile("b.txt", split == std::string_view::npos ? "" : input.substr(split + 1));
 
-  auto context = makeContext();
-  if (readConfig(context->config)) std::abort();
-  createMessageFont(*context);
-  onClientSize(*context, 64, 48);
-  if (!createDisplaySurface(*context)) std::abort();
+  ConfigProblem problem;
+  auto session = openStory(std::make_shared<LocalStoryFolder>(fuzzFolder()), {}, problem);
+  if (!session) std::abort();
   HeadlessOptions options;
   options.choices = {1, 0, 2};
   options.limits = HeadlessLimits{40, 2000, 10 * 60 * 1000};
   std::ostringstream events;
-  playHeadless(*context, options, events, [](int32_t, const char*, const PixelTarget&) { return true; });
-  releaseSurfaces(*context);
+  playHeadless(session->context(), options, events,
+               [](int32_t, const char*, const PixelTarget&) { return true; });
   return 0;
 }

@@ -3,8 +3,6 @@
 // place checked, then restored and played a few steps on. Whatever canRestoreSavePoint lets
 // through must restore. Every input is tried as a whole file, and as one section of a whole
 // save (its first byte picks which), since few mutations would get past the checksum.
-#include <unistd.h>
-
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -12,11 +10,9 @@
 #include "backends/headless/headless_player.h"
 #include "base/save_archive.h"
 #include "base/save_file.h"
-#include "engine/context.h"
-#include "engine/gfx/surfaces.h"
-#include "engine/input.h"
+#include "engine/local_story_folder.h"
 #include "engine/save_game.h"
-#include "engine/text/message_window.h"
+#include "engine/story_session.h"
 #include "fuzz_files.h"
 
 namespace {
@@ -57,7 +53,7 @@ const SaveSections& wholeSave() {
     point.overlay.assign(12, 0);
     point.playerState = playerPart();
     // Made after the story's files, in its folder.
-    if (!notePlace(point, 0)) std::abort();
+    if (!notePlace(LocalStoryFolder(fuzzFolder()), point, 0)) std::abort();
     SaveSections decoded;
     decodeSaveFile(encodeSaveGame(point, summarizeSavePoint(point, 1), kIdentity), decoded);
     return decoded;
@@ -67,11 +63,10 @@ const SaveSections& wholeSave() {
 
 // Loads the save into a fresh story, as render does.
 void checkLoad(const SavePoint& point) {
-  auto context = makeContext();
-  if (readConfig(context->config)) std::abort();
-  createMessageFont(*context);
-  onClientSize(*context, 4, 3);
-  if (!createDisplaySurface(*context)) std::abort();
+  ConfigProblem opening;
+  auto session = openStory(std::make_shared<LocalStoryFolder>(fuzzFolder()), {}, opening);
+  if (!session) std::abort();
+  NevContext* context = &session->context();
   std::string problem;
   if (canRestoreSavePoint(*context, point, problem)) {
     context->resumeAt = point;
@@ -87,7 +82,6 @@ void checkLoad(const SavePoint& point) {
   } else if (problem.empty()) {
     std::abort();
   }
-  releaseSurfaces(*context);
 }
 
 void checkRoundTrip(std::string_view bytes) {
@@ -113,8 +107,6 @@ void checkRoundTrip(std::string_view bytes) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   writeFuzzFile("nev.ini", kConfig);
   writeFuzzFile("start.txt", kScript);
-  // The save's script is found in the story's folder.
-  if (chdir(fuzzFolder().c_str()) != 0) std::abort();
   return 0;
 }
 

@@ -11,15 +11,20 @@ namespace {
 
 constexpr const char* kToolCaption = "テキスト暗号化";
 
-FileDialog plainScriptDialog() {
+FileDialog plainScriptDialog(const std::string& folder) {
   return {"ファイル選択",
           {{"Text Files (*.txt)", "*.txt"}, {"STX Files (*.stx)", "*.stx"}, {"All Files (*.*)", "*.*"}},
           "txt",
-          true};
+          true,
+          folder};
 }
 
-FileDialog scrambledScriptDialog() {
-  return {"ファイル選択", {{"STX files (*.stx)", "*.stx"}, {"All Files (*.*)", "*.*"}}, "stx", false};
+FileDialog scrambledScriptDialog(const std::string& folder) {
+  return {"ファイル選択",
+          {{"STX files (*.stx)", "*.stx"}, {"All Files (*.*)", "*.*"}},
+          "stx",
+          false,
+          folder};
 }
 
 }  // namespace
@@ -31,8 +36,8 @@ void addDeveloperMenu(WindowPort& port) {
   port.appendMenuItem(kSubmenuHelp, kMenuRemoveMenu, "メニュー消去", false);
 }
 
-int32_t runScramblingTool(WindowPort& port) {
-  std::optional<std::string> inputPath = port.chooseFile(plainScriptDialog());
+int32_t runScramblingTool(WindowPort& port, const std::string& storyFolder) {
+  std::optional<std::string> inputPath = port.chooseFile(plainScriptDialog(storyFolder));
   if (!inputPath) return -1;
   TextFile probe;
   if (!probe.open(*inputPath, "r")) {
@@ -41,7 +46,7 @@ int32_t runScramblingTool(WindowPort& port) {
   }
   probe.close();
   port.showBox("保存するファイル名を指定して下さい", kToolCaption);
-  std::optional<std::string> outputPath = port.chooseFile(scrambledScriptDialog());
+  std::optional<std::string> outputPath = port.chooseFile(scrambledScriptDialog(storyFolder));
   if (!outputPath) return -1;
   // Writing over the plain script would empty it before it is read.
   if (isSameFile(*inputPath, *outputPath)) {

@@ -3,6 +3,7 @@
 // the scrambling tool, the client-size box and the removal of the menu bar.
 
 #include <cstdint>
+#include <string>
 
 #include "shell/window_port.h"
 
@@ -12,4 +13,5 @@ void addDeveloperMenu(WindowPort& port);
 
 // Asks for a plain script and for the scrambled file to write, and writes it. 0 when the
 // output was written, -1 when the tool stopped early (after saying why, where there is a why).
-int32_t runScramblingTool(WindowPort& port);
+// Both dialogs open in `storyFolder`.
+int32_t runScramblingTool(WindowPort& port, const std::string& storyFolder);

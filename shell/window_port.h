@@ -30,6 +30,7 @@ struct FileDialog {
   std::vector<std::pair<std::string, std::string>> filters;  // description, pattern
   std::string defaultSuffix;
   bool mustExist = true;      // false: a new name is accepted after the create prompt
+  std::string folder;         // where the dialog opens; empty: where the desktop likes
 };
 
 struct SavePoint;

@@ -7,9 +7,7 @@
 #include "shell/developer_menu.h"
 #include "shell/menu.h"
 #include "engine/messages.h"
-#include "engine/file_problems.h"
 #include "base/codepage.h"
-#include "base/story_files.h"
 
 namespace {
 
@@ -23,14 +21,14 @@ void chooseSpeed(NevContext& context, WindowPort& port, int32_t id) {
 }
 
 // The help viewer named a file it could not find in a box of its own.
-void openHelp(WindowPort& port, const char* name) {
-  std::optional<std::string> path = resolveStoryFile(name);
+void openHelp(const StoryFiles& files, WindowPort& port, const char* name) {
+  std::optional<std::string> path = files.resolve(name);
   if (path && port.openWithDesktop(*path)) return;
   const auto showBox = [&port](const std::string& text, const std::string& caption) {
     port.showBox(text, caption);
   };
   reportProblem(showBox, name, kCaptionBadFile,
-                storyFileProblem(name, path, "no program of the desktop would open it"));
+                files.problem(name, "no program of the desktop would open it"));
 }
 
 void showDefaultWindow(NevContext& context, WindowState& state, WindowPort& port) {
@@ -88,7 +86,7 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
       port.destroyWindow();
       return;
     case kMenuHelpContents:
-      openHelp(port, "NEV.HLP");
+      openHelp(*context.files, port, "NEV.HLP");
       return;
     case kMenuVersion:
       port.showBox(versionText(context.config), "バージョン情報");
@@ -109,10 +107,13 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
       chooseScaling(state, port, id);
       return;
     case kMenuDeveloperHelp:
-      if (developer) openHelp(port, "NEVMAKE.HLP");
+      if (developer) openHelp(*context.files, port, "NEVMAKE.HLP");
       return;
     case kMenuScramble:
-      if (developer && runScramblingTool(port) != 0) port.showBox("処理を中断しました", "テキスト暗号化");
+      // The dialogs open in the story's own folder, where its scripts are.
+      if (developer && runScramblingTool(port, context.files->resolve(".").value_or("")) != 0) {
+        port.showBox("処理を中断しました", "テキスト暗号化");
+      }
       return;
     case kMenuClientSize:
       if (developer) showClientSize(context, port);

@@ -1,5 +1,8 @@
 #include "story_world.h"
 
+#include <stdexcept>
+
+#include "engine/local_story_folder.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/text/text_output.h"
 #include "engine/text/message_window.h"
@@ -9,6 +12,28 @@ namespace {
 // A test that goes wrong must not wait forever.
 constexpr size_t kMostSleeps = 200000;
 
+// Text at (2, 4), 20 units a line of 8-pixel cells 3 apart, rows 10 apart, 40 ms a unit; white
+// text, a dark red shadow one pixel right and below, yellow picked and blue unpicked items.
+std::string worldIni(int32_t width, int32_t height) {
+  return "world\r\nabout\r\nabout\r\n" + std::to_string(width) + "\r\n" +
+         std::to_string(height) +
+         "\r\n2\r\n4\r\n20\r\n0\r\n8\r\n3\r\n10\r\n40\r\n255\r\n255\r\n255\r\n64\r\n0\r\n0\r\n"
+         "255\r\n255\r\n0\r\n0\r\n0\r\n255\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
+}
+
+// The story whose nev.ini is `ini`.
+std::unique_ptr<StorySession> openWorld(const std::filesystem::path& ini,
+                                        std::unique_ptr<DotGlyphs> glyphs) {
+  if (!glyphs) glyphs = std::make_unique<DotGlyphs>();
+  StoryBackends backends;
+  backends.makeGlyphs = [&glyphs]() -> std::unique_ptr<GlyphRasterizer> { return std::move(glyphs); };
+  ConfigProblem problem;
+  std::unique_ptr<StorySession> session =
+      openStory(std::make_shared<LocalStoryFolder>(ini.parent_path()), backends, problem);
+  if (!session) throw std::runtime_error("the world's story does not open: " + problem.report);
+  return session;
+}
+
 Pixel pixelIn(const DrawingContext& surface, int32_t x, int32_t y) {
   const Bitmap& bitmap = *surface.bitmap;
   return bitmap.pixels[size_t(y) * bitmap.width + x];
@@ -16,29 +41,22 @@ Pixel pixelIn(const DrawingContext& surface, int32_t x, int32_t y) {
 
 }  // namespace
 
-StoryWorld::StoryWorld(int32_t width, int32_t height) : inside_(story.path()) {
-  GameConfig& config = context->config;
-  config.screenWidth = width;
-  config.screenHeight = height;
-  config.textLeft = 2;
-  config.textTop = 4;
-  config.charsPerLine = 20;
-  config.fontSize = 8;
-  config.charPitch = 3;
-  config.linePitch = 10;
-  config.charDelay = 40;
-  config.textRed = 255, config.textGreen = 255, config.textBlue = 255;
-  config.shadowRed = 64, config.shadowGreen = 0, config.shadowBlue = 0;
-  config.pickRed = 255, config.pickGreen = 255, config.pickBlue = 0;
-  config.choiceRed = 0, config.choiceGreen = 0, config.choiceBlue = 255;
-  config.shadowDx = 1;
-  config.shadowDy = 1;
-  config.waitEveryLine = 0;
-  context->words.cwinX = width;
-  context->words.cwinY = height;
+StoryWorld::StoryWorld(int32_t width, int32_t height)
+    : session(openWorld(story.write("nev.ini", worldIni(width, height)), nullptr)),
+      context(&session->context()),
+      glyphs(static_cast<DotGlyphs&>(session->glyphs())) {
+  recordPlatform();
+}
 
+StoryWorld::StoryWorld(const std::filesystem::path& folder, std::unique_ptr<DotGlyphs> glyphs)
+    : session(openWorld(folder / "nev.ini", std::move(glyphs))),
+      context(&session->context()),
+      glyphs(static_cast<DotGlyphs&>(session->glyphs())) {
+  recordPlatform();
+}
+
+void StoryWorld::recordPlatform() {
   PlatformServices& platform = context->platform;
-  platform.glyphs = &glyphs;
   platform.sleep = [this](int32_t milliseconds) {
     sleeps.push_back(milliseconds);
     if (sleeps.size() > kMostSleeps) context->words.stopRunner = 1;
@@ -52,18 +70,10 @@ StoryWorld::StoryWorld(int32_t width, int32_t height) : inside_(story.path()) {
   };
 }
 
-StoryWorld::~StoryWorld() { releaseSurfaces(*context); }
-
-void StoryWorld::prepareSurfaces() {
-  createMessageFont(*context);
-  createDisplaySurface(*context);
-  prepareRunnerSurfaces(*context);
-}
+void StoryWorld::prepareSurfaces() { prepareRunnerSurfaces(*context); }
 
 void StoryWorld::runStory(const std::string& startScript) {
   story.write("start.txt", startScript);
-  createMessageFont(*context);
-  createDisplaySurface(*context);
   RunnerOperations operations = standardRunnerOperations(*context);
   operations.drawTextLine = [this](const char* text, int redraw) {
     if (redraw == 0) typedLines.push_back(text);

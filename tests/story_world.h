@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/context.h"
+#include "engine/story_session.h"
 #include "base/font.h"
 #include "test_files.h"
 
@@ -31,11 +32,14 @@ struct Point {
 
 class StoryWorld {
  public:
-  // A story of width × height pixels, shown in a client area of the same size.
+  // A story of width × height pixels in a folder of its own, shown in a client area of the same
+  // size: opened as every host opens one, from the nev.ini written for it.
   StoryWorld(int32_t width = 64, int32_t height = 48);
-  ~StoryWorld();
+  // The story in `folder`, opened from its own nev.ini, drawn with `glyphs` (dots when null).
+  explicit StoryWorld(const std::filesystem::path& folder,
+                      std::unique_ptr<DotGlyphs> glyphs = nullptr);
 
-  // Font, display surface and the runner's surfaces, as start-up and the runner make them.
+  // The runner's surfaces, as its first step makes them.
   void prepareSurfaces();
   // Runs the start script (written as `start.txt`) with the system's own operations.
   void runStory(const std::string& startScript);
@@ -46,9 +50,10 @@ class StoryWorld {
   // Where displaySurface holds `pixel`, row by row.
   std::vector<Point> displayPixelsOf(Pixel pixel) const;
 
-  std::unique_ptr<NevContext> context = makeContext();
-  TempFolder story;
-  DotGlyphs glyphs;
+  TempFolder story;  // the world's own folder, unused when it opened another
+  std::unique_ptr<StorySession> session;
+  NevContext* context;
+  DotGlyphs& glyphs;
   std::vector<int32_t> sleeps;
   std::vector<std::optional<Rect>> repaints;  // nothing: the whole client area
   std::vector<std::string> boxes;             // "caption: text"
@@ -56,7 +61,7 @@ class StoryWorld {
   std::function<void()> onSleep;              // plays the reader, e.g. clicks
 
  private:
-  ScopedCurrentDirectory inside_;
+  void recordPlatform();
 };
 
 // The bytes of a 24-bit bottom-up BMP file of the given pixels (0x00RRGGBB, row-major).

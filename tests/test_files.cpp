@@ -63,16 +63,6 @@ std::string TempFolder::read(const std::string& name) const {
   return bytes.str();
 }
 
-ScopedCurrentDirectory::ScopedCurrentDirectory(const fs::path& folder)
-    : previous_(fs::current_path()) {
-  fs::current_path(folder);
-}
-
-ScopedCurrentDirectory::~ScopedCurrentDirectory() {
-  std::error_code ignored;
-  fs::current_path(previous_, ignored);
-}
-
 ProgramRun runProgram(const std::string& command) {
   ProgramRun run;
   FILE* pipe = popen(("(" + command + ") 2>&1").c_str(), "r");

@@ -24,16 +24,6 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
-// Runs the current directory inside a folder for the lifetime of the object.
-class ScopedCurrentDirectory {
- public:
-  explicit ScopedCurrentDirectory(const std::filesystem::path& folder);
-  ~ScopedCurrentDirectory();
-
- private:
-  std::filesystem::path previous_;
-};
-
 // Code page 932 bytes of UTF-8 text, for writing Japanese story lines in tests.
 std::string sjis(std::string_view utf8);
 

@@ -64,7 +64,7 @@ struct HeadlessResult {
 // The word the log uses for an end.
 const char* endReasonName(HeadlessEnd end);
 
-// Plays the story in the current folder, or goes on from context.resumeAt when it is taken: its
+// Plays the story the context was opened on, or goes on from context.resumeAt when it is taken: its
 // clock, picture and pending paints as they were when the save point was taken. `context` holds its configuration, its message font
 // and its client size; the player fills in the host seams. Each log line goes to `events`.
 HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,

@@ -28,8 +28,9 @@ void HeadlessSound::setEndOfPieceHandler(EndOfPieceHandler handler) {
   handler_ = std::move(handler);
 }
 
-uint32_t HeadlessSound::openMusic(const std::string& fileName, uint32_t& deviceId) {
-  const std::optional<StoryMidi> midi = loadStoryMidi(fileName);
+uint32_t HeadlessSound::openMusic(const StoryFiles& files, const std::string& fileName,
+                                  uint32_t& deviceId) {
+  const std::optional<StoryMidi> midi = loadStoryMidi(files, fileName);
   if (!midi) return kCannotOpen;
   deviceId = nextDeviceId_++;
   if (nextDeviceId_ == kAllMusicDevices) nextDeviceId_ = 1;

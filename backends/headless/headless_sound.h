@@ -24,12 +24,13 @@ class HeadlessSound final : public SoundBackend {
   void endPiece();
 
   void setEndOfPieceHandler(EndOfPieceHandler handler) override;
-  uint32_t openMusic(const std::string& fileName, uint32_t& deviceId) override;
+  uint32_t openMusic(const StoryFiles& files, const std::string& fileName,
+                     uint32_t& deviceId) override;
   uint32_t playMusic(uint32_t deviceId, uint32_t piece) override;
   uint32_t closeMusic(uint32_t deviceId) override;
   std::optional<int64_t> musicPosition(uint32_t deviceId) override;
   uint32_t playMusicFrom(uint32_t deviceId, uint32_t piece, int64_t position) override;
-  void playSound(const std::string&) override {}
+  void playSound(const StoryFiles&, const std::string&) override {}
   void note(SoundEvent event, std::string_view name, int32_t loop) override;
 
  private:

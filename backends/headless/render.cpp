@@ -1,7 +1,5 @@
 #include "backends/headless/render.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -20,7 +18,9 @@
 #include "engine/gfx/surfaces.h"
 #include "engine/input.h"
 #include "engine/messages.h"
+#include "engine/local_story_folder.h"
 #include "engine/save_game.h"
+#include "engine/story_session.h"
 #include "engine/text/message_window.h"
 
 namespace fs = std::filesystem;
@@ -127,6 +127,68 @@ int warnOfSavesNotWritten(const RenderOptions& options, const std::set<int32_t>&
   return status;
 }
 
+// Plays the story in `folder` into the open output; the exit status.
+int playStory(const RenderOptions& options, std::shared_ptr<const LocalStoryFolder> folder,
+              const fs::path& outDir, std::ostream& events) {
+  ConfigProblem problem;
+  const StoryBackends backends{
+      [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
+  std::unique_ptr<StorySession> session = openStory(std::move(folder), backends, problem);
+  if (!session) {
+    reportProblem(printMessageBox, problem.text, problem.caption, problem.report);
+    return 1;
+  }
+  NevContext& context = session->context();
+  if (options.clientWidth > 0) onClientSize(context, options.clientWidth, options.clientHeight);
+
+  context.reading.skip = options.skip;
+  context.reading.skipStays = 1;
+  std::string marksProblem;
+  if (!options.readMarks.empty() && !context.reading.marks.open(options.readMarks, marksProblem)) {
+    std::fprintf(stderr, "nev render: cannot use %s: %s\n", options.readMarks.c_str(),
+                 marksProblem.c_str());
+    return 1;
+  }
+
+  if (!options.loadFile.empty() && !loadSave(context, options.loadFile)) return 1;
+  std::string lostFrame;
+  std::set<int32_t> saved;
+  const FrameSink keepFrame = [&](int32_t number, const char* at, const PixelTarget& client) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%04d.png", number);
+    const std::string path = (outDir / name).string();
+    if (!writePngFile(path, client.pixels, client.width, client.height)) {
+      lostFrame = "cannot write " + path;
+      return false;
+    }
+    return keepSavePoints(context, options.saveAt, number, at, saved, lostFrame);
+  };
+  HeadlessOptions play = options.play;
+  play.loadedFrom = options.loadFile;
+  const HeadlessResult result = playHeadless(context, play, events, keepFrame);
+  int status = 1;
+  switch (result.end) {
+    case HeadlessEnd::StoryEnd:
+    case HeadlessEnd::ScriptEnd:
+      status = result.boxes > 0 ? 2 : 0;
+      break;
+    case HeadlessEnd::FrameNotKept:
+      std::fprintf(stderr, "nev render: %s\n", lostFrame.c_str());
+      status = 1;
+      break;
+    case HeadlessEnd::SaveNotLoaded:
+      std::fprintf(stderr, "nev render: %s: %s\n", options.loadFile.c_str(),
+                   result.loadProblem.c_str());
+      status = 1;
+      break;
+    default:
+      status = 3;
+      break;
+  }
+  if (status != 1) status = warnOfSavesNotWritten(options, saved, status);
+  return status;
+}
+
 }  // namespace
 
 int renderStory(const RenderOptions& options) {
@@ -138,77 +200,12 @@ int renderStory(const RenderOptions& options) {
     return 1;
   }
 
-  if (chdir(options.storyDir.c_str()) != 0) {
+  std::string folderProblem;
+  std::shared_ptr<const LocalStoryFolder> folder = openStoryFolder(options.storyDir, folderProblem);
+  if (!folder) {
     std::fprintf(stderr, "nev render: cannot open story folder %s\n",
                  printableText(options.storyDir).c_str());
     return 1;
   }
-  auto context = makeContext();
-  if (auto problem = readConfig(context->config)) {
-    reportProblem(printMessageBox, problem->text, problem->caption, problem->report);
-    return 1;
-  }
-
-  FreeTypeGlyphRasterizer glyphs(fontconfigFaces());
-  context->platform.glyphs = &glyphs;
-  createMessageFont(*context);
-  onClientSize(*context, options.clientWidth > 0 ? options.clientWidth : context->config.screenWidth,
-               options.clientHeight > 0 ? options.clientHeight : context->config.screenHeight);
-
-  context->reading.skip = options.skip;
-  context->reading.skipStays = 1;
-  std::string marksProblem;
-  if (!options.readMarks.empty() && !context->reading.marks.open(options.readMarks, marksProblem)) {
-    std::fprintf(stderr, "nev render: cannot use %s: %s\n", options.readMarks.c_str(),
-                 marksProblem.c_str());
-    return 1;
-  }
-
-  int status = 1;
-  if (createDisplaySurface(*context)) {
-    if (!options.loadFile.empty() && !loadSave(*context, options.loadFile)) {
-      releaseSurfaces(*context);
-      return 1;
-    }
-    std::string lostFrame;
-    std::set<int32_t> saved;
-    const FrameSink keepFrame = [&](int32_t number, const char* at, const PixelTarget& client) {
-      char name[32];
-      std::snprintf(name, sizeof name, "%04d.png", number);
-      const std::string path = (outDir / name).string();
-      if (!writePngFile(path, client.pixels, client.width, client.height)) {
-        lostFrame = "cannot write " + path;
-        return false;
-      }
-      return keepSavePoints(*context, options.saveAt, number, at, saved, lostFrame);
-    };
-    HeadlessOptions play = options.play;
-    play.loadedFrom = options.loadFile;
-    const HeadlessResult result = playHeadless(*context, play, events, keepFrame);
-    switch (result.end) {
-      case HeadlessEnd::StoryEnd:
-      case HeadlessEnd::ScriptEnd:
-        status = result.boxes > 0 ? 2 : 0;
-        break;
-      case HeadlessEnd::FrameNotKept:
-        std::fprintf(stderr, "nev render: %s\n", lostFrame.c_str());
-        status = 1;
-        break;
-      case HeadlessEnd::SaveNotLoaded:
-        std::fprintf(stderr, "nev render: %s: %s\n", options.loadFile.c_str(),
-                     result.loadProblem.c_str());
-        status = 1;
-        break;
-      default:
-        status = 3;
-        break;
-    }
-    if (status != 1) status = warnOfSavesNotWritten(options, saved, status);
-  } else {
-    const std::string size = std::to_string(context->config.screenWidth) + " × " +
-                             std::to_string(context->config.screenHeight);
-    reportProblem(printMessageBox, size, kCaptionNoMemory, "no memory for a picture of " + size);
-  }
-  releaseSurfaces(*context);
-  return status;
+  return playStory(options, std::move(folder), outDir, events);
 }

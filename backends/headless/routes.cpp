@@ -1,7 +1,5 @@
 #include "backends/headless/routes.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -23,10 +21,12 @@
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/input.h"
+#include "engine/local_story_folder.h"
 #include "engine/messages.h"
 #include "engine/script/arguments.h"
 #include "engine/script/commands.h"
 #include "engine/script/saved_place.h"
+#include "engine/story_session.h"
 #include "engine/text/message_window.h"
 
 namespace fs = std::filesystem;
@@ -95,7 +95,9 @@ bool writeSmallFrame(const std::string& path, const PixelTarget& client) {
 
 class Explorer {
  public:
-  Explorer(const RoutesOptions& options, RoutesReport& report) : options_(options), report_(report) {}
+  Explorer(const RoutesOptions& options, std::shared_ptr<const StoryFiles> files,
+           RoutesReport& report)
+      : options_(options), files_(std::move(files)), report_(report) {}
 
   void run() {
     std::optional<Pending> next;
@@ -115,34 +117,31 @@ class Explorer {
   }
 
  private:
-  std::unique_ptr<NevContext> freshContext() {
-    auto context = makeContext();
-    if (auto problem = readConfig(context->config)) {
-      report_.startProblem = problem->report;
+  std::unique_ptr<StorySession> freshSession() {
+    ConfigProblem problem;
+    const StoryBackends backends{
+        [this] { return std::make_unique<FreeTypeGlyphRasterizer>(faces_); }, {}};
+    std::unique_ptr<StorySession> session = openStory(files_, backends, problem);
+    if (!session) {
+      report_.startProblem = problem.report;
       return nullptr;
     }
-    scrambledScripts_ = context->config.scrambledScripts;
-    context->platform.glyphs = &glyphs_;
-    createMessageFont(*context);
-    onClientSize(*context, context->config.screenWidth, context->config.screenHeight);
-    if (!createDisplaySurface(*context)) {
-      report_.startProblem = "no memory for the story's picture";
-      return nullptr;
-    }
-    return context;
+    scrambledScripts_ = session->context().config.scrambledScripts;
+    return session;
   }
 
   // False when the story cannot start at all.
   bool playRoute(const std::optional<Pending>& from) {
-    std::unique_ptr<NevContext> context = freshContext();
-    if (!context) return false;
+    std::unique_ptr<StorySession> session = freshSession();
+    if (!session) return false;
+    NevContext& context = session->context();
     const int32_t number = int32_t(report_.routes.size());
     report_.routes.emplace_back();
     ExploredRoute& route = report_.routes.back();
     std::vector<ChoiceKey> path;
     bool resumedChoiceTaken = !from.has_value();
     if (from) {
-      context->resumeAt = from->point;
+      context.resumeAt = from->point;
       route.picked = from->picked;
       route.picked.push_back(from->item);
       route.pickedAt = from->pickedAt;
@@ -159,13 +158,13 @@ class Explorer {
     play.onBox = [&route](const std::string& caption, const std::string& text) {
       route.boxes.emplace_back(caption, text);
     };
-    play.onScriptLine = [this, &context] { noteLine(coverage_, context->runner); };
+    play.onScriptLine = [this, &context] { noteLine(coverage_, context.runner); };
     play.pickItem = [&](int32_t count) -> int32_t {
       if (!resumedChoiceTaken) {
         resumedChoiceTaken = true;
         return from->item;
       }
-      return atChoice(*context, route, path, count);
+      return atChoice(context, route, path, count);
     };
     const FrameSink keepFrame = [&](int32_t frameNumber, const char* at, const PixelTarget& client) {
       char name[32];
@@ -176,7 +175,7 @@ class Explorer {
       return options_.outDir.empty() || writeSmallFrame((fs::path(options_.outDir) / name).string(), client);
     };
     std::ostringstream events;
-    const HeadlessResult result = playHeadless(*context, play, events, keepFrame);
+    const HeadlessResult result = playHeadless(context, play, events, keepFrame);
     switch (result.end) {
       case HeadlessEnd::StoryEnd:
         route.end = "E";
@@ -195,7 +194,6 @@ class Explorer {
         break;
     }
     report_.boxes += result.boxes;
-    releaseSurfaces(*context);
     return true;
   }
 
@@ -240,9 +238,8 @@ class Explorer {
     std::set<std::string> scripts;
     for (const auto& [file, name] : coverage_.scripts) scripts.insert(name);
     for (const std::string& name : scripts) {
-      const std::optional<std::string> path = resolveStoryFile(name);
       TextFile script;
-      if (!path || !script.open(*path, "r")) continue;
+      if (!files_->openScript(name, script)) continue;
       const std::vector<std::string> lines = readScriptLines(script, scrambledScripts_);
       const std::string file = foldAsciiCase(name);
       auto ran = [&](int32_t line) { return coverage_.lines.count({file, line}) > 0; };
@@ -272,24 +269,26 @@ class Explorer {
     std::error_code error;
     std::set<std::string> usedFiles;  // host paths
     for (const std::string& name : coverage_.namedFiles) {
-      if (std::optional<std::string> path = resolveStoryFile(name)) {
+      if (std::optional<std::string> path = files_->resolve(name)) {
         usedFiles.insert(fs::weakly_canonical(*path, error).string());
       }
     }
-    for (const auto& entry : fs::directory_iterator(".", error)) {
-      const std::string extension = foldAsciiCase(entry.path().extension().string());
+    for (const std::string& entry : files_->list()) {
+      const std::string extension = foldAsciiCase(fs::path(entry).extension().string());
       if (extension != ".bmp" && extension != ".mid" && extension != ".wav") continue;
-      const std::string path = fs::weakly_canonical(entry.path(), error).string();
-      if (usedFiles.count(path) == 0) {
-        report_.unusedFiles.push_back(entry.path().filename().string());
+      const std::optional<std::string> path = files_->resolve(entry);
+      if (path && usedFiles.count(fs::weakly_canonical(*path, error).string()) == 0) {
+        report_.unusedFiles.push_back(entry);
       }
     }
     std::sort(report_.unusedFiles.begin(), report_.unusedFiles.end());
   }
 
   const RoutesOptions& options_;
+  std::shared_ptr<const StoryFiles> files_;
   RoutesReport& report_;
-  FreeTypeGlyphRasterizer glyphs_{fontconfigFaces()};
+  // One cache of face lookups and font files for every route's own rasterizer.
+  const FaceSource faces_ = fontconfigFaces();
   std::map<ChoiceKey, int32_t> explored_;
   std::vector<Pending> pending_;
   Coverage coverage_;
@@ -443,14 +442,21 @@ bool writeText(const fs::path& path, const std::string& text) {
 
 RoutesReport exploreRoutes(const RoutesOptions& options) {
   RoutesReport report;
-  Explorer explorer(options, report);
+  std::string folderProblem;
+  std::shared_ptr<const StoryFiles> files = openStoryFolder(options.storyDir, folderProblem);
+  if (!files) {
+    report.startProblem = "cannot open story folder " + options.storyDir;
+    return report;
+  }
+  Explorer explorer(options, std::move(files), report);
   explorer.run();
   return report;
 }
 
 int runRoutes(const RoutesOptions& options) {
-  const fs::path outDir = options.outDir;  // absolute: the story's folder becomes the current one
-  if (chdir(options.storyDir.c_str()) != 0) {
+  const fs::path outDir = options.outDir;
+  std::string folderProblem;
+  if (!openStoryFolder(options.storyDir, folderProblem)) {
     std::fprintf(stderr, "nev routes: cannot open story folder %s\n", options.storyDir.c_str());
     return 1;
   }

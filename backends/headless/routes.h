@@ -56,7 +56,7 @@ struct RoutesReport {
   std::string startProblem;  // the story could not start
 };
 
-// Explores the story in the current folder; frames go to options.outDir when it is given.
+// Explores the story in options.storyDir; frames go to options.outDir when it is given.
 RoutesReport exploreRoutes(const RoutesOptions& options);
 
 // The whole command: exploration, routes.json, coverage.json, index.html and the summary on

@@ -12,9 +12,7 @@
 #include <QPainterPath>
 #include <QSocketNotifier>
 #include <QTranslator>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -22,7 +20,9 @@
 
 #include "base/story_data.h"
 #include "engine/context.h"
+#include "engine/local_story_folder.h"
 #include "engine/messages.h"
+#include "engine/story_session.h"
 #include "engine/text_log.h"
 #include "shell/window_proc.h"
 #include "backends/qt/main_window.h"
@@ -110,44 +110,47 @@ int runDesktopShell(const DesktopStart& start) {
   application.setWindowIcon(makeIcon());
 
   ReaderSettings settings = loadReaderSettings();
-  if (start.offerChooser) {
+  std::shared_ptr<const LocalStoryFolder> folder = start.story;
+  if (!folder) {
     const std::optional<std::string> story = chooseStory(settings.recentStories);
     if (!story) return 1;
-    if (chdir(story->c_str()) != 0) {
+    std::string problem;
+    folder = openStoryFolder(*story, problem);
+    if (!folder) {
       std::fprintf(stderr, "nev: cannot open story folder %s: %s\n", story->c_str(),
-                   std::strerror(errno));
+                   problem.c_str());
       return 1;
     }
   }
-  auto context = makeContext();
+  const std::string storyFolder = folder->folder();
   // Boxes before the window exists, which shows the story's own.
   const MessageBoxFunction showBox = [](const std::string& text, const std::string& caption) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
                     QString::fromStdString(text), QMessageBox::Ok);
     box.exec();
   };
-  if (auto problem = readConfig(context->config)) {
-    reportProblem(showBox, problem->text, problem->caption, problem->report);
+  ConfigProblem problem;
+  const StoryBackends backends{
+      [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); },
+      [] { return std::make_unique<SdlAudio>(); }};
+  std::unique_ptr<StorySession> session = openStory(std::move(folder), backends, problem);
+  if (!session) {
+    reportProblem(showBox, problem.text, problem.caption, problem.report);
     return 1;
   }
-  std::error_code noFolder;
-  const std::string storyFolder = std::filesystem::current_path(noFolder).string();
+  NevContext& context = session->context();
   TextLog textLog;
   std::string textLogError;
   if (!start.textOut.empty() && !textLog.open(start.textOut, storyFolder, textLogError)) {
     std::fprintf(stderr, "nev: cannot write %s: %s\n", start.textOut.c_str(), textLogError.c_str());
     return 1;
   }
-  textLog.attach(context->platform);
-  FreeTypeGlyphRasterizer glyphs(fontconfigFaces());
-  context->platform.glyphs = &glyphs;
-  createMessageFont(*context);
-  SdlAudio audio;
-  context->platform.sound = &audio;
+  textLog.attach(context.platform);
+  SoundBackend& audio = session->sound();
 
   int status = 0;
   {
-    MainWindow window(*context);
+    MainWindow window(context);
     // The end of a piece reaches the window thread as a message of its own.
     audio.setEndOfPieceHandler([&window](uint32_t piece) { window.postEndOfPiece(piece); });
     int endSignal = 0;
@@ -159,36 +162,32 @@ int runDesktopShell(const DesktopStart& start) {
       if (endSignal == 0) endSignal = signal;
       window.destroyWindow();
     });
+    std::error_code noFolder;
     window.state().saveSlots.dataFolder = storyDataFolder(storyFolder);
     // Lines read before, kept beside the saves; without them nothing counts as read.
     std::string marksProblem;
     const std::string marksFile = window.state().saveSlots.dataFolder + "/read.txt";
     std::filesystem::create_directories(window.state().saveSlots.dataFolder, noFolder);
     removeStaleTemporaries(window.state().saveSlots.dataFolder);
-    if (!context->reading.marks.open(marksFile, marksProblem)) {
+    if (!context.reading.marks.open(marksFile, marksProblem)) {
       std::fprintf(stderr, "nev: %s: %s; skipping treats every line as unread\n", marksFile.c_str(),
                    marksProblem.c_str());
     }
     SavePoint kept;
-    if (resumeFromAutoSlot(*context, window.state(), window, start.resume, kept)) context->resumeAt = kept;
+    if (resumeFromAutoSlot(context, window.state(), window, start.resume, kept)) context.resumeAt = kept;
     // A signal while the reader was being asked ends nev before the story starts.
     if (window.ended()) {
       status = 128 + endSignal;
-    } else if (!window.startStory()) {
-      const std::string size = std::to_string(context->config.screenWidth) + " × " +
-                               std::to_string(context->config.screenHeight);
-      reportProblem(showBox, size, kCaptionNoMemory, "no memory for a picture of " + size);
-      return 1;
     } else {
+      window.startStory();
       rememberStory(settings, storyFolder);
-      buildStartMenus(*context, window.state(), window);
+      buildStartMenus(context, window.state(), window);
       window.setReaderSettings(&settings);
       window.showAsRemembered();
       // A story can end before the loop starts; its end then needs no loop.
       if (!window.ended()) status = application.exec();
     }
   }
-  context->platform.sound = &silentSound();
   saveReaderSettings(settings);
   return status;
 }

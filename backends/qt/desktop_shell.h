@@ -2,15 +2,19 @@
 // The desktop window on Qt Widgets: start-up, the menu bar, painting, mouse and keys, boxes and
 // dialogs, the window modes, and a clean end.
 
+#include <memory>
 #include <string>
 
+#include "engine/local_story_folder.h"
+
 struct DesktopStart {
-  bool offerChooser = false;  // the reader first picks the story's folder
+  // The story to play; none: the reader first picks the story's folder.
+  std::shared_ptr<const LocalStoryFolder> story;
   int resume = -1;            // a place kept when nev last ended: 1 go on, 0 leave it, -1 ask
   std::string textOut;        // where each typed line goes as it is typed ("-": stdout)
 };
 
-// Plays the story in the current folder in a window until the reader or the story ends it.
+// Plays the story in a window until the reader or the story ends it.
 // Returns the exit status: 0 after a clean end, 1 when the story could not start or none was
 // picked.
 int runDesktopShell(const DesktopStart& start);

@@ -140,7 +140,9 @@ void MainWindow::saveScreenshot() {
   QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
   if (folder.isEmpty()) folder = QDir::homePath() + QStringLiteral("/Pictures");
   folder += QStringLiteral("/nev");
-  const QString story = QFileInfo(QDir::currentPath()).fileName();
+  // Named after the story's folder.
+  const std::string storyFolder = context_.files->resolve(".").value_or("");
+  const QString story = QFileInfo(QFile::decodeName(storyFolder.c_str())).fileName();
   const QString path = folder + QStringLiteral("/") + story + QStringLiteral("-") +
                        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
                        QStringLiteral(".png");
@@ -186,11 +188,7 @@ QAction* MainWindow::action(int32_t id) const {
   return found == actions_.end() ? nullptr : found->second;
 }
 
-bool MainWindow::startStory() {
-  if (!createDisplaySurface(context_)) return false;
-  runner_.start();
-  return true;
-}
+void MainWindow::startStory() { runner_.start(); }
 
 void MainWindow::restartStoryAt(const SavePoint& point) {
   runner_.restartAt(point);
@@ -327,6 +325,7 @@ bool MainWindow::openWithDesktop(const std::string& hostPath) {
 std::optional<std::string> MainWindow::chooseFile(const FileDialog& dialog) {
   QFileDialog chooser(this, qs(dialog.title));
   chooser.setOption(QFileDialog::DontUseNativeDialog);
+  if (!dialog.folder.empty()) chooser.setDirectory(qs(dialog.folder));
   QStringList filters;
   for (const auto& [description, pattern] : dialog.filters) filters << qs(description);
   chooser.setNameFilters(filters);

@@ -30,9 +30,9 @@ class MainWindow : public QMainWindow, public WindowPort {
   explicit MainWindow(NevContext& context);
   ~MainWindow() override;
 
-  // Builds the surfaces and starts the runner, as the window's creation does: at the story's
-  // start, or at context.resumeAt when it is taken. False when the picture cannot be had.
-  bool startStory();
+  // Starts the runner on the opened story, as the window's creation does: at the story's start,
+  // or at context.resumeAt when it is taken.
+  void startStory();
 
   // WindowPort.
   void showBox(const std::string& text, const std::string& caption) override;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -21,9 +22,9 @@
 #include "backends/sdl/library_messages.h"
 #include "backends/sdl/sound_font.h"
 #include "base/file_bytes.h"
-#include "base/story_files.h"
 #include "engine/file_problems.h"
 #include "engine/sound/story_midi.h"
+#include "engine/story_files.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -36,6 +37,8 @@ constexpr uint32_t kCannotPlay = 3;
 
 constexpr int kSoundChannel = 0;
 constexpr int kMixBufferFrames = 1024;  // about 23 ms: sound effects start promptly
+// SDL reads memory of at most this many bytes.
+constexpr uint64_t kLargestSoundFile = std::numeric_limits<int>::max();
 
 void putLittleEndian(std::string& bytes, uint32_t value, int size) {
   for (int i = 0; i < size; ++i) bytes += static_cast<char>(value >> (8 * i) & 0xFF);
@@ -200,11 +203,10 @@ struct SdlAudio::State {
   }
 
   // Player.
-  Mix_Chunk* loadSound(const std::optional<std::string>& path) {
-    // A FIFO or device named as a sound would block or never end.
-    if (!path || !isRegularFile(*path)) return nullptr;
+  Mix_Chunk* loadSound(const std::optional<std::string>& file) {
+    if (!file) return nullptr;
     std::lock_guard guard(loadMutex);
-    return Mix_LoadWAV(path->c_str());
+    return Mix_LoadWAV_RW(SDL_RWFromConstMem(file->data(), int(file->size())), 1);
   }
 
   void closeDevice(std::map<uint32_t, MusicDevice>::iterator device) {
@@ -307,9 +309,10 @@ void SdlAudio::setEndOfPieceHandler(EndOfPieceHandler handler) {
   state_->handler = std::move(handler);
 }
 
-uint32_t SdlAudio::openMusic(const std::string& fileName, uint32_t& deviceId) {
+uint32_t SdlAudio::openMusic(const StoryFiles& files, const std::string& fileName,
+                             uint32_t& deviceId) {
   if (!state_->musicAvailable) return kCannotOpen;
-  std::optional<StoryMidi> midi = loadStoryMidi(fileName);
+  std::optional<StoryMidi> midi = loadStoryMidi(files, fileName);
   if (!midi) return kCannotOpen;
   State& state = *state_;
   const uint32_t result = state.player.call(
@@ -387,12 +390,12 @@ uint32_t SdlAudio::closeMusic(uint32_t deviceId) {
   return state.player.call([&] { return state.close(deviceId); }, kNoSuchDevice);
 }
 
-void SdlAudio::playSound(const std::string& name) {
+void SdlAudio::playSound(const StoryFiles& files, const std::string& name) {
   // Anything that does not load as a sound, a line feed in its name included, gets the
-  // default sound.
+  // default sound. The file is read here: the story's files need not outlive the job.
   State& state = *state_;
-  state.player.post([&state, path = resolveStoryFile(name)] {
-    Mix_Chunk* chunk = state.loadSound(path);
+  state.player.post([&state, file = files.read(name, kLargestSoundFile)] {
+    Mix_Chunk* chunk = state.loadSound(file);
     Mix_HaltChannel(kSoundChannel);
     Mix_FreeChunk(state.loadedSound);
     state.loadedSound = chunk;

@@ -29,12 +29,13 @@ class SdlAudio final : public SoundBackend {
   bool musicAvailable() const;
 
   void setEndOfPieceHandler(EndOfPieceHandler handler) override;
-  uint32_t openMusic(const std::string& fileName, uint32_t& deviceId) override;
+  uint32_t openMusic(const StoryFiles& files, const std::string& fileName,
+                     uint32_t& deviceId) override;
   uint32_t playMusic(uint32_t deviceId, uint32_t piece) override;
   uint32_t playMusicFrom(uint32_t deviceId, uint32_t piece, int64_t position) override;
   std::optional<int64_t> musicPosition(uint32_t deviceId) override;
   uint32_t closeMusic(uint32_t deviceId) override;
-  void playSound(const std::string& name) override;
+  void playSound(const StoryFiles& files, const std::string& name) override;
   void setVolumes(int32_t music, int32_t sound) override;
 
  private:

@@ -6,10 +6,8 @@
 
 #include "engine/context.h"
 #include "engine/messages.h"
-#include "engine/file_problems.h"
 #include "base/bitmap_file.h"
 #include "base/codepage.h"
-#include "base/story_files.h"
 
 namespace {
 
@@ -34,11 +32,11 @@ bool fitBitmap(std::unique_ptr<Bitmap>& slot, int32_t width, int32_t height, boo
 
 std::unique_ptr<Bitmap> loadPicture(NevContext& context, const char* fileName) {
   std::unique_ptr<Bitmap> picture;
-  const std::optional<std::string> path = resolveStoryFile(fileName);
-  if (path) picture = loadBitmapFile(*path);
+  const std::optional<std::string> file = context.files->read(fileName, kLargestBitmapFile);
+  if (file) picture = decodeBitmapFile(*file);
   if (!picture) {
     reportProblem(context.platform.messageBox, cp932ToUtf8Escaped(fileName), kCaptionPictureError,
-                  storyFileProblem(fileName, path, "not a BMP picture nev can show"));
+                  context.files->problem(fileName, "not a BMP picture nev can show"));
   }
   return picture;
 }

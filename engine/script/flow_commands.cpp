@@ -7,8 +7,6 @@
 
 #include "engine/context.h"
 #include "engine/messages.h"
-#include "engine/file_problems.h"
-#include "base/story_files.h"
 #include "base/wrapping_math.h"
 #include "engine/gfx/surfaces.h"
 #include "base/codepage.h"
@@ -44,11 +42,9 @@ CommandOutcome commandJump(NevContext& context, char* arguments) {
   // A jump without a label goes to the first line, as "NULL" does.
   copyName(runner.jumpLabel, label != nullptr ? label : "NULL");
 
-  if (!openScript(runner, runner.jumpFileName)) {
+  if (!openScript(context, runner.jumpFileName)) {
     reportProblem(context.platform.messageBox, cp932ToUtf8Escaped(runner.jumpFileName),
-                  kCaptionBadFile,
-                  storyFileProblem(runner.jumpFileName, resolveStoryFile(runner.jumpFileName),
-                                   "cannot be read"));
+                  kCaptionBadFile, context.files->problem(runner.jumpFileName, "cannot be read"));
     return CommandOutcome::EndRunner;
   }
   if (std::strcmp(runner.jumpLabel, "NULL") == 0) return CommandOutcome::Continue;
@@ -57,7 +53,7 @@ CommandOutcome commandJump(NevContext& context, char* arguments) {
   }
   reportProblem(context.platform.messageBox, cp932ToUtf8Escaped(runner.jumpLabel),
                 kCaptionLabelNotFound,
-                storyFilePath(runner.jumpFileName, resolveStoryFile(runner.jumpFileName)) +
+                context.files->location(runner.jumpFileName) +
                     ": label " + printableStoryText(runner.jumpLabel) + " not found");
   return CommandOutcome::EndRunner;
 }

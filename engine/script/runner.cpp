@@ -7,8 +7,6 @@
 
 #include "engine/context.h"
 #include "engine/messages.h"
-#include "engine/file_problems.h"
-#include "base/story_files.h"
 #include "engine/script/commands.h"
 #include "engine/script/flow_commands.h"
 #include "engine/text/text_output.h"
@@ -42,12 +40,12 @@ const char* startScriptName(int32_t scrambledScripts) {
   return scrambledScripts == 0 ? "start.txt" : "start.stx";
 }
 
-bool openScript(RunnerStorage& runner, const char* name) {
+bool openScript(NevContext& context, const char* name) {
+  RunnerStorage& runner = context.runner;
   runner.script.close();
   runner.scriptName = name;
   runner.linesRead = 0;
-  std::optional<std::string> path = resolveStoryFile(name);
-  return path && runner.script.open(*path, "r");
+  return context.files->openScript(name, runner.script);
 }
 
 int readRunnerLine(NevContext& context) {
@@ -80,9 +78,9 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
     }
   } else {
     const char* startName = startScriptName(config.scrambledScripts);
-    if (!openScript(runner, startName)) {
+    if (!openScript(context, startName)) {
       reportProblem(context.platform.messageBox, startName, kCaptionBadFile,
-                    storyFileProblem(startName, resolveStoryFile(startName), "cannot be read"));
+                    context.files->problem(startName, "cannot be read"));
       return;  // no script lines to run; the window stays
     }
     context.messageWindow.cursorY = config.textTop;

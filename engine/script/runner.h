@@ -67,8 +67,9 @@ RunnerOperations standardRunnerOperations(NevContext& context);
 // The name of the start script for a scrambledScripts value.
 const char* startScriptName(int32_t scrambledScripts);
 
-// Opens a script by its story name in the runner's script slot, closing the one before.
-bool openScript(RunnerStorage& runner, const char* name);
+// Opens one of the story's scripts by its name in the runner's script slot, closing the one
+// before.
+bool openScript(NevContext& context, const char* name);
 
 // The runner's next script line into its line buffer, counted; 0 at the end of the script.
 int readRunnerLine(NevContext& context);

@@ -12,7 +12,7 @@ int32_t startPiece(NevContext& context, int64_t position = 0) {
   SoundBackend* backend = context.platform.sound;
   const uint32_t piece = ++music.piece;
   uint32_t deviceId = 0;
-  if (backend->openMusic(music.musicFileName, deviceId) != 0) return 0;
+  if (backend->openMusic(*context.files, music.musicFileName, deviceId) != 0) return 0;
   music.musicDeviceId = deviceId;
   if (backend->playMusicFrom(deviceId, piece, position) != 0) {
     backend->closeMusic(deviceId);
@@ -56,5 +56,5 @@ void onMusicNotify(NevContext& context, uint32_t piece) {
 }
 
 void playSoundEffect(NevContext& context, const char* name) {
-  context.platform.sound->playSound(name);
+  context.platform.sound->playSound(*context.files, name);
 }

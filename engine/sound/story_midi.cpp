@@ -1,18 +1,15 @@
 #include "engine/sound/story_midi.h"
 
-#include "base/file_bytes.h"
 #include "base/midi_length.h"
-#include "base/story_files.h"
+#include "engine/story_files.h"
 
 namespace {
 // Far beyond any piece of music; keeps a stray large file from being read whole.
 constexpr uint64_t kLargestMidiFile = 16 << 20;
 }  // namespace
 
-std::optional<StoryMidi> loadStoryMidi(const std::string& name) {
-  const std::optional<std::string> path = resolveStoryFile(name);
-  if (!path) return std::nullopt;
-  const std::optional<std::string> file = readWholeFile(*path, kLargestMidiFile);
+std::optional<StoryMidi> loadStoryMidi(const StoryFiles& files, const std::string& name) {
+  const std::optional<std::string> file = files.read(name, kLargestMidiFile);
   if (!file) return std::nullopt;
 
   StoryMidi midi;

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+class StoryFiles;
+
 struct StoryMidi {
   std::string bytes;  // the standard MIDI file, unwrapped from a RIFF MIDI file
   int64_t lengthMilliseconds = 0;
@@ -12,4 +14,4 @@ struct StoryMidi {
 
 // Nothing when the name finds no file or the file is not a MIDI file whose end can be known:
 // a piece that could not tell its end could not loop.
-std::optional<StoryMidi> loadStoryMidi(const std::string& name);
+std::optional<StoryMidi> loadStoryMidi(const StoryFiles& files, const std::string& name);

@@ -162,14 +162,10 @@ TEST(Demo, ChecksCleanAndTypesEachLineWhereNoTextStands) {
   EXPECT_EQ(checkStory(NEV_SOURCE_DIR "/demo").size(), 0u);
   constexpr int32_t kWidth = 640, kHeight = 480;
   for (int32_t route = 0; route < 3; ++route) {
-    StoryWorld world(kWidth, kHeight);
-    ScopedCurrentDirectory inDemo(NEV_SOURCE_DIR "/demo");
+    StoryWorld world(NEV_SOURCE_DIR "/demo", std::make_unique<CellGlyphs>());
     NevContext& context = *world.context;
-    CellGlyphs glyphs;
-    context.platform.glyphs = &glyphs;
-    ASSERT_FALSE(readConfig(context.config));
-    createMessageFont(context);
-    ASSERT_TRUE(createDisplaySurface(context));
+    ASSERT_EQ(context.config.screenWidth, kWidth);
+    ASSERT_EQ(context.config.screenHeight, kHeight);
     world.onSleep = [&] {  // the reader: clicks at each wait, and at the choice on the route's item
       const ChoiceProgress& choice = context.runner.choice;
       const int32_t middle = (choice.bandTop[route] + choice.bandBottom[route]) / 2;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/file_bytes.h"
+#include "engine/local_story_folder.h"
 #include "engine/script/runner.h"
 #include "engine/text/message_window.h"
 #include "story_world.h"
@@ -16,12 +17,8 @@ namespace {
 // each click and the save point that click ended.
 std::vector<size_t> playDemo(const std::string& folder, int32_t route, const SavePoint* from,
                              std::vector<SavePoint>* points) {
-  StoryWorld world(640, 480);
-  ScopedCurrentDirectory inDemo(folder);
+  StoryWorld world(folder);
   NevContext& context = *world.context;
-  EXPECT_FALSE(readConfig(context.config));
-  createMessageFont(context);
-  EXPECT_TRUE(createDisplaySurface(context));
   if (from != nullptr) context.resumeAt = *from;
   std::vector<size_t> seen;
   world.onSleep = [&] {
@@ -59,8 +56,7 @@ TEST(SavePoint, ALoadedWaitOrChoiceGoesOnAsTheRunThatSavedIt) {
     for (size_t k = 0; k < points.size(); ++k) {
       const bool changed = k % 2 == 1;
       if (changed) {
-        ScopedCurrentDirectory inDemo(NEV_SOURCE_DIR "/demo");
-        ASSERT_TRUE(notePlace(points[k], 0));
+        ASSERT_TRUE(notePlace(LocalStoryFolder(NEV_SOURCE_DIR "/demo"), points[k], 0));
       }
       const std::vector<size_t> resumed =
           playDemo(changed ? patched.path().string() : NEV_SOURCE_DIR "/demo", route, &points[k], nullptr);

@@ -42,8 +42,9 @@ struct FakePort : WindowPort {
   bool openWithDesktop(const std::string& path) override { return log("open " + path), true; }
   std::optional<std::string> chooseFile(const FileDialog& dialog) override {
     log("choose " + dialog.defaultSuffix + (dialog.mustExist ? " existing" : " new"));
+    // A desktop's dialog gives the full path of a name picked in the folder it opened in.
     const std::string answer = answered < answers.size() ? answers[answered++] : "";
-    return answer.empty() ? std::nullopt : std::optional(answer);
+    return answer.empty() ? std::nullopt : std::optional(dialog.folder + "/" + answer);
   }
   void showDefaultWindow(Size client) override { log("window ", client); }
   void showFullSizeWindow() override { log("full size"); }
@@ -108,7 +109,8 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
       {kMenuVersion, "バージョン情報: A \n\nNEV System 1 Ver 1.2\n\n; speed 1"},
       {kMenuClientSize, "C Window Size: cwinX = 800\ncwinY = 581; speed 1"},
       {kMenuHelpContents, "ファイルが変: NEV.HLP; speed 1"},
-      {kMenuDeveloperHelp, "open ./nevmake.hlp; speed 1"},
+      {kMenuDeveloperHelp,
+       "open " + std::filesystem::canonical(world.story.path()).string() + "/nevmake.hlp; speed 1"},
       {12345, "speed 1"},
       {41006, "speed 1"},  // one past the listed modes
       {kMenuEndGame, "destroy; speed 1"},
@@ -167,14 +169,14 @@ TEST(WindowProc, ScramblingToolAsksThroughItsDialogsAndReplacesTheOutputOnlyWhen
       {{"plain.txt", "out.stx"}, asked + "テキスト暗号化: 処理終了; "},
       {{""}, "choose txt existing; " + stop},
       {{"plain.txt", ""}, asked + stop},
-      {{"missing.txt"}, "choose txt existing; ファイルが変: missing.txt; " + stop},
+      {{"missing.txt"}, "choose txt existing; ファイルが変: <story>/missing.txt; " + stop},
       {{"plain.txt", "./plain.txt"},
-       asked + "テキスト暗号化: ./plain.txt\n\n読み込むファイルと同じファイルには保存できません; " +
+       asked + "テキスト暗号化: <story>/./plain.txt\n\n読み込むファイルと同じファイルには保存できません; " +
            stop},
-      {{"plain.txt", "no/out.stx"}, asked + "ファイルが変: no/out.stx; " + stop},
+      {{"plain.txt", "no/out.stx"}, asked + "ファイルが変: <story>/no/out.stx; " + stop},
   };
   for (const auto& [answers, calls] : cases) {
-    StoryWorld world;  // and in its folder
+    StoryWorld world;
     world.context->config.developerMenu = 1;
     world.story.write("plain.txt", "abc\r\n");
     world.story.write("out.stx", "old");
@@ -182,7 +184,11 @@ TEST(WindowProc, ScramblingToolAsksThroughItsDialogsAndReplacesTheOutputOnlyWhen
     FakePort port;
     port.answers = answers;
     onMenuCommand(*world.context, state, port, kMenuScramble);
-    EXPECT_EQ(port.calls, calls);
+    // The dialogs opened in the story's folder, whose path each world has its own of.
+    std::string seen = port.calls;
+    const std::string folder = std::filesystem::canonical(world.story.path()).string();
+    for (size_t at; (at = seen.find(folder)) != std::string::npos;) seen.replace(at, folder.size(), "<story>");
+    EXPECT_EQ(seen, calls);
     EXPECT_EQ(world.story.read("plain.txt"), "abc\r\n") << calls;
     EXPECT_EQ(world.story.read("out.stx"), calls.ends_with(stop) ? "old" : "bcd\x0b\r\n") << calls;
   }

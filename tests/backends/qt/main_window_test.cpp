@@ -17,11 +17,22 @@
 #include "backends/qt/qt_environment.h"
 #include "base/freetype_glyph_rasterizer.h"
 #include "engine/context.h"
+#include "engine/local_story_folder.h"
+#include "engine/story_session.h"
 #include "engine/text/message_window.h"
 #include "shell/menu.h"
 #include "story_world.h"
 
 namespace {
+
+std::unique_ptr<StorySession> openWithDesktopGlyphs(const TempFolder& story) {
+  ConfigProblem problem;
+  const StoryBackends backends{
+      [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
+  auto session = openStory(std::make_shared<LocalStoryFolder>(story.path()), backends, problem);
+  EXPECT_NE(session, nullptr) << problem.report;
+  return session;
+}
 
 TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretched) {
   ensureGuiApplication();
@@ -29,19 +40,16 @@ TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretche
     GTEST_SKIP() << "another kind of Qt application runs in this process";
   }
   TempFolder story;
-  ScopedCurrentDirectory inside(story.path());
   std::vector<Pixel> halves(640 * 480);
   for (size_t i = 0; i < halves.size(); ++i) halves[i] = i % 640 < 320 ? 0xFF0000 : 0x0000FF;
   story.write("halves.bmp", bmp24(640, 480, halves));
   story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}}));
   story.write("start.txt", "@C0,0,missing.bmp,0;\n@C0,0,halves.bmp,0xCC0020;\n@T600000\n");
-  std::unique_ptr<NevContext> context = makeContext();
-  ASSERT_FALSE(readConfig(context->config));
-  FreeTypeGlyphRasterizer glyphs(fontconfigFaces());
-  context->platform.glyphs = &glyphs;
-  createMessageFont(*context);
+  std::unique_ptr<StorySession> session = openWithDesktopGlyphs(story);
+  ASSERT_NE(session, nullptr);
+  NevContext* context = &session->context();
   MainWindow window(*context);
-  ASSERT_TRUE(window.startStory());
+  window.startStory();
   buildStartMenus(*context, window.state(), window);
   window.showDefaultWindow({640, 480});
   // The limit only catches a hang.
@@ -88,19 +96,16 @@ TEST(MainWindow, BacklogCopyAndCtrlLeaveTheWaitAsItWas) {
     GTEST_SKIP() << "another kind of Qt application runs in this process";
   }
   TempFolder story;
-  ScopedCurrentDirectory inside(story.path());
   story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}, {9, "16"}}));
   story.write("start.txt", sjis("雨の駅\n@P\n二行目\n@E\n"));
-  std::unique_ptr<NevContext> context = makeContext();
-  ASSERT_FALSE(readConfig(context->config));
-  FreeTypeGlyphRasterizer glyphs(fontconfigFaces());
-  context->platform.glyphs = &glyphs;
-  createMessageFont(*context);
+  std::unique_ptr<StorySession> session = openWithDesktopGlyphs(story);
+  ASSERT_NE(session, nullptr);
+  NevContext* context = &session->context();
   MainWindow window(*context);
   TempFolder data;
   window.state().saveSlots.dataFolder = data.path().string();
   data.write("auto.sav", "a place kept from before");
-  ASSERT_TRUE(window.startStory());
+  window.startStory();
   buildStartMenus(*context, window.state(), window);
   window.showDefaultWindow({640, 480});
   auto eventually = [](const std::function<bool()>& done) { return QTest::qWaitFor(done, 180000); };

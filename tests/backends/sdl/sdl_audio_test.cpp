@@ -14,6 +14,7 @@
 
 #include "base/file_bytes.h"
 #include "engine/context.h"
+#include "engine/local_story_folder.h"
 #include "engine/script/commands.h"
 #include "midi_files.h"
 #include "test_files.h"
@@ -24,12 +25,13 @@ TEST(SdlAudio, PlaysAMidiFileAndTellsWhenItsDataEnds) {
   const char* const soundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
   if (!std::filesystem::exists(soundFont)) GTEST_SKIP() << soundFont << " is missing";
   TempFolder story, output;
-  ScopedCurrentDirectory inside(story.path());
+  const LocalStoryFolder files(story.path());
   const std::string samples = (output.path() / "audio.raw").string();
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", samples.c_str(), 1);
   setenv("NEV_SOUNDFONT", soundFont, 1);
   std::unique_ptr<NevContext> context = makeContext();
+  context->files = &files;
   std::promise<uint32_t> ended;  // the piece is played once, so it ends once
   SdlAudio audio;
   if (!audio.musicAvailable()) GTEST_SKIP() << "the disk audio driver is missing";
@@ -53,7 +55,7 @@ TEST(SdlAudio, PlaysAMidiFileAndTellsWhenItsDataEnds) {
 // Whatever ALSA or FluidSynth make of the trouble, the terminal gets one line, nev's own.
 TEST(SdlAudio, TroubleWithTheDeviceOrTheSoundFontIsOneLineOfNevsOwn) {
   TempFolder story;
-  ScopedCurrentDirectory inside(story.path());
+  const LocalStoryFolder files(story.path());
   story.write("tune.mid", heldNote(50));
   const std::string noCards = story.write("empty.conf", "");
   // Whole as RIFF files go, but with nothing for the synthesizer in it.
@@ -74,7 +76,7 @@ TEST(SdlAudio, TroubleWithTheDeviceOrTheSoundFontIsOneLineOfNevsOwn) {
     {
       SdlAudio audio;
       uint32_t device = 0;
-      audio.openMusic("tune.mid", device);
+      audio.openMusic(files, "tune.mid", device);
     }
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(said.rfind(row.says, 0), 0u) << said;

@@ -27,7 +27,7 @@ TEST(Composition, WithoutBlackTransparentDrawsAsOpaqueWithKeptOrFreshWorkBitmaps
   // Large, small, clipped and tiny pictures one after the other: drawn with the work bitmaps
   // kept between commands, with fresh ones, and opaque.
   const std::vector<Rect> draws = {{0, 0, 40, 20}, {60, 40, 9, 3}, {-5, 30, 40, 20}, {2, 2, 3, 1}};
-  StoryWorld fresh, opaque, kept;  // the story folder is kept's
+  StoryWorld fresh, kept, opaque(kept.story.path());  // kept's folder holds the picture
   for (StoryWorld* world : {&fresh, &opaque, &kept}) world->prepareSurfaces();
   for (const Rect& d : draws) {  // right and bottom hold the picture's size
     std::vector<Pixel> pixels;  // every pixel a colour of its own, never black

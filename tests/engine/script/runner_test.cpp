@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/context.h"
+#include "engine/local_story_folder.h"
 #include "engine/messages.h"
 #include "test_files.h"
 
@@ -38,13 +39,15 @@ class RunnerTest : public ::testing::Test {
   Calls run(const std::string& script, int32_t waitEveryLine = 1, int32_t scrambledScripts = 0,
             const char* name = "start.txt") {
     TempFolder story;
-    ScopedCurrentDirectory inside(story.path());
     story.write(name, script);
+    const LocalStoryFolder files(story.path());
+    context_->files = &files;
     context_->config.waitEveryLine = waitEveryLine;
     context_->config.scrambledScripts = scrambledScripts;
     context_->words.stopRunner = 0;
     calls_.clear();
     ScriptRunner(*context_, operations_);
+    context_->files = &noStoryFiles();
     return calls_;
   }
 

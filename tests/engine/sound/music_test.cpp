@@ -17,7 +17,7 @@ struct RecordingBackend : SoundBackend {
   std::string calls, opened;
   uint32_t nextId = 1;
   void setEndOfPieceHandler(EndOfPieceHandler) override {}
-  uint32_t openMusic(const std::string& name, uint32_t& deviceId) override {
+  uint32_t openMusic(const StoryFiles&, const std::string& name, uint32_t& deviceId) override {
     calls += "open " + name + (name == "none.mid" ? "; " : " as " + std::to_string(nextId) + "; ");
     if (name == "none.mid") return 1;
     deviceId = nextId++;
@@ -32,7 +32,9 @@ struct RecordingBackend : SoundBackend {
     calls += id == kAllMusicDevices ? "close all; " : "close " + std::to_string(id) + "; ";
     return 0;
   }
-  void playSound(const std::string& name) override { calls += "sound " + name + "; "; }
+  void playSound(const StoryFiles&, const std::string& name) override {
+    calls += "sound " + name + "; ";
+  }
 };
 
 TEST(Music, CommandsAndEndsOfPieces) {

@@ -1,0 +1,46 @@
+#include "engine/story_session.h"
+
+#include <string>
+#include <utility>
+
+#include "engine/gfx/surfaces.h"
+#include "engine/input.h"
+#include "engine/messages.h"
+#include "engine/text/message_window.h"
+
+StorySession::StorySession(std::shared_ptr<const StoryFiles> files, const StoryBackends& backends)
+    : files_(std::move(files)), context_(makeContext()) {
+  context_->files = files_.get();
+  if (backends.makeGlyphs) glyphs_ = backends.makeGlyphs();
+  if (glyphs_) context_->platform.glyphs = glyphs_.get();
+}
+
+StorySession::~StorySession() {
+  releaseSurfaces(*context_);
+  context_.reset();
+}
+
+void StorySession::takeSound(const SoundBackendFactory& makeSound) {
+  if (makeSound) sound_ = makeSound();
+  if (sound_) context_->platform.sound = sound_.get();
+}
+
+std::unique_ptr<StorySession> openStory(std::shared_ptr<const StoryFiles> files,
+                                        const StoryBackends& backends, ConfigProblem& problem) {
+  auto session = std::make_unique<StorySession>(std::move(files), backends);
+  NevContext& context = session->context();
+  if (std::optional<ConfigProblem> bad = readConfig(session->files(), context.config)) {
+    problem = std::move(*bad);
+    return nullptr;
+  }
+  createMessageFont(context);
+  onClientSize(context, context.config.screenWidth, context.config.screenHeight);
+  if (!createDisplaySurface(context)) {
+    const std::string size = std::to_string(context.config.screenWidth) + " × " +
+                             std::to_string(context.config.screenHeight);
+    problem = {size, kCaptionNoMemory, 0, "", "no memory for a picture of " + size};
+    return nullptr;
+  }
+  session->takeSound(backends.makeSound);
+  return session;
+}
