@@ -66,7 +66,7 @@ TEST(Routes, EachRouteOfAKnownTreeEndsAsItShould) {
        "@LA;\nround\n@Jstart.txt,A;\n", 3, R"("end": "limit")"},
   };
   // A route that loops through waits stops at its frames' bound.
-  const Explored frames = explore("@LA;\n@M\n@Jstart.txt,A;\n", "--max-frames 2");
+  const Explored frames = explore("@LA;\nround\n@Jstart.txt,A;\n", "--max-frames 2");
   EXPECT_EQ(frames.status, 3) << frames.output;
   EXPECT_NE(frames.routes.find(R"("end": "limit", "waits": 2, "last_frame": "r0000/0002.png"})"),
             std::string::npos)
