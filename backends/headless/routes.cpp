@@ -78,6 +78,10 @@ int runRoutes(const RoutesOptions& options) {
   for (const auto& [choice, item] : report.itemsNeverRun) {
     std::printf("choice %d item %d: its branch line never runs\n", choice, item);
   }
+  if (report.outputFull) {
+    std::fprintf(stderr, "nev routes: stopped: the frames would pass --max-output (%lld bytes)\n",
+                 static_cast<long long>(options.maxOutput));
+  }
   if (report.limitMet) return 3;
   return report.boxes > 0 ? 2 : 0;
 }

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "base/codepage.h"
 #include "test_files.h"
 
 namespace {
@@ -108,6 +109,35 @@ TEST(Routes, TheDemosThreeRoutesEndTheStoryAndCheckWarnsOfNothingElse) {
   const ProgramRun check = runProgram(NEV_BINARY " check --routes '" NEV_SOURCE_DIR "/demo'");
   EXPECT_EQ(check.status, 0);
   EXPECT_EQ(check.output, "");
+}
+
+TEST(Routes, NamesInCodePage932AreUtf8InTheJsonAndEscapedOnTheTerminal) {
+  TempFolder story, out;
+  const std::string script = sjis("雨") + "\x1B[2J.txt";
+  story.write("nev.ini", storyIni());
+  story.write("start.txt", "@J" + script + ",A;\n");
+  const std::string end = "@J" + script + ",B;\n";
+  story.write(script, "@LA;\n@W2\na\nb\n" + end + end + sjis("届かない\n") + "@LB;\n@E\n");
+  story.write("\x1B[31m" + sjis("絵") + ".bmp", "BM");
+  const ProgramRun run =
+      runProgram(NEV_BINARY " routes '" + story.path().string() + "' '" + out.path().string() + "'");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.output.find('\x1B'), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("雨\\x1B[2J.txt:7: no route reaches this line: 届かない\n"), std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("\\x1B[31m絵.bmp: no route uses this file\n"), std::string::npos) << run.output;
+  const struct {
+    const char* file;
+    std::string says;
+  } outputs[] = {{"routes.json", R"({"id": 0, "file": "雨\u001b[2J.txt", "line": 2,)"},
+                 {"coverage.json", R"([{"file": "雨\u001b[2J.txt", "line": 7, "text": "届かない"}])"},
+                 {"coverage.json", R"("unused_files": ["\u001b[31m絵.bmp"])"}};
+  for (const auto& output : outputs) {
+    const std::string text = out.read(output.file);
+    EXPECT_EQ(validUtf8Escaped(text), text) << output.file << ": not UTF-8";
+    EXPECT_EQ(text.find('\x1B'), std::string::npos) << output.file;
+    EXPECT_NE(text.find(output.says), std::string::npos) << output.file << "\n" << text;
+  }
 }
 
 // Every file under `folder`, by its path inside it, with its bytes.
