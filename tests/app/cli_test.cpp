@@ -134,12 +134,13 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
        0, "nev: cannot write standard output: Broken pipe; the story goes on without it\nnev.conf\n"},
       {memoryBound + nev + " routes" + at(wide) + at(wide, "out") + " --max-routes 3 --jobs 1", 3,
        "1 choice points, 3 routes: E 3; 0 boxes\n"},
-      {"echo $(ls" + at(wide, "out") + ")", 0, "coverage.json index.html r0000 r0001 r0002 routes.json\n"},
+      {"echo $(ls" + at(wide, "out") + ")", 0,
+       "coverage.json index.html r0000 r0001 r0002 routes.json\n"},
       {nev + " routes" + at(clean) + at(tools, "routes") + " --max-output 1", 3,
        "nev routes: stopped: the frames would pass --max-output (1 bytes)\n"},
       // A save named in bytes that are no UTF-8 is logged as text that is.
-      {nev + " render" + at(clean) + out + " --save-at 1:" + at(tools, "\xFF.sav").substr(1) + " && " + nev +
-           " render" + at(clean) + out + " --load" + at(tools, "\xFF.sav") +
+      {nev + " render" + at(clean) + out + " --save-at 1:" + at(tools, "\xFF.sav").substr(1) +
+           " && " + nev + " render" + at(clean) + out + " --load" + at(tools, "\xFF.sav") +
            " && iconv -f UTF-8 -t UTF-8" + at(tools, "out/events.jsonl") + " | grep load",
        0, "\\xFF.sav\"}"},
       {nev + " check" + at(clean), 0, ""},

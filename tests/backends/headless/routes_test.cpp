@@ -125,7 +125,8 @@ TEST(Routes, NamesInCodePage932AreUtf8InTheJsonAndEscapedOnTheTerminal) {
   EXPECT_EQ(run.output.find('\x1B'), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("雨\\x1B[2J.txt:7: no route reaches this line: 届かない\n"), std::string::npos)
       << run.output;
-  EXPECT_NE(run.output.find("\\x1B[31m絵.bmp: no route uses this file\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("\\x1B[31m絵.bmp: no route uses this file\n"), std::string::npos)
+      << run.output;
   const struct {
     const char* file;
     std::string says;
