@@ -1,10 +1,12 @@
 #include "app/cli.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "authoring/check.h"
@@ -86,6 +88,7 @@ int runCheckCommand(int argc, const char* const argv[]) {
 
 int runRoutesCommand(int argc, const char* const argv[]) {
   RoutesOptions options;
+  options.jobs = int32_t(std::clamp(std::thread::hardware_concurrency(), 1u, 256u));
   std::vector<std::string> positional;
   for (int i = 0; i < argc; ++i) {
     const std::string_view word = argv[i];
@@ -98,6 +101,21 @@ int runRoutesCommand(int argc, const char* const argv[]) {
     } else if (word == "--max-steps" && hasValue) {
       if (!parsePositive(argv[++i], options.maxSteps)) {
         std::fprintf(stderr, "nev routes: --max-steps takes a positive number\n");
+        return 1;
+      }
+    } else if (word == "--max-frames" && hasValue) {
+      if (!parsePositive(argv[++i], options.maxFrames)) {
+        std::fprintf(stderr, "nev routes: --max-frames takes a positive number\n");
+        return 1;
+      }
+    } else if (word == "--max-output" && hasValue) {
+      if (!parsePositive(argv[++i], options.maxOutput)) {
+        std::fprintf(stderr, "nev routes: --max-output takes a positive number of bytes\n");
+        return 1;
+      }
+    } else if (word == "--jobs" && hasValue) {
+      if (!parsePositive(argv[++i], options.jobs) || options.jobs > 256) {
+        std::fprintf(stderr, "nev routes: --jobs takes a number from 1 to 256\n");
         return 1;
       }
     } else if (word.size() > 1 && word[0] == '-') {
@@ -203,7 +221,8 @@ const char* usageText() {
          "                  [--max-steps N] [--max-time MS] [--save-at N:FILE]... [--load FILE]\n"
          "                  [--skip all | --skip read --read-marks FILE]\n"
          "       nev check [--routes] STORY_DIR\n"
-         "       nev routes STORY_DIR OUT_DIR [--max-routes N] [--max-steps N]\n"
+         "       nev routes STORY_DIR OUT_DIR [--max-routes N] [--max-steps N] [--max-frames N]\n"
+         "                  [--max-output BYTES] [--jobs N]\n"
          "       nev scramble PLAIN OUT | nev unscramble STX OUT\n"
          "       nev --help | --version\n"
          "\n"
@@ -246,8 +265,11 @@ const char* usageText() {
          "route that meets a choice point already explored joining it. OUT_DIR gets routes.json\n"
          "(the choice points and each route: items picked, how it ended, boxes, waits),\n"
          "coverage.json (lines and labels no route reaches, files no route uses, items whose\n"
-         "branch never runs) and index.html, a storyboard of each route's waits. Exit status:\n"
-         "0, 2 when a box was shown, 3 when a limit was met, 1 when the story cannot start.\n"
+         "branch never runs) and index.html, a storyboard of each route's waits. A route writes at\n"
+         "most --max-frames frames (default 200) and all routes at most --max-output bytes of\n"
+         "frames (default 1 GB). --jobs N plays N routes at once (default: one per processor);\n"
+         "the output is the same for any N. Exit status: 0, 2 when a box was shown, 3 when a\n"
+         "limit was met, 1 when the story cannot start.\n"
          "\n"
          "scramble writes the scrambled form of a plain script (what the player reads when\n"
          "nev.ini asks for scrambled scripts); unscramble gives the plain form back. The output\n"

@@ -57,6 +57,54 @@ std::string cp932ToUtf8Escaped(std::string_view cp932) {
   return convert(cp932, "CP932", "UTF-8", "", false, true);
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at `at`, or 0: no overlong forms, no surrogates,
+// nothing past U+10FFFF.
+size_t utf8SequenceLength(std::string_view text, size_t at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[at + i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size() || byte(1) < low || byte(1) > high) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+std::string validUtf8Escaped(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    const size_t length = utf8SequenceLength(text, at);
+    if (length == 0) {
+      appendEscapedByte(out, static_cast<unsigned char>(text[at]));
+      ++at;
+    } else {
+      out.append(text.substr(at, length));
+      at += length;
+    }
+  }
+  return out;
+}
+
 std::string printableText(std::string_view utf8) {
   std::string shown;
   for (char c : utf8) {

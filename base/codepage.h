@@ -14,6 +14,10 @@ std::string cp932ToUtf8Escaped(std::string_view cp932);
 // Appends a byte as the four characters "\xNN".
 void appendEscapedByte(std::string& text, unsigned char byte);
 
+// Text that should be UTF-8 made sure to be: a byte outside a well-formed sequence becomes the
+// four characters "\xNN".
+std::string validUtf8Escaped(std::string_view text);
+
 // UTF-8 text made safe for a terminal or a log: control bytes become "\n", "\r" or "\xNN".
 std::string printableText(std::string_view utf8);
 

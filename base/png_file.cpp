@@ -4,8 +4,10 @@
 
 #include <cstring>
 
-bool writePngFile(const std::string& hostPath, const Pixel* pixels, int32_t width, int32_t height) {
-  if (width <= 0 || height <= 0) return false;
+namespace {
+
+// Rows of R, G, B bytes, as the PNG writer takes them.
+std::vector<uint8_t> rgbBytes(const Pixel* pixels, int32_t width, int32_t height) {
   std::vector<uint8_t> rgb(size_t{3} * width * height);
   uint8_t* out = rgb.data();
   for (size_t i = 0, count = size_t{1} * width * height; i < count; ++i) {
@@ -13,16 +15,48 @@ bool writePngFile(const std::string& hostPath, const Pixel* pixels, int32_t widt
     *out++ = static_cast<uint8_t>(pixels[i] >> 8);
     *out++ = static_cast<uint8_t>(pixels[i]);
   }
+  return rgb;
+}
+
+png_image rgbImage(int32_t width, int32_t height) {
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(width);
   image.height = static_cast<png_uint_32>(height);
   image.format = PNG_FORMAT_RGB;
+  return image;
+}
+
+}  // namespace
+
+bool writePngFile(const std::string& hostPath, const Pixel* pixels, int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) return false;
+  const std::vector<uint8_t> rgb = rgbBytes(pixels, width, height);
+  png_image image = rgbImage(width, height);
   const bool written =
       png_image_write_to_file(&image, hostPath.c_str(), 0, rgb.data(), 0, nullptr) != 0;
   png_image_free(&image);
   return written;
+}
+
+std::vector<uint8_t> pngFileBytes(const Pixel* pixels, int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) return {};
+  const std::vector<uint8_t> rgb = rgbBytes(pixels, width, height);
+  png_image image = rgbImage(width, height);
+  png_alloc_size_t size = 0;
+  // The first call measures, the second writes.
+  if (png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr) == 0) {
+    png_image_free(&image);
+    return {};
+  }
+  std::vector<uint8_t> bytes(size);
+  const bool written =
+      png_image_write_to_memory(&image, bytes.data(), &size, 0, rgb.data(), 0, nullptr) != 0;
+  png_image_free(&image);
+  if (!written) return {};
+  bytes.resize(size);
+  return bytes;
 }
 
 std::optional<PngPicture> readPngFile(const std::string& hostPath) {

@@ -388,7 +388,7 @@ const char* endReasonName(HeadlessEnd end) {
 
 std::string jsonString(const std::string& utf8) {
   std::string out = "\"";
-  for (unsigned char c : utf8) {
+  for (unsigned char c : validUtf8Escaped(utf8)) {
     if (c == '"' || c == '\\') {
       out += '\\';
       out += static_cast<char>(c);

@@ -70,5 +70,6 @@ const char* endReasonName(HeadlessEnd end);
 HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
                             std::ostream& events, const FrameSink& keepFrame);
 
-// A string as a JSON string literal; control bytes as \u escapes.
+// A string as a JSON string literal; control bytes as \u escapes, a byte that is no UTF-8 as
+// the text \xNN.
 std::string jsonString(const std::string& utf8);

@@ -1,65 +1,9 @@
 #pragma once
-// `nev routes`: every route of a story, played headless on the virtual clock. At each choice
-// point each item is explored in turn from the choice's own save point; a route that comes to a
-// choice point another route has explored joins it, one that comes back to a choice point on its
-// own path ends as a loop, so the work grows with the choice points and their items.
+// `nev routes`: the route explorer's report written out (routes.json, coverage.json, the
+// storyboard and every route's frames) and summed up on stdout.
 
-#include <cstdint>
-#include <string>
-#include <vector>
+#include "backends/headless/route_explorer.h"
 
-struct RoutesOptions {
-  std::string storyDir;
-  std::string outDir;       // empty: explore only, write nothing (nev check --routes)
-  int32_t maxRoutes = 1000;
-  int64_t maxSteps = 1'000'000;  // script lines a route may carry out
-};
-
-struct ChoicePoint {
-  int32_t id = 0;
-  std::string file;  // as the story names it
-  int32_t line = 0;  // of the choice command, from 1
-  std::vector<std::string> items;  // UTF-8
-  int32_t firstBranchLine = 0;     // item k's branch line is this + k
-};
-
-struct RouteFrame {
-  std::string file;  // relative to the output folder
-  std::string text;  // the lines typed since the frame before, UTF-8
-};
-
-struct ExploredRoute {
-  std::vector<int32_t> picked;
-  std::vector<int32_t> pickedAt;  // the choice point of each pick
-  std::string end;  // "E", "script-end", "loop", "join", "limit", "unreachable"
-  int32_t joins = -1;  // the choice point met, for a join or a loop
-  std::vector<std::pair<std::string, std::string>> boxes;  // caption, text (UTF-8)
-  int32_t waits = 0;
-  std::vector<RouteFrame> frames;
-};
-
-struct UnreachedLine {
-  std::string file;
-  int32_t line = 0;
-  std::string text;  // UTF-8
-};
-
-struct RoutesReport {
-  std::vector<ChoicePoint> choices;
-  std::vector<ExploredRoute> routes;
-  std::vector<UnreachedLine> unreachedLines;
-  std::vector<UnreachedLine> unreachedLabels;
-  std::vector<std::string> unusedFiles;  // pictures, music and sounds
-  std::vector<std::pair<int32_t, int32_t>> itemsNeverRun;  // choice id, item
-  bool limitMet = false;
-  int32_t boxes = 0;
-  std::string startProblem;  // the story could not start
-};
-
-// Explores the story in options.storyDir; frames go to options.outDir when it is given.
-RoutesReport exploreRoutes(const RoutesOptions& options);
-
-// The whole command: exploration, routes.json, coverage.json, index.html and the summary on
-// stdout. Exit status 0, 2 when a box was shown, 3 when a limit was met, 1 when the story
-// cannot start or the output cannot be written.
+// Exit status 0, 2 when a box was shown, 3 when a limit was met (routes, steps, frames or the
+// output's size), 1 when the story cannot start or the output cannot be written.
 int runRoutes(const RoutesOptions& options);

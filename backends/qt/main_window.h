@@ -1,47 +1,29 @@
 #pragma once
-// The main window: a QMainWindow whose central widget shows the picture. It is the story's
-// one window and implements the window operations the menu commands need.
+// The main window: the story's one window. It ties the parts together — the picture view, the
+// runner's thread and the mailbox that brings its requests over, the reader's input, the
+// window's placement and the remembered settings — and implements the window operations the
+// menu commands need, with Qt's menus and boxes.
 
-#include <QImage>
 #include <QMainWindow>
-#include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <map>
-#include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
-#include "base/surface.h"
+#include "backends/qt/reader_input.h"
+#include "backends/qt/runner_host.h"
+#include "backends/qt/runner_mailbox.h"
+#include "backends/qt/window_placement.h"
 #include "shell/reader_settings.h"
 #include "shell/window_port.h"
 #include "shell/window_proc.h"
 
+class BacklogView;
+class PictureView;
 class QAction;
+class QLabel;
 class QMenu;
-class QMessageBox;
 struct NevContext;
-class MainWindow;
-
-// The central widget: the picture, scaled to the client area, the backdrop around it, and the
-// reader's mouse.
-class PictureView : public QWidget {
- public:
-  explicit PictureView(MainWindow& window);
-
- protected:
-  bool event(QEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void wheelEvent(QWheelEvent* event) override;
-
- private:
-  MainWindow& window_;
-};
 
 class MainWindow : public QMainWindow, public WindowPort {
  public:
@@ -82,16 +64,9 @@ class MainWindow : public QMainWindow, public WindowPort {
   // the default window.
   void showAsRemembered();
 
-  // From any thread: a box that blocks only the calling (runner) thread.
-  void showBoxFromRunner(const std::string& text, const std::string& caption);
-  // From any thread: a repaint of client pixels (null: all).
-  void invalidateClient(const Rect* area);
   // From any thread: the end of a piece of music, for onMusicNotify on the window thread.
   void postEndOfPiece(uint32_t piece);
-  // The runner's sleep: returns early when the program ends.
-  void sleepRunner(int32_t milliseconds);
 
-  NevContext& context() { return context_; }
   // The window has been destroyed: the story has ended.
   bool ended() const { return tornDown_; }
   // Called once the window has been destroyed; the shell ends its event loop there.
@@ -99,79 +74,40 @@ class MainWindow : public QMainWindow, public WindowPort {
   WindowState& state() { return state_; }
   QAction* action(int32_t id) const;
 
-  // Runs the prologue; true when the window is being destroyed.
-  bool prologue();
-  void paintPicture(QPainter& painter, const QRect& area);
-  void updateClientMapping();
-  QPoint toClientPoint(QPoint viewPoint) const;
-  QRect toViewRect(const Rect& client) const;
-
  protected:
   bool event(QEvent* event) override;
+  // The view's messages run the prologue first, as the window's own do.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
 
  private:
+  // Runs the prologue; true when the window is being destroyed.
+  bool prologue();
   void buildMenuBar();
-  // The しおり menu reads the slots as it opens; the 読みかた menu checks what is on; Ctrl held
-  // alone starts skipping.
-  void connectReadingControls();
+  // The しおり menu reads the slots as it opens; the 読みかた menu checks what is on.
+  void connectReadingMenus();
   // A word on the picture for a moment.
   void flashMessage(const QString& text);
-  void stopRunner();
-  void startRunner();
   void teardown();
-  // Hands the other threads' requests to the window thread.
+  // Acts on the other threads' requests, on the window thread.
   void collectMail();
-  // From any thread: has collectMail run soon, once however often it is asked.
-  void wakeWindow();
-  void rememberSettings();
-  // Keeps the captioned window's place and size while it shows.
-  void noteNormalGeometry();
-  // Where the captioned window's client area goes: its last place when that and the caption
-  // above it are on a monitor, else centred.
-  QPoint placeOnScreen(QSize size) const;
+  // The runner's box, blocking only the runner's thread.
+  void showBoxFromRunner(const std::string& text, const std::string& caption);
 
   NevContext& context_;
   WindowState state_;
+  bool tornDown_ = false;
+  ReaderSettings* settings_ = nullptr;
   PictureView* view_ = nullptr;
   QMenu* submenus_[5] = {};
   std::map<int32_t, QAction*> actions_;
-  std::thread runner_;
-  bool tornDown_ = false;
-  ReaderSettings* settings_ = nullptr;
-  // The captioned window's client geometry, for coming back from the full-size modes.
-  std::optional<QRect> normalGeometry_;
-
-  // The client area as the story sees it: in the full-size modes the display is shown scaled
-  // with its proportions kept, so client pixels and widget pixels differ.
-  QImage client_;
-  QImage wholePicture_;  // the picture at its own size, when the client is smaller
-  QRect clientInView_;
-  double scale_ = 1.0;
-  Size emulatedDisplay_;
-  PictureScaling scaling_ = PictureScaling::KeepProportions;
-
-  std::mutex wakeLock_;
-  std::condition_variable wake_;
-
-  // What other threads ask of the window thread. They never touch Qt objects themselves: they
-  // leave requests here and post one wake-up, and the window thread collects them.
-  struct BoxRequest {
-    std::string text;
-    std::string caption;
-    std::shared_ptr<bool> closed;  // under wakeLock_
-  };
-  struct Mailbox {
-    std::mutex lock;
-    bool repaintAll = false;
-    std::vector<Rect> repaints;
-    std::vector<BoxRequest> boxes;
-    std::vector<uint32_t> endedPieces;
-  } mail_;
-  std::atomic<int32_t> wakePosted_{0};
-  class BacklogView* backlog_ = nullptr;
-  class QLabel* flash_ = nullptr;
-  class QTimer* ctrlTimer_ = nullptr;  // Ctrl alone held this long starts skipping
+  BacklogView* backlog_ = nullptr;
+  QLabel* flash_ = nullptr;
+  ReaderInput input_;
+  WindowPlacement placement_;
+  // Declared before the runner's host: the runner's last act wakes the window through it.
+  RunnerMailbox mailbox_;
+  RunnerHost runner_;
 };

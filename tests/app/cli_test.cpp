@@ -11,8 +11,16 @@
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__) || defined(NEV_UNDER_TSAN)
+constexpr bool kUnderSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kUnderSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kUnderSanitizer = false;
+#endif
+
 TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
-  TempFolder empty, noScript, clean, warned, tools, hostile, typed;
+  TempFolder empty, noScript, clean, warned, tools, hostile, typed, wide;
   for (const TempFolder* story : {&noScript, &clean, &warned, &hostile}) {
     story->write("nev.ini", storyIni());
   }
@@ -44,6 +52,15 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
            "; s=$?; tail -n 1 out/events.jsonl; grep -c replay out/events.jsonl; exit $s";
   };
   warned.write("start.txt", "@Lalone;\n");
+  // One choice of 255 items on a large picture: the items wait on one save point, not on a
+  // copy each (about 16 GB here).
+  wide.write("nev.ini", storyIni({{3, "2048"}, {4, "2048"}}));
+  std::string items = "@W255\n", branches;
+  for (int item = 0; item < 255; ++item) {
+    items += "i" + std::to_string(item) + "\n";
+    branches += "@E\n";
+  }
+  wide.write("start.txt", items + branches);
   tools.write("p.txt", sjis("雨の駅\r\n"));
   auto at = [](const TempFolder& folder, const std::string& name = "") {
     return " '" + (folder.path() / name).string() + "'";
@@ -59,6 +76,8 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
     int status;
     std::string says;  // a part of the output; nothing at all when empty
   };
+  // The sanitizers reserve terabytes of address space: no bound on it there.
+  const std::string memoryBound = kUnderSanitizer ? "" : "ulimit -v 1048576; ";
   const std::vector<Case> cases = {
       {nev + " --version", 0, "nev "},
       {nev + " --help", 0, "       nev check [--routes] STORY_DIR\n"},
@@ -113,6 +132,17 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
            " QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy " + nev + " --text-out -" + at(typed) +
            " >&4; s=$?; ls" + at(tools, "conf/nev") + "; exit $s",
        0, "nev: cannot write standard output: Broken pipe; the story goes on without it\nnev.conf\n"},
+      {memoryBound + nev + " routes" + at(wide) + at(wide, "out") + " --max-routes 3 --jobs 1", 3,
+       "1 choice points, 3 routes: E 3; 0 boxes\n"},
+      {"echo $(ls" + at(wide, "out") + ")", 0,
+       "coverage.json index.html r0000 r0001 r0002 routes.json\n"},
+      {nev + " routes" + at(clean) + at(tools, "routes") + " --max-output 1", 3,
+       "nev routes: stopped: the frames would pass --max-output (1 bytes)\n"},
+      // A save named in bytes that are no UTF-8 is logged as text that is.
+      {nev + " render" + at(clean) + out + " --save-at 1:" + at(tools, "\xFF.sav").substr(1) +
+           " && " + nev + " render" + at(clean) + out + " --load" + at(tools, "\xFF.sav") +
+           " && iconv -f UTF-8 -t UTF-8" + at(tools, "out/events.jsonl") + " | grep load",
+       0, "\\xFF.sav\"}"},
       {nev + " check" + at(clean), 0, ""},
       {nev + " check" + at(warned), 0, "start.txt:1: warning: label \"alone\" is never jumped to"},
       {nev + " check" + at(noScript), 1, "nev.ini: error: start script \"start.txt\" not found"},

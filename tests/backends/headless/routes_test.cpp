@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 
+#include "base/codepage.h"
 #include "test_files.h"
 
 namespace {
@@ -62,6 +66,12 @@ TEST(Routes, EachRouteOfAKnownTreeEndsAsItShould) {
       {"a story that never ends meets the limit",
        "@LA;\nround\n@Jstart.txt,A;\n", 3, R"("end": "limit")"},
   };
+  // A route that loops through waits stops at its frames' bound.
+  const Explored frames = explore("@LA;\nround\n@Jstart.txt,A;\n", "--max-frames 2");
+  EXPECT_EQ(frames.status, 3) << frames.output;
+  EXPECT_NE(frames.routes.find(R"("end": "limit", "waits": 2, "last_frame": "r0000/0002.png"})"),
+            std::string::npos)
+      << frames.routes;
   for (const auto& c : cases) {
     const Explored explored = explore(c.start, "--max-steps 500");
     EXPECT_EQ(explored.status, c.status) << c.what << "\n" << explored.output;
@@ -99,6 +109,86 @@ TEST(Routes, TheDemosThreeRoutesEndTheStoryAndCheckWarnsOfNothingElse) {
   const ProgramRun check = runProgram(NEV_BINARY " check --routes '" NEV_SOURCE_DIR "/demo'");
   EXPECT_EQ(check.status, 0);
   EXPECT_EQ(check.output, "");
+}
+
+TEST(Routes, NamesInCodePage932AreUtf8InTheJsonAndEscapedOnTheTerminal) {
+  TempFolder story, out;
+  const std::string script = sjis("雨") + "\x1B[2J.txt";
+  story.write("nev.ini", storyIni());
+  story.write("start.txt", "@J" + script + ",A;\n");
+  const std::string end = "@J" + script + ",B;\n";
+  story.write(script, "@LA;\n@W2\na\nb\n" + end + end + sjis("届かない\n") + "@LB;\n@E\n");
+  story.write("\x1B[31m" + sjis("絵") + ".bmp", "BM");
+  const ProgramRun run =
+      runProgram(NEV_BINARY " routes '" + story.path().string() + "' '" + out.path().string() + "'");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.output.find('\x1B'), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("雨\\x1B[2J.txt:7: no route reaches this line: 届かない\n"), std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("\\x1B[31m絵.bmp: no route uses this file\n"), std::string::npos)
+      << run.output;
+  const struct {
+    const char* file;
+    std::string says;
+  } outputs[] = {{"routes.json", R"({"id": 0, "file": "雨\u001b[2J.txt", "line": 2,)"},
+                 {"coverage.json", R"([{"file": "雨\u001b[2J.txt", "line": 7, "text": "届かない"}])"},
+                 {"coverage.json", R"("unused_files": ["\u001b[31m絵.bmp"])"}};
+  for (const auto& output : outputs) {
+    const std::string text = out.read(output.file);
+    EXPECT_EQ(validUtf8Escaped(text), text) << output.file << ": not UTF-8";
+    EXPECT_EQ(text.find('\x1B'), std::string::npos) << output.file;
+    EXPECT_NE(text.find(output.says), std::string::npos) << output.file << "\n" << text;
+  }
+}
+
+// Every file under `folder`, by its path inside it, with its bytes.
+std::map<std::string, std::string> filesUnder(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    files[std::filesystem::relative(entry.path(), folder).string()] =
+        std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return files;
+}
+
+// 40 choice points of 3 items whose branches join again at the next.
+std::string latticeScript() {
+  std::string script;
+  for (int point = 0; point < 40; ++point) {
+    const std::string n = std::to_string(point);
+    script += "@LC" + n + ";\nthe road to " + n + "\n@M\n@W3\nleft\nmiddle\nright\n";
+    for (const char* branch : {"A", "B", "D"}) script += std::string("@Jstart.txt,") + branch + n + ";\n";
+    for (const char* branch : {"A", "B", "D"}) {
+      script += std::string("@L") + branch + n + ";\nbranch " + branch + "\n@M\n@Jstart.txt,C" +
+                std::to_string(point + 1) + ";\n";
+    }
+  }
+  return script + "@LC40;\n@E\n";
+}
+
+TEST(Routes, AnyNumberOfJobsWritesTheSameFolder) {
+  TempFolder lattice;
+  lattice.write("nev.ini", storyIni());
+  lattice.write("start.txt", latticeScript());
+  for (const std::string& story : {lattice.path().string(), std::string(NEV_SOURCE_DIR "/demo")}) {
+    TempFolder one, two;
+    const std::string command = NEV_BINARY " routes '" + story + "' ";
+    const ProgramRun first = runProgram(command + "'" + one.path().string() + "' --jobs 1");
+    const ProgramRun second = runProgram(command + "'" + two.path().string() + "' --jobs 2");
+    ASSERT_EQ(first.status, 0) << story << "\n" << first.output;
+    EXPECT_EQ(second.status, first.status) << story;
+    EXPECT_EQ(second.output, first.output) << story;
+    const auto expected = filesUnder(one.path());
+    const auto got = filesUnder(two.path());
+    EXPECT_GT(expected.size(), 3u) << story;
+    EXPECT_EQ(got.size(), expected.size()) << story;
+    for (const auto& [name, bytes] : expected) {
+      const auto found = got.find(name);
+      EXPECT_TRUE(found != got.end() && found->second == bytes) << story << ": " << name;
+    }
+  }
 }
 
 }  // namespace

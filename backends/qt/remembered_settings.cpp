@@ -1,0 +1,58 @@
+#include "backends/qt/remembered_settings.h"
+
+#include "backends/qt/window_placement.h"
+#include "engine/context.h"
+#include "shell/menu.h"
+#include "shell/window_proc.h"
+
+void showAsRemembered(const ReaderSettings& remembered, NevContext& context, WindowState& state,
+                      WindowPort& port, WindowPlacement& placement) {
+  const int32_t speedItem = remembered.messageSpeedItem;
+  if (speedItem >= kMenuSpeedFastest && speedItem <= kMenuSpeedDefault) {
+    onMenuCommand(context, state, port, speedItem);
+  }
+  onMenuCommand(context, state, port,
+                kMenuScaleKeepProportions + static_cast<int32_t>(remembered.scaling));
+  state.reading = remembered.reading;
+  applyVolumes(state.reading, port);
+  applyAutoSpeed(context, state.reading);
+  refreshReadingMenu(context, state, port);
+  const WindowGeometry& frame = remembered.geometry;
+  if (frame.width > 0 && frame.height > 0) {
+    placement.keepNormalGeometry(QRect(frame.x, frame.y, frame.width, frame.height));
+  }
+  switch (remembered.windowMode) {
+    case WindowMode::FullScreen:
+      onMenuCommand(context, state, port, kMenuFullScreen);
+      return;
+    case WindowMode::FullSize:
+      for (int32_t k = 0; k < state.displayModes.count; ++k) {
+        if (state.displayModes.table[k] == remembered.displayMode) {
+          setDisplayMode(state.displayModes, port, k);
+        }
+      }
+      onMenuCommand(context, state, port, kMenuFullSizeWindow);
+      return;
+    case WindowMode::Default:
+      break;
+  }
+  port.showDefaultWindow({context.config.screenWidth, context.config.screenHeight});
+  // The reader's own size of the captioned window, as they left it.
+  placement.takeKeptSize();
+}
+
+void rememberSettings(ReaderSettings& remembered, const WindowState& state,
+                      const std::function<bool(int32_t id)>& isChecked, WindowPlacement& placement) {
+  remembered.windowMode = state.mode;
+  remembered.displayMode = state.mode == WindowMode::FullSize
+                               ? state.displayModes.table[state.displayModes.current]
+                               : Size{};
+  remembered.scaling = state.scaling;
+  remembered.reading = state.reading;
+  for (int32_t item = kMenuSpeedFastest; item <= kMenuSpeedDefault; ++item) {
+    if (isChecked(item)) remembered.messageSpeedItem = item;
+  }
+  placement.noteNormalGeometry();
+  const QRect frame = placement.normalGeometry().value_or(QRect());
+  if (frame.isValid()) remembered.geometry = {frame.x(), frame.y(), frame.width(), frame.height()};
+}

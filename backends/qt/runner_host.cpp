@@ -1,0 +1,69 @@
+#include "backends/qt/runner_host.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "engine/context.h"
+#include "engine/gfx/surfaces.h"
+#include "engine/script/runner.h"
+
+RunnerHost::RunnerHost(NevContext& context, std::function<void()> finished)
+    : context_(context), finished_(std::move(finished)) {}
+
+RunnerHost::~RunnerHost() { stopThenRelease({}); }
+
+void RunnerHost::start() {
+  const RunnerOperations operations = standardRunnerOperations(context_);
+  thread_ = std::thread([this, operations] {
+    ScriptRunner(context_, operations);
+    finished_();
+  });
+}
+
+void RunnerHost::restartAt(const SavePoint& point) {
+  stop();
+  {
+    // The piece of the story left behind stops; the save point's own starts with the runner.
+    std::lock_guard guard(context_.music.lock);
+    context_.platform.sound->closeMusic(kAllMusicDevices);
+  }
+  context_.shared.clicked = 0;
+  context_.shared.waitingForClick = 0;
+  context_.shared.hideText = 0;  // the loaded page is shown with its text
+  context_.resumeAt = point;
+  context_.shared.stopRunner = 0;
+  start();
+}
+
+void RunnerHost::sleep(int32_t milliseconds) {
+  std::unique_lock lock(wakeLock_);
+  wake_.wait_for(lock, std::chrono::milliseconds(std::max(milliseconds, 0)),
+                 [&] { return context_.shared.stopRunner.load() != 0; });
+}
+
+void RunnerHost::waitUntil(const std::function<bool()>& done) {
+  std::unique_lock lock(wakeLock_);
+  wake_.wait(lock, [&] { return done() || context_.shared.stopRunner.load() != 0; });
+}
+
+void RunnerHost::answer(const std::function<void()>& change) {
+  {
+    std::lock_guard guard(wakeLock_);
+    change();
+  }
+  wake_.notify_all();
+}
+
+void RunnerHost::stop() {
+  answer([this] { context_.shared.stopRunner = 1; });
+  if (thread_.joinable()) thread_.join();
+}
+
+void RunnerHost::stopThenRelease(const std::function<void()>& whileStopped) {
+  if (released_) return;
+  released_ = true;
+  stop();
+  if (whileStopped) whileStopped();
+  context_.runner.cursor.close();
+  releaseSurfaces(context_);
+}
