@@ -45,7 +45,11 @@ MainWindow::MainWindow(NevContext& context)
       placement_(*this, [this] { view_->updateClientMapping(); }),
       // A plain posted event: the queue owns it and the runner never touches it again. A queued
       // functor's slot object would be released by whichever thread drops it last.
-      mailbox_([this] { QCoreApplication::postEvent(this, new QEvent(kMailEvent)); }),
+      mailbox_([this] {
+        QEvent* wakeUp = new QEvent(kMailEvent);
+        wakeUpsPosted_.fetch_add(1, std::memory_order_release);
+        QCoreApplication::postEvent(this, wakeUp);
+      }),
       // The runner's end wakes the window, which then acts on an end request the script left as
       // its last word.
       runner_(context, [this] { mailbox_.wake(); }) {
@@ -224,6 +228,7 @@ bool MainWindow::prologue() {
 }
 
 bool MainWindow::event(QEvent* event) {
+  wakeUpsPosted_.load(std::memory_order_acquire);
   if (event->type() == kMailEvent) {
     collectMail();
     return true;

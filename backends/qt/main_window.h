@@ -5,6 +5,7 @@
 // menu commands need, with Qt's menus and boxes.
 
 #include <QMainWindow>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <optional>
@@ -107,6 +108,9 @@ class MainWindow : public QMainWindow, public WindowPort {
   QLabel* flash_ = nullptr;
   ReaderInput input_;
   WindowPlacement placement_;
+  // Counts the wake-ups posted, so the window thread acquires each event the runner built before
+  // reading it: Qt's queue hands it across with locks the thread checker cannot see.
+  std::atomic<uint32_t> wakeUpsPosted_{0};
   // Declared before the runner's host: the runner's last act wakes the window through it.
   RunnerMailbox mailbox_;
   RunnerHost runner_;
