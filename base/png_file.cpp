@@ -44,12 +44,8 @@ std::vector<uint8_t> pngFileBytes(const Pixel* pixels, int32_t width, int32_t he
   if (width <= 0 || height <= 0) return {};
   const std::vector<uint8_t> rgb = rgbBytes(pixels, width, height);
   png_image image = rgbImage(width, height);
-  png_alloc_size_t size = 0;
-  // The first call measures, the second writes.
-  if (png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr) == 0) {
-    png_image_free(&image);
-    return {};
-  }
+  // Room for the most the picture can take, so that it is compressed once, not measured first.
+  png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(image);
   std::vector<uint8_t> bytes(size);
   const bool written =
       png_image_write_to_memory(&image, bytes.data(), &size, 0, rgb.data(), 0, nullptr) != 0;

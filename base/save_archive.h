@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/save_file.h"
@@ -17,6 +18,9 @@ class SaveArchive {
  public:
   // Writes at this program's format version.
   SaveArchive() = default;
+  // Writes into `room`'s storage, emptied first: a section written again and again (a picture
+  // at every save point) then allocates nothing after the first time.
+  explicit SaveArchive(std::string&& room) : out_(std::move(room)) { out_.clear(); }
   // Reads the bytes of a section of a file of format `version`.
   SaveArchive(std::string_view bytes, uint32_t version)
       : reading_(true), version_(version), in_(bytes) {}
@@ -60,6 +64,7 @@ class SaveArchive {
   bool readWhole() const { return !failed_ && in_.empty(); }
   // Writing: the section's bytes.
   const std::string& data() const { return out_; }
+  std::string takeData() { return std::move(out_); }
 
  private:
   bool take(uint64_t& value, size_t size);

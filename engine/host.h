@@ -112,8 +112,9 @@ struct PlatformServices {
   std::function<void(const std::vector<std::string>& items)> choiceOffered =
       [](const std::vector<std::string>&) {};
   // What a player itself must keep in a save point to go on from it exactly (the headless
-  // player's clock and picture); asked on the runner's thread as each save point is taken.
-  std::function<std::string()> playerState = [] { return std::string(); };
+  // player's clock and picture); asked on the runner's thread as each save point is taken,
+  // written over the save point's own bytes so that their room is used again.
+  std::function<void(std::string& state)> playerState = [](std::string& state) { state.clear(); };
   GlyphRasterizer* glyphs = &noGlyphs();
   SoundBackend* sound = &silentSound();
 };

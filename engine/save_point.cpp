@@ -63,7 +63,7 @@ void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount)
     point.music = {music.musicFileName, music.musicLoop.load(), position.has_value(),
                    position.value_or(0)};
   }
-  point.playerState = context.platform.playerState();
+  context.platform.playerState(point.playerState);
   point.backlog = backlogPages(context);
   SurfaceSet& set = context.surfaces;
   std::lock_guard pixels(set.pixelLock);

@@ -36,17 +36,17 @@ constexpr int64_t kLargestClientPixels = int64_t{1} << 26;
 // More than a page of text cells or a story's pictures ever leave waiting between two sleeps.
 constexpr uint32_t kMostSavedPaints = 1024;
 
-// The player's part of a save point.
+// The player's part of a save point, but for the client's picture, which is written from the
+// player's own pixels rather than copied first.
 struct SavedPlayer {
   int64_t clock = 0;
   int32_t width = 0, height = 0;
-  std::vector<Pixel> client;
   std::vector<Rect> pendingPaints;
   int32_t mouseY = 0;
   MenuBarState menuBar;
 };
 
-void playerSection(SaveArchive& archive, SavedPlayer& player) {
+void playerSection(SaveArchive& archive, SavedPlayer& player, std::vector<Pixel>& client) {
   archive.i64(player.clock);
   archive.require(player.clock >= 0 && player.clock <= kLongestSavedTime);
   archive.i32(player.width);
@@ -54,7 +54,7 @@ void playerSection(SaveArchive& archive, SavedPlayer& player) {
   archive.require(player.width > 0 && player.height > 0 &&
                   int64_t{player.width} * player.height <= kLargestClientPixels);
   if (archive.failed()) return;
-  archive.pixels(player.client, size_t(player.width) * size_t(player.height));
+  archive.pixels(client, size_t(player.width) * size_t(player.height));
   if (!archive.size(player.pendingPaints, kMostSavedPaints)) return;
   for (Rect& area : player.pendingPaints) {
     for (int32_t* edge : {&area.left, &area.top, &area.right, &area.bottom}) archive.i32(*edge);
@@ -97,13 +97,13 @@ class HeadlessPlayer {
 
   SoundBackend& sound() { return sound_; }
 
-  // What a save point needs of the player to go on exactly from there.
-  std::string state() const {
-    SavedPlayer saved{now_, target_.width, target_.height, client_, pendingPaints_,
+  // What a save point needs of the player to go on exactly from there, written over `state`.
+  void state(std::string& state) {
+    SavedPlayer saved{now_, target_.width, target_.height, pendingPaints_,
                       context_.shared.mouseY.load(), menuBar_};
-    SaveArchive out;
-    playerSection(out, saved);
-    return out.data();
+    SaveArchive out(std::move(state));
+    playerSection(out, saved, client_);
+    state = out.takeData();
   }
 
   // Nothing is changed when the state cannot be restored; `problem` says why. A save without
@@ -111,8 +111,9 @@ class HeadlessPlayer {
   bool restore(std::string_view bytes, uint32_t version, std::string& problem) {
     if (bytes.empty()) return true;
     SavedPlayer saved;
+    std::vector<Pixel> client;
     SaveArchive in(bytes, version);
-    playerSection(in, saved);
+    playerSection(in, saved, client);
     if (!in.readWhole()) {
       problem = "damaged";
       return false;
@@ -132,8 +133,8 @@ class HeadlessPlayer {
     }
     now_ = saved.clock;
     startedAt_ = saved.clock;
-    // The target draws into the client's own pixels.
-    std::copy(saved.client.begin(), saved.client.end(), client_.begin());
+    client_ = std::move(client);
+    target_.pixels = client_.data();
     pendingPaints_ = std::move(pending);
     context_.shared.mouseY = saved.mouseY;
     menuBar_ = saved.menuBar;
@@ -413,7 +414,7 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
   };
   platform.sleep = [&player](int32_t milliseconds) { player.sleep(milliseconds); };
   platform.scriptLine = [&player] { player.scriptLine(); };
-  platform.playerState = [&player] { return player.state(); };
+  platform.playerState = [&player](std::string& state) { player.state(state); };
   platform.lineTyped = [&player, &options](const std::string& script, int32_t line,
                                            std::string_view text) {
     player.logText(script, line, text);

@@ -256,6 +256,8 @@ class Explorer {
       route.picked.push_back(run.item);
       route.pickedAt = run.from->pickedAt;
       run.path = run.from->path;
+      // The choice's pictures go as soon as its last waiting route has them, not at its turn.
+      run.from.reset();
     }
     HeadlessOptions play;
     play.limits.maxSteps = options_.maxSteps;
@@ -320,12 +322,12 @@ class Explorer {
   // played ahead of its turn waits here until the point is known explored (a join) or its turn
   // comes, so that every choice point and route number is given as one job would give it.
   int32_t atChoice(NevContext& context, RouteRun& run, int32_t count) {
-    SavePoint point;
+    ChoiceKey key;
     {
       std::lock_guard guard(context.savePoints.lock);
-      point = context.savePoints.latest;
+      const SavePoint& point = context.savePoints.latest;
+      key = {foldAsciiCase(point.scriptName), point.linesRead, point.textWindow};
     }
-    const ChoiceKey key{foldAsciiCase(point.scriptName), point.linesRead, point.textWindow};
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return finished_ || run.dropped || explored_.count(key) > 0 || head_.get() == &run;
     });
@@ -337,6 +339,16 @@ class Explorer {
       route.joins = known->second;
       return -1;
     }
+    // The save point's pictures are copied for the routes that go on from it only, and outside
+    // the exploration's lock: the turn stays with this route while it plays, so nothing it
+    // decides can change meanwhile.
+    lock.unlock();
+    SavePoint point;
+    {
+      std::lock_guard guard(context.savePoints.lock);
+      point = context.savePoints.latest;
+    }
+    lock.lock();
     ChoicePoint choice;
     choice.id = int32_t(report_.choices.size());
     choice.file = cp932ToUtf8Escaped(point.scriptName);
