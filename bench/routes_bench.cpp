@@ -44,9 +44,17 @@ void BM_ExploreLattice(benchmark::State& state) {
   for (auto _ : state) {
     std::filesystem::remove_all(out);
     RoutesOptions options{story, out};
+    options.jobs = int32_t(state.range(0));
     if (runRoutes(options) != 0) return state.SkipWithError("the lattice did not explore cleanly");
   }
 }
-BENCHMARK(BM_ExploreLattice)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+// One job against two: two should take at most three quarters of one's time.
+BENCHMARK(BM_ExploreLattice)
+    ->ArgName("jobs")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 }  // namespace

@@ -120,40 +120,46 @@ class Explorer {
 
   void run() {
     head_ = std::make_shared<RouteRun>();
+    // A route waiting at a choice for its turn keeps its thread but not its job, so that as many
+    // routes again may wait while the jobs play on; one job plays no route ahead of its turn.
+    const int32_t threads = jobs_ > 1 ? 2 * jobs_ : 1;
     std::vector<std::thread> helpers;
-    for (int32_t job = 1; job < std::max(1, options_.jobs); ++job) helpers.emplace_back([this] { work(); });
+    for (int32_t thread = 1; thread < threads; ++thread) helpers.emplace_back([this] { work(); });
     work();
     for (std::thread& helper : helpers) helper.join();
     if (report_.startProblem.empty()) findUncovered();
   }
 
  private:
-  // Plays routes until the exploration is over: the route whose turn it is first, else the
-  // queued route nearest its turn.
+  // Plays routes while a job is free until the exploration is over: the route whose turn it is
+  // first, else the queued route nearest its turn.
   void work() {
     std::unique_lock lock(mutex_);
     for (;;) {
       if (finished_) return;
-      std::shared_ptr<RouteRun> run;
-      if (head_ && head_->state == RouteRun::State::Queued) {
-        run = head_;
-      } else {
-        for (auto it = queue_.rbegin(); it != queue_.rend() && !run; ++it) {
-          if ((*it)->state == RouteRun::State::Queued) run = *it;
-        }
-      }
+      const std::shared_ptr<RouteRun> run = playing_ < jobs_ ? nextToPlay() : nullptr;
       if (!run) {
         changed_.wait(lock);
         continue;
       }
       run->state = RouteRun::State::Playing;
+      ++playing_;
       lock.unlock();
       play(*run);
       lock.lock();
+      --playing_;
       run->state = RouteRun::State::Played;
       if (run == head_) takeTurns();
       changed_.notify_all();
     }
+  }
+
+  std::shared_ptr<RouteRun> nextToPlay() const {
+    if (head_ && head_->state == RouteRun::State::Queued) return head_;
+    for (auto it = queue_.rbegin(); it != queue_.rend(); ++it) {
+      if ((*it)->state == RouteRun::State::Queued) return *it;
+    }
+    return nullptr;
   }
 
   // The route whose turn it was has been played: it and every route played ahead of its turn
@@ -329,8 +335,15 @@ class Explorer {
       key = {foldAsciiCase(point.scriptName), point.linesRead, point.textWindow};
     }
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return finished_ || run.dropped || explored_.count(key) > 0 || head_.get() == &run;
-    });
+    const auto decided = [&] {
+      return finished_ || run.dropped || explored_.count(key) > 0 || head_.get() == &run;
+    };
+    if (!decided()) {
+      --playing_;
+      changed_.notify_all();
+      changed_.wait(lock, decided);
+      ++playing_;
+    }
     if (finished_ || run.dropped) return -1;
     ExploredRoute& route = run.route;
     if (auto known = explored_.find(key); known != explored_.end()) {
@@ -339,16 +352,14 @@ class Explorer {
       route.joins = known->second;
       return -1;
     }
-    // The save point's pictures are copied for the routes that go on from it only, and outside
-    // the exploration's lock: the turn stays with this route while it plays, so nothing it
-    // decides can change meanwhile.
-    lock.unlock();
+    // The routes that go on from a new choice point take over the session's save point, pictures
+    // and all, rather than a copy: an explored session is never saved, and the runner writes its
+    // next save point into room of its own.
     SavePoint point;
     {
       std::lock_guard guard(context.savePoints.lock);
-      point = context.savePoints.latest;
+      std::swap(point, context.savePoints.latest);
     }
-    lock.lock();
     ChoicePoint choice;
     choice.id = int32_t(report_.choices.size());
     choice.file = cp932ToUtf8Escaped(point.scriptName);
@@ -441,6 +452,7 @@ class Explorer {
   }
 
   const RoutesOptions& options_;
+  const int32_t jobs_ = std::max(1, options_.jobs);
   std::shared_ptr<const StoryFiles> files_;
   RoutesReport& report_;
   // One cache of face lookups and font files for every route's own rasterizer.
@@ -449,6 +461,7 @@ class Explorer {
   // Everything below is the exploration's shared part, behind mutex_.
   std::mutex mutex_;
   std::condition_variable changed_;
+  int32_t playing_ = 0;  // routes played and not waiting at a choice for their turn
   std::shared_ptr<RouteRun> head_;  // the route whose turn it is
   // Routes waiting their turn, the next last; some may be played already.
   std::deque<std::shared_ptr<RouteRun>> queue_;

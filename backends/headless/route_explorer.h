@@ -7,7 +7,8 @@
 //
 // Routes are played on several threads, one session each, but every decision is taken in the
 // order one thread would take it: routes in the order of their picks, a choice point belonging
-// to the first route that reaches it. The report is the same for any number of jobs.
+// to the first route that reaches it. A route played ahead of its turn that must wait at a choice
+// lets another route have its job meanwhile. The report is the same for any number of jobs.
 
 #include <cstdint>
 #include <string>
