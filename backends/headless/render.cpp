@@ -73,9 +73,8 @@ bool prepareOutput(const fs::path& outDir) {
 
 // Reads the save into context.resumeAt, or says on stderr why it cannot be.
 bool loadSave(NevContext& context, const std::string& path) {
-  std::string problem;
-  if (!readSave(context, path, context.resumeAt, problem)) {
-    std::fprintf(stderr, "nev render: %s: %s\n", path.c_str(), problem.c_str());
+  if (const std::optional<Problem> problem = readSave(context, path, context.resumeAt)) {
+    std::fputs(problemLine(*problem, "nev render").c_str(), stderr);
     return false;
   }
   return true;
@@ -87,10 +86,8 @@ bool outputTargetsAllowed(const RenderOptions& options) {
   for (const auto& [frame, path] : options.saveAt) targets.push_back(path);
   if (!options.readMarks.empty()) targets.push_back(options.readMarks);
   for (const std::string& path : targets) {
-    const std::string problem = outputTargetProblem(path, options.storyDir);
-    if (!problem.empty()) {
-      std::fprintf(stderr, "nev render: cannot write %s: %s\n", printableText(path).c_str(),
-                   problem.c_str());
+    if (const std::optional<Problem> problem = outputTargetProblem(path, options.storyDir)) {
+      std::fprintf(stderr, "nev render: cannot write %s\n", problem->detail.c_str());
       return false;
     }
   }
@@ -104,10 +101,11 @@ bool keepSavePoints(NevContext& context, const std::vector<std::pair<int32_t, st
   const std::string_view kind = at;
   if (kind != "wait" && kind != "choice") return true;
   for (const auto& [frame, path] : saveAt) {
-    std::string why;
     // A fixed date, so that the same command always writes the same file.
-    if (frame == number && !writeLatestSave(context, path, 0, why)) {
-      problem = path + ": " + why;
+    const std::optional<Problem> why =
+        frame == number ? writeLatestSave(context, path, 0) : std::nullopt;
+    if (why) {
+      problem = why->detail;
       return false;
     }
     if (frame == number) saved.insert(frame);
@@ -130,12 +128,12 @@ int warnOfSavesNotWritten(const RenderOptions& options, const std::set<int32_t>&
 // Plays the story in `folder` into the open output; the exit status.
 int playStory(const RenderOptions& options, std::shared_ptr<const LocalStoryFolder> folder,
               const fs::path& outDir, std::ostream& events) {
-  ConfigProblem problem;
+  Problem problem;
   const StoryBackends backends{
       [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
   std::unique_ptr<StorySession> session = openStory(std::move(folder), backends, problem);
   if (!session) {
-    reportProblem(printMessageBox, problem.text, problem.caption, problem.report);
+    reportProblem(printMessageBox, problem);
     return 1;
   }
   NevContext& context = session->context();
@@ -143,11 +141,11 @@ int playStory(const RenderOptions& options, std::shared_ptr<const LocalStoryFold
 
   context.reading.skip = options.skip;
   context.reading.skipStays = 1;
-  std::string marksProblem;
-  if (!options.readMarks.empty() && !context.reading.marks.open(options.readMarks, marksProblem)) {
-    std::fprintf(stderr, "nev render: cannot use %s: %s\n", options.readMarks.c_str(),
-                 marksProblem.c_str());
-    return 1;
+  if (!options.readMarks.empty()) {
+    if (const std::optional<Problem> unusable = context.reading.marks.open(options.readMarks)) {
+      std::fprintf(stderr, "nev render: cannot use %s\n", unusable->detail.c_str());
+      return 1;
+    }
   }
 
   if (!options.loadFile.empty() && !loadSave(context, options.loadFile)) return 1;
@@ -200,7 +198,7 @@ int renderStory(const RenderOptions& options) {
     return 1;
   }
 
-  std::string folderProblem;
+  Problem folderProblem;
   std::shared_ptr<const LocalStoryFolder> folder = openStoryFolder(options.storyDir, folderProblem);
   if (!folder) {
     std::fprintf(stderr, "nev render: cannot open story folder %s\n",

@@ -42,7 +42,7 @@ bool writeText(const fs::path& path, const std::string& text) {
 
 int runRoutes(const RoutesOptions& options) {
   const fs::path outDir = options.outDir;
-  std::string folderProblem;
+  Problem folderProblem;
   if (!openStoryFolder(options.storyDir, folderProblem)) {
     std::fprintf(stderr, "nev routes: cannot open story folder %s\n", printableText(options.storyDir).c_str());
     return 1;
