@@ -91,6 +91,13 @@ std::string entryNameText(const std::string& name) {
   return asUtf8 == name ? name : cp932ToUtf8Escaped(name);
 }
 
+// A route's folder and frames once its turn has named them, written outside the exploration's
+// lock so that the other jobs play on meanwhile.
+struct RouteFiles {
+  fs::path folder;
+  std::vector<std::pair<fs::path, std::vector<uint8_t>>> frames;
+};
+
 struct PlayedFrame {
   std::vector<uint8_t> png;  // the storyboard's small picture; empty when nothing is written
   std::string text;
@@ -150,6 +157,7 @@ class Explorer {
       --playing_;
       run->state = RouteRun::State::Played;
       if (run == head_) takeTurns();
+      if (!unwritten_.empty()) writeTurns(lock);
       changed_.notify_all();
     }
   }
@@ -187,19 +195,16 @@ class Explorer {
     }
   }
 
-  // A route at its turn joins the report, its frames written under its number.
+  // A route at its turn joins the report, its frames named by its number.
   void report(RouteRun& run) {
     const int32_t number = int32_t(report_.routes.size());
     char folder[16];
     std::snprintf(folder, sizeof folder, "r%04d", number);
-    if (!options_.outDir.empty()) {
-      std::error_code error;
-      fs::create_directories(fs::path(options_.outDir) / folder, error);
-    }
+    RouteFiles files{fs::path(options_.outDir) / folder, {}};
     for (size_t k = 0; k < run.frames.size(); ++k) {
       char name[64];
       std::snprintf(name, sizeof name, "%s/%04d.png", folder, int(k + 1));
-      const std::vector<uint8_t>& png = run.frames[k].png;
+      std::vector<uint8_t>& png = run.frames[k].png;
       if (!options_.outDir.empty()) {
         if (written_ + int64_t(png.size()) > options_.maxOutput) {
           report_.outputFull = true;
@@ -207,12 +212,8 @@ class Explorer {
           finished_ = true;
           break;
         }
-        if (!writeFile((fs::path(options_.outDir) / name).string(), png)) {
-          report_.startProblem = "cannot write " + (fs::path(options_.outDir) / name).string();
-          finished_ = true;
-          break;
-        }
         written_ += int64_t(png.size());
+        files.frames.emplace_back(fs::path(options_.outDir) / name, std::move(png));
       }
       run.route.frames.push_back({name, std::move(run.frames[k].text)});
     }
@@ -223,6 +224,31 @@ class Explorer {
     report_.boxes += run.boxes;
     if (run.limitMet) report_.limitMet = true;
     report_.routes.push_back(std::move(run.route));
+    if (!options_.outDir.empty()) unwritten_.push_back(std::move(files));
+  }
+
+  // Writes the routes the turns have named, with the lock let go meanwhile; the first file that
+  // cannot be written ends the exploration.
+  void writeTurns(std::unique_lock<std::mutex>& lock) {
+    const std::vector<RouteFiles> routes = std::exchange(unwritten_, {});
+    lock.unlock();
+    const std::optional<fs::path> unwritable = firstUnwritable(routes);
+    lock.lock();
+    if (unwritable && report_.startProblem.empty()) {
+      report_.startProblem = "cannot write " + unwritable->string();
+      finished_ = true;
+    }
+  }
+
+  static std::optional<fs::path> firstUnwritable(const std::vector<RouteFiles>& routes) {
+    for (const RouteFiles& route : routes) {
+      std::error_code error;
+      fs::create_directories(route.folder, error);
+      for (const auto& [path, png] : route.frames) {
+        if (!writeFile(path.string(), png)) return path;
+      }
+    }
+    return std::nullopt;
   }
 
   static bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -470,6 +496,7 @@ class Explorer {
   int32_t scrambledScripts_ = 0;
   Coverage coverage_;
   int64_t written_ = 0;
+  std::vector<RouteFiles> unwritten_;  // named at their turns, not written yet
   bool finished_ = false;
 };
 
