@@ -103,6 +103,18 @@ struct PlayedFrame {
   std::string text;
 };
 
+// A save point's room for pictures and bytes, emptied of everything else.
+SavePoint roomOf(SavePoint&& point) {
+  SavePoint room;
+  for (auto pixels : {&SavePoint::display, &SavePoint::compose, &SavePoint::overlay}) {
+    room.*pixels = std::move(point.*pixels);
+    (room.*pixels).clear();
+  }
+  room.playerState = std::move(point.playerState);
+  room.playerState.clear();
+  return room;
+}
+
 // One route: queued, played (perhaps before its turn), then taken into the report at its turn.
 struct RouteRun {
   enum class State { Queued, Playing, Played };
@@ -279,6 +291,8 @@ class Explorer {
     {
       std::lock_guard guard(mutex_);
       scrambledScripts_ = context.config.scrambledScripts;
+      context.savePoints.latest = spareSavePoint();
+      if (run.from) context.resumeAt = spareSavePoint();
     }
     ExploredRoute& route = run.route;
     bool resumedChoiceTaken = run.from == nullptr;
@@ -339,6 +353,24 @@ class Explorer {
         break;
     }
     run.boxes = result.boxes;
+    std::lock_guard guard(mutex_);
+    keepSpare(std::move(context.resumeAt));
+    keepSpare(std::move(context.savePoints.latest));
+  }
+
+  // Sessions come and go with their routes, but their save points' room is used again: memory
+  // fresh from the system costs a fault a page, and memory given back interrupts every
+  // processor the jobs run on.
+  SavePoint spareSavePoint() {
+    if (spareSavePoints_.empty()) return {};
+    SavePoint spare = std::move(spareSavePoints_.back());
+    spareSavePoints_.pop_back();
+    return spare;
+  }
+
+  void keepSpare(SavePoint&& point) {
+    if (point.display.capacity() == 0 || spareSavePoints_.size() >= size_t(4 * jobs_)) return;
+    spareSavePoints_.push_back(roomOf(std::move(point)));
   }
 
   // The storyboard's small picture of a frame.
@@ -381,7 +413,7 @@ class Explorer {
     // The routes that go on from a new choice point take over the session's save point, pictures
     // and all, rather than a copy: an explored session is never saved, and the runner writes its
     // next save point into room of its own.
-    SavePoint point;
+    SavePoint point = spareSavePoint();
     {
       std::lock_guard guard(context.savePoints.lock);
       std::swap(point, context.savePoints.latest);
@@ -497,6 +529,7 @@ class Explorer {
   Coverage coverage_;
   int64_t written_ = 0;
   std::vector<RouteFiles> unwritten_;  // named at their turns, not written yet
+  std::vector<SavePoint> spareSavePoints_;  // a few, emptied: see spareSavePoint
   bool finished_ = false;
 };
 
