@@ -35,7 +35,7 @@ struct NevContext {
   PlatformServices platform;
 };
 
-// The context is large (the save point's pictures); it lives on the heap.
+// Threads and seams keep its address; it lives on the heap, where it never moves.
 inline std::unique_ptr<NevContext> makeContext(const GameConfig& settings = {}) {
   return std::make_unique<NevContext>(settings);
 }

@@ -27,7 +27,8 @@ RunnerOperations standardRunnerOperations();
 class ScriptRunner {
  public:
   // A runner of `story`, its record laid out as nev.ini says; it starts nothing yet.
-  ScriptRunner(NevContext& story, RunnerOperations operations = standardRunnerOperations());
+  explicit ScriptRunner(NevContext& story,
+                        RunnerOperations operations = standardRunnerOperations());
   ScriptRunner(const ScriptRunner&) = delete;
   ScriptRunner& operator=(const ScriptRunner&) = delete;
 
