@@ -7,12 +7,14 @@
 #include <utility>
 
 bool JobThread::start(const char* name) {
-  thread_ = SDL_CreateThread(
+  SDL_Thread* thread = SDL_CreateThread(
       [](void* self) {
         static_cast<JobThread*>(self)->run();
         return 0;
       },
       name, this);
+  std::lock_guard guard(mutex_);
+  thread_ = thread;
   return thread_ != nullptr;
 }
 
@@ -48,11 +50,13 @@ uint32_t JobThread::call(const std::function<uint32_t()>& job, uint32_t failure)
 }
 
 void JobThread::stop() {
+  // The thread is taken under the lock: another thread may be posting while this one stops.
+  SDL_Thread* thread = nullptr;
   {
     std::lock_guard guard(mutex_);
     stopping_ = true;
+    thread = std::exchange(thread_, nullptr);
   }
   wake_.notify_all();
-  if (thread_ != nullptr) SDL_WaitThread(thread_, nullptr);
-  thread_ = nullptr;
+  if (thread != nullptr) SDL_WaitThread(thread, nullptr);
 }

@@ -142,6 +142,8 @@ TEST(BitmapFile, RefusesWhatCannotBeLoaded) {
       {"16384 * 1025 pixels", bmp(16384, 1025, 8, 1, kTable, kEndsOfLines, 6)},
       {"runs stored top-down", patched(runs, 22, le32(-2))},
       {"runs without their end", runs.substr(0, runs.size() - 4)},
+      {"runs cut before a literal's padding", bmp(5, 2, 8, 1, colourTable({kWhitePixel, kRed}),
+                                                  "\x00\x03\x01\x00\x01"s, 2)},
       {"runs claiming far more than they could draw", patched(runs, 18, le32(1100) + le32(1000))}};
   // clang-format on
   TempFolder folder;
