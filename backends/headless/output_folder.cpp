@@ -49,7 +49,8 @@ bool writesName(OutputKind kind, std::string_view name) {
 
 // What a run killed while writing the marker leaves beside it.
 bool isMarkerTemporary(std::string_view name) {
-  return name.size() == kMarkerTemporary.size() + kTemporaryTail && name.starts_with(kMarkerTemporary);
+  return name.size() == kMarkerTemporary.size() + kTemporaryTail &&
+         name.starts_with(kMarkerTemporary);
 }
 
 struct Marker {
@@ -68,7 +69,8 @@ std::optional<Marker> readMarker(const fs::path& file) {
   for (size_t end; (end = text->find('\n', start)) != std::string::npos; start = end + 1) {
     const std::string_view line = std::string_view(*text).substr(start, end - start);
     if (start == 0) {
-      if (line != kindLine(OutputKind::Render) && line != kindLine(OutputKind::Routes)) return std::nullopt;
+      if (line != kindLine(OutputKind::Render) && line != kindLine(OutputKind::Routes))
+        return std::nullopt;
       marker.kind = line == kindLine(OutputKind::Render) ? OutputKind::Render : OutputKind::Routes;
     } else if (writesName(marker.kind, line)) {
       marker.names.emplace_back(line);
@@ -90,7 +92,8 @@ std::string markerText(OutputKind kind, std::vector<std::string> names) {
 bool writeMarker(const fs::path& folder, OutputKind kind, const std::vector<std::string>& names,
                  std::string& problem) {
   std::string why;
-  if (writeFileAtomically((folder / kOutputMarker).string(), markerText(kind, names), why)) return true;
+  if (writeFileAtomically((folder / kOutputMarker).string(), markerText(kind, names), why))
+    return true;
   problem = "cannot have its " + std::string(kOutputMarker) + " written: " + why;
   return false;
 }
@@ -103,7 +106,8 @@ void removeStaleStagings(const fs::path& folder) {
   for (fs::directory_iterator it(folder.parent_path(), error), end; !error && it != end;
        it.increment(error)) {
     const std::string name = it->path().filename().string();
-    const std::string_view pid = std::string_view(name).substr(std::min(prefix.size(), name.size()));
+    const std::string_view pid =
+        std::string_view(name).substr(std::min(prefix.size(), name.size()));
     std::error_code unknown;
     if (!name.starts_with(prefix) || !allDigits(pid) || pid.size() > 9 ||
         !fs::is_directory(fs::symlink_status(it->path(), unknown))) {
@@ -121,7 +125,8 @@ void removeStaleStagings(const fs::path& folder) {
 
 }  // namespace
 
-OutputFolder::OutputFolder(OutputKind kind, fs::path folder) : kind_(kind), folder_(std::move(folder)) {}
+OutputFolder::OutputFolder(OutputKind kind, fs::path folder)
+    : kind_(kind), folder_(std::move(folder)) {}
 
 OutputFolder::OutputFolder(OutputFolder&& other) noexcept
     : kind_(other.kind_),
@@ -159,7 +164,8 @@ std::optional<OutputFolder> OutputFolder::inspect(const std::string& path, Outpu
   if (fs::symlink_status(folder / kOutputMarker, error).type() != fs::file_type::not_found) {
     const std::optional<Marker> marker = readMarker(folder / kOutputMarker);
     if (!marker) {
-      problem = "holds a " + std::string(kOutputMarker) + " that is not nev's; give a new or empty folder";
+      problem = "holds a " + std::string(kOutputMarker) +
+                " that is not nev's; give a new or empty folder";
       return std::nullopt;
     }
     if (marker->kind != kind) {
@@ -178,7 +184,8 @@ std::optional<OutputFolder> OutputFolder::inspect(const std::string& path, Outpu
       out.earlier_.push_back(name);
       continue;
     }
-    problem = "holds " + printableText(name) + ", which nev did not write; give a new or empty folder, or an earlier " +
+    problem = "holds " + printableText(name) +
+              ", which nev did not write; give a new or empty folder, or an earlier " +
               commandName(kind) + " output";
     return std::nullopt;
   }
@@ -197,8 +204,9 @@ bool OutputFolder::begin(std::string& problem) {
     return false;
   }
   removeStaleStagings(folder_);
-  const fs::path staging = folder_.parent_path() / ("." + folder_.filename().string() +
-                                                    std::string(kStagingMark) + std::to_string(getpid()));
+  const fs::path staging =
+      folder_.parent_path() /
+      ("." + folder_.filename().string() + std::string(kStagingMark) + std::to_string(getpid()));
   if (!fs::create_directory(staging, error)) {
     problem = "cannot have the temporary folder " + printableText(staging.string()) + " beside it" +
               (error ? ": " + error.message() : ": it is there already");

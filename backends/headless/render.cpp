@@ -10,15 +10,15 @@
 #include "backends/headless/output_folder.h"
 #include "backends/headless/stop_signals.h"
 #include "base/codepage.h"
-#include "base/output_target.h"
 #include "base/file_bytes.h"
 #include "base/freetype_glyph_rasterizer.h"
+#include "base/output_target.h"
 #include "base/png_file.h"
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/input.h"
-#include "engine/messages.h"
 #include "engine/local_story_folder.h"
+#include "engine/messages.h"
 #include "engine/save_game.h"
 #include "engine/story_session.h"
 #include "engine/text/message_window.h"
@@ -168,9 +168,11 @@ int playStory(const RenderOptions& options, NevContext& context, const fs::path&
 int renderStory(const RenderOptions& options) {
   if (!outputTargetsAllowed(options)) return 1;
   std::string problem;
-  std::optional<OutputFolder> out = OutputFolder::inspect(options.outDir, OutputKind::Render, problem);
+  std::optional<OutputFolder> out =
+      OutputFolder::inspect(options.outDir, OutputKind::Render, problem);
   if (!out) {
-    std::fprintf(stderr, "nev render: %s %s\n", printableText(options.outDir).c_str(), problem.c_str());
+    std::fprintf(stderr, "nev render: %s %s\n", printableText(options.outDir).c_str(),
+                 problem.c_str());
     return 1;
   }
   std::unique_ptr<StorySession> session = openRun(options);
@@ -179,12 +181,14 @@ int renderStory(const RenderOptions& options) {
   // From here a signal ends the run with its output kept and its log closed.
   const StopSignals signals;
   if (!out->begin(problem)) {
-    std::fprintf(stderr, "nev render: %s %s\n", printableText(options.outDir).c_str(), problem.c_str());
+    std::fprintf(stderr, "nev render: %s %s\n", printableText(options.outDir).c_str(),
+                 problem.c_str());
     return 1;
   }
   std::ofstream events(out->staging() / kLogName, std::ios::trunc);
   if (!events) {
-    std::fprintf(stderr, "nev render: cannot write to %s\n", printableText(out->staging().string()).c_str());
+    std::fprintf(stderr, "nev render: cannot write to %s\n",
+                 printableText(out->staging().string()).c_str());
     return 1;
   }
   const int status = playStory(options, session->context(), out->staging(), events, signals);

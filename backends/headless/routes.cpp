@@ -31,9 +31,11 @@ int runRoutes(const RoutesOptions& options) {
     return 1;
   }
   std::string problem;
-  std::optional<OutputFolder> out = OutputFolder::inspect(options.outDir, OutputKind::Routes, problem);
+  std::optional<OutputFolder> out =
+      OutputFolder::inspect(options.outDir, OutputKind::Routes, problem);
   if (!out || !out->begin(problem)) {
-    std::fprintf(stderr, "nev routes: %s %s\n", printableText(options.outDir).c_str(), problem.c_str());
+    std::fprintf(stderr, "nev routes: %s %s\n", printableText(options.outDir).c_str(),
+                 problem.c_str());
     return 1;
   }
   RoutesOptions staged = options;
@@ -47,11 +49,13 @@ int runRoutes(const RoutesOptions& options) {
   if (!writeText(outDir / "routes.json", routesJson(report)) ||
       !writeText(outDir / "coverage.json", coverageJson(report)) ||
       !writeText(outDir / "index.html", storyboard(report))) {
-    std::fprintf(stderr, "nev routes: cannot write into %s\n", printableText(outDir.string()).c_str());
+    std::fprintf(stderr, "nev routes: cannot write into %s\n",
+                 printableText(outDir.string()).c_str());
     return 1;
   }
   if (!out->finish(problem)) {
-    std::fprintf(stderr, "nev routes: %s %s\n", printableText(options.outDir).c_str(), problem.c_str());
+    std::fprintf(stderr, "nev routes: %s %s\n", printableText(options.outDir).c_str(),
+                 problem.c_str());
     return 1;
   }
   std::map<std::string, int> ends;

@@ -83,8 +83,9 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
   // (a shell's background job ignores SIGINT). The frames' bound ends it if the signal is lost.
   auto stopped = [&](const std::string& folder, const std::string& signal) {
     return inOutputs + nev + " render loop " + folder + " --max-frames 3000 & p=$!; for i in " +
-           "$(seq 3000); do grep -qs frame ." + folder + ".nev-tmp-$p/events.jsonl && break; sleep " +
-           "0.01; done; kill -" + signal + " $p; wait $p; ";
+           "$(seq 3000); do grep -qs frame ." + folder +
+           ".nev-tmp-$p/events.jsonl && break; sleep 0.01; done; kill -" + signal +
+           " $p; wait $p; ";
   };
   const std::string listed = "; echo $(LC_ALL=C ls -A) / $(LC_ALL=C ls -A earlier)";
   // Beside each box, the full path and what is wrong, on one line.
@@ -164,16 +165,21 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {inOutputs + nev + " render" + at(clean) + " earlier && cp -a earlier snapshot" + listed, 0,
        ".earlier.nev-tmp-999999998 earlier loop pngs snapshot user / .nev-output 0001.png 0002.png "
        "events.jsonl\n"},
-      {inOutputs + nev + " render" + at(clean) + " earlier --load" + at(tools, "p.txt"), 1, "not a save file"},
-      {inOutputs + nev + " render" + at(empty, "missing") + " earlier", 1, "cannot open story folder"},
+      {inOutputs + nev + " render" + at(clean) + " earlier --load" + at(tools, "p.txt"), 1,
+       "not a save file"},
+      {inOutputs + nev + " render" + at(empty, "missing") + " earlier", 1,
+       "cannot open story folder"},
       {inOutputs + nev + " render" + at(empty) + " earlier", 1, "nev.ini: no such file"},
-      {inOutputs + nev + " render" + at(clean) + " earlier --skip read --read-marks" + at(tools, "pipe"),
+      {inOutputs + nev + " render" + at(clean) + " earlier --skip read --read-marks" +
+           at(tools, "pipe"),
        1, "it is a pipe"},
       {inOutputs + nev + " routes" + at(clean) + " earlier", 1,
        "/earlier holds the output of nev render, not of nev routes; give a new or empty folder\n"},
-      {stopped("earlier", "KILL") + "diff -r earlier snapshot && ls -A | grep -c nev-tmp", 0, "2\n"},
+      {stopped("earlier", "KILL") + "diff -r earlier snapshot && ls -A | grep -c nev-tmp", 0,
+       "2\n"},
       {inOutputs + nev + " render" + at(clean) + " earlier --max-frames 1" + listed, 0,
-       ".earlier.nev-tmp-999999998 earlier loop pngs snapshot user / .nev-output 0001.png events.jsonl\n"},
+       ".earlier.nev-tmp-999999998 earlier loop pngs snapshot user / .nev-output 0001.png "
+       "events.jsonl\n"},
       {stopped("earlier", "TERM") + "s=$?; tail -n 1 earlier/events.jsonl; exit $s", 143,
        "\"reason\":\"interrupted\"}\n"},
       {inOutputs + nev + " routes" + at(clean) + " routes && cp -a routes routes.before && " + nev +
