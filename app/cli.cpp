@@ -148,10 +148,8 @@ int runScrambleCommand(int count, const char* const words[], bool scramble) {
                  output.c_str());
     return 1;
   }
-  const std::string refused = outputTargetProblem(output);
-  if (!refused.empty()) {
-    std::fprintf(stderr, "nev %s: cannot write %s: %s\n", name, printableText(output).c_str(),
-                 refused.c_str());
+  if (const std::optional<Problem> refused = outputTargetProblem(output)) {
+    std::fprintf(stderr, "nev %s: cannot write %s\n", name, refused->detail.c_str());
     return 1;
   }
   const std::string failed = convertScriptFile(input, output, scramble);
@@ -410,11 +408,10 @@ int runNev(int argc, const char* const argv[]) {
   if (offersStoryChooser(line, resolveStoryFile("nev.ini", line.storyDir).has_value(), display)) {
     return runDesktopShell({nullptr, line.resume, line.textOut});
   }
-  std::string folderProblem;
+  Problem folderProblem;
   std::shared_ptr<const LocalStoryFolder> story = openStoryFolder(line.storyDir, folderProblem);
   if (!story) {
-    std::fprintf(stderr, "nev: cannot open story folder %s: %s\n", line.storyDir.c_str(),
-                 folderProblem.c_str());
+    std::fprintf(stderr, "nev: cannot open story folder %s\n", folderProblem.detail.c_str());
     return 1;
   }
   if (display == DisplayKind::None) {

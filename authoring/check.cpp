@@ -50,7 +50,7 @@ void checkConfig(StoryCheck& story) {
                   "not found; the story cannot start");
   } else {
     GameConfig config;
-    if (std::optional<ConfigProblem> problem = parseConfig(file, config)) {
+    if (std::optional<Problem> problem = parseConfig(file, config)) {
       reportFinding(story, kConfigName, problem->fileLine, FindingSeverity::Error, problem->detail);
     } else {
       story.scrambledScripts = config.scrambledScripts;

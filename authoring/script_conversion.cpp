@@ -26,7 +26,7 @@ std::string convertScriptFile(const std::string& inputPath, const std::string& o
   TextFile input;
   if (!input.open(inputPath, "r")) return inputPath;
   // A rename would put the script in place of a link, a pipe or a device.
-  if (!outputTargetProblem(outputPath).empty()) return outputPath;
+  if (outputTargetProblem(outputPath)) return outputPath;
   // The output is replaced only by a complete file: a failed pass leaves it as it was.
   const fs::path output(outputPath);
   std::string temporary =

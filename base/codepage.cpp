@@ -122,6 +122,10 @@ std::string printableText(std::string_view utf8) {
   return shown;
 }
 
+std::string printableHostText(std::string_view text) {
+  return printableText(validUtf8Escaped(text));
+}
+
 std::string printableStoryText(std::string_view cp932) {
   return printableText(cp932ToUtf8Escaped(cp932));
 }

@@ -21,6 +21,11 @@ std::string validUtf8Escaped(std::string_view text);
 // UTF-8 text made safe for a terminal or a log: control bytes become "\n", "\r" or "\xNN".
 std::string printableText(std::string_view utf8);
 
+// Host bytes (file names, libraries' messages) made safe to print: what is not UTF-8 is
+// escaped as "\xNN", as are control bytes. A story copied from Windows can keep code page 932
+// names on disk.
+std::string printableHostText(std::string_view text);
+
 // Story bytes made safe to show: decoded as by cp932ToUtf8Escaped, then as printableText.
 std::string printableStoryText(std::string_view cp932);
 

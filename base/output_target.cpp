@@ -39,10 +39,8 @@ bool liesInside(const fs::path& path, const std::string& folder) {
   return !relative.empty() && *relative.begin() != "..";
 }
 
-}  // namespace
-
-std::string outputTargetProblem(const std::string& path, const std::string& storyFolder,
-                                bool pipeAllowed) {
+// Why `path` may not be written; empty when it may.
+std::string refusal(const std::string& path, const std::string& storyFolder, bool pipeAllowed) {
   struct stat status = {};
   if (::lstat(path.c_str(), &status) == 0) {
     if (S_ISLNK(status.st_mode)) return "it is a symbolic link";
@@ -60,6 +58,15 @@ std::string outputTargetProblem(const std::string& path, const std::string& stor
     return "it is one of the story's own files";
   }
   return "";
+}
+
+}  // namespace
+
+std::optional<Problem> outputTargetProblem(const std::string& path, const std::string& storyFolder,
+                                           bool pipeAllowed) {
+  const std::string why = refusal(path, storyFolder, pipeAllowed);
+  if (why.empty()) return std::nullopt;
+  return fileProblem(ProblemKind::CannotWrite, path, why);
 }
 
 void syncFolderOf(const std::string& path) {

@@ -3,15 +3,19 @@
 // scrambled script): only a regular file or a new name, never through a link or onto a device,
 // and never one of the story's own files.
 
+#include <optional>
 #include <string>
 
-// Why `path` may not be written, worded to follow "cannot write PATH: "; empty when it may.
-// It may be a regular file or a new name in a folder that exists (no folder is made for it).
+#include "base/problem.h"
+
+// Why `path` may not be written, as "<path>: <why>" to follow "cannot write "; nothing when it
+// may. It may be a regular file or a new name in a folder that exists (no folder is made for it).
 // With `storyFolder` given, a name inside it that the story reads (nev.ini, scripts, pictures,
 // music, sounds) is refused too. `pipeAllowed`: a named pipe is written as it stands, for a
 // program reading the other end.
-std::string outputTargetProblem(const std::string& path, const std::string& storyFolder = "",
-                                bool pipeAllowed = false);
+std::optional<Problem> outputTargetProblem(const std::string& path,
+                                           const std::string& storyFolder = "",
+                                           bool pipeAllowed = false);
 
 // After a rename into `path`'s folder: the folder's entry is on disk too, so that a crash just
 // after a save does not lose the save.

@@ -73,28 +73,38 @@ bool inflateExactly(std::string_view stored, uint64_t expected, std::string& out
   return status == Z_STREAM_END && stream.avail_in == 0 && out.size() == expected;
 }
 
-SaveFileProblem decodeSections(std::string_view rest, SaveSections& out,
-                               std::span<const std::string_view> only) {
+Problem saveProblem(ProblemKind kind) {
+  Problem problem;
+  problem.kind = kind;
+  problem.detail = kind == ProblemKind::NotASave       ? "not a save file"
+                   : kind == ProblemKind::NewerSave    ? "made by a newer nev"
+                   : kind == ProblemKind::TooLargeSave ? "too large"
+                                                       : "damaged";
+  return problem;
+}
+
+std::optional<Problem> decodeSections(std::string_view rest, SaveSections& out,
+                                      std::span<const std::string_view> only) {
   std::unordered_set<std::string_view> names;
   uint64_t decoded = 0;
   while (!rest.empty()) {
     uint64_t nameSize = 0, flag = 0, storedSize = 0, rawSize = 0;
     if (!takeLittleEndian(rest, nameSize, 1) || rest.size() < nameSize) {
-      return SaveFileProblem::Damaged;
+      return saveProblem(ProblemKind::DamagedSave);
     }
     const std::string_view name = rest.substr(0, nameSize);
     rest.remove_prefix(nameSize);
-    if (!names.insert(name).second) return SaveFileProblem::Damaged;
+    if (!names.insert(name).second) return saveProblem(ProblemKind::DamagedSave);
     if (!takeLittleEndian(rest, flag, 1) || flag > kCompressed ||
         !takeLittleEndian(rest, storedSize, 4)) {
-      return SaveFileProblem::Damaged;
+      return saveProblem(ProblemKind::DamagedSave);
     }
     if (flag == kRaw) rawSize = storedSize;
-    if (flag == kCompressed && !takeLittleEndian(rest, rawSize, 4)) return SaveFileProblem::Damaged;
-    if (rawSize > kLargestSaveSection) return SaveFileProblem::TooLarge;
+    if (flag == kCompressed && !takeLittleEndian(rest, rawSize, 4)) return saveProblem(ProblemKind::DamagedSave);
+    if (rawSize > kLargestSaveSection) return saveProblem(ProblemKind::TooLargeSave);
     decoded += kSectionOverhead + nameSize + rawSize;
-    if (decoded > kLargestSaveFile) return SaveFileProblem::TooLarge;
-    if (rest.size() < storedSize) return SaveFileProblem::Damaged;
+    if (decoded > kLargestSaveFile) return saveProblem(ProblemKind::TooLargeSave);
+    if (rest.size() < storedSize) return saveProblem(ProblemKind::DamagedSave);
     const std::string_view stored = rest.substr(0, storedSize);
     rest.remove_prefix(storedSize);
     if (!only.empty() && std::find(only.begin(), only.end(), name) == only.end()) continue;
@@ -102,11 +112,11 @@ SaveFileProblem decodeSections(std::string_view rest, SaveSections& out,
     if (flag == kRaw) {
       bytes = stored;
     } else if (!inflateExactly(stored, rawSize, bytes)) {
-      return SaveFileProblem::Damaged;
+      return saveProblem(ProblemKind::DamagedSave);
     }
     out.sections.emplace_back(std::string(name), std::move(bytes));
   }
-  return SaveFileProblem::None;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -139,37 +149,21 @@ std::string encodeSaveFile(const SaveSections& save, bool compressBig) {
   return file + rest;
 }
 
-SaveFileProblem decodeSaveFile(std::string_view bytes, SaveSections& out,
-                               std::span<const std::string_view> only) {
-  if (bytes.substr(0, kMagic.size()) != kMagic) return SaveFileProblem::NotASave;
-  if (bytes.size() > kLargestSaveFile) return SaveFileProblem::TooLarge;
+std::optional<Problem> decodeSaveFile(std::string_view bytes, SaveSections& out,
+                                      std::span<const std::string_view> only) {
+  if (bytes.substr(0, kMagic.size()) != kMagic) return saveProblem(ProblemKind::NotASave);
+  if (bytes.size() > kLargestSaveFile) return saveProblem(ProblemKind::TooLargeSave);
   std::string_view rest = bytes.substr(kMagic.size());
   uint64_t version = 0, length = 0, sum = 0;
-  if (!takeLittleEndian(rest, version, 4)) return SaveFileProblem::Damaged;
-  if (version > kSaveFormatVersion) return SaveFileProblem::NewerVersion;
+  if (!takeLittleEndian(rest, version, 4)) return saveProblem(ProblemKind::DamagedSave);
+  if (version > kSaveFormatVersion) return saveProblem(ProblemKind::NewerSave);
   if (version == 0 || !takeLittleEndian(rest, length, 8) || !takeLittleEndian(rest, sum, 4) ||
       length != rest.size() || sum != checksum(rest)) {
-    return SaveFileProblem::Damaged;
+    return saveProblem(ProblemKind::DamagedSave);
   }
   SaveSections sections;
   sections.version = static_cast<uint32_t>(version);
-  const SaveFileProblem problem = decodeSections(rest, sections, only);
-  if (problem == SaveFileProblem::None) out = std::move(sections);
+  std::optional<Problem> problem = decodeSections(rest, sections, only);
+  if (!problem) out = std::move(sections);
   return problem;
-}
-
-const char* saveFileProblemText(SaveFileProblem problem) {
-  switch (problem) {
-    case SaveFileProblem::None:
-      return "no problem";
-    case SaveFileProblem::NotASave:
-      return "not a save file";
-    case SaveFileProblem::NewerVersion:
-      return "made by a newer nev";
-    case SaveFileProblem::Damaged:
-      return "damaged";
-    case SaveFileProblem::TooLarge:
-      return "too large";
-  }
-  return "damaged";
 }

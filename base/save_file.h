@@ -3,11 +3,14 @@
 // this program, its format version, and whether it arrived whole.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "base/problem.h"
 
 inline constexpr uint32_t kSaveFormatVersion = 1;
 // Whatever a file claims, decoding never holds more than this per section, nor more than
@@ -26,12 +29,8 @@ struct SaveSections {
 // (never a valid save) when the sections break the rules above or exceed the budgets.
 std::string encodeSaveFile(const SaveSections& save, bool compressBig = true);
 
-enum class SaveFileProblem { None, NotASave, NewerVersion, Damaged, TooLarge };
-
-// Fills `out` only when the answer is None; with `only`, with just the sections it names (the
-// whole file is still checked).
-SaveFileProblem decodeSaveFile(std::string_view bytes, SaveSections& out,
-                               std::span<const std::string_view> only = {});
-
-// A short reason for a line on stderr: "damaged", "made by a newer nev"...
-const char* saveFileProblemText(SaveFileProblem problem);
+// Fills `out` only when there is no problem; with `only`, with just the sections it names (the
+// whole file is still checked). A problem is NotASave, NewerSave, DamagedSave or TooLargeSave,
+// its detail a short reason ("damaged") for its caller to put after the file's path.
+std::optional<Problem> decodeSaveFile(std::string_view bytes, SaveSections& out,
+                                      std::span<const std::string_view> only = {});

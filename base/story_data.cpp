@@ -76,16 +76,12 @@ std::string storyDataFolder(const std::string& absoluteStoryFolder) {
   return dataHome() + "/nev/" + safeName(last) + "-" + hash;
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
+std::optional<Problem> writeFileAtomically(const std::string& path, std::string_view bytes) {
   // A rename would put the file in place of a link, a pipe or a device.
-  error = outputTargetProblem(path);
-  if (!error.empty()) return false;
+  if (std::optional<Problem> refused = outputTargetProblem(path)) return refused;
   std::string temporary = path + std::string(kTemporaryMark) + "XXXXXX";
   const int descriptor = mkstemp(temporary.data());
-  if (descriptor < 0) {
-    error = std::strerror(errno);
-    return false;
-  }
+  if (descriptor < 0) return fileProblem(ProblemKind::CannotWrite, path, std::strerror(errno));
   bool written = writeAll(descriptor, bytes) && fsync(descriptor) == 0;
   int failure = written ? 0 : errno;
   if (close(descriptor) != 0 && written) {
@@ -98,11 +94,10 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
   }
   if (!written) {
     ::unlink(temporary.c_str());
-    error = std::strerror(failure != 0 ? failure : EIO);
-    return false;
+    return fileProblem(ProblemKind::CannotWrite, path, std::strerror(failure != 0 ? failure : EIO));
   }
   syncFolderOf(path);
-  return true;
+  return std::nullopt;
 }
 
 void removeStaleTemporaries(const std::string& folder) {

@@ -21,7 +21,7 @@ namespace {
 // The benchmarks' 640 × 480 story with 20-pixel text, laid out wider and darkened by the
 // overlay; glyphs from `makeGlyphs`, or none.
 std::unique_ptr<StorySession> pageOf640x480(GlyphRasterizerFactory makeGlyphs = {}) {
-  ConfigProblem problem;
+  Problem problem;
   auto session = openStory(std::make_shared<LocalStoryFolder>(benchStoryFolder("nev-bench-page", false, 10, 96)),
                            {std::move(makeGlyphs), {}}, problem);
   if (!session) return nullptr;

@@ -42,12 +42,13 @@ void BM_SkipReadLines(benchmark::State& state) {
   const std::string folder = storyOfReadLines();
   const auto files = std::make_shared<LocalStoryFolder>(folder);
   for (auto _ : state) {
-    ConfigProblem bad;
+    Problem bad;
     auto session = openStory(files, {}, bad);
-    if (!session) return state.SkipWithError(bad.report.c_str());
+    if (!session) return state.SkipWithError(bad.detail.c_str());
     NevContext* context = &session->context();
-    std::string problem;
-    if (!context->reading.marks.open(folder + "/read.txt", problem)) return state.SkipWithError(problem.c_str());
+    if (const auto problem = context->reading.marks.open(folder + "/read.txt")) {
+      return state.SkipWithError(problem->detail.c_str());
+    }
     context->reading.skip = int32_t(SkipMode::ReadText);
     context->reading.skipStays = 1;
     std::ostringstream events;

@@ -18,7 +18,7 @@ namespace {
 
 // The demo played headless to its sixth wait, where the picture is whole: rain, lamp and text.
 std::unique_ptr<StorySession> demoAtAWait() {
-  ConfigProblem problem;
+  Problem problem;
   auto session = openStory(std::make_shared<LocalStoryFolder>(NEV_SOURCE_DIR "/demo"), {}, problem);
   if (!session) return nullptr;
   NevContext& context = session->context();
@@ -38,9 +38,10 @@ void BM_WriteSlot(benchmark::State& state) {
   auto session = demoAtAWait();
   if (!session) return state.SkipWithError("the demo cannot be played");
   NevContext* context = &session->context();
-  std::string problem;
   for (auto _ : state) {
-    if (!writeLatestSave(*context, slotFile(), 0, problem)) return state.SkipWithError(problem.c_str());
+    if (const auto problem = writeLatestSave(*context, slotFile(), 0)) {
+      return state.SkipWithError(problem->detail.c_str());
+    }
   }
   state.counters["bytes"] = double(std::filesystem::file_size(slotFile()));
 }
@@ -51,14 +52,14 @@ void BM_LoadSlot(benchmark::State& state) {
   auto session = demoAtAWait();
   if (!session) return state.SkipWithError("the demo cannot be played");
   NevContext* context = &session->context();
-  std::string problem;
-  if (!writeLatestSave(*context, slotFile(), 0, problem)) return state.SkipWithError(problem.c_str());
+  if (const auto problem = writeLatestSave(*context, slotFile(), 0)) {
+    return state.SkipWithError(problem->detail.c_str());
+  }
   for (auto _ : state) {
     SavePoint point;
-    if (!readSave(*context, slotFile(), point, problem) ||
-        !restoreSavePoint(*context, point, problem)) {
-      return state.SkipWithError(problem.c_str());
-    }
+    std::optional<Problem> problem = readSave(*context, slotFile(), point);
+    if (!problem) problem = restoreSavePoint(*context, point);
+    if (problem) return state.SkipWithError(problem->detail.c_str());
   }
 }
 BENCHMARK(BM_LoadSlot)->Unit(benchmark::kMillisecond);

@@ -55,15 +55,18 @@ std::string withoutLineFeed(const char* text) {
   return printableStoryText(withoutLineEnd(text));
 }
 
-ConfigProblem problemAt(const ValueLine& line, int index, const std::string& what) {
-  const std::string detail = std::string(kFieldNames[index]) + ": " + what;
-  return {"nev.ini " + std::to_string(line.fileLine) + " 行目 (" + kFieldNames[index] + "): " + what,
-          kCaptionBadSetting, line.fileLine, detail, ""};
+Problem problemAt(const ValueLine& line, int index, const std::string& what) {
+  return {.kind = ProblemKind::Setting,
+          .boxText = "nev.ini " + std::to_string(line.fileLine) + " 行目 (" + kFieldNames[index] +
+                     "): " + what,
+          .caption = kCaptionBadSetting,
+          .detail = std::string(kFieldNames[index]) + ": " + what,
+          .fileLine = line.fileLine};
 }
 
 }  // namespace
 
-std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config) {
+std::optional<Problem> parseConfig(TextFile& file, GameConfig& config) {
   ValueLine lines[kConfigValueLines] = {};
   char read[kSlotSize];
   int valueCount = 0;
@@ -83,7 +86,10 @@ std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config) {
     const std::string detail = "値の行が " + std::to_string(valueCount) + " 行しかありません。" +
                                std::to_string(kConfigValueLines) + " 行必要です (" +
                                kFieldNames[valueCount] + " がありません)";
-    return ConfigProblem{"nev.ini: " + detail, kCaptionBadSetting, 0, detail, ""};
+    return Problem{.kind = ProblemKind::Setting,
+                   .boxText = "nev.ini: " + detail,
+                   .caption = kCaptionBadSetting,
+                   .detail = detail};
   }
 
   for (int i = 0; i < kStringLines; ++i) {
@@ -116,16 +122,18 @@ std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config) {
   return std::nullopt;
 }
 
-std::optional<ConfigProblem> readConfig(const StoryFiles& files, GameConfig& config) {
+std::optional<Problem> readConfig(const StoryFiles& files, GameConfig& config) {
   TextFile file;
   if (!files.openScript("nev.ini", file)) {
-    return ConfigProblem{"nev.ini", kCaptionBadFile, 0, "",
-                         files.problem("nev.ini", "cannot be read")};
+    return Problem{.kind = ProblemKind::StoryFile,
+                   .boxText = "nev.ini",
+                   .caption = kCaptionBadFile,
+                   .detail = files.problem("nev.ini", "cannot be read")};
   }
-  std::optional<ConfigProblem> problem = parseConfig(file, config);
+  std::optional<Problem> problem = parseConfig(file, config);
   if (problem) {
     const std::string line = problem->fileLine > 0 ? ":" + std::to_string(problem->fileLine) : "";
-    problem->report = files.location("nev.ini") + line + ": " + problem->detail;
+    problem->detail = files.location("nev.ini") + line + ": " + problem->detail;
   }
   return problem;
 }

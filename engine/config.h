@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "base/problem.h"
+
 class StoryFiles;
 class TextFile;
 
@@ -49,17 +51,11 @@ inline constexpr int kConfigValueLines = 32;
 
 // The ten values the text-window command @R sets, in the order it reads them. Saves keep the
 // same ten, and the lint's layout follows them.
-// What is wrong with nev.ini, worded for its message box (UTF-8).
-struct ConfigProblem {
-  std::string text;
-  std::string caption;
-  int fileLine = 0;     // the line of nev.ini at fault; 0 for the file as a whole
-  std::string detail;   // the text without the file's name and line, for tools that place them
-  std::string report;   // for standard error: the file's full path, its line, and the detail
-};
+// Reads the values from an open nev.ini. Every field is set, or a problem is returned: its box
+// as the reader sees it, its line of nev.ini, and a detail without the file's name and line,
+// for tools that place them.
+std::optional<Problem> parseConfig(TextFile& file, GameConfig& config);
 
-// Reads the values from an open nev.ini. Every field is set, or a problem is returned.
-std::optional<ConfigProblem> parseConfig(TextFile& file, GameConfig& config);
-
-// Opens the story's nev.ini and reads it. A problem's report is filled in.
-std::optional<ConfigProblem> readConfig(const StoryFiles& files, GameConfig& config);
+// Opens the story's nev.ini and reads it. A problem's detail starts with the file's full path
+// and its line.
+std::optional<Problem> readConfig(const StoryFiles& files, GameConfig& config);

@@ -6,11 +6,6 @@
 #include <string>
 #include <string_view>
 
-// Host bytes (file names, libraries' messages) made safe to print: what is not UTF-8 is
-// escaped as "\xNN", as are control bytes. A story copied from Windows can keep code page 932
-// names on disk.
-std::string printableHostText(std::string_view text);
-
 // The full path of a story file, safe to print: `hostPath` where the name was found, else the
 // story's `folder` joined with the name as the story wrote it.
 std::string storyFilePath(const std::string& folder, std::string_view name,

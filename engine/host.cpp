@@ -10,10 +10,13 @@ void printMessageBox(const std::string& text, const std::string& caption) {
   std::fprintf(stderr, "[%s] %s\n", printableText(caption).c_str(), printableText(text).c_str());
 }
 
-void reportProblem(const MessageBoxFunction& showBox, const std::string& text,
-                   const std::string& caption, const std::string& detail) {
-  std::fprintf(stderr, "nev: %s\n", detail.c_str());
-  showBox(text, caption);
+void printProblem(const Problem& problem) {
+  std::fputs(problemLine(problem).c_str(), stderr);
+}
+
+void reportProblem(const MessageBoxFunction& showBox, const Problem& problem) {
+  printProblem(problem);
+  if (problem.showsBox()) showBox(problem.boxText, problem.caption);
 }
 
 void sleepMilliseconds(int32_t milliseconds) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/font.h"
+#include "base/problem.h"
 #include "base/surface.h"
 
 class StoryFiles;
@@ -25,9 +26,10 @@ void printMessageBox(const std::string& text, const std::string& caption);
 
 // Every failure the reader is told of: the box keeps the system's terse text ("nev.ini"), and
 // a terminal or a log first gets "nev: <detail>", one plain line with the full path and what
-// is wrong.
-void reportProblem(const MessageBoxFunction& showBox, const std::string& text,
-                   const std::string& caption, const std::string& detail);
+// is wrong. A problem that shows no box is that line alone.
+void reportProblem(const MessageBoxFunction& showBox, const Problem& problem);
+// The line alone, where no box can be shown.
+void printProblem(const Problem& problem);
 
 // Sleeps on the real clock.
 void sleepMilliseconds(int32_t milliseconds);

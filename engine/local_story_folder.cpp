@@ -64,7 +64,7 @@ std::string LocalStoryFolder::problem(std::string_view name, const std::string& 
 }
 
 std::shared_ptr<const LocalStoryFolder> openStoryFolder(const std::string& path,
-                                                        std::string& error) {
+                                                        Problem& problem) {
   std::error_code failure;
   const fs::path folder = fs::canonical(path, failure);
   if (!failure && !fs::is_directory(folder, failure) && !failure) {
@@ -73,7 +73,7 @@ std::shared_ptr<const LocalStoryFolder> openStoryFolder(const std::string& path,
   // Names are found by searching the folder, which needs the right to enter it.
   if (!failure && access(folder.c_str(), X_OK) != 0) failure = {errno, std::generic_category()};
   if (failure) {
-    error = failure.message();
+    problem = fileProblem(ProblemKind::NotAFolder, path, failure.message());
     return nullptr;
   }
   return std::make_shared<const LocalStoryFolder>(folder);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "base/problem.h"
 #include "engine/story_files.h"
 
 class LocalStoryFolder final : public StoryFiles {
@@ -29,6 +30,7 @@ class LocalStoryFolder final : public StoryFiles {
   std::string folder_;
 };
 
-// The story folder at `path` (relative to the current directory); null, with `error` worded as
-// the system words it ("No such file or directory"), when it is not a folder nev can enter.
-std::shared_ptr<const LocalStoryFolder> openStoryFolder(const std::string& path, std::string& error);
+// The story folder at `path` (relative to the current directory); null, with `problem` saying
+// "<path>: <why>" as the system words it ("No such file or directory"), when it is not a folder
+// nev can enter.
+std::shared_ptr<const LocalStoryFolder> openStoryFolder(const std::string& path, Problem& problem);

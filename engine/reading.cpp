@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "base/codepage.h"
 #include "base/story_files.h"
 #include "engine/context.h"
+#include "engine/host.h"
 
 namespace {
 
@@ -23,26 +23,25 @@ ReadMarks::~ReadMarks() {
   if (file_ != nullptr) std::fclose(file_);
 }
 
-bool ReadMarks::open(const std::string& path, std::string& error) {
+std::optional<Problem> ReadMarks::open(const std::string& path) {
   std::lock_guard guard(lock_);
   // Not blocking: a pipe in its place would otherwise hang the opening, before it is refused.
   const int descriptor =
       ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
   if (descriptor < 0) {
-    error = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
-    return false;
+    return fileProblem(ProblemKind::CannotRead, path,
+                       errno == ELOOP ? "it is a symbolic link" : std::strerror(errno));
   }
   struct stat status = {};
   if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
     ::close(descriptor);
-    error = "it is not a regular file";
-    return false;
+    return fileProblem(ProblemKind::CannotRead, path, "it is not a regular file");
   }
   file_ = ::fdopen(descriptor, "a+");
   if (file_ == nullptr) {
-    error = std::strerror(errno);
+    const int failure = errno;
     ::close(descriptor);
-    return false;
+    return fileProblem(ProblemKind::CannotRead, path, std::strerror(failure));
   }
   path_ = path;
   // One mark a line: the script's name, a tab, the line number. A longer line is none.
@@ -57,7 +56,7 @@ bool ReadMarks::open(const std::string& path, std::string& error) {
   }
   std::clearerr(file_);
   std::fseek(file_, 0, SEEK_END);
-  return true;
+  return std::nullopt;
 }
 
 bool ReadMarks::isRead(std::string_view script, int32_t line) {
@@ -105,7 +104,8 @@ ReadMarks::Noted ReadMarks::noteMark(std::string_view script, int32_t line) {
 void ReadMarks::warnOnce(bool& told, const char* what) {
   if (told) return;
   told = true;
-  std::fprintf(stderr, "nev: %s: %s\n", printableText(path_).c_str(), what);
+  // Past the caps or with the disk full, no more marks are written.
+  printProblem(fileProblem(ProblemKind::CannotWrite, path_, what));
 }
 
 bool ReadMarks::mark(std::string_view script, int32_t line) {

@@ -7,10 +7,13 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "base/problem.h"
 
 struct NevContext;
 
@@ -32,8 +35,8 @@ class ReadMarks {
   ReadMarks& operator=(const ReadMarks&) = delete;
 
   // Reads the marks kept in `path` (a missing file is no marks) and keeps it open for more.
-  // False, with `error` set, when it cannot be read or written or is not a regular file.
-  bool open(const std::string& path, std::string& error);
+  // A problem ("<path>: <why>") when it cannot be read or written or is not a regular file.
+  std::optional<Problem> open(const std::string& path);
   bool isRead(std::string_view script, int32_t line);
   // Notes the line; true when it was new. Past the caps a line is not noted, and a file that
   // cannot be written to any more is let go; each costs one line on stderr, once.

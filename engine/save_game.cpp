@@ -131,24 +131,19 @@ const std::string* findSection(const SaveSections& save, std::string_view name) 
   return nullptr;
 }
 
-// The file is whole and a save of this story; `problem` says why not.
-bool isSaveOfStory(std::string_view bytes, std::string_view identity, SaveSections& save,
-                   std::span<const std::string_view> only, std::string& problem) {
-  const SaveFileProblem fileProblem = decodeSaveFile(bytes, save, only);
-  if (fileProblem != SaveFileProblem::None) {
-    problem = saveFileProblemText(fileProblem);
-    return false;
-  }
+Problem damagedSave() { return {.kind = ProblemKind::DamagedSave, .detail = "damaged"}; }
+
+// Why the file is not whole or not a save of this story.
+std::optional<Problem> saveOfStoryProblem(std::string_view bytes, std::string_view identity,
+                                          SaveSections& save,
+                                          std::span<const std::string_view> only) {
+  if (std::optional<Problem> problem = decodeSaveFile(bytes, save, only)) return problem;
   const std::string* story = findSection(save, "story");
-  if (story == nullptr) {
-    problem = "damaged";
-    return false;
-  }
+  if (story == nullptr) return damagedSave();
   if (*story != identity) {
-    problem = "a save of another story";
-    return false;
+    return Problem{.kind = ProblemKind::OtherStory, .detail = "a save of another story"};
   }
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -187,10 +182,12 @@ std::string encodeSaveGame(const SavePoint& point, const SaveSummary& summary,
   return encodeSaveFile(save);
 }
 
-bool decodeSaveGame(std::string_view bytes, std::string_view identity, SavePoint& point,
-                    SaveSummary& summary, std::string& problem) {
+std::optional<Problem> decodeSaveGame(std::string_view bytes, std::string_view identity,
+                                      SavePoint& point, SaveSummary& summary) {
   SaveSections save;
-  if (!isSaveOfStory(bytes, identity, save, {}, problem)) return false;
+  if (std::optional<Problem> problem = saveOfStoryProblem(bytes, identity, save, {})) {
+    return problem;
+  }
   SavePoint loaded;
   SaveSummary loadedSummary;
   bool whole = true;
@@ -204,21 +201,20 @@ bool decodeSaveGame(std::string_view bytes, std::string_view identity, SavePoint
     section(in);
     whole = in.readWhole();
   });
-  if (!whole) {
-    problem = "damaged";
-    return false;
-  }
+  if (!whole) return damagedSave();
   loaded.taken = true;
   point = std::move(loaded);
   summary = std::move(loadedSummary);
-  return true;
+  return std::nullopt;
 }
 
-bool decodeSaveSummary(std::string_view bytes, std::string_view identity, SaveSummary& summary,
-                       std::string& problem) {
+std::optional<Problem> decodeSaveSummary(std::string_view bytes, std::string_view identity,
+                                         SaveSummary& summary) {
   static constexpr std::string_view kListed[] = {"story", "summary"};
   SaveSections save;
-  if (!isSaveOfStory(bytes, identity, save, kListed, problem)) return false;
+  if (std::optional<Problem> problem = saveOfStoryProblem(bytes, identity, save, kListed)) {
+    return problem;
+  }
   const std::string* listed = findSection(save, "summary");
   SaveSummary loaded;
   if (listed != nullptr) {
@@ -226,50 +222,42 @@ bool decodeSaveSummary(std::string_view bytes, std::string_view identity, SaveSu
     summarySection(in, loaded);
     if (in.readWhole()) {
       summary = std::move(loaded);
-      return true;
+      return std::nullopt;
     }
   }
-  problem = "damaged";
-  return false;
+  return damagedSave();
 }
 
-bool writeLatestSave(NevContext& context, const std::string& path, int64_t savedAt,
-                     std::string& problem) {
+std::optional<Problem> writeLatestSave(NevContext& context, const std::string& path,
+                                       int64_t savedAt) {
   SavePoint point;
   {
     std::lock_guard guard(context.savePoints.lock);
     point = context.savePoints.latest;
   }
   if (!point.taken) {
-    problem = "the story has not reached a place to save yet";
-    return false;
+    return fileProblem(ProblemKind::NoSavePoint, path,
+                       "the story has not reached a place to save yet");
   }
   if (!notePlace(*context.files, point, context.config.scrambledScripts)) {
-    problem = point.scriptName + " cannot be read";
-    return false;
+    return fileProblem(ProblemKind::StoryFile, path, point.scriptName + " cannot be read");
   }
   const std::string bytes =
       encodeSaveGame(point, summarizeSavePoint(point, savedAt), storyIdentity(context.config));
-  if (bytes.empty()) {
-    problem = "the save is too large";
-    return false;
-  }
-  return writeFileAtomically(path, bytes, problem);
+  if (bytes.empty()) return fileProblem(ProblemKind::TooLargeSave, path, "the save is too large");
+  return writeFileAtomically(path, bytes);
 }
 
-bool readSave(const NevContext& context, const std::string& path, SavePoint& point,
-              std::string& problem) {
+std::optional<Problem> readSave(const NevContext& context, const std::string& path,
+                                SavePoint& point) {
   const std::optional<std::string> bytes = readWholeFile(path, kLargestSaveFile);
-  if (!bytes) {
-    problem = "cannot be read";
-    return false;
-  }
+  if (!bytes) return fileProblem(ProblemKind::CannotRead, path, "cannot be read");
   SavePoint read;
   SaveSummary summary;
-  if (!decodeSaveGame(*bytes, storyIdentity(context.config), read, summary, problem) ||
-      !canRestoreSavePoint(context, read, problem)) {
-    return false;
-  }
+  std::optional<Problem> problem =
+      decodeSaveGame(*bytes, storyIdentity(context.config), read, summary);
+  if (!problem) problem = canRestoreSavePoint(context, read);
+  if (problem) return fileProblem(problem->kind, path, problem->detail);
   point = std::move(read);
-  return true;
+  return std::nullopt;
 }

@@ -4,10 +4,12 @@
 // save point as it was written or says why not.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/problem.h"
 #include "base/surface.h"
 #include "engine/save_point.h"
 
@@ -32,21 +34,22 @@ SaveSummary summarizeSavePoint(const SavePoint& point, int64_t savedAt);
 std::string encodeSaveGame(const SavePoint& point, const SaveSummary& summary,
                            std::string_view identity);
 
-// False, with `problem` worded for a box or a stderr line, when the bytes are not a whole save
-// of this story made by this or an older nev.
-bool decodeSaveGame(std::string_view bytes, std::string_view identity, SavePoint& point,
-                    SaveSummary& summary, std::string& problem);
+// A problem, its detail a short reason without a path, when the bytes are not a whole save of
+// this story made by this or an older nev.
+std::optional<Problem> decodeSaveGame(std::string_view bytes, std::string_view identity,
+                                      SavePoint& point, SaveSummary& summary);
 
-// Only what a slot list shows; false, with `problem`, as decodeSaveGame.
-bool decodeSaveSummary(std::string_view bytes, std::string_view identity, SaveSummary& summary,
-                       std::string& problem);
+// Only what a slot list shows; a problem as decodeSaveGame's.
+std::optional<Problem> decodeSaveSummary(std::string_view bytes, std::string_view identity,
+                                         SaveSummary& summary);
 
-// The latest save point of the story being read, written to `path` (atomically). False, with
-// `problem` saying why, when none has been taken yet or it cannot be written.
-bool writeLatestSave(NevContext& context, const std::string& path, int64_t savedAt,
-                     std::string& problem);
+// The latest save point of the story being read, written to `path` (atomically). A problem
+// ("<path>: <why>") when none has been taken yet or it cannot be written.
+std::optional<Problem> writeLatestSave(NevContext& context, const std::string& path,
+                                       int64_t savedAt);
 
 // Reads the save at `path` for the story being read, and makes sure it can be restored there
-// (its script still holds its place). `point` is left as it was when it cannot.
-bool readSave(const NevContext& context, const std::string& path, SavePoint& point,
-              std::string& problem);
+// (its script still holds its place). `point` is left as it was when it cannot, and the
+// problem says "<path>: <why>".
+std::optional<Problem> readSave(const NevContext& context, const std::string& path,
+                                SavePoint& point);

@@ -86,19 +86,20 @@ namespace {
 // How many lines to read before going on: the saved count, moved by as far as the wait's line
 // moved in a script changed since. Nothing, with `problem` set, when that cannot be known.
 std::optional<int32_t> linesBeforeResuming(const NevContext& context, const SavePoint& point,
-                                           std::string& problem) {
+                                           Problem& problem) {
   // The surfaces are made at the story's screen size, and may not be made yet.
   const int32_t width = context.config.screenWidth, height = context.config.screenHeight;
   const size_t pixels = width > 0 && height > 0 ? size_t(width) * size_t(height) : 0;
   if (pixels == 0 || point.surfaceWidth != width || point.surfaceHeight != height ||
       point.display.size() != pixels || point.compose.size() != pixels ||
       point.overlay.size() != pixels) {
-    problem = "its pictures are not of this story's size";
+    problem = {.kind = ProblemKind::CannotRestore,
+               .detail = "its pictures are not of this story's size"};
     return std::nullopt;
   }
   TextFile script;
   if (!context.files->openScript(point.scriptName, script)) {
-    problem = point.scriptName + " cannot be read";
+    problem = {.kind = ProblemKind::StoryFile, .detail = point.scriptName + " cannot be read"};
     return std::nullopt;
   }
   // Only a save point of this run has no place yet; a save file always holds one.
@@ -109,7 +110,8 @@ std::optional<int32_t> linesBeforeResuming(const NevContext& context, const Save
   const int64_t resumeAt =
       found ? int64_t{*found} + (int64_t{point.linesRead} - point.place.lineIndex) : 0;
   if (!found || resumeAt <= *found || resumeAt > int64_t(lines.size())) {
-    problem = point.scriptName + " has changed where the save was made";
+    problem = {.kind = ProblemKind::CannotRestore,
+               .detail = point.scriptName + " has changed where the save was made"};
     return std::nullopt;
   }
   return int32_t(resumeAt);
@@ -117,23 +119,25 @@ std::optional<int32_t> linesBeforeResuming(const NevContext& context, const Save
 
 }  // namespace
 
-bool canRestoreSavePoint(const NevContext& context, const SavePoint& point, std::string& problem) {
-  return linesBeforeResuming(context, point, problem).has_value();
+std::optional<Problem> canRestoreSavePoint(const NevContext& context, const SavePoint& point) {
+  Problem problem;
+  if (!linesBeforeResuming(context, point, problem)) return problem;
+  return std::nullopt;
 }
 
-bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& problem) {
+std::optional<Problem> restoreSavePoint(NevContext& context, const SavePoint& point) {
   RunnerStorage& runner = context.runner;
   SurfaceSet& set = context.surfaces;
+  Problem problem;
   const std::optional<int32_t> linesToSkip = linesBeforeResuming(context, point, problem);
-  if (!linesToSkip) return false;
+  if (!linesToSkip) return problem;
   if (!pixelsFit(set.displayBitmap, point.display) || !pixelsFit(set.composeBitmap, point.compose) ||
       !pixelsFit(set.overlayBitmap, point.overlay)) {
-    problem = "its pictures are not of this story's size";
-    return false;
+    return Problem{.kind = ProblemKind::CannotRestore,
+                   .detail = "its pictures are not of this story's size"};
   }
   if (!runner.cursor.open(*context.files, point.scriptName)) {
-    problem = point.scriptName + " cannot be read";
-    return false;
+    return Problem{.kind = ProblemKind::StoryFile, .detail = point.scriptName + " cannot be read"};
   }
   while (runner.cursor.linesRead() < *linesToSkip &&
          runner.cursor.readLine(context.config.scrambledScripts) > 0) {
@@ -157,7 +161,7 @@ bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& 
   set.displayBitmap->pixels = point.display;
   set.composeBitmap->pixels = point.compose;
   set.overlayBitmap->pixels = point.overlay;
-  return true;
+  return std::nullopt;
 }
 
 void resumeSavedMusic(NevContext& context, const SavedMusic& saved) {

@@ -6,9 +6,11 @@
 #include <array>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/problem.h"
 #include "base/save_file.h"
 #include "base/surface.h"
 #include "engine/config.h"
@@ -69,13 +71,14 @@ void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount 
 // them again; false when the script cannot be read there.
 bool notePlace(const StoryFiles& files, SavePoint& point, int32_t scrambledScripts);
 
-// Whether restoreSavePoint would succeed, changing nothing.
-bool canRestoreSavePoint(const NevContext& context, const SavePoint& point, std::string& problem);
+// Why restoreSavePoint would fail, changing nothing.
+std::optional<Problem> canRestoreSavePoint(const NevContext& context, const SavePoint& point);
 
 // Puts a save point back into a context whose surfaces exist, with its script open at the line
-// after the wait; a script changed since is read where the wait's line is found again. False,
-// with `problem` saying why, when the script cannot be read or the place is not certain.
-bool restoreSavePoint(NevContext& context, const SavePoint& point, std::string& problem);
+// after the wait; a script changed since is read where the wait's line is found again. A
+// problem, its detail without a path, when the script cannot be read or the place is not
+// certain.
+std::optional<Problem> restoreSavePoint(NevContext& context, const SavePoint& point);
 
 // Starts the save point's piece again where it was, without a word to the log.
 void resumeSavedMusic(NevContext& context, const SavedMusic& music);

@@ -27,9 +27,9 @@ void StorySession::takeSound(const SoundBackendFactory& makeSound) {
 }
 
 std::unique_ptr<StorySession> openStory(std::shared_ptr<const StoryFiles> files,
-                                        const StoryBackends& backends, ConfigProblem& problem) {
+                                        const StoryBackends& backends, Problem& problem) {
   GameConfig settings;
-  if (std::optional<ConfigProblem> bad = readConfig(*files, settings)) {
+  if (std::optional<Problem> bad = readConfig(*files, settings)) {
     problem = std::move(*bad);
     return nullptr;
   }
@@ -40,7 +40,10 @@ std::unique_ptr<StorySession> openStory(std::shared_ptr<const StoryFiles> files,
   if (!createDisplaySurface(context)) {
     const std::string size = std::to_string(context.config.screenWidth) + " × " +
                              std::to_string(context.config.screenHeight);
-    problem = {size, kCaptionNoMemory, 0, "", "no memory for a picture of " + size};
+    problem = {.kind = ProblemKind::Memory,
+               .boxText = size,
+               .caption = kCaptionNoMemory,
+               .detail = "no memory for a picture of " + size};
     return nullptr;
   }
   session->takeSound(backends.makeSound);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "base/font.h"
+#include "base/problem.h"
 #include "engine/config.h"
 #include "engine/context.h"
 #include "engine/host.h"
@@ -40,7 +41,7 @@ class StorySession {
 
  private:
   friend std::unique_ptr<StorySession> openStory(std::shared_ptr<const StoryFiles>,
-                                                 const StoryBackends&, ConfigProblem&);
+                                                 const StoryBackends&, Problem&);
   // Made last by openStory, once the story is known to start.
   void takeSound(const SoundBackendFactory& makeSound);
 
@@ -55,4 +56,4 @@ class StorySession {
 // the display surface (black) and a client area of the story's size, then the sound. Null, with
 // `problem` filled in for the box and the line on standard error, when the story cannot start.
 std::unique_ptr<StorySession> openStory(std::shared_ptr<const StoryFiles> files,
-                                        const StoryBackends& backends, ConfigProblem& problem);
+                                        const StoryBackends& backends, Problem& problem);

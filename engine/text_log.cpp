@@ -14,31 +14,32 @@ TextLog::~TextLog() {
   if (ownsFile_ && file_ != nullptr) std::fclose(file_);
 }
 
-bool TextLog::open(const std::string& path, const std::string& storyFolder, std::string& error) {
+std::optional<Problem> TextLog::open(const std::string& path, const std::string& storyFolder) {
   if (path == "-") {
     file_ = stdout;
     shownName_ = "standard output";
-    return true;
+    return std::nullopt;
   }
-  error = outputTargetProblem(path, storyFolder, true);
-  if (!error.empty()) return false;
+  if (std::optional<Problem> refused = outputTargetProblem(path, storyFolder, true)) return refused;
   const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
   file_ = descriptor < 0 ? nullptr : ::fdopen(descriptor, "w");
   if (file_ == nullptr) {
-    error = std::strerror(errno);
+    const int failure = errno;
     if (descriptor >= 0) ::close(descriptor);
-    return false;
+    return fileProblem(ProblemKind::CannotWrite, path, std::strerror(failure));
   }
   ownsFile_ = true;
-  shownName_ = printableText(path);
-  return true;
+  shownName_ = printableHostText(path);
+  return std::nullopt;
 }
 
 void TextLog::write(const std::string& text) {
   if (file_ == nullptr) return;
   if (std::fputs(text.c_str(), file_) >= 0 && std::fflush(file_) == 0) return;
-  std::fprintf(stderr, "nev: cannot write %s: %s; the story goes on without it\n",
-               shownName_.c_str(), std::strerror(errno));
+  const int failure = errno;
+  printProblem({.kind = ProblemKind::CannotWrite,
+                .detail = "cannot write " + shownName_ + ": " + std::strerror(failure) +
+                          "; the story goes on without it"});
   if (ownsFile_) std::fclose(file_);
   file_ = nullptr;
 }

@@ -4,7 +4,10 @@
 // following the file sees it as the reader does.
 
 #include <cstdio>
+#include <optional>
 #include <string>
+
+#include "base/problem.h"
 
 struct PlatformServices;
 
@@ -15,10 +18,10 @@ class TextLog {
   TextLog(const TextLog&) = delete;
   TextLog& operator=(const TextLog&) = delete;
 
-  // "-" is standard output; a named pipe is written as it stands. False, with `error` set, when
-  // the file cannot be written, is no regular file or pipe, or is one of the story's own files
-  // (inside `storyFolder`).
-  bool open(const std::string& path, const std::string& storyFolder, std::string& error);
+  // "-" is standard output; a named pipe is written as it stands. A problem ("<path>: <why>")
+  // when the file cannot be written, is no regular file or pipe, or is one of the story's own
+  // files (inside `storyFolder`).
+  std::optional<Problem> open(const std::string& path, const std::string& storyFolder);
   // From now on the runner's lines and choices are written here; the log outlives the runner.
   void attach(PlatformServices& platform);
 

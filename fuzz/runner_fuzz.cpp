@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   writeFuzzFile("start.txt", input.substr(0, split));
   writeFuzzFile("b.txt", split == std::string_view::npos ? "" : input.substr(split + 1));
 
-  ConfigProblem problem;
+  Problem problem;
   auto session = openStory(std::make_shared<LocalStoryFolder>(fuzzFolder()), {}, problem);
   if (!session) std::abort();
   HeadlessOptions options;

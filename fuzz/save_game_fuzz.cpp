@@ -63,12 +63,12 @@ const SaveSections& wholeSave() {
 
 // Loads the save into a fresh story, as render does.
 void checkLoad(const SavePoint& point) {
-  ConfigProblem opening;
+  Problem opening;
   auto session = openStory(std::make_shared<LocalStoryFolder>(fuzzFolder()), {}, opening);
   if (!session) std::abort();
   NevContext* context = &session->context();
-  std::string problem;
-  if (canRestoreSavePoint(*context, point, problem)) {
+  const std::optional<Problem> problem = canRestoreSavePoint(*context, point);
+  if (!problem) {
     context->resumeAt = point;
     HeadlessOptions options;
     options.limits = HeadlessLimits{4, 200, 60 * 1000};
@@ -79,7 +79,7 @@ void checkLoad(const SavePoint& point) {
     std::ostringstream events;
     playHeadless(*context, options, events,
                  [](int32_t, const char*, const PixelTarget&) { return true; });
-  } else if (problem.empty()) {
+  } else if (problem->detail.empty()) {
     std::abort();
   }
 }
@@ -87,15 +87,14 @@ void checkLoad(const SavePoint& point) {
 void checkRoundTrip(std::string_view bytes) {
   SavePoint point;
   SaveSummary summary;
-  std::string problem;
-  if (!decodeSaveGame(bytes, kIdentity, point, summary, problem)) {
-    if (problem.empty()) std::abort();
+  if (const std::optional<Problem> problem = decodeSaveGame(bytes, kIdentity, point, summary)) {
+    if (problem->detail.empty()) std::abort();
     return;
   }
   const std::string again = encodeSaveGame(point, summary, kIdentity);
   SavePoint second;
   SaveSummary secondSummary;
-  if (!decodeSaveGame(again, kIdentity, second, secondSummary, problem) ||
+  if (decodeSaveGame(again, kIdentity, second, secondSummary) ||
       encodeSaveGame(second, secondSummary, kIdentity) != again) {
     std::abort();
   }

@@ -29,11 +29,9 @@ SlotListing readListing(const GameConfig& config, const std::string& path) {
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return listing;
   const std::optional<std::string> bytes = readWholeFile(path, kLargestSaveFile);
-  if (!bytes) {
-    listing.problem = "cannot be read";
-  } else if (decodeSaveSummary(*bytes, storyIdentity(config), listing.summary, listing.problem)) {
-    listing.used = true;
-  }
+  listing.problem = bytes ? decodeSaveSummary(*bytes, storyIdentity(config), listing.summary)
+                          : fileProblem(ProblemKind::CannotRead, path, "cannot be read");
+  listing.used = !listing.problem;
   return listing;
 }
 
@@ -56,9 +54,11 @@ std::string firstCharacters(const std::string& text, size_t count) {
   return end < text.size() ? text.substr(0, end) + "…" : text;
 }
 
-void tell(WindowPort& port, const std::string& text, const std::string& detail) {
-  reportProblem([&port](const std::string& t, const std::string& c) { port.showBox(t, c); }, text,
-                kCaption, detail);
+void tell(WindowPort& port, const std::string& text, Problem problem) {
+  problem.boxText = text;
+  problem.caption = kCaption;
+  reportProblem([&port](const std::string& t, const std::string& c) { port.showBox(t, c); },
+                problem);
 }
 
 }  // namespace
@@ -73,7 +73,7 @@ std::string slotPath(const SaveSlots& slots, int32_t slot) {
 
 std::string slotCaption(int32_t slot, const SlotListing& listing) {
   const std::string number = slot == kQuickSlot ? "Q" : slot == kAutoSlot ? "A" : std::to_string(slot);
-  if (!listing.problem.empty()) return number + "  （読めないしおり）";
+  if (listing.problem) return number + "  （読めないしおり）";
   if (!listing.used) return number + "  ―― 空き ――";
   char date[32] = "";
   const std::time_t when = static_cast<std::time_t>(listing.summary.savedAt);
@@ -106,9 +106,8 @@ void saveToSlot(NevContext& context, WindowState& state, WindowPort& port, int32
   if (slots.dataFolder.empty() || !savePointTaken(context)) return;
   listSlots(context, slots);
   const std::string path = slotPath(slots, slot);
-  std::string problem;
-  if (!writeLatestSave(context, path, std::time(nullptr), problem)) {
-    tell(port, "セーブできませんでした", path + ": " + problem);
+  if (std::optional<Problem> problem = writeLatestSave(context, path, std::time(nullptr))) {
+    tell(port, "セーブできませんでした", std::move(*problem));
     return;
   }
   slots.listings[size_t(slot)] = readListing(context.config, path);
@@ -121,9 +120,8 @@ void loadFromSlot(NevContext& context, WindowState& state, WindowPort& port, int
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return;  // an empty slot: nothing to load
   SavePoint point;
-  std::string problem;
-  if (!readSave(context, path, point, problem)) {
-    tell(port, "ロードできませんでした", path + ": " + problem);
+  if (std::optional<Problem> problem = readSave(context, path, point)) {
+    tell(port, "ロードできませんでした", std::move(*problem));
     return;
   }
   port.restartStoryAt(point);
@@ -165,9 +163,9 @@ void keepPlaceAtExit(NevContext& context, WindowState& state) {
     std::filesystem::remove(path, error);  // a finished story starts from its beginning
     return;
   }
-  std::string problem;
-  if (savePointTaken(context) && !writeLatestSave(context, path, std::time(nullptr), problem)) {
-    std::fprintf(stderr, "nev: %s: %s\n", path.c_str(), problem.c_str());
+  if (!savePointTaken(context)) return;
+  if (std::optional<Problem> problem = writeLatestSave(context, path, std::time(nullptr))) {
+    printProblem(*problem);
   }
 }
 
@@ -178,9 +176,8 @@ bool resumeFromAutoSlot(NevContext& context, WindowState& state, WindowPort& por
   const std::string path = slotPath(slots, kAutoSlot);
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return false;
-  std::string problem;
-  if (!readSave(context, path, point, problem)) {
-    tell(port, "前回の続きを読み込めませんでした", path + ": " + problem);
+  if (std::optional<Problem> problem = readSave(context, path, point)) {
+    tell(port, "前回の続きを読み込めませんでした", std::move(*problem));
     return false;
   }
   return answer == 1 || port.askYesNo("前回の続きから始めますか？", kCaption);

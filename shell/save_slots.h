@@ -5,8 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "base/problem.h"
 #include "engine/save_game.h"
 #include "shell/window_port.h"
 
@@ -19,7 +21,7 @@ inline constexpr int32_t kAutoSlot = 12;
 
 struct SlotListing {
   bool used = false;     // a save this story can read is there
-  std::string problem;   // why a file that is there cannot be read
+  std::optional<Problem> problem;  // why a file that is there cannot be read
   SaveSummary summary;
 };
 

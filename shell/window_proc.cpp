@@ -27,8 +27,10 @@ void openHelp(const StoryFiles& files, WindowPort& port, const char* name) {
   const auto showBox = [&port](const std::string& text, const std::string& caption) {
     port.showBox(text, caption);
   };
-  reportProblem(showBox, name, kCaptionBadFile,
-                files.problem(name, "no program of the desktop would open it"));
+  reportProblem(showBox, {.kind = ProblemKind::StoryFile,
+                         .boxText = name,
+                         .caption = kCaptionBadFile,
+                         .detail = files.problem(name, "no program of the desktop would open it")});
 }
 
 void showDefaultWindow(NevContext& context, WindowState& state, WindowPort& port) {

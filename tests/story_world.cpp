@@ -51,10 +51,10 @@ std::unique_ptr<StorySession> openWorld(const std::filesystem::path& ini,
   if (!glyphs) glyphs = std::make_unique<DotGlyphs>();
   StoryBackends backends;
   backends.makeGlyphs = [&glyphs]() -> std::unique_ptr<GlyphRasterizer> { return std::move(glyphs); };
-  ConfigProblem problem;
+  Problem problem;
   std::unique_ptr<StorySession> session =
       openStory(std::make_shared<LocalStoryFolder>(ini.parent_path()), backends, problem);
-  if (!session) throw std::runtime_error("the world's story does not open: " + problem.report);
+  if (!session) throw std::runtime_error("the world's story does not open: " + problem.detail);
   return session;
 }
 

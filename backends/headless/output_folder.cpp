@@ -89,13 +89,14 @@ std::string markerText(OutputKind kind, std::vector<std::string> names) {
   return text;
 }
 
-bool writeMarker(const fs::path& folder, OutputKind kind, const std::vector<std::string>& names,
-                 std::string& problem) {
-  std::string why;
-  if (writeFileAtomically((folder / kOutputMarker).string(), markerText(kind, names), why))
-    return true;
-  problem = "cannot have its " + std::string(kOutputMarker) + " written: " + why;
-  return false;
+std::optional<Problem> writeMarker(const fs::path& folder, OutputKind kind,
+                                   const std::vector<std::string>& names) {
+  return writeFileAtomically((folder / kOutputMarker).string(), markerText(kind, names));
+}
+
+// The folder named `given` may not be written: "<given>: <what>".
+Problem refused(const std::string& given, const std::string& what) {
+  return fileProblem(ProblemKind::CannotWrite, given, what);
 }
 
 // A temporary folder beside `folder` that a run killed before its end left behind: named for
@@ -125,12 +126,13 @@ void removeStaleStagings(const fs::path& folder) {
 
 }  // namespace
 
-OutputFolder::OutputFolder(OutputKind kind, fs::path folder)
-    : kind_(kind), folder_(std::move(folder)) {}
+OutputFolder::OutputFolder(OutputKind kind, fs::path folder, std::string given)
+    : kind_(kind), folder_(std::move(folder)), given_(std::move(given)) {}
 
 OutputFolder::OutputFolder(OutputFolder&& other) noexcept
     : kind_(other.kind_),
       folder_(std::move(other.folder_)),
+      given_(std::move(other.given_)),
       exists_(other.exists_),
       earlier_(std::move(other.earlier_)),
       staging_(std::move(other.staging_)) {
@@ -143,34 +145,34 @@ OutputFolder::~OutputFolder() {
 }
 
 std::optional<OutputFolder> OutputFolder::inspect(const std::string& path, OutputKind kind,
-                                                  std::string& problem) {
+                                                  Problem& problem) {
   std::error_code error;
   fs::path folder = fs::absolute(path, error).lexically_normal();
   if (!folder.has_filename()) folder = folder.parent_path();
   const fs::file_status link = fs::symlink_status(folder, error);
-  if (link.type() == fs::file_type::not_found) return OutputFolder(kind, folder);
+  if (link.type() == fs::file_type::not_found) return OutputFolder(kind, folder, path);
   if (!fs::is_directory(fs::status(folder, error))) {
-    problem = "is not a folder";
+    problem = refused(path, "it is not a folder");
     return std::nullopt;
   }
   folder = fs::canonical(folder, error);
   if (error || !folder.has_filename()) {
-    problem = "cannot be used: " + (error ? error.message() : "it has no folder above it");
+    problem = refused(path, error ? error.message() : "it has no folder above it");
     return std::nullopt;
   }
-  OutputFolder out(kind, folder);
+  OutputFolder out(kind, folder, path);
   out.exists_ = true;
   std::set<std::string> listed;
   if (fs::symlink_status(folder / kOutputMarker, error).type() != fs::file_type::not_found) {
     const std::optional<Marker> marker = readMarker(folder / kOutputMarker);
     if (!marker) {
-      problem = "holds a " + std::string(kOutputMarker) +
-                " that is not nev's; give a new or empty folder";
+      problem = refused(path, "its " + std::string(kOutputMarker) +
+                                  " is not nev's; give a new or empty folder");
       return std::nullopt;
     }
     if (marker->kind != kind) {
-      problem = "holds the output of " + std::string(commandName(marker->kind)) + ", not of " +
-                commandName(kind) + "; give a new or empty folder";
+      problem = refused(path, "it holds the output of " + std::string(commandName(marker->kind)) +
+                                  ", not of " + commandName(kind) + "; give a new or empty folder");
       return std::nullopt;
     }
     listed.insert(marker->names.begin(), marker->names.end());
@@ -184,80 +186,69 @@ std::optional<OutputFolder> OutputFolder::inspect(const std::string& path, Outpu
       out.earlier_.push_back(name);
       continue;
     }
-    problem = "holds " + printableText(name) +
-              ", which nev did not write; give a new or empty folder, or an earlier " +
-              commandName(kind) + " output";
+    problem = refused(path, "it holds " + printableText(name) +
+                                ", which nev did not write; give a new or empty folder, or an "
+                                "earlier " +
+                                commandName(kind) + " output");
     return std::nullopt;
   }
   if (error) {
-    problem = "cannot be read: " + error.message();
+    problem = refused(path, error.message());
     return std::nullopt;
   }
   return out;
 }
 
-bool OutputFolder::begin(std::string& problem) {
+std::optional<Problem> OutputFolder::begin() {
   std::error_code error;
   fs::create_directories(folder_.parent_path(), error);
-  if (error) {
-    problem = "cannot be made: " + error.message();
-    return false;
-  }
+  if (error) return refused(given_, error.message());
   removeStaleStagings(folder_);
   const fs::path staging =
       folder_.parent_path() /
       ("." + folder_.filename().string() + std::string(kStagingMark) + std::to_string(getpid()));
   if (!fs::create_directory(staging, error)) {
-    problem = "cannot have the temporary folder " + printableText(staging.string()) + " beside it" +
-              (error ? ": " + error.message() : ": it is there already");
-    return false;
+    return refused(given_, "cannot make " + printableText(staging.string()) + " beside it: " +
+                               (error ? error.message() : "it is there already"));
   }
   staging_ = staging;
-  return writeMarker(staging_, kind_, {}, problem);
+  return writeMarker(staging_, kind_, {});
 }
 
-bool OutputFolder::finish(std::string& problem) {
+std::optional<Problem> OutputFolder::finish() {
   std::error_code error;
   std::vector<std::string> made;
   for (fs::directory_iterator it(staging_, error), end; !error && it != end; it.increment(error)) {
     const std::string name = it->path().filename().string();
     if (name != kOutputMarker) made.push_back(name);
   }
-  if (error) {
-    problem = "cannot be filled: " + error.message();
-    return false;
-  }
+  if (error) return refused(given_, error.message());
   // The folder may have changed while the run played.
-  std::optional<OutputFolder> now = inspect(folder_.string(), kind_, problem);
-  if (!now) return false;
+  Problem changed;
+  std::optional<OutputFolder> now = inspect(given_, kind_, changed);
+  if (!now) return changed;
   if (!now->exists_) {
-    if (!writeMarker(staging_, kind_, made, problem)) return false;
+    if (std::optional<Problem> unwritten = writeMarker(staging_, kind_, made)) return unwritten;
     fs::rename(staging_, folder_, error);
-    if (error) {
-      problem = "cannot be made: " + error.message();
-      return false;
-    }
+    if (error) return refused(given_, error.message());
     staging_.clear();
     syncFolderOf(folder_.string());
-    return true;
+    return std::nullopt;
   }
   std::vector<std::string> both = made;
   for (const std::string& name : now->earlier_) {
     if (writesName(kind_, name)) both.push_back(name);
   }
-  if (!writeMarker(folder_, kind_, both, problem)) return false;
+  if (std::optional<Problem> unwritten = writeMarker(folder_, kind_, both)) return unwritten;
   for (const std::string& name : now->earlier_) {
     if (!error) fs::remove_all(folder_ / name, error);
   }
   for (const std::string& name : made) {
     if (!error) fs::rename(staging_ / name, folder_ / name, error);
   }
-  if (error) {
-    problem = "cannot be filled: " + error.message();
-    return false;
-  }
-  if (!writeMarker(folder_, kind_, made, problem)) return false;
+  if (error) return refused(given_, error.message());
+  if (std::optional<Problem> unwritten = writeMarker(folder_, kind_, made)) return unwritten;
   fs::remove_all(staging_, error);
   staging_.clear();
-  return true;
+  return std::nullopt;
 }

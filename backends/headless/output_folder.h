@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/problem.h"
+
 enum class OutputKind { Render, Routes };
 
 // The marker's name inside an output folder.
@@ -17,10 +19,10 @@ inline constexpr const char* kOutputMarker = ".nev-output";
 
 class OutputFolder {
  public:
-  // Looks at `path` and changes nothing. Nothing, and `problem` worded to follow "PATH ", when
-  // it may not be written.
+  // Looks at `path` and changes nothing. Nothing, and `problem` says why, when it may not be
+  // written.
   static std::optional<OutputFolder> inspect(const std::string& path, OutputKind kind,
-                                             std::string& problem);
+                                             Problem& problem);
 
   OutputFolder(OutputFolder&& other) noexcept;
   OutputFolder& operator=(OutputFolder&&) = delete;
@@ -29,19 +31,20 @@ class OutputFolder {
 
   // Removes what earlier runs killed before their end left beside the folder, and makes the
   // temporary folder the results are written into, carrying the marker.
-  bool begin(std::string& problem);
+  std::optional<Problem> begin();
   const std::filesystem::path& staging() const { return staging_; }
 
   // Puts what the temporary folder holds in place of the earlier output. At every step the
   // folder's marker lists all nev's entries in it, so a run killed here leaves a folder the
   // next run accepts.
-  bool finish(std::string& problem);
+  std::optional<Problem> finish();
 
  private:
-  OutputFolder(OutputKind kind, std::filesystem::path folder);
+  OutputFolder(OutputKind kind, std::filesystem::path folder, std::string given);
 
   OutputKind kind_;
   std::filesystem::path folder_;  // absolute, links resolved
+  std::string given_;             // as the command line named it, for messages
   bool exists_ = false;
   std::vector<std::string> earlier_;  // nev's entries of the earlier output that are there
   std::filesystem::path staging_;     // empty until begun, and again once moved into place

@@ -31,9 +31,8 @@ constexpr const char* kLogName = "events.jsonl";
 
 // Reads the save into context.resumeAt, or says on stderr why it cannot be.
 bool loadSave(NevContext& context, const std::string& path) {
-  std::string problem;
-  if (!readSave(context, path, context.resumeAt, problem)) {
-    std::fprintf(stderr, "nev render: %s: %s\n", path.c_str(), problem.c_str());
+  if (const std::optional<Problem> problem = readSave(context, path, context.resumeAt)) {
+    std::fputs(problemLine(*problem, "nev render").c_str(), stderr);
     return false;
   }
   return true;
@@ -45,10 +44,8 @@ bool outputTargetsAllowed(const RenderOptions& options) {
   for (const auto& [frame, path] : options.saveAt) targets.push_back(path);
   if (!options.readMarks.empty()) targets.push_back(options.readMarks);
   for (const std::string& path : targets) {
-    const std::string problem = outputTargetProblem(path, options.storyDir);
-    if (!problem.empty()) {
-      std::fprintf(stderr, "nev render: cannot write %s: %s\n", printableText(path).c_str(),
-                   problem.c_str());
+    if (const std::optional<Problem> problem = outputTargetProblem(path, options.storyDir)) {
+      std::fprintf(stderr, "nev render: cannot write %s\n", problem->detail.c_str());
       return false;
     }
   }
@@ -62,10 +59,11 @@ bool keepSavePoints(NevContext& context, const std::vector<std::pair<int32_t, st
   const std::string_view kind = at;
   if (kind != "wait" && kind != "choice") return true;
   for (const auto& [frame, path] : saveAt) {
-    std::string why;
     // A fixed date, so that the same command always writes the same file.
-    if (frame == number && !writeLatestSave(context, path, 0, why)) {
-      problem = path + ": " + why;
+    const std::optional<Problem> why =
+        frame == number ? writeLatestSave(context, path, 0) : std::nullopt;
+    if (why) {
+      problem = why->detail;
       return false;
     }
     if (frame == number) saved.insert(frame);
@@ -88,19 +86,19 @@ int warnOfSavesNotWritten(const RenderOptions& options, const std::set<int32_t>&
 // The session the run plays, with its client size, read marks and save loaded; nothing when
 // one of them is refused (said on stderr), before the output is touched.
 std::unique_ptr<StorySession> openRun(const RenderOptions& options) {
-  std::string folderProblem;
+  Problem folderProblem;
   std::shared_ptr<const LocalStoryFolder> folder = openStoryFolder(options.storyDir, folderProblem);
   if (!folder) {
     std::fprintf(stderr, "nev render: cannot open story folder %s\n",
                  printableText(options.storyDir).c_str());
     return nullptr;
   }
-  ConfigProblem problem;
+  Problem problem;
   const StoryBackends backends{
       [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
   std::unique_ptr<StorySession> session = openStory(std::move(folder), backends, problem);
   if (!session) {
-    reportProblem(printMessageBox, problem.text, problem.caption, problem.report);
+    reportProblem(printMessageBox, problem);
     return nullptr;
   }
   NevContext& context = session->context();
@@ -108,11 +106,11 @@ std::unique_ptr<StorySession> openRun(const RenderOptions& options) {
 
   context.reading.skip = options.skip;
   context.reading.skipStays = 1;
-  std::string marksProblem;
-  if (!options.readMarks.empty() && !context.reading.marks.open(options.readMarks, marksProblem)) {
-    std::fprintf(stderr, "nev render: cannot use %s: %s\n", options.readMarks.c_str(),
-                 marksProblem.c_str());
-    return nullptr;
+  if (!options.readMarks.empty()) {
+    if (const std::optional<Problem> unusable = context.reading.marks.open(options.readMarks)) {
+      std::fprintf(stderr, "nev render: cannot use %s\n", unusable->detail.c_str());
+      return nullptr;
+    }
   }
   if (!options.loadFile.empty() && !loadSave(context, options.loadFile)) return nullptr;
   return session;
@@ -167,12 +165,11 @@ int playStory(const RenderOptions& options, NevContext& context, const fs::path&
 
 int renderStory(const RenderOptions& options) {
   if (!outputTargetsAllowed(options)) return 1;
-  std::string problem;
+  Problem refused;
   std::optional<OutputFolder> out =
-      OutputFolder::inspect(options.outDir, OutputKind::Render, problem);
+      OutputFolder::inspect(options.outDir, OutputKind::Render, refused);
   if (!out) {
-    std::fprintf(stderr, "nev render: %s %s\n", printableText(options.outDir).c_str(),
-                 problem.c_str());
+    std::fputs(problemLine(refused, "nev render").c_str(), stderr);
     return 1;
   }
   std::unique_ptr<StorySession> session = openRun(options);
@@ -180,9 +177,8 @@ int renderStory(const RenderOptions& options) {
 
   // From here a signal ends the run with its output kept and its log closed.
   const StopSignals signals;
-  if (!out->begin(problem)) {
-    std::fprintf(stderr, "nev render: %s %s\n", printableText(options.outDir).c_str(),
-                 problem.c_str());
+  if (const std::optional<Problem> unusable = out->begin()) {
+    std::fputs(problemLine(*unusable, "nev render").c_str(), stderr);
     return 1;
   }
   std::ofstream events(out->staging() / kLogName, std::ios::trunc);
@@ -195,9 +191,13 @@ int renderStory(const RenderOptions& options) {
   events.close();
   // A run that failed leaves the earlier output as it was.
   if (status == 1) return 1;
-  if (!events || !out->finish(problem)) {
-    std::fprintf(stderr, "nev render: %s %s\n", printableText(options.outDir).c_str(),
-                 events ? problem.c_str() : "cannot have its log written");
+  if (!events) {
+    std::fprintf(stderr, "nev render: cannot write to %s\n",
+                 printableText(out->staging().string()).c_str());
+    return 1;
+  }
+  if (const std::optional<Problem> unfilled = out->finish()) {
+    std::fputs(problemLine(*unfilled, "nev render").c_str(), stderr);
     return 1;
   }
   return status;

@@ -226,11 +226,11 @@ class Explorer {
   }
 
   std::unique_ptr<StorySession> freshSession(std::string& problem) {
-    ConfigProblem why;
+    Problem why;
     const StoryBackends backends{
         [this] { return std::make_unique<FreeTypeGlyphRasterizer>(faces_); }, {}};
     std::unique_ptr<StorySession> session = openStory(files_, backends, why);
-    if (!session) problem = why.report;
+    if (!session) problem = why.detail;
     return session;
   }
 
@@ -452,7 +452,7 @@ class Explorer {
 
 RoutesReport exploreRoutes(const RoutesOptions& options) {
   RoutesReport report;
-  std::string folderProblem;
+  Problem folderProblem;
   std::shared_ptr<const StoryFiles> files = openStoryFolder(options.storyDir, folderProblem);
   if (!files) {
     report.startProblem = "cannot open story folder " + printableText(options.storyDir);

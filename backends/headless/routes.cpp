@@ -25,17 +25,16 @@ bool writeText(const fs::path& path, const std::string& text) {
 }  // namespace
 
 int runRoutes(const RoutesOptions& options) {
-  std::string folderProblem;
+  Problem folderProblem;
   if (!openStoryFolder(options.storyDir, folderProblem)) {
     std::fprintf(stderr, "nev routes: cannot open story folder %s\n", printableText(options.storyDir).c_str());
     return 1;
   }
-  std::string problem;
+  Problem refused;
   std::optional<OutputFolder> out =
-      OutputFolder::inspect(options.outDir, OutputKind::Routes, problem);
-  if (!out || !out->begin(problem)) {
-    std::fprintf(stderr, "nev routes: %s %s\n", printableText(options.outDir).c_str(),
-                 problem.c_str());
+      OutputFolder::inspect(options.outDir, OutputKind::Routes, refused);
+  if (const std::optional<Problem> unusable = out ? out->begin() : refused) {
+    std::fputs(problemLine(*unusable, "nev routes").c_str(), stderr);
     return 1;
   }
   RoutesOptions staged = options;
@@ -53,9 +52,8 @@ int runRoutes(const RoutesOptions& options) {
                  printableText(outDir.string()).c_str());
     return 1;
   }
-  if (!out->finish(problem)) {
-    std::fprintf(stderr, "nev routes: %s %s\n", printableText(options.outDir).c_str(),
-                 problem.c_str());
+  if (const std::optional<Problem> unfilled = out->finish()) {
+    std::fputs(problemLine(*unfilled, "nev routes").c_str(), stderr);
     return 1;
   }
   std::map<std::string, int> ends;

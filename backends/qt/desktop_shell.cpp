@@ -114,11 +114,10 @@ int runDesktopShell(const DesktopStart& start) {
   if (!folder) {
     const std::optional<std::string> story = chooseStory(settings.recentStories);
     if (!story) return 1;
-    std::string problem;
+    Problem problem;
     folder = openStoryFolder(*story, problem);
     if (!folder) {
-      std::fprintf(stderr, "nev: cannot open story folder %s: %s\n", story->c_str(),
-                   problem.c_str());
+      std::fprintf(stderr, "nev: cannot open story folder %s\n", problem.detail.c_str());
       return 1;
     }
   }
@@ -129,21 +128,22 @@ int runDesktopShell(const DesktopStart& start) {
                     QString::fromStdString(text), QMessageBox::Ok);
     box.exec();
   };
-  ConfigProblem problem;
+  Problem problem;
   const StoryBackends backends{
       [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); },
       [] { return std::make_unique<SdlAudio>(); }};
   std::unique_ptr<StorySession> session = openStory(std::move(folder), backends, problem);
   if (!session) {
-    reportProblem(showBox, problem.text, problem.caption, problem.report);
+    reportProblem(showBox, problem);
     return 1;
   }
   NevContext& context = session->context();
   TextLog textLog;
-  std::string textLogError;
-  if (!start.textOut.empty() && !textLog.open(start.textOut, storyFolder, textLogError)) {
-    std::fprintf(stderr, "nev: cannot write %s: %s\n", start.textOut.c_str(), textLogError.c_str());
-    return 1;
+  if (!start.textOut.empty()) {
+    if (const std::optional<Problem> unwritable = textLog.open(start.textOut, storyFolder)) {
+      std::fprintf(stderr, "nev: cannot write %s\n", unwritable->detail.c_str());
+      return 1;
+    }
   }
   textLog.attach(context.platform);
   SoundBackend& audio = session->sound();
@@ -165,13 +165,12 @@ int runDesktopShell(const DesktopStart& start) {
     std::error_code noFolder;
     window.state().saveSlots.dataFolder = storyDataFolder(storyFolder);
     // Lines read before, kept beside the saves; without them nothing counts as read.
-    std::string marksProblem;
     const std::string marksFile = window.state().saveSlots.dataFolder + "/read.txt";
     std::filesystem::create_directories(window.state().saveSlots.dataFolder, noFolder);
     removeStaleTemporaries(window.state().saveSlots.dataFolder);
-    if (!context.reading.marks.open(marksFile, marksProblem)) {
-      std::fprintf(stderr, "nev: %s: %s; skipping treats every line as unread\n", marksFile.c_str(),
-                   marksProblem.c_str());
+    if (const std::optional<Problem> unmarked = context.reading.marks.open(marksFile)) {
+      std::fprintf(stderr, "nev: %s; skipping treats every line as unread\n",
+                   unmarked->detail.c_str());
     }
     SavePoint kept;
     if (resumeFromAutoSlot(context, window.state(), window, start.resume, kept)) context.resumeAt = kept;

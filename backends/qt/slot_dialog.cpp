@@ -59,7 +59,7 @@ SlotDialogChoice runSlotDialog(QWidget* parent, const SlotListing* listings, int
     const bool used = slot > 0 && listings[slot].used;
     save->setEnabled(canSave && slot >= 1 && slot <= kSaveSlots);
     load->setEnabled(used);
-    remove->setEnabled(slot > 0 && (used || !listings[slot].problem.empty()));
+    remove->setEnabled(slot > 0 && (used || listings[slot].problem.has_value()));
   };
   auto finishWith = [&](SlotDialogChoice::Action action) {
     choice = {action, pickedSlot()};

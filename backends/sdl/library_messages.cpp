@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "engine/file_problems.h"
+#include "base/codepage.h"
 
 namespace {
 

@@ -35,8 +35,11 @@ std::unique_ptr<Bitmap> loadPicture(NevContext& context, const char* fileName) {
   const std::optional<std::string> file = context.files->read(fileName, kLargestBitmapFile);
   if (file) picture = decodeBitmapFile(*file);
   if (!picture) {
-    reportProblem(context.platform.messageBox, cp932ToUtf8Escaped(fileName), kCaptionPictureError,
-                  context.files->problem(fileName, "not a BMP picture nev can show"));
+    reportProblem(context.platform.messageBox,
+                  {.kind = ProblemKind::StoryFile,
+                   .boxText = cp932ToUtf8Escaped(fileName),
+                   .caption = kCaptionPictureError,
+                   .detail = context.files->problem(fileName, "not a BMP picture nev can show")});
   }
   return picture;
 }

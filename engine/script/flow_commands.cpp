@@ -43,18 +43,23 @@ CommandOutcome commandJump(NevContext& context, char* arguments) {
   copyName(runner.jumpLabel, label != nullptr ? label : "NULL");
 
   if (!runner.cursor.open(*context.files, runner.jumpFileName)) {
-    reportProblem(context.platform.messageBox, cp932ToUtf8Escaped(runner.jumpFileName),
-                  kCaptionBadFile, context.files->problem(runner.jumpFileName, "cannot be read"));
+    reportProblem(context.platform.messageBox,
+                  {.kind = ProblemKind::StoryFile,
+                   .boxText = cp932ToUtf8Escaped(runner.jumpFileName),
+                   .caption = kCaptionBadFile,
+                   .detail = context.files->problem(runner.jumpFileName, "cannot be read")});
     return CommandOutcome::EndRunner;
   }
   if (std::strcmp(runner.jumpLabel, "NULL") == 0) return CommandOutcome::Continue;
   while (runner.cursor.readLine(context.config.scrambledScripts) > 0) {
     if (isLabelLine(runner.cursor.line(), runner.jumpLabel)) return CommandOutcome::Continue;
   }
-  reportProblem(context.platform.messageBox, cp932ToUtf8Escaped(runner.jumpLabel),
-                kCaptionLabelNotFound,
-                context.files->location(runner.jumpFileName) +
-                    ": label " + printableStoryText(runner.jumpLabel) + " not found");
+  reportProblem(context.platform.messageBox,
+                {.kind = ProblemKind::Label,
+                 .boxText = cp932ToUtf8Escaped(runner.jumpLabel),
+                 .caption = kCaptionLabelNotFound,
+                 .detail = context.files->location(runner.jumpFileName) + ": label " +
+                           printableStoryText(runner.jumpLabel) + " not found"});
   return CommandOutcome::EndRunner;
 }
 

@@ -47,10 +47,11 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
   operations.prepareRunnerSurfaces();
   if (context.resumeAt.taken) {
     const SavePoint& point = context.resumeAt;
-    std::string problem;
-    if (!restoreSavePoint(context, point, problem)) {
-      reportProblem(context.platform.messageBox, point.scriptName, kCaptionBadFile,
-                    "the save cannot be loaded: " + problem);
+    if (std::optional<Problem> problem = restoreSavePoint(context, point)) {
+      problem->boxText = point.scriptName;
+      problem->caption = kCaptionBadFile;
+      problem->detail = "the save cannot be loaded: " + problem->detail;
+      reportProblem(context.platform.messageBox, *problem);
       return;
     }
     resumeSavedMusic(context, point.music);
@@ -63,8 +64,11 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
   } else {
     const char* startName = startScriptName(config.scrambledScripts);
     if (!runner.cursor.open(*context.files, startName)) {
-      reportProblem(context.platform.messageBox, startName, kCaptionBadFile,
-                    context.files->problem(startName, "cannot be read"));
+      reportProblem(context.platform.messageBox,
+                    {.kind = ProblemKind::StoryFile,
+                     .boxText = startName,
+                     .caption = kCaptionBadFile,
+                     .detail = context.files->problem(startName, "cannot be read")});
       return;  // no script lines to run; the window stays
     }
     runner.messageWindow.cursorY = runner.layout.textTop;

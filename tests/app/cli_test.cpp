@@ -174,7 +174,8 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
            at(tools, "pipe"),
        1, "it is a pipe"},
       {inOutputs + nev + " routes" + at(clean) + " earlier", 1,
-       "/earlier holds the output of nev render, not of nev routes; give a new or empty folder\n"},
+       "/earlier: it holds the output of nev render, not of nev routes; give a new or empty "
+       "folder\n"},
       {stopped("earlier", "KILL") + "diff -r earlier snapshot && ls -A | grep -c nev-tmp", 0,
        "2\n"},
       {inOutputs + nev + " render" + at(clean) + " earlier --max-frames 1" + listed, 0,

@@ -49,11 +49,13 @@ TEST(FreeTypeGlyphRasterizer, DrawsCrispGlyphsAtTheSizesAsked) {
   // Two single-byte characters side by side, the second after the first's advance.
   const GlyphMask pair = glyphs.rasterize(mincho(-20), "HH");
   EXPECT_EQ(pair.width, capital.width + 10);
-  // Bold thickens small text; large text keeps its strokes.
-  EXPECT_GT(inkOf(glyphs.rasterize(mincho(-20, 700), "雨")),
-            inkOf(glyphs.rasterize(mincho(-20), "雨")));
-  EXPECT_EQ(inkOf(glyphs.rasterize(mincho(-80, 700), "雨")),
-            inkOf(glyphs.rasterize(mincho(-80), "雨")));
+  // Bold thickens text up to 63 pixels; larger text keeps its strokes.
+  for (const int32_t em : {20, 63}) {
+    EXPECT_GT(inkOf(glyphs.rasterize(mincho(-em, 700), "雨")),
+              inkOf(glyphs.rasterize(mincho(-em), "雨"))) << em;
+  }
+  EXPECT_EQ(inkOf(glyphs.rasterize(mincho(-64, 700), "雨")),
+            inkOf(glyphs.rasterize(mincho(-64), "雨")));
 }
 
 TEST(FreeTypeGlyphRasterizer, RefusesWhatItCannotDraw) {

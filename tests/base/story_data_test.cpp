@@ -31,21 +31,21 @@ TEST(StoryData, FolderIsNamedForTheStoryAndItsPath) {
 
 TEST(StoryData, AtomicWriteReplacesOnlyAWholeRegularFile) {
   TempFolder folder;
-  std::string error;
   const std::string path = (folder.path() / "slot").string();
-  for (const char* bytes : {"first", "second"})
-    EXPECT_TRUE(writeFileAtomically(path, bytes, error));
+  for (const char* bytes : {"first", "second"}) EXPECT_FALSE(writeFileAtomically(path, bytes));
   EXPECT_EQ(folder.read("slot"), "second");
   // The longest name a folder takes: no temporary file can be made beside it, even by root.
   const std::string longest(255, 's');
-  EXPECT_FALSE(writeFileAtomically(folder.write(longest, "old"), "new", error) || error.empty());
+  const std::optional<Problem> tooLong = writeFileAtomically(folder.write(longest, "old"), "new");
+  ASSERT_TRUE(tooLong);
+  EXPECT_EQ(tooLong->detail.rfind((folder.path() / longest).string() + ": ", 0), 0u);
   EXPECT_EQ(folder.read(longest), "old");
   // No folder is made, and nothing that is not a regular file is replaced.
   const fs::path pipe = folder.path() / "pipe", link = folder.path() / "link";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   fs::create_symlink(path, link);
   for (const fs::path& target : {folder.path() / "new/slot", folder.path(), pipe, link}) {
-    EXPECT_FALSE(writeFileAtomically(target.string(), "x", error)) << target;
+    EXPECT_TRUE(writeFileAtomically(target.string(), "x")) << target;
   }
   EXPECT_TRUE(fs::is_fifo(fs::symlink_status(pipe)));
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));

@@ -18,7 +18,7 @@ static std::string ini(const std::vector<std::pair<int, std::string>>& changes =
   return text;
 }
 
-static std::optional<ConfigProblem> parse(const std::string& bytes, GameConfig& config) {
+static std::optional<Problem> parse(const std::string& bytes, GameConfig& config) {
   TempFolder folder;
   TextFile file;
   EXPECT_TRUE(file.open(folder.write("nev.ini", bytes), "r"));
@@ -68,12 +68,13 @@ TEST(Config, BadFilesNameTheLineAndTheValue) {
   };
   for (const auto& [bytes, fileLine, mentions] : cases) {
     GameConfig config;
-    const std::optional<ConfigProblem> problem = parse(bytes, config);
+    const std::optional<Problem> problem = parse(bytes, config);
     ASSERT_TRUE(problem) << mentions[0];
-    EXPECT_EQ(problem->caption, kCaptionBadSetting) << problem->text;
-    EXPECT_EQ(problem->fileLine, fileLine) << problem->text;
+    EXPECT_EQ(problem->caption, kCaptionBadSetting) << problem->boxText;
+    EXPECT_EQ(problem->fileLine, fileLine) << problem->boxText;
     for (const std::string& word : mentions) {
-      EXPECT_NE(problem->text.find(word), std::string::npos) << problem->text << " lacks " << word;
+      EXPECT_NE(problem->boxText.find(word), std::string::npos)
+          << problem->boxText << " lacks " << word;
     }
   }
 }

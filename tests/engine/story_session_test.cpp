@@ -83,12 +83,12 @@ TEST(LocalStoryFolder, FindsReadsListsAndTellsWhatIsWrong) {
     EXPECT_EQ(files.location(name), location);
     EXPECT_EQ(files.problem(name, "said otherwise"), problem);
   }
-  std::string error;
-  EXPECT_NE(openStoryFolder(story.path().string(), error), nullptr);
-  EXPECT_EQ(openStoryFolder((story.path() / "none").string(), error), nullptr);
-  EXPECT_EQ(error, "No such file or directory");
-  EXPECT_EQ(openStoryFolder((story.path() / "Start.TXT").string(), error), nullptr);
-  EXPECT_EQ(error, "Not a directory");
+  Problem problem;
+  EXPECT_NE(openStoryFolder(story.path().string(), problem), nullptr);
+  EXPECT_EQ(openStoryFolder((story.path() / "none").string(), problem), nullptr);
+  EXPECT_EQ(problem.detail, (story.path() / "none").string() + ": No such file or directory");
+  EXPECT_EQ(openStoryFolder((story.path() / "Start.TXT").string(), problem), nullptr);
+  EXPECT_EQ(problem.detail, (story.path() / "Start.TXT").string() + ": Not a directory");
 }
 
 }  // namespace

@@ -134,7 +134,7 @@ TEST(RenderSave, SavesOfAnEarlierNevStillLoadAndGoOn) {
 std::string withSection(const std::string& bytes, const std::string& name,
                         const std::string& section) {
   SaveSections save;
-  EXPECT_EQ(decodeSaveFile(bytes, save), SaveFileProblem::None);
+  EXPECT_FALSE(decodeSaveFile(bytes, save));
   for (auto& [sectionName, sectionBytes] : save.sections) {
     if (sectionName == name) sectionBytes = section;
   }

@@ -28,11 +28,11 @@
 namespace {
 
 std::unique_ptr<StorySession> openWithDesktopGlyphs(const TempFolder& story) {
-  ConfigProblem problem;
+  Problem problem;
   const StoryBackends backends{
       [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
   auto session = openStory(std::make_shared<LocalStoryFolder>(story.path()), backends, problem);
-  EXPECT_NE(session, nullptr) << problem.report;
+  EXPECT_NE(session, nullptr) << problem.detail;
   return session;
 }
 

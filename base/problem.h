@@ -1,0 +1,44 @@
+#pragma once
+// Problem: every failure nev tells of, in one shape. A box shows the system's terse text under
+// its caption; a terminal or a log gets one plain line with the full path and what is wrong.
+// Operations return std::optional<Problem> (nothing when they succeed); those that return a
+// value take a Problem& filled in when the value is null.
+
+#include <string>
+#include <string_view>
+
+enum class ProblemKind {
+  StoryFile,     // a story's file is missing, unreadable or not what it should be
+  Label,         // a jump's label is not in its script
+  Setting,       // a value of nev.ini is wrong
+  Memory,        // no memory for a picture
+  NotASave,      // the bytes are no save file
+  NewerSave,     // made by a newer nev
+  DamagedSave,   // not whole, or not as nev writes one
+  TooLargeSave,  // claims more than a save may hold
+  OtherStory,    // a save of another story
+  CannotRestore, // its script changed there, or its pictures are of another size
+  NoSavePoint,   // the story has not reached a place to save yet
+  CannotRead,    // a file nev reads beside the story's (a save, read marks)
+  CannotWrite,   // a file nev writes, or may not write
+  NotAFolder,    // a story folder nev cannot enter
+};
+
+struct Problem {
+  ProblemKind kind = ProblemKind::StoryFile;
+  // UTF-8, as the system shows them; an empty caption: the failure shows no box.
+  std::string boxText = {};
+  std::string caption = {};
+  // Safe to print: the full path of the file at fault where there is one, then what is wrong.
+  std::string detail = {};
+  // The line of the file at fault; 0 for the file as a whole.
+  int fileLine = 0;
+
+  bool showsBox() const { return !caption.empty(); }
+};
+
+// A failure to use the file at `path` (host bytes, escaped here): "<path>: <what>", no box.
+Problem fileProblem(ProblemKind kind, std::string_view path, std::string_view what);
+
+// The line for standard error: "<program>: <detail>" and a line feed.
+std::string problemLine(const Problem& problem, std::string_view program = "nev");
