@@ -11,6 +11,7 @@
 #include "engine/input.h"
 #include "engine/local_story_folder.h"
 #include "engine/save_game.h"
+#include "engine/save_point.h"
 #include "engine/story_session.h"
 #include "engine/text/message_window.h"
 
@@ -55,10 +56,12 @@ void BM_LoadSlot(benchmark::State& state) {
   if (const auto problem = writeLatestSave(*context, slotFile(), 0)) {
     return state.SkipWithError(problem->detail.c_str());
   }
+  // A runner's record, as the runner hands it to a restore on its own thread.
+  auto record = std::make_unique<RunnerStorage>(context->config);
   for (auto _ : state) {
     SavePoint point;
     std::optional<Problem> problem = readSave(*context, slotFile(), point);
-    if (!problem) problem = restoreSavePoint(*context, point);
+    if (!problem) problem = restoreSavePoint({*context, *record}, point);
     if (problem) return state.SkipWithError(problem->detail.c_str());
   }
 }

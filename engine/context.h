@@ -1,8 +1,8 @@
 #pragma once
 // The one world of a playing story: its settings, read-only once loaded; the SharedState, all
 // the window thread may touch besides the parts that guard themselves with a lock (the pixels,
-// the music, the reading, the save point); and the runner's own records, which only the runner
-// changes. A test builds a fresh one; nothing here is a hidden global.
+// the music, the reading, the save point). The runner's own record is not here: the
+// ScriptRunner owns it. A test builds a fresh one; nothing here is a hidden global.
 
 #include <atomic>
 #include <cstdint>
@@ -13,15 +13,12 @@
 #include "engine/host.h"
 #include "engine/reading.h"
 #include "engine/save_point.h"
-#include "engine/script/runner_state.h"
 #include "engine/shared_state.h"
 #include "engine/sound/music.h"
 #include "engine/story_files.h"
-#include "engine/text/message_window.h"
 
 struct NevContext {
   explicit NevContext(const GameConfig& settings = {}) : config(settings) {
-    runner.layout = layoutFromSettings(settings);
     shared.messageFontSize = settings.fontSize;
   }
 
@@ -29,9 +26,7 @@ struct NevContext {
   const StoryFiles* files = &noStoryFiles();
   const GameConfig config;
   SharedState shared;
-  MessageWindow messageWindow;
   SurfaceSet surfaces;
-  RunnerStorage runner;
   MusicState music;
   ReadingState reading;
   SavePointRecord savePoints;
@@ -40,7 +35,7 @@ struct NevContext {
   PlatformServices platform;
 };
 
-// The context is large (the runner's tables); it lives on the heap.
+// Threads and seams keep its address; it lives on the heap, where it never moves.
 inline std::unique_ptr<NevContext> makeContext(const GameConfig& settings = {}) {
   return std::make_unique<NevContext>(settings);
 }

@@ -15,6 +15,7 @@
 #include "base/problem.h"
 #include "base/surface.h"
 
+class ScriptCursor;
 class StoryFiles;
 
 // Failures are reported in modal boxes with one OK button. A box blocks only the thread that
@@ -104,9 +105,9 @@ struct PlatformServices {
   std::function<void(const Rect* clientArea)> invalidate = [](const Rect*) {};
   // Pauses the calling thread; the headless player advances a virtual clock instead.
   std::function<void(int32_t milliseconds)> sleep = sleepMilliseconds;
-  // Told of every script line the runner carries out, so a player can bound a story that
-  // loops without ever waiting.
-  std::function<void()> scriptLine = [] {};
+  // Told of every script line the runner carries out (the cursor holds it), so a player can
+  // bound a story that loops without ever waiting. On the runner's thread.
+  std::function<void(const ScriptCursor& cursor)> scriptLine = [](const ScriptCursor&) {};
   // Told of each text line once it is typed (its script, 1-based line and bytes without the
   // line feed), and of each choice's items as the choice begins: for logs and other tools.
   std::function<void(const std::string& script, int32_t line, std::string_view text)> lineTyped =

@@ -6,6 +6,7 @@
 
 #include "engine/context.h"
 #include "engine/script/line_reader.h"
+#include "engine/text/message_window.h"
 
 namespace {
 
@@ -37,8 +38,9 @@ bool pixelsFit(const std::unique_ptr<Bitmap>& bitmap, const std::vector<Pixel>& 
 
 }  // namespace
 
-void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount) {
-  RunnerStorage& runner = context.runner;
+void takeSavePoint(RunnerScope scope, SavePointKind kind, int32_t choiceCount) {
+  NevContext& context = scope.story;
+  const RunnerStorage& runner = scope.runner;
   std::lock_guard guard(context.savePoints.lock);
   SavePoint& point = context.savePoints.latest;
   point.taken = true;
@@ -125,8 +127,9 @@ std::optional<Problem> canRestoreSavePoint(const NevContext& context, const Save
   return std::nullopt;
 }
 
-std::optional<Problem> restoreSavePoint(NevContext& context, const SavePoint& point) {
-  RunnerStorage& runner = context.runner;
+std::optional<Problem> restoreSavePoint(RunnerScope scope, const SavePoint& point) {
+  NevContext& context = scope.story;
+  RunnerStorage& runner = scope.runner;
   SurfaceSet& set = context.surfaces;
   Problem problem;
   const std::optional<int32_t> linesToSkip = linesBeforeResuming(context, point, problem);
@@ -146,7 +149,7 @@ std::optional<Problem> restoreSavePoint(NevContext& context, const SavePoint& po
   for (size_t i = 0; i < kTextWindowFields; ++i) {
     runner.layout.*kTextWindowSettings[i] = point.textWindow[i];
   }
-  replaceMessageFont(context);
+  replaceMessageFont(context, runner.layout.fontSize);
   copyPagePlaces(runner.messageWindow, point);
   setBacklogPages(context, point.backlog);
   runner.history.lineCount = 0;

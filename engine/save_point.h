@@ -14,6 +14,7 @@
 #include "base/save_file.h"
 #include "base/surface.h"
 #include "engine/config.h"
+#include "engine/script/runner_state.h"
 #include "engine/script/saved_place.h"
 #include "engine/text/text_window_layout.h"
 
@@ -65,7 +66,7 @@ struct SavePointRecord {
 };
 
 // The runner, at the start of a click wait, or of a choice once its `choiceCount` items are read.
-void takeSavePoint(NevContext& context, SavePointKind kind, int32_t choiceCount = 0);
+void takeSavePoint(RunnerScope scope, SavePointKind kind, int32_t choiceCount = 0);
 
 // Keeps the wait's line and its neighbours as the script reads now, for a later load to find
 // them again; false when the script cannot be read there.
@@ -74,11 +75,11 @@ bool notePlace(const StoryFiles& files, SavePoint& point, int32_t scrambledScrip
 // Why restoreSavePoint would fail, changing nothing.
 std::optional<Problem> canRestoreSavePoint(const NevContext& context, const SavePoint& point);
 
-// Puts a save point back into a context whose surfaces exist, with its script open at the line
-// after the wait; a script changed since is read where the wait's line is found again. A
+// Puts a save point back into a runner whose story's surfaces exist, with its script open at the
+// line after the wait; a script changed since is read where the wait's line is found again. A
 // problem, its detail without a path, when the script cannot be read or the place is not
 // certain.
-std::optional<Problem> restoreSavePoint(NevContext& context, const SavePoint& point);
+std::optional<Problem> restoreSavePoint(RunnerScope scope, const SavePoint& point);
 
 // Starts the save point's piece again where it was, without a word to the log.
 void resumeSavedMusic(NevContext& context, const SavedMusic& music);

@@ -76,14 +76,16 @@ StoryWorld::StoryWorld(int32_t width, int32_t height, const std::function<void(G
                                     }())),
                         nullptr)),
       context(&session->context()),
-      glyphs(static_cast<DotGlyphs&>(session->glyphs())) {
+      glyphs(static_cast<DotGlyphs&>(session->glyphs())),
+      record(std::make_unique<RunnerStorage>(context->config)) {
   recordPlatform();
 }
 
 StoryWorld::StoryWorld(const std::filesystem::path& folder, std::unique_ptr<DotGlyphs> glyphs)
     : session(openWorld(folder / "nev.ini", std::move(glyphs))),
       context(&session->context()),
-      glyphs(static_cast<DotGlyphs&>(session->glyphs())) {
+      glyphs(static_cast<DotGlyphs&>(session->glyphs())),
+      record(std::make_unique<RunnerStorage>(context->config)) {
   recordPlatform();
 }
 
@@ -106,12 +108,13 @@ void StoryWorld::prepareSurfaces() { prepareRunnerSurfaces(*context); }
 
 void StoryWorld::runStory(const std::string& startScript) {
   story.write("start.txt", startScript);
-  RunnerOperations operations = standardRunnerOperations(*context);
-  operations.drawTextLine = [this](const char* text, int redraw) {
+  RunnerOperations operations = standardRunnerOperations();
+  operations.drawTextLine = [this](RunnerScope scope, const char* text, int redraw) {
     if (redraw == 0) typedLines.push_back(text);
-    drawTextLine(*context, text, redraw);
+    drawTextLine(scope, text, redraw);
   };
-  ScriptRunner(*context, operations);
+  runner = std::make_unique<ScriptRunner>(*context, operations);
+  runner->run();
 }
 
 Pixel StoryWorld::displayPixel(int32_t x, int32_t y) const {

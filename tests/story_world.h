@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/context.h"
+#include "engine/script/runner.h"
 #include "engine/story_session.h"
 #include "base/font.h"
 #include "test_files.h"
@@ -43,8 +44,11 @@ class StoryWorld {
 
   // The runner's surfaces, as its first step makes them.
   void prepareSurfaces();
-  // Runs the start script (written as `start.txt`) with the system's own operations.
+  // Runs the start script (written as `start.txt`) with the system's own operations, on a
+  // fresh runner kept in `runner`.
   void runStory(const std::string& startScript);
+  // What a command or the typing is handed when a test calls it itself: `record`.
+  RunnerScope scope() { return {*context, *record}; }
 
   Pixel displayPixel(int32_t x, int32_t y) const;
   Pixel composePixel(int32_t x, int32_t y) const;
@@ -56,6 +60,9 @@ class StoryWorld {
   std::unique_ptr<StorySession> session;
   NevContext* context;
   DotGlyphs& glyphs;
+  // A runner's record as nev.ini lays it out, for the tests that call the typing or a command.
+  std::unique_ptr<RunnerStorage> record;
+  std::unique_ptr<ScriptRunner> runner;  // the last runStory's
   std::vector<int32_t> sleeps;
   std::vector<std::optional<Rect>> repaints;  // nothing: the whole client area
   std::vector<std::string> boxes;             // "caption: text"

@@ -153,8 +153,8 @@ class HeadlessPlayer {
     end(HeadlessEnd::SaveNotLoaded);
   }
 
-  void scriptLine() {
-    if (options_.onScriptLine) options_.onScriptLine();
+  void scriptLine(const ScriptCursor& cursor) {
+    if (options_.onScriptLine) options_.onScriptLine(cursor);
     if (++steps_ > options_.limits.maxSteps) end(HeadlessEnd::MaxSteps);
     stopIfAsked();
   }
@@ -424,7 +424,7 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
     player.messageBox(text, caption);
   };
   platform.sleep = [&player](int32_t milliseconds) { player.sleep(milliseconds); };
-  platform.scriptLine = [&player] { player.scriptLine(); };
+  platform.scriptLine = [&player](const ScriptCursor& cursor) { player.scriptLine(cursor); };
   platform.playerState = [&player] { return player.state(); };
   platform.lineTyped = [&player, &options](const std::string& script, int32_t line,
                                            std::string_view text) {
@@ -440,9 +440,9 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
     player.refuseLoad();
   } else {
     if (loading) player.logLoad(options.loadedFrom);
-    const RunnerOperations operations = standardRunnerOperations(context);
-    std::thread runner([&] { ScriptRunner(context, operations); });
-    runner.join();
+    ScriptRunner runner(context);
+    std::thread thread([&runner] { runner.run(); });
+    thread.join();
   }
   HeadlessResult result = player.finish();
   result.loadProblem = loadProblem;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/surface.h"
+#include "engine/script/script_cursor.h"
 
 struct NevContext;
 
@@ -31,9 +32,9 @@ struct HeadlessOptions {
   // For a caller exploring the story, on the runner's thread. At each choice once its bands
   // are known: the item to pick (instead of `choices`), or -1 to end the run there.
   std::function<int32_t(int32_t count)> pickItem;
-  // Each script line as the runner carries it out (the runner's storage tells which), each
-  // line typed, each box.
-  std::function<void()> onScriptLine;
+  // Each script line as the runner carries it out (its cursor tells which), each line typed,
+  // each box.
+  std::function<void(const ScriptCursor& cursor)> onScriptLine;
   std::function<void(std::string_view text)> onLineTyped;
   std::function<void(const std::string& caption, const std::string& text)> onBox;
   // Asked at each script line and sleep: true ends the run there, as a limit would.

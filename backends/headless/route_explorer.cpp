@@ -67,11 +67,11 @@ void noteNamedFile(Coverage& coverage, const char* name) {
 
 // The line, and the pictures, music and sounds a command line names; the scripts a route reads
 // are noted as it reads them.
-void noteLine(Coverage& coverage, const RunnerStorage& runner) {
-  const std::string file = foldAsciiCase(runner.cursor.scriptName());
-  coverage.scripts.emplace(file, runner.cursor.scriptName());
-  coverage.lines.insert({file, runner.cursor.linesRead()});
-  const char* line = runner.cursor.line();
+void noteLine(Coverage& coverage, const ScriptCursor& script) {
+  const std::string file = foldAsciiCase(script.scriptName());
+  coverage.scripts.emplace(file, script.scriptName());
+  coverage.lines.insert({file, script.linesRead()});
+  const char* line = script.line();
   if (line[0] != '@') return;
   char copy[kScriptLineSize];
   std::snprintf(copy, sizeof copy, "%s", line + 2);
@@ -265,7 +265,7 @@ class Explorer {
     play.onBox = [&route](const std::string& caption, const std::string& text) {
       route.boxes.emplace_back(validUtf8Escaped(caption), validUtf8Escaped(text));
     };
-    play.onScriptLine = [&run, &context] { noteLine(run.coverage, context.runner); };
+    play.onScriptLine = [&run](const ScriptCursor& script) { noteLine(run.coverage, script); };
     play.pickItem = [&](int32_t count) -> int32_t {
       if (!resumedChoiceTaken) {
         resumedChoiceTaken = true;

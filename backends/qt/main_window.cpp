@@ -70,7 +70,7 @@ MainWindow::MainWindow(NevContext& context)
     runner_.sleep(milliseconds);
   };
   // An end asked for by the script reaches the window at the runner's next step.
-  platform.scriptLine = [this] {
+  platform.scriptLine = [this](const ScriptCursor&) {
     if (context_.shared.endRequested.load() != 0) mailbox_.wake();
   };
 }

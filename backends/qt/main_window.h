@@ -34,6 +34,8 @@ class MainWindow : public QMainWindow, public WindowPort {
   // Starts the runner on the opened story, as the window's creation does: at the story's start,
   // or at context.resumeAt when it is taken.
   void startStory();
+  // The runner, for reading once the window has stopped it.
+  const ScriptRunner& runner() const { return runner_.runner(); }
 
   // WindowPort.
   void showBox(const std::string& text, const std::string& caption) override;

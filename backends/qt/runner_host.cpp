@@ -8,14 +8,15 @@
 #include "engine/script/runner.h"
 
 RunnerHost::RunnerHost(NevContext& context, std::function<void()> finished)
-    : context_(context), finished_(std::move(finished)) {}
+    : context_(context),
+      runner_(std::make_unique<ScriptRunner>(context)),
+      finished_(std::move(finished)) {}
 
 RunnerHost::~RunnerHost() { stopThenRelease({}); }
 
 void RunnerHost::start() {
-  const RunnerOperations operations = standardRunnerOperations(context_);
-  thread_ = std::thread([this, operations] {
-    ScriptRunner(context_, operations);
+  thread_ = std::thread([this] {
+    runner_->run();
     finished_();
   });
 }
@@ -64,6 +65,6 @@ void RunnerHost::stopThenRelease(const std::function<void()>& whileStopped) {
   released_ = true;
   stop();
   if (whileStopped) whileStopped();
-  context_.runner.cursor.close();
+  runner_->closeScript();
   releaseSurfaces(context_);
 }

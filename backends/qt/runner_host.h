@@ -4,9 +4,11 @@
 
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
+class ScriptRunner;
 struct NevContext;
 struct SavePoint;
 
@@ -36,10 +38,15 @@ class RunnerHost {
   // are its script and the surfaces given back. Once; later calls do nothing.
   void stopThenRelease(const std::function<void()>& whileStopped);
 
+  // For reading only while its thread is stopped.
+  const ScriptRunner& runner() const { return *runner_; }
+
  private:
   void stop();
 
   NevContext& context_;
+  // One for the story's whole time on the desktop, so a restart goes on with its record.
+  std::unique_ptr<ScriptRunner> runner_;
   std::function<void()> finished_;
   std::mutex wakeLock_;
   std::condition_variable wake_;

@@ -45,7 +45,7 @@ std::unique_ptr<Bitmap> loadPicture(NevContext& context, const char* fileName) {
 }
 
 void composeOpaque(NevContext& context, int32_t x, int32_t y, const char* fileName,
-                   uint32_t rasterCode) {
+                   uint32_t rasterCode, int32_t overlayEnabled) {
   SurfaceSet& set = context.surfaces;
   std::unique_ptr<Bitmap> picture = loadPicture(context, fileName);
   // A picture that failed to load draws nothing; the rest of the command goes on.
@@ -55,12 +55,12 @@ void composeOpaque(NevContext& context, int32_t x, int32_t y, const char* fileNa
     bitBlt(set.composeSurface, x, y, picture->width, picture->height, &set.loadSurface, 0, 0,
            rasterCode);
   }
-  finishPicture(context, rasterCode);
+  finishPicture(context, rasterCode, overlayEnabled);
   selectBitmap(set.loadSurface, previous);
 }
 
 void composeTransparent(NevContext& context, int32_t x, int32_t y, const char* fileName,
-                        uint32_t rasterCode) {
+                        uint32_t rasterCode, int32_t overlayEnabled) {
   SurfaceSet& set = context.surfaces;
   std::unique_ptr<Bitmap> picture = loadPicture(context, fileName);
   if (picture) {
@@ -68,7 +68,7 @@ void composeTransparent(NevContext& context, int32_t x, int32_t y, const char* f
     drawTransparent(set.composeSurface, *picture, x, y, picture->width, picture->height, kBlack,
                     &set.transparentDrawWork);
   }
-  finishPicture(context, rasterCode);
+  finishPicture(context, rasterCode, overlayEnabled);
 }
 
 void drawTransparent(DrawingContext& target, Bitmap& picture, int32_t x, int32_t y, int32_t width,
@@ -102,14 +102,14 @@ void drawTransparent(DrawingContext& target, Bitmap& picture, int32_t x, int32_t
   bitBlt(target, x, y, width, height, &work, 0, 0, SRCCOPY);
 }
 
-void finishPicture(NevContext& context, uint32_t rasterCode) {
+void finishPicture(NevContext& context, uint32_t rasterCode, int32_t overlayEnabled) {
   SurfaceSet& set = context.surfaces;
   {
     std::lock_guard guard(set.pixelLock);
     bitBlt(set.overlaySurface, 0, 0, set.surfaceWidth, set.surfaceHeight, &set.composeSurface, 0, 0,
            rasterCode);
   }
-  if (context.runner.layout.overlayEnabled == 1) applyOverlay(context);
+  if (overlayEnabled == 1) applyOverlay(context);
   std::lock_guard guard(set.pixelLock);
   bitBlt(set.displaySurface, 0, 0, set.surfaceWidth, set.surfaceHeight, &set.overlaySurface, 0, 0,
          rasterCode);

@@ -13,13 +13,14 @@ struct NevContext;
 // The picture a story names, or null after the "FILE ERR" box naming the file.
 std::unique_ptr<Bitmap> loadPicture(NevContext& context, const char* fileName);
 
-// @G: the picture combined into composeSurface at (x, y) by `rasterCode`.
+// @G: the picture combined into composeSurface at (x, y) by `rasterCode`; `overlayEnabled` is
+// the text window's, as finishPicture takes it.
 void composeOpaque(NevContext& context, int32_t x, int32_t y, const char* fileName,
-                   uint32_t rasterCode);
+                   uint32_t rasterCode, int32_t overlayEnabled);
 
 // @C: the picture drawn into composeSurface at (x, y), its black pixels left out.
 void composeTransparent(NevContext& context, int32_t x, int32_t y, const char* fileName,
-                        uint32_t rasterCode);
+                        uint32_t rasterCode, int32_t overlayEnabled);
 
 // The memory of the transparent draw's three work bitmaps, kept from one picture command to the
 // next: making three screen-sized bitmaps afresh cost far more than drawing with them.
@@ -37,7 +38,7 @@ void drawTransparent(DrawingContext& target, Bitmap& picture, int32_t x, int32_t
 
 // overlaySurface from composeSurface, darkened when overlayEnabled is 1, then over the whole of
 // displaySurface, each copy combined by `rasterCode`.
-void finishPicture(NevContext& context, uint32_t rasterCode);
+void finishPicture(NevContext& context, uint32_t rasterCode, int32_t overlayEnabled);
 
 // Darkens overlaySurface: every channel c becomes c AND NOT overlayLevel.
 void applyOverlay(NevContext& context);

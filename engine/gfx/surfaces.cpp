@@ -37,7 +37,7 @@ void prepareRunnerSurfaces(NevContext& context) {
   std::lock_guard guard(set.pixelLock);
   // A runner started again at a save point finds them ready.
   if (set.composeBitmap) return;
-  set.savedFont = selectFont(set.displaySurface, context.runner.messageWindow.messageFont.get());
+  set.savedFont = selectFont(set.displaySurface, set.messageFont.get());
   set.displaySurface.backgroundMode = BackgroundMode::Transparent;
   set.composeBitmap = createCompatibleBitmap(set.surfaceWidth, set.surfaceHeight);
   set.overlayBitmap = createCompatibleBitmap(set.surfaceWidth, set.surfaceHeight);
@@ -86,7 +86,7 @@ void releaseSurfaces(NevContext& context) {
   SurfaceSet& set = context.surfaces;
   std::lock_guard guard(set.pixelLock);
   selectFont(set.displaySurface, set.savedFont);
-  context.runner.messageWindow.messageFont.reset();
+  set.messageFont.reset();
   selectBrush(set.displaySurface, set.displayPreviousBrush);
   selectBitmap(set.displaySurface, set.displayPreviousBitmap);
   set.displayBitmap.reset();

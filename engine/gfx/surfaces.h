@@ -9,11 +9,11 @@
 #include <memory>
 #include <mutex>
 
+#include "base/font.h"
 #include "engine/gfx/composition.h"
 #include "base/surface.h"
 
 struct NevContext;
-struct Font;
 
 struct SurfaceSet {
   DrawingContext displaySurface;
@@ -26,6 +26,8 @@ struct SurfaceSet {
   std::unique_ptr<Bitmap> displayBitmap;
   std::unique_ptr<Bitmap> composeBitmap;
   std::unique_ptr<Bitmap> overlayBitmap;
+  // The message font, selected into displaySurface from the runner's first step on.
+  std::unique_ptr<Font> messageFont;
   // What each first selection replaced, selected back at release.
   Bitmap* displayPreviousBitmap = nullptr;
   ColourValue displayPreviousBrush = kWhite;

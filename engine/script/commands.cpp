@@ -83,7 +83,7 @@ const CommandDefinition& commandDefinition(Command command) {
   return kCommands[static_cast<size_t>(command)];
 }
 
-CommandOutcome carryOutCommand(NevContext& context, Command command, char* arguments) {
+CommandOutcome carryOutCommand(RunnerScope scope, Command command, char* arguments) {
   const CommandHandler handler = commandDefinition(command).handler;
-  return handler != nullptr ? handler(context, arguments) : CommandOutcome::Continue;
+  return handler != nullptr ? handler(scope, arguments) : CommandOutcome::Continue;
 }

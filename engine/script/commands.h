@@ -6,7 +6,7 @@
 
 #include <span>
 
-struct NevContext;
+#include "engine/script/runner_state.h"
 
 enum class Command {
   None,  // a second byte that names no command: the line does nothing
@@ -52,8 +52,9 @@ enum class CommandFlow {
 
 enum class CommandOutcome { Continue, EndRunner };
 
-// `arguments` is the line from its third byte; handlers cut it at "," and ";".
-using CommandHandler = CommandOutcome (*)(NevContext& context, char* arguments);
+// `arguments` is the line from its third byte; handlers cut it at "," and ";". Only the
+// runner's thread calls one, with its own record.
+using CommandHandler = CommandOutcome (*)(RunnerScope scope, char* arguments);
 
 struct CommandDefinition {
   char letter;  // the line's second byte; 0 for the row of bytes that name no command
@@ -69,4 +70,4 @@ Command commandForLetter(char secondByte);
 
 const CommandDefinition& commandDefinition(Command command);
 
-CommandOutcome carryOutCommand(NevContext& context, Command command, char* arguments);
+CommandOutcome carryOutCommand(RunnerScope scope, Command command, char* arguments);

@@ -33,8 +33,9 @@ bool isLabelLine(char* line, const char* label) {
 
 }  // namespace
 
-CommandOutcome commandJump(NevContext& context, char* arguments) {
-  RunnerStorage& runner = context.runner;
+CommandOutcome commandJump(RunnerScope scope, char* arguments) {
+  NevContext& context = scope.story;
+  RunnerStorage& runner = scope.runner;
   char* cursor = arguments;
   const char* fileName = nextArgument(cursor);
   const char* label = nextArgument(cursor);
@@ -63,8 +64,9 @@ CommandOutcome commandJump(NevContext& context, char* arguments) {
   return CommandOutcome::EndRunner;
 }
 
-CommandOutcome commandChoice(NevContext& context, char* arguments) {
-  RunnerStorage& runner = context.runner;
+CommandOutcome commandChoice(RunnerScope scope, char* arguments) {
+  NevContext& context = scope.story;
+  RunnerStorage& runner = scope.runner;
   char* cursor = arguments;
   const char* countText = nextArgument(cursor);
   const int32_t count = countText != nullptr ? readNumber(countText) : 0;
@@ -78,16 +80,17 @@ CommandOutcome commandChoice(NevContext& context, char* arguments) {
     std::memcpy(runner.choiceTable[i], runner.cursor.line(), length + 1);
   }
   stopSkipping(context);
-  takeSavePoint(context, SavePointKind::Choice, count);
+  takeSavePoint(scope, SavePointKind::Choice, count);
   std::vector<std::string> items;
   for (int32_t i = 0; i < count; ++i) items.emplace_back(withoutLineEnd(runner.choiceTable[i]));
   context.platform.choiceOffered(items);
-  pickChoiceItem(context, count);
+  pickChoiceItem(scope, count);
   return CommandOutcome::Continue;
 }
 
-void pickChoiceItem(NevContext& context, int32_t count) {
-  RunnerStorage& runner = context.runner;
+void pickChoiceItem(RunnerScope scope, int32_t count) {
+  NevContext& context = scope.story;
+  RunnerStorage& runner = scope.runner;
   SharedState& shared = context.shared;
   MessageWindow& window = runner.messageWindow;
   ChoiceProgress& progress = shared.choice;
@@ -120,7 +123,7 @@ void pickChoiceItem(NevContext& context, int32_t count) {
     progress.bandBottom[i] = bottom;
     progress.item = i;
     progress.highlighted = underMouse;
-    drawChoiceItem(context, runner.choiceTable[i], underMouse);
+    drawChoiceItem(scope, runner.choiceTable[i], underMouse);
     if (underMouse) {
       hoverSeen = true;
       selected = i;
@@ -140,46 +143,46 @@ void pickChoiceItem(NevContext& context, int32_t count) {
   }
 }
 
-CommandOutcome commandClickWait(NevContext& context, char*) {
-  if (context.runner.layout.waitEveryLine == 0) waitForClick(context);
+CommandOutcome commandClickWait(RunnerScope scope, char*) {
+  if (scope.runner.layout.waitEveryLine == 0) waitForClick(scope);
   return CommandOutcome::Continue;
 }
 
-CommandOutcome commandNewPage(NevContext& context, char*) {
-  startBacklogPage(context);
-  RunnerStorage& runner = context.runner;
+CommandOutcome commandNewPage(RunnerScope scope, char*) {
+  startBacklogPage(scope.story);
+  RunnerStorage& runner = scope.runner;
   runner.messageWindow.cursorX = runner.layout.textLeft;
   runner.messageWindow.cursorY = runner.layout.textTop;
   runner.history.lineCount = 0;
   return CommandOutcome::Continue;
 }
 
-CommandOutcome commandRedraw(NevContext& context, char*) {
-  RunnerStorage& runner = context.runner;
+CommandOutcome commandRedraw(RunnerScope scope, char*) {
+  RunnerStorage& runner = scope.runner;
   runner.messageWindow.cursorX = runner.layout.textLeft;
   runner.messageWindow.cursorY = runner.layout.textTop;
   const TextHistory& history = runner.history;
   for (int32_t slot = 0; slot < history.lineCount; ++slot) {
-    drawTextLine(context, history.lines[slot], true);
+    drawTextLine(scope, history.lines[slot], true);
   }
   return CommandOutcome::Continue;
 }
 
-CommandOutcome commandSpeed(NevContext& context, char* arguments) {
+CommandOutcome commandSpeed(RunnerScope scope, char* arguments) {
   char* cursor = arguments;
   const char* delay = nextArgument(cursor);
-  context.runner.messageWindow.currentDelay = delay != nullptr ? readNumber(delay) : 0;
+  scope.runner.messageWindow.currentDelay = delay != nullptr ? readNumber(delay) : 0;
   return CommandOutcome::Continue;
 }
 
-CommandOutcome commandPause(NevContext& context, char* arguments) {
+CommandOutcome commandPause(RunnerScope scope, char* arguments) {
   char* cursor = arguments;
   const char* time = nextArgument(cursor);
-  if (!skippingWaits(context)) pauseRunner(context, time != nullptr ? readNumber(time) : 0);
+  if (!skippingWaits(scope.story)) pauseRunner(scope.story, time != nullptr ? readNumber(time) : 0);
   return CommandOutcome::Continue;
 }
 
-CommandOutcome commandEnd(NevContext& context, char*) {
-  context.shared.endRequested = 1;
+CommandOutcome commandEnd(RunnerScope scope, char*) {
+  scope.story.shared.endRequested = 1;
   return CommandOutcome::Continue;
 }

@@ -5,15 +5,15 @@
 
 #include "engine/script/commands.h"
 
-CommandOutcome commandJump(NevContext& context, char* arguments);       // @J file, label
-CommandOutcome commandChoice(NevContext& context, char* arguments);     // @W item count
-CommandOutcome commandClickWait(NevContext& context, char* arguments);  // @M
-CommandOutcome commandNewPage(NevContext& context, char* arguments);    // @P
-CommandOutcome commandRedraw(NevContext& context, char* arguments);     // @X
-CommandOutcome commandSpeed(NevContext& context, char* arguments);      // @S delay
-CommandOutcome commandPause(NevContext& context, char* arguments);      // @T time
-CommandOutcome commandEnd(NevContext& context, char* arguments);        // @E
+CommandOutcome commandJump(RunnerScope scope, char* arguments);       // @J file, label
+CommandOutcome commandChoice(RunnerScope scope, char* arguments);     // @W item count
+CommandOutcome commandClickWait(RunnerScope scope, char* arguments);  // @M
+CommandOutcome commandNewPage(RunnerScope scope, char* arguments);    // @P
+CommandOutcome commandRedraw(RunnerScope scope, char* arguments);     // @X
+CommandOutcome commandSpeed(RunnerScope scope, char* arguments);      // @S delay
+CommandOutcome commandPause(RunnerScope scope, char* arguments);      // @T time
+CommandOutcome commandEnd(RunnerScope scope, char* arguments);        // @E
 
 // The choice once its `count` items are in the choice table: lit under the pointer, picked by
 // a click, its branch lines skipped to the one picked.
-void pickChoiceItem(NevContext& context, int32_t count);
+void pickChoiceItem(RunnerScope scope, int32_t count);

@@ -33,35 +33,37 @@ bool readPictureArguments(char* arguments, PictureArguments& picture) {
 
 }  // namespace
 
-CommandOutcome commandTransparentPicture(NevContext& context, char* arguments) {
+CommandOutcome commandTransparentPicture(RunnerScope scope, char* arguments) {
   PictureArguments picture;
   if (readPictureArguments(arguments, picture)) {
-    composeTransparent(context, picture.x, picture.y, picture.fileName, picture.rasterCode);
+    composeTransparent(scope.story, picture.x, picture.y, picture.fileName, picture.rasterCode,
+                       scope.runner.layout.overlayEnabled);
   }
   return CommandOutcome::Continue;
 }
 
-CommandOutcome commandRasterPicture(NevContext& context, char* arguments) {
+CommandOutcome commandRasterPicture(RunnerScope scope, char* arguments) {
   PictureArguments picture;
   if (readPictureArguments(arguments, picture)) {
-    composeOpaque(context, picture.x, picture.y, picture.fileName, picture.rasterCode);
+    composeOpaque(scope.story, picture.x, picture.y, picture.fileName, picture.rasterCode,
+                  scope.runner.layout.overlayEnabled);
   }
   return CommandOutcome::Continue;
 }
 
-CommandOutcome commandRepaint(NevContext& context, char*) {
-  requestRepaint(context);
+CommandOutcome commandRepaint(RunnerScope scope, char*) {
+  requestRepaint(scope.story);
   return CommandOutcome::Continue;
 }
 
-CommandOutcome commandTextWindow(NevContext& context, char* arguments) {
+CommandOutcome commandTextWindow(RunnerScope scope, char* arguments) {
   // Numbers the line leaves out keep their values.
   char* cursor = arguments;
   for (int32_t TextWindowLayout::*setting : kTextWindowSettings) {
     const char* number = nextArgument(cursor);
     if (number == nullptr) break;
-    context.runner.layout.*setting = readNumber(number);
+    scope.runner.layout.*setting = readNumber(number);
   }
-  replaceMessageFont(context);
+  replaceMessageFont(scope.story, scope.runner.layout.fontSize);
   return CommandOutcome::Continue;
 }

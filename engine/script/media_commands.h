@@ -4,10 +4,10 @@
 #include "engine/script/commands.h"
 
 // @C x, y, file, raster code: black is transparent.
-CommandOutcome commandTransparentPicture(NevContext& context, char* arguments);
+CommandOutcome commandTransparentPicture(RunnerScope scope, char* arguments);
 // @G x, y, file, raster code.
-CommandOutcome commandRasterPicture(NevContext& context, char* arguments);
+CommandOutcome commandRasterPicture(RunnerScope scope, char* arguments);
 // @I
-CommandOutcome commandRepaint(NevContext& context, char* arguments);
+CommandOutcome commandRepaint(RunnerScope scope, char* arguments);
 // @R ten numbers, in the order of kTextWindowSettings.
-CommandOutcome commandTextWindow(NevContext& context, char* arguments);
+CommandOutcome commandTextWindow(RunnerScope scope, char* arguments);

@@ -4,10 +4,12 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "engine/context.h"
 #include "engine/messages.h"
 #include "engine/script/commands.h"
+#include "engine/gfx/surfaces.h"
 #include "engine/script/flow_commands.h"
 #include "engine/text/text_output.h"
 
@@ -23,31 +25,32 @@ void keepInHistory(TextHistory& history, const char* line, int length) {
 
 }  // namespace
 
-RunnerOperations standardRunnerOperations(NevContext& context) {
-  RunnerOperations operations;
-  operations.prepareRunnerSurfaces = [&context] { prepareRunnerSurfaces(context); };
-  operations.drawTextLine = [&context](const char* text, bool redraw) {
-    drawTextLine(context, text, redraw);
-  };
-  operations.waitForClick = [&context] { waitForClick(context); };
-  operations.carryOut = [&context](Command command, char* arguments) {
-    return carryOutCommand(context, command, arguments);
-  };
-  return operations;
+RunnerOperations standardRunnerOperations() {
+  return {.prepareRunnerSurfaces = prepareRunnerSurfaces,
+          .drawTextLine = drawTextLine,
+          .waitForClick = waitForClick,
+          .carryOut = carryOutCommand};
 }
+
+ScriptRunner::ScriptRunner(NevContext& story, RunnerOperations operations)
+    : story_(story),
+      operations_(std::move(operations)),
+      record_(std::make_unique<RunnerStorage>(story.config)) {}
 
 const char* startScriptName(int32_t scrambledScripts) {
   return scrambledScripts == 0 ? "start.txt" : "start.stx";
 }
 
-void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
-  RunnerStorage& runner = context.runner;
+void ScriptRunner::run() {
+  NevContext& context = story_;
+  RunnerStorage& runner = *record_;
+  const RunnerOperations& operations = operations_;
   const GameConfig& config = context.config;
 
-  operations.prepareRunnerSurfaces();
+  operations.prepareRunnerSurfaces(context);
   if (context.resumeAt.taken) {
     const SavePoint& point = context.resumeAt;
-    if (std::optional<Problem> problem = restoreSavePoint(context, point)) {
+    if (std::optional<Problem> problem = restoreSavePoint(scope(), point)) {
       problem->boxText = point.scriptName;
       problem->caption = kCaptionBadFile;
       problem->detail = "the save cannot be loaded: " + problem->detail;
@@ -57,9 +60,9 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
     resumeSavedMusic(context, point.music);
     // Into the wait or choice the save was made at, drawn as it was then.
     if (point.kind == SavePointKind::ClickWait) {
-      operations.waitForClick();
+      operations.waitForClick(scope());
     } else {
-      pickChoiceItem(context, int32_t(point.choiceItems.size()));
+      pickChoiceItem(scope(), int32_t(point.choiceItems.size()));
     }
   } else {
     const char* startName = startScriptName(config.scrambledScripts);
@@ -82,25 +85,25 @@ void ScriptRunner(NevContext& context, const RunnerOperations& operations) {
   while (context.shared.stopRunner.load() == 0) {
     const int length = runner.cursor.readLine(context.config.scrambledScripts);
     if (length == 0) break;
-    context.platform.scriptLine();
+    context.platform.scriptLine(runner.cursor);
     if (line[0] != '@') {
       keepInHistory(runner.history, line, length);
       const std::string_view text = withoutLineEnd(std::string_view(line, size_t(length)));
       if (beginTypedLine(context, runner.cursor.scriptName(), runner.cursor.linesRead())) {
         // At once, and shown with one repaint.
-        operations.drawTextLine(line, true);
+        operations.drawTextLine(scope(), line, true);
         context.platform.invalidate(nullptr);
       } else {
-        operations.drawTextLine(line, false);
+        operations.drawTextLine(scope(), line, false);
       }
       endTypedLine(context, runner.cursor.scriptName(), runner.cursor.linesRead(), text);
       context.platform.lineTyped(runner.cursor.scriptName(), runner.cursor.linesRead(), text);
-      if (runner.layout.waitEveryLine == 1) operations.waitForClick();
+      if (runner.layout.waitEveryLine == 1) operations.waitForClick(scope());
       continue;
     }
     const Command command = commandForLetter(line[1]);
     if (commandDefinition(command).handler != nullptr &&
-        operations.carryOut(command, line + 2) == CommandOutcome::EndRunner) {
+        operations.carryOut(scope(), command, line + 2) == CommandOutcome::EndRunner) {
       break;
     }
   }

@@ -1,10 +1,11 @@
 #pragma once
 // The runner's own record: its cursor in the script, the message window's places, the text
-// window's layout, the page's history and the choice table. Only the runner thread reads or
-// changes any of it; what the window thread may see is in SharedState.
+// window's layout, the page's history and the choice table. The ScriptRunner owns it and hands
+// it only to what it calls on its own thread; what the window thread may see is in SharedState.
 
 #include <cstdint>
 
+#include "engine/config.h"
 #include "engine/script/line_reader.h"
 #include "engine/script/script_cursor.h"
 #include "engine/shared_state.h"
@@ -20,6 +21,8 @@ struct TextHistory {
 
 // What the runner keeps for its whole life; nothing is allocated per line.
 struct RunnerStorage {
+  explicit RunnerStorage(const GameConfig& settings) : layout(layoutFromSettings(settings)) {}
+
   ScriptCursor cursor;
   // The text cursor, the marker and the choice cursor, the delay in force and the font.
   MessageWindow messageWindow;
@@ -30,4 +33,13 @@ struct RunnerStorage {
   char jumpLabel[kScriptLineSize] = {};
   // The text window as @R leaves it; only the runner reads or changes it.
   TextWindowLayout layout;
+};
+
+struct NevContext;
+
+// What a command, the typing or a save point works on: the story, and the record of the runner
+// whose thread calls it.
+struct RunnerScope {
+  NevContext& story;
+  RunnerStorage& runner;
 };

@@ -4,7 +4,8 @@
 #include "engine/script/arguments.h"
 #include "engine/sound/music.h"
 
-CommandOutcome commandMusic(NevContext& context, char* arguments) {
+CommandOutcome commandMusic(RunnerScope scope, char* arguments) {
+  NevContext& context = scope.story;
   char* cursor = arguments;
   const char* fileName = nextArgument(cursor);
   const char* loop = nextArgument(cursor);
@@ -20,7 +21,8 @@ CommandOutcome commandMusic(NevContext& context, char* arguments) {
   return CommandOutcome::Continue;
 }
 
-CommandOutcome commandStopMusic(NevContext& context, char*) {
+CommandOutcome commandStopMusic(RunnerScope scope, char*) {
+  NevContext& context = scope.story;
   MusicState& music = context.music;
   std::lock_guard guard(music.lock);
   noteSound(context, SoundEvent::MusicStop);
@@ -29,7 +31,8 @@ CommandOutcome commandStopMusic(NevContext& context, char*) {
   return CommandOutcome::Continue;
 }
 
-CommandOutcome commandSound(NevContext& context, char* arguments) {
+CommandOutcome commandSound(RunnerScope scope, char* arguments) {
+  NevContext& context = scope.story;
   char* cursor = arguments;
   const char* name = nextArgument(cursor);
   // Skipping leaves the sound effects out; music goes on.

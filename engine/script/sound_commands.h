@@ -3,6 +3,6 @@
 
 #include "engine/script/commands.h"
 
-CommandOutcome commandMusic(NevContext& context, char* arguments);      // @Y file, loop value
-CommandOutcome commandStopMusic(NevContext& context, char* arguments);  // @Q
-CommandOutcome commandSound(NevContext& context, char* arguments);      // @Z sound
+CommandOutcome commandMusic(RunnerScope scope, char* arguments);      // @Y file, loop value
+CommandOutcome commandStopMusic(RunnerScope scope, char* arguments);  // @Q
+CommandOutcome commandSound(RunnerScope scope, char* arguments);      // @Z sound

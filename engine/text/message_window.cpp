@@ -16,19 +16,18 @@ FontSpec messageFontSpec(int32_t fontSize) {
 }
 
 void createMessageFont(NevContext& context) {
-  context.runner.messageWindow.messageFont =
-      createFont(*context.platform.glyphs, messageFontSpec(context.runner.layout.fontSize));
+  context.surfaces.messageFont =
+      createFont(*context.platform.glyphs, messageFontSpec(context.config.fontSize));
 }
 
-void replaceMessageFont(NevContext& context) {
-  const int32_t fontSize = context.runner.layout.fontSize;
+void replaceMessageFont(NevContext& context, int32_t fontSize) {
   context.shared.messageFontSize = fontSize;
   std::unique_ptr<Font> font = createFont(*context.platform.glyphs, messageFontSpec(fontSize));
   if (!font) return;
   SurfaceSet& set = context.surfaces;
   std::lock_guard guard(set.pixelLock);
   selectFont(set.displaySurface, font.get());
-  context.runner.messageWindow.messageFont = std::move(font);
+  set.messageFont = std::move(font);
 }
 
 Rect cellRect(const GameConfig& settings, const TextWindowLayout& layout, int32_t x, int32_t y) {

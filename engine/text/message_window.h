@@ -20,19 +20,18 @@ struct MessageWindow {
   int32_t choiceX = 0;       // the next choice-item character
   int32_t choiceY = 0;
   int32_t currentDelay = 0;  // milliseconds after each character of the line being typed
-  std::unique_ptr<Font> messageFont;
 };
 
 // The font attributes of message text for a character height of `fontSize` pixels.
 FontSpec messageFontSpec(int32_t fontSize);
 
-// Start-up, before the window: makes messageFont from the layout's fontSize.
+// Start-up, before the window: makes the surfaces' messageFont from nev.ini's fontSize.
 void createMessageFont(NevContext& context);
 
-// After the text-window command: a new font from the new fontSize replaces the old one in
+// After the text-window command: a new font of `fontSize` replaces the old one in
 // displaySurface, and the size is published for the backlog. When the new font cannot be made
 // the old one stays selected and alive.
-void replaceMessageFont(NevContext& context);
+void replaceMessageFont(NevContext& context, int32_t fontSize);
 
 // The cell at (x, y) together with its shadow, right and bottom exclusive.
 Rect cellRect(const GameConfig& settings, const TextWindowLayout& layout, int32_t x, int32_t y);

@@ -39,10 +39,11 @@ void holdWhileTextHidden(NevContext& context) {
   }
 }
 
-void drawTextLine(NevContext& context, const char* text, bool redraw) {
+void drawTextLine(RunnerScope scope, const char* text, bool redraw) {
+  NevContext& context = scope.story;
   const GameConfig& config = context.config;
-  const TextWindowLayout& layout = context.runner.layout;
-  MessageWindow& window = context.runner.messageWindow;
+  const TextWindowLayout& layout = scope.runner.layout;
+  MessageWindow& window = scope.runner.messageWindow;
   if (text[0] != '\n') {
     walkUnits(layout, text, window.cursorX, window.cursorY, [&](const char* unit) {
       drawUnit(context, unit, window.cursorX, window.cursorY, textColour(config));
@@ -60,13 +61,14 @@ void drawTextLine(NevContext& context, const char* text, bool redraw) {
   window.currentDelay = delayForSpeed(layout.charDelay, context.shared.messageSpeed.load());
 }
 
-void waitForClick(NevContext& context) {
+void waitForClick(RunnerScope scope) {
+  NevContext& context = scope.story;
   // Skipping passes the wait by, and keeps no save point of it.
   if (skippingWaits(context)) return;
-  takeSavePoint(context, SavePointKind::ClickWait);
+  takeSavePoint(scope, SavePointKind::ClickWait);
   const GameConfig& config = context.config;
-  const TextWindowLayout& layout = context.runner.layout;
-  const MessageWindow& window = context.runner.messageWindow;
+  const TextWindowLayout& layout = scope.runner.layout;
+  const MessageWindow& window = scope.runner.messageWindow;
   SurfaceSet& set = context.surfaces;
   const Rect cell = cellRect(config, layout, window.markerX, window.markerY);
   const int32_t width = wrapAdd(wrapAbs(config.shadowDx), layout.fontSize);
@@ -115,10 +117,11 @@ void waitForClick(NevContext& context) {
   selectBitmap(saved, nullptr);
 }
 
-void drawChoiceItem(NevContext& context, const char* text, bool highlighted) {
+void drawChoiceItem(RunnerScope scope, const char* text, bool highlighted) {
+  NevContext& context = scope.story;
   const GameConfig& config = context.config;
-  const TextWindowLayout& layout = context.runner.layout;
-  MessageWindow& window = context.runner.messageWindow;
+  const TextWindowLayout& layout = scope.runner.layout;
+  MessageWindow& window = scope.runner.messageWindow;
   if (text[0] != '\n') {
     walkUnits(layout, text, window.choiceX, window.choiceY, [&](const char* unit) {
       drawUnit(context, unit, window.choiceX, window.choiceY,

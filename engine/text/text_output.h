@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "base/wrapping_math.h"
+#include "engine/script/runner_state.h"
 #include "engine/text/text_window_layout.h"
 
 struct NevContext;
@@ -35,13 +36,13 @@ void walkUnits(const TextWindowLayout& layout, const char* text, int32_t& x, int
 
 // Types one line, two bytes a unit, wrapping after charsPerLine units. With `redraw` nonzero
 // nothing is paused and no repaint is asked for, but the cursor, marker and delay end the same.
-void drawTextLine(NevContext& context, const char* text, bool redraw);
+void drawTextLine(RunnerScope scope, const char* text, bool redraw);
 
 // Blinks the marker after the last line until a left click (or until the runner is stopped).
-void waitForClick(NevContext& context);
+void waitForClick(RunnerScope scope);
 
 // Draws one choice item at the choice cursor, in the pick colour when `highlighted`.
-void drawChoiceItem(NevContext& context, const char* text, bool highlighted);
+void drawChoiceItem(RunnerScope scope, const char* text, bool highlighted);
 
 // Sleeps, treating a negative length as none. Returns false once the runner is to stop.
 bool pauseRunner(NevContext& context, int32_t milliseconds);

@@ -176,13 +176,13 @@ TEST(Demo, ChecksCleanAndTypesEachLineWhereNoTextStands) {
         context.shared.clicked = 1;
       }
     };
-    RunnerOperations operations = standardRunnerOperations(context);
-    operations.drawTextLine = [&](const char* text, bool redraw) {
+    RunnerOperations operations = standardRunnerOperations();
+    operations.drawTextLine = [&](RunnerScope scope, const char* text, bool redraw) {
       // Text stands where the display differs from the picture under it.
       const std::vector<Pixel> shown = context.surfaces.displaySurface.bitmap->pixels;
       const std::vector<Pixel>& picture = context.surfaces.overlaySurface.bitmap->pixels;
       world.repaints.clear();
-      drawTextLine(context, text, redraw);
+      drawTextLine(scope, text, redraw);
       for (const std::optional<Rect>& cell : world.repaints) {  // the cells typed in
         for (int32_t y = std::max(cell->top, 0); y < std::min(cell->bottom, kHeight); ++y) {
           for (int32_t x = std::max(cell->left, 0); x < std::min(cell->right, kWidth); ++x) {
@@ -191,7 +191,7 @@ TEST(Demo, ChecksCleanAndTypesEachLineWhereNoTextStands) {
         }
       }
     };
-    ScriptRunner(context, operations);
+    ScriptRunner(context, operations).run();
     EXPECT_EQ(context.shared.endRequested.load(), 1) << route;
     EXPECT_EQ(context.shared.choice.selected, route);
   }

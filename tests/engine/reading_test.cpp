@@ -16,9 +16,8 @@ namespace {
 // The reader's skip of read text goes through the lines marked, stops at the first line not
 // read and never comes back by itself; marks of one run are there for the next.
 TEST(Reading, SkippingReadTextStopsAtTheFirstUnreadLine) {
-  StoryWorld world{64, 48};
+  StoryWorld world{64, 48, [](GameConfig& settings) { settings.waitEveryLine = 1; }};
   NevContext& context = *world.context;
-  context.runner.layout.waitEveryLine = 1;
   const std::string marks = world.story.write("read.txt", "START.TXT\t1\nstart.txt\t2\nbroken line\n");
   ASSERT_FALSE(context.reading.marks.open(marks));
   context.reading.skip = int32_t(SkipMode::ReadText);

@@ -36,7 +36,7 @@ std::vector<size_t> playDemo(const std::string& folder, int32_t route, const Sav
       context.shared.clicked = 1;
     }
   };
-  ScriptRunner(context, standardRunnerOperations(context));
+  ScriptRunner(context).run();
   EXPECT_TRUE(world.boxes.empty()) << world.boxes.front();
   return seen;
 }

@@ -197,7 +197,7 @@ TEST(WindowProc, ScramblingToolAsksThroughItsDialogsAndReplacesTheOutputOnlyWhen
 // Saving waits for the first save point; a load goes through the window; what cannot be read
 // is a box; the auto slot keeps the place until the story has ended.
 TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
-  StoryWorld world{8, 6};
+  StoryWorld world{8, 6, [](GameConfig& settings) { settings.waitEveryLine = 1; }};
   NevContext& context = *world.context;
   TempFolder data;
   WindowState state;
@@ -215,7 +215,6 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
   EXPECT_EQ(port.menuItems[kMenuLoadSlotFirst + 9], "(grey) 10  ―― 空き ――");
 
   world.onSleep = [&] { context.shared.clicked = 1; };
-  context.runner.layout.waitEveryLine = 1;
   world.runStory(sjis("あfirst line\r\nsecond\r\n"));
   ASSERT_TRUE(context.savePoints.latest.taken);
   onWindowKey(context, state, port, WindowKey::QuickSave);

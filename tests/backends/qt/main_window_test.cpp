@@ -21,6 +21,7 @@
 #include "engine/context.h"
 #include "engine/local_story_folder.h"
 #include "engine/story_session.h"
+#include "engine/script/runner.h"
 #include "engine/text/message_window.h"
 #include "shell/menu.h"
 #include "story_world.h"
@@ -87,7 +88,7 @@ TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretche
   // Closing the window wakes the runner from its ten-minute pause and ends it.
   window.close();
   EXPECT_EQ(context->shared.stopRunner.load(), 1);
-  EXPECT_FALSE(context->runner.cursor.isOpen());
+  EXPECT_FALSE(window.runner().record().cursor.isOpen());
 }
 
 // The backlog opens on the window thread while the runner's @R lines change the layout: it draws

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "engine/context.h"
+#include "engine/script/runner.h"
 #include "story_world.h"
 
 namespace {
@@ -33,13 +34,13 @@ TEST(RunnerHost, StopsAndJoinsTheRunnerBeforeItsScriptAndSurfacesGo) {
   bool joined = false, scriptKept = false, pictureKept = false;
   host.stopThenRelease([&] {
     joined = finished.load();
-    scriptKept = context.runner.cursor.isOpen();
+    scriptKept = host.runner().record().cursor.isOpen();
     pictureKept = context.surfaces.displayBitmap != nullptr;
   });
   EXPECT_TRUE(joined);
   EXPECT_TRUE(scriptKept);
   EXPECT_TRUE(pictureKept);
-  EXPECT_FALSE(context.runner.cursor.isOpen());
+  EXPECT_FALSE(host.runner().record().cursor.isOpen());
   EXPECT_EQ(context.surfaces.displayBitmap, nullptr);
 }
 

@@ -39,7 +39,8 @@ TEST(SdlAudio, PlaysAMidiFileAndTellsWhenItsDataEnds) {
   context->platform.sound = &audio;
   story.write("tune.mid", heldNote(300));
   std::string arguments = "tune.mid,0;\n";
-  carryOutCommand(*context, Command::Music, arguments.data());
+  auto record = std::make_unique<RunnerStorage>(context->config);
+  carryOutCommand({*context, *record}, Command::Music, arguments.data());
   std::future<uint32_t> end = ended.get_future();
   // The limit only catches a hang.
   ASSERT_EQ(end.wait_for(std::chrono::seconds(30)), std::future_status::ready);

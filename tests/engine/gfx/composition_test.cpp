@@ -11,9 +11,9 @@ TEST(Composition, TransparentDrawLeavesOutExactBlackOnly) {
   world.prepareSurfaces();
   world.story.write("bg.bmp", bmp24(64, 48, 0x203040));
   world.story.write("fg.bmp", bmp24(3, 2, {0x000000, 0x010000, kRed, kRed, 0x000000, 0x0000FF}));
-  composeOpaque(*world.context, 0, 0, "bg.bmp", SRCCOPY);
-  composeTransparent(*world.context, 10, 5, "fg.bmp", SRCCOPY);
-  composeTransparent(*world.context, -1, 46, "fg.bmp", SRCCOPY);  // cut at the left and bottom
+  composeOpaque(*world.context, 0, 0, "bg.bmp", SRCCOPY, 0);
+  composeTransparent(*world.context, 10, 5, "fg.bmp", SRCCOPY, 0);
+  composeTransparent(*world.context, -1, 46, "fg.bmp", SRCCOPY, 0);  // cut at the left and bottom
   std::vector<Pixel> got;
   for (auto [x, y] : {std::pair{10, 5}, {11, 5}, {12, 5}, {13, 5}, {10, 6}, {11, 6}, {12, 6},
                       {0, 46}, {1, 46}, {0, 47}, {1, 47}, {2, 47}}) {
@@ -33,8 +33,8 @@ TEST(Composition, WithoutBlackTransparentDrawsAsOpaqueWithKeptOrFreshWorkBitmaps
     std::vector<Pixel> pixels;  // every pixel a colour of its own, never black
     for (int32_t i = 0; i < d.right * d.bottom; ++i) pixels.push_back(0x100001 + uint32_t(i) * 16);
     kept.story.write("p.bmp", bmp24(d.right, d.bottom, pixels));
-    composeTransparent(*kept.context, d.left, d.top, "p.bmp", SRCCOPY);
-    composeOpaque(*opaque.context, d.left, d.top, "p.bmp", SRCCOPY);
+    composeTransparent(*kept.context, d.left, d.top, "p.bmp", SRCCOPY, 0);
+    composeOpaque(*opaque.context, d.left, d.top, "p.bmp", SRCCOPY, 0);
     std::unique_ptr<Bitmap> picture = loadPicture(*kept.context, "p.bmp");
     drawTransparent(fresh.context->surfaces.composeSurface, *picture, d.left, d.top, d.right,
                     d.bottom, kBlack);
@@ -65,10 +65,10 @@ TEST(Composition, RasterCodesAndTheOverlayReachOverlayAndDisplay) {
   for (const auto& [transparent, enabled, level, code, compose, overlay, display] : cases) {
     StoryWorld world(64, 48, [&](GameConfig& settings) { settings.overlayLevel = level; });
     world.prepareSurfaces();
-    world.context->runner.layout.overlayEnabled = enabled;
     world.context->surfaces.displayBitmap->pixels[0] = 0xFFFFFF;
     world.story.write("pic.bmp", bmp24(64, 48, 0xC96597));
-    (transparent ? composeTransparent : composeOpaque)(*world.context, 0, 0, "pic.bmp", code);
+    (transparent ? composeTransparent : composeOpaque)(*world.context, 0, 0, "pic.bmp", code,
+                                                       enabled);
     EXPECT_EQ((std::vector<Pixel>{world.composePixel(63, 47), world.overlayPixel(63, 47),
                                   world.displayPixel(0, 0)}),
               (std::vector<Pixel>{compose, overlay, display}))

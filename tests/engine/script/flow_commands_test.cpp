@@ -45,8 +45,7 @@ TEST(FlowCommands, ClickWaitSpeedAndPauseAsSleeps) {
       {0, "@P\n@S200\n@X\n" + one, {200}},      // but not by a redraw of an empty page
       {0, "@T 150\n@T-5\n@T", {150, 0, 0}}};
   for (const auto& [waitEveryLine, script, sleeps] : cases) {
-    StoryWorld world;
-    world.context->runner.layout.waitEveryLine = waitEveryLine;
+    StoryWorld world(64, 48, [&](GameConfig& settings) { settings.waitEveryLine = waitEveryLine; });
     world.onSleep = [&world] {  // the reader clicks whenever the runner waits
       if (world.context->shared.waitingForClick.load() == 1) onLeftButton(*world.context, 0);
     };
@@ -63,7 +62,7 @@ TEST(MediaCommands, ShortArgumentListsDoNoHarmAndPicturesWaitForARepaint) {
       "@E\n@C\n@C0,0\n@G1;\n@R\n@R5\n@Y\n@Q\n@Z\n@W\n@S\n@T\n@G2,3,g.bmp,0xcc0020\n"
       "@I\nstill typed\n@Ca,b,a.bmp;");  // the last line: no raster code at all
   EXPECT_EQ(world.typedLines, Lines{"still typed\n"});  // @E: the window ends; the runner reads on
-  const TextWindowLayout& c = world.context->runner.layout;
+  const TextWindowLayout& c = world.runner->record().layout;
   EXPECT_EQ((std::vector<int32_t>{world.context->shared.endRequested, c.textLeft, c.textTop}),
             (std::vector<int32_t>{1, 5, 4}));
   // A raster code is read as C reads a number; without one, a picture is copied.

@@ -20,18 +20,18 @@ static std::string commandCall(Command command, const std::string& arguments) {
 class RunnerTest : public ::testing::Test {
  protected:
   RunnerTest() {
-    openContext(0);
-    operations_.prepareRunnerSurfaces = [this] { calls_.push_back("prepare"); };
-    operations_.drawTextLine = [this](const char* text, bool redraw) {
+    operations_.prepareRunnerSurfaces = [this](NevContext&) { calls_.push_back("prepare"); };
+    operations_.drawTextLine = [this](RunnerScope, const char* text, bool redraw) {
       calls_.push_back((redraw ? "redraw " : "text ") + std::string(text));
     };
-    operations_.waitForClick = [this] { calls_.push_back("wait"); };
-    operations_.carryOut = [this](Command command, char* arguments) {
+    operations_.waitForClick = [this](RunnerScope) { calls_.push_back("wait"); };
+    operations_.carryOut = [this](RunnerScope, Command command, char* arguments) {
       calls_.push_back(commandCall(command, arguments));
       context_->shared.stopRunner = std::string(arguments) == "stop\n";
       return std::string(arguments) == "end\n" ? CommandOutcome::EndRunner
                                                : CommandOutcome::Continue;
     };
+    openContext(0, 1);
   }
 
   Calls run(const std::string& script, int32_t waitEveryLine = 1, int32_t scrambledScripts = 0,
@@ -39,21 +39,27 @@ class RunnerTest : public ::testing::Test {
     TempFolder story;
     story.write(name, script);
     const LocalStoryFolder files(story.path());
-    // The settings are read-only once loaded: another value is another story.
-    if (context_->config.scrambledScripts != scrambledScripts) openContext(scrambledScripts);
+    // The settings are read-only once loaded: other values are another story.
+    if (context_->config.scrambledScripts != scrambledScripts ||
+        context_->config.waitEveryLine != waitEveryLine) {
+      openContext(scrambledScripts, waitEveryLine);
+    }
     context_->files = &files;
-    context_->runner.layout.waitEveryLine = waitEveryLine;
     context_->shared.stopRunner = 0;
     calls_.clear();
-    ScriptRunner(*context_, operations_);
+    runner_->run();
     context_->files = &noStoryFiles();
     return calls_;
   }
 
-  void openContext(int32_t scrambledScripts) {
+  // A story of these settings, and one runner on it for every run.
+  void openContext(int32_t scrambledScripts, int32_t waitEveryLine) {
     GameConfig settings;
     settings.scrambledScripts = scrambledScripts;
+    settings.waitEveryLine = waitEveryLine;
+    runner_.reset();
     context_ = makeContext(settings);
+    runner_ = std::make_unique<ScriptRunner>(*context_, operations_);
     context_->platform.messageBox = [this](const std::string& text, const std::string& caption) {
       calls_.push_back("box " + caption + " " + text);
     };
@@ -61,13 +67,14 @@ class RunnerTest : public ::testing::Test {
 
   std::unique_ptr<NevContext> context_;
   RunnerOperations operations_;
+  std::unique_ptr<ScriptRunner> runner_;
   Calls calls_;
 };
 
 TEST_F(RunnerTest, TextIsKeptAndTypedAndCommandsGoByTheirLetter) {
-  TextHistory& history = context_->runner.history;
-  history.lineCount = 9;
-  std::strcpy(history.lines[0], "a longer line from before\n");
+  // A page from an earlier run of the same runner is gone once it starts again.
+  run("a longer line from before\r\n");
+  const TextHistory& history = runner_->record().history;
   // Only "@" and a letter from "C" to "Z" that names a command does something.
   EXPECT_EQ(run("first\r\n  @ not a command\r\n@C0,0,bg.bmp;\r\n@; comment\r\n@c lower\r\n@: below"
                 "\r\n@[ above\r\n@\x82\xa0 lead byte\r\n@A unused\r\n@\r\n@Z z\r\n\r\nlast"),
@@ -95,7 +102,7 @@ TEST_F(RunnerTest, HistoryHoldsThe255FirstLinesAndTheNextAreStillShown) {
   std::string script;
   for (int i = 0; i < 257; ++i) script += "line " + std::to_string(i) + "\r\n";
   EXPECT_EQ(run(script, 0).back(), "text line 256\n");
-  const TextHistory& history = context_->runner.history;
+  const TextHistory& history = runner_->record().history;
   EXPECT_EQ(std::to_string(history.lineCount) + " " + history.lines[0] + history.lines[254],
             "255 line 0\nline 254\n");
 }

@@ -60,7 +60,10 @@ TEST(Music, CommandsAndEndsOfPieces) {
     std::unique_ptr<NevContext> context = makeContext();
     RecordingBackend backend;
     context->platform.sound = &backend;
-    for (std::string line : lines) carryOutCommand(*context, commandForLetter(line[1]), &line[2]);
+    auto record = std::make_unique<RunnerStorage>(context->config);
+    for (std::string line : lines) {
+      carryOutCommand({*context, *record}, commandForLetter(line[1]), &line[2]);
+    }
     if (ended != 0) onMusicNotify(*context, ended);
     EXPECT_EQ(backend.calls, calls) << lines.back() << " ended " << ended;
     EXPECT_EQ(context->music.musicLoop.load(), loop) << lines.back() << " ended " << ended;

@@ -14,12 +14,12 @@ using Cells = std::vector<Point>;
 struct TypingWorld : StoryWorld {
   TypingWorld() : StoryWorld(64, 48) {
     prepareSurfaces();
-    commandNewPage(*context, nullptr);
+    commandNewPage(scope(), nullptr);
   }
-  MessageWindow& window() { return context->runner.messageWindow; }
-  void type(const std::string& text) { drawTextLine(*context, text.c_str(), false); }
+  MessageWindow& window() { return record->messageWindow; }
+  void type(const std::string& text) { drawTextLine(scope(), text.c_str(), false); }
   Values marks() {
-    const MessageWindow& w = context->runner.messageWindow;
+    const MessageWindow& w = record->messageWindow;
     return {w.markerX, w.markerY, w.cursorX, w.cursorY, w.currentDelay};
   }
 };
@@ -36,7 +36,7 @@ TEST(TextOutput, TwoByteUnitsWrapAfterCharsPerLine) {
       {20, "a" + sjis("あい") + "\n", 3, {}}, {20, "\x82", 1, {}}};  // whatever the bytes
   for (const auto& [charsPerLine, text, units, cells] : cases) {
     TypingWorld world;
-    world.context->runner.layout.charsPerLine = charsPerLine;
+    world.record->layout.charsPerLine = charsPerLine;
     world.type(text);
     EXPECT_EQ(world.sleeps.size(), units) << charsPerLine << ": " << text;
     if (cells.empty()) continue;
@@ -74,11 +74,11 @@ TEST(TextOutput, ChoiceItemsUseTheirColoursAndLeaveTheTextCursor) {
   for (bool highlighted : {true, false}) {  // the second drawn over the first
     window.choiceX = 2;
     window.choiceY = 30;
-    drawChoiceItem(*world.context, (sjis("はい") + "\n").c_str(), highlighted);
+    drawChoiceItem(world.scope(), (sjis("はい") + "\n").c_str(), highlighted);
     EXPECT_EQ(world.displayPixelsOf(highlighted ? 0xFFFF00 : 0x0000FF), (Cells{{2, 30}, {5, 30}}));
     EXPECT_EQ(world.displayPixelsOf(highlighted ? 0x0000FF : 0xFFFF00), Cells{});
   }
-  drawChoiceItem(*world.context, "\n", true);  // an empty item only moves down
+  drawChoiceItem(world.scope(), "\n", true);  // an empty item only moves down
   EXPECT_EQ((Values{window.choiceX, window.choiceY}), (Values{2, 50}));
   EXPECT_EQ(world.marks(), (Values{0, 0, 2, 4, 0}));
   EXPECT_EQ((Values{int32_t(world.sleeps.size()), int32_t(world.repaints.size())}), (Values{0, 4}));
@@ -86,7 +86,7 @@ TEST(TextOutput, ChoiceItemsUseTheirColoursAndLeaveTheTextCursor) {
 
 TEST(TextOutput, WaitBlinksTheMarkerHoldsWhileTheTextIsHiddenAndRestoresTheArea) {
   TypingWorld world;
-  world.context->runner.layout.charDelay = 30;
+  world.record->layout.charDelay = 30;
   std::vector<Pixel>& display = world.context->surfaces.displayBitmap->pixels;
   for (size_t i = 0; i < display.size(); ++i) display[i] = Pixel(i + 1);  // every pixel its own
   world.type(sjis("あ") + "\n");
@@ -98,7 +98,7 @@ TEST(TextOutput, WaitBlinksTheMarkerHoldsWhileTheTextIsHiddenAndRestoresTheArea)
     if (shown.size() == 6 || shown.size() == 9) onLeftButton(*world.context, 0);  // shows; clicks
   };
   world.context->shared.clicked = 1;  // a click from before the wait must not end it
-  waitForClick(*world.context);
+  waitForClick(world.scope());
   // The line's one unit; blinks, the hold in 1 ms steps while hidden, then blinks until the
   // click, the marker after the line's end in every first sleep of a blink.
   EXPECT_EQ(world.sleeps, (Values{0, 30, 30, 1, 1, 1, 1, 30, 30, 30, 30}));
