@@ -157,9 +157,11 @@ class HeadlessPlayer {
   void scriptLine(const ScriptCursor& cursor) {
     if (options_.onScriptLine) options_.onScriptLine(cursor);
     if (++steps_ > options_.limits.maxSteps) end(HeadlessEnd::MaxSteps);
+    stopIfAsked();
   }
 
   void sleep(int32_t milliseconds) {
+    if (stopIfAsked()) return;
     const int64_t wakeAt = now_ + (milliseconds > 0 ? milliseconds : 0);
     // A piece that ends during the sleep ends at its own time, so a loop keeps its length.
     for (auto end = sound_.pendingEnd(); end && *end <= wakeAt; end = sound_.pendingEnd()) {
@@ -191,7 +193,8 @@ class HeadlessPlayer {
     }
     // The last picture, unless the frames ran out or could not be kept.
     if (result_.end != HeadlessEnd::MaxFrames && result_.end != HeadlessEnd::FrameNotKept &&
-        result_.end != HeadlessEnd::SaveNotLoaded && result_.end != HeadlessEnd::Stopped) {
+        result_.end != HeadlessEnd::SaveNotLoaded && result_.end != HeadlessEnd::Stopped &&
+        result_.end != HeadlessEnd::Interrupted) {
       paint();
       writeFrame("end");
     }
@@ -208,6 +211,13 @@ class HeadlessPlayer {
     ended_ = true;
     result_.end = reason;
     context_.shared.stopRunner = 1;
+  }
+
+  // True when the run ends here because it was asked to.
+  bool stopIfAsked() {
+    if (ended_ || !options_.interrupted || !options_.interrupted()) return false;
+    end(HeadlessEnd::Interrupted);
+    return true;
   }
 
   bool passedTimeLimit() {
@@ -383,6 +393,8 @@ const char* endReasonName(HeadlessEnd end) {
       return "save-not-loaded";
     case HeadlessEnd::Stopped:
       return "stopped";
+    case HeadlessEnd::Interrupted:
+      return "interrupted";
   }
   return "";
 }

@@ -37,6 +37,8 @@ struct HeadlessOptions {
   std::function<void(const ScriptCursor& cursor)> onScriptLine;
   std::function<void(std::string_view text)> onLineTyped;
   std::function<void(const std::string& caption, const std::string& text)> onBox;
+  // Asked at each script line and sleep: true ends the run there, as a limit would.
+  std::function<bool()> interrupted;
 };
 
 // A frame of the client area, numbered from 1, taken at a "wait", "choice" or at the "end".
@@ -53,6 +55,7 @@ enum class HeadlessEnd {
   FrameNotKept,
   SaveNotLoaded,  // the player's part of the save point cannot be restored
   Stopped,        // pickItem ended the run at a choice
+  Interrupted,    // options.interrupted said so
 };
 
 struct HeadlessResult {

@@ -3,22 +3,22 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <optional>
-#include <regex>
 #include <set>
 #include <sstream>
 
 #include "backends/fontconfig/fontconfig_faces.h"
+#include "backends/headless/output_folder.h"
+#include "backends/headless/stop_signals.h"
 #include "base/codepage.h"
-#include "base/output_target.h"
 #include "base/file_bytes.h"
 #include "base/freetype_glyph_rasterizer.h"
+#include "base/output_target.h"
 #include "base/png_file.h"
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/input.h"
-#include "engine/messages.h"
 #include "engine/local_story_folder.h"
+#include "engine/messages.h"
 #include "engine/save_game.h"
 #include "engine/story_session.h"
 #include "engine/text/message_window.h"
@@ -28,48 +28,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kLogName = "events.jsonl";
-
-// The frames an earlier render's log names; nothing when the folder holds no such log.
-std::optional<std::set<std::string>> earlierFrames(const fs::path& outDir) {
-  const std::optional<std::string> log = readWholeFile((outDir / kLogName).string());
-  if (!log) return std::nullopt;
-  static const std::regex kFrameEvent(R"re("event":"frame","file":"([0-9]+\.png)")re");
-  std::set<std::string> frames;
-  for (std::sregex_iterator it(log->begin(), log->end(), kFrameEvent), end; it != end; ++it) {
-    frames.insert((*it)[1].str());
-  }
-  return frames;
-}
-
-// OUT_DIR is new, empty, or an earlier render's: its frames and log go, and nothing else.
-// Any other folder could hold the reader's own files, which are never touched.
-bool prepareOutput(const fs::path& outDir) {
-  std::error_code error;
-  if (!fs::exists(outDir, error)) {
-    if (!fs::create_directories(outDir, error)) {
-      std::fprintf(stderr, "nev render: cannot make %s: %s\n", outDir.c_str(),
-                   error.message().c_str());
-      return false;
-    }
-    return true;
-  }
-  if (!fs::is_directory(outDir, error)) {
-    std::fprintf(stderr, "nev render: %s is not a folder\n", outDir.c_str());
-    return false;
-  }
-  if (fs::is_empty(outDir, error)) return true;
-  const std::optional<std::set<std::string>> frames = earlierFrames(outDir);
-  if (!frames) {
-    std::fprintf(stderr,
-                 "nev render: %s holds other files and no earlier render; give a new or empty "
-                 "folder\n",
-                 outDir.c_str());
-    return false;
-  }
-  for (const std::string& frame : *frames) fs::remove(outDir / frame, error);
-  fs::remove(outDir / kLogName, error);
-  return true;
-}
 
 // Reads the save into context.resumeAt, or says on stderr why it cannot be.
 bool loadSave(NevContext& context, const std::string& path) {
@@ -125,16 +83,23 @@ int warnOfSavesNotWritten(const RenderOptions& options, const std::set<int32_t>&
   return status;
 }
 
-// Plays the story in `folder` into the open output; the exit status.
-int playStory(const RenderOptions& options, std::shared_ptr<const LocalStoryFolder> folder,
-              const fs::path& outDir, std::ostream& events) {
+// The session the run plays, with its client size, read marks and save loaded; nothing when
+// one of them is refused (said on stderr), before the output is touched.
+std::unique_ptr<StorySession> openRun(const RenderOptions& options) {
+  Problem folderProblem;
+  std::shared_ptr<const LocalStoryFolder> folder = openStoryFolder(options.storyDir, folderProblem);
+  if (!folder) {
+    std::fprintf(stderr, "nev render: cannot open story folder %s\n",
+                 printableText(options.storyDir).c_str());
+    return nullptr;
+  }
   Problem problem;
   const StoryBackends backends{
       [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
   std::unique_ptr<StorySession> session = openStory(std::move(folder), backends, problem);
   if (!session) {
     reportProblem(printMessageBox, problem);
-    return 1;
+    return nullptr;
   }
   NevContext& context = session->context();
   if (options.clientWidth > 0) onClientSize(context, options.clientWidth, options.clientHeight);
@@ -144,11 +109,16 @@ int playStory(const RenderOptions& options, std::shared_ptr<const LocalStoryFold
   if (!options.readMarks.empty()) {
     if (const std::optional<Problem> unusable = context.reading.marks.open(options.readMarks)) {
       std::fprintf(stderr, "nev render: cannot use %s\n", unusable->detail.c_str());
-      return 1;
+      return nullptr;
     }
   }
+  if (!options.loadFile.empty() && !loadSave(context, options.loadFile)) return nullptr;
+  return session;
+}
 
-  if (!options.loadFile.empty() && !loadSave(context, options.loadFile)) return 1;
+// Plays the open session into `outDir`; the exit status.
+int playStory(const RenderOptions& options, NevContext& context, const fs::path& outDir,
+              std::ostream& events, const StopSignals& signals) {
   std::string lostFrame;
   std::set<int32_t> saved;
   const FrameSink keepFrame = [&](int32_t number, const char* at, const PixelTarget& client) {
@@ -163,6 +133,7 @@ int playStory(const RenderOptions& options, std::shared_ptr<const LocalStoryFold
   };
   HeadlessOptions play = options.play;
   play.loadedFrom = options.loadFile;
+  play.interrupted = [&signals] { return signals.received() != 0; };
   const HeadlessResult result = playHeadless(context, play, events, keepFrame);
   int status = 1;
   switch (result.end) {
@@ -179,6 +150,9 @@ int playStory(const RenderOptions& options, std::shared_ptr<const LocalStoryFold
                    result.loadProblem.c_str());
       status = 1;
       break;
+    case HeadlessEnd::Interrupted:
+      // As a shell tells a program a signal ended.
+      return 128 + signals.received();
     default:
       status = 3;
       break;
@@ -190,20 +164,41 @@ int playStory(const RenderOptions& options, std::shared_ptr<const LocalStoryFold
 }  // namespace
 
 int renderStory(const RenderOptions& options) {
-  const fs::path outDir = options.outDir;
-  if (!outputTargetsAllowed(options) || !prepareOutput(outDir)) return 1;
-  std::ofstream events(outDir / kLogName, std::ios::trunc);
-  if (!events) {
-    std::fprintf(stderr, "nev render: cannot write to %s\n", outDir.c_str());
+  if (!outputTargetsAllowed(options)) return 1;
+  Problem refused;
+  std::optional<OutputFolder> out =
+      OutputFolder::inspect(options.outDir, OutputKind::Render, refused);
+  if (!out) {
+    std::fputs(problemLine(refused, "nev render").c_str(), stderr);
     return 1;
   }
+  std::unique_ptr<StorySession> session = openRun(options);
+  if (!session) return 1;
 
-  Problem folderProblem;
-  std::shared_ptr<const LocalStoryFolder> folder = openStoryFolder(options.storyDir, folderProblem);
-  if (!folder) {
-    std::fprintf(stderr, "nev render: cannot open story folder %s\n",
-                 printableText(options.storyDir).c_str());
+  // From here a signal ends the run with its output kept and its log closed.
+  const StopSignals signals;
+  if (const std::optional<Problem> unusable = out->begin()) {
+    std::fputs(problemLine(*unusable, "nev render").c_str(), stderr);
     return 1;
   }
-  return playStory(options, std::move(folder), outDir, events);
+  std::ofstream events(out->staging() / kLogName, std::ios::trunc);
+  if (!events) {
+    std::fprintf(stderr, "nev render: cannot write to %s\n",
+                 printableText(out->staging().string()).c_str());
+    return 1;
+  }
+  const int status = playStory(options, session->context(), out->staging(), events, signals);
+  events.close();
+  // A run that failed leaves the earlier output as it was.
+  if (status == 1) return 1;
+  if (!events) {
+    std::fprintf(stderr, "nev render: cannot write to %s\n",
+                 printableText(out->staging().string()).c_str());
+    return 1;
+  }
+  if (const std::optional<Problem> unfilled = out->finish()) {
+    std::fputs(problemLine(*unfilled, "nev render").c_str(), stderr);
+    return 1;
+  }
+  return status;
 }

@@ -25,5 +25,6 @@ struct RenderOptions {
 
 // Exit status: 0 the story ended cleanly, 2 it ended after a message box, 3 at a limit or at
 // a choice that cannot be picked or a --save-at frame never reached, 1 it could not start or a
-// frame could not be written.
+// frame could not be written (the earlier output then left as it was), 128 + the signal's number
+// when SIGINT, SIGTERM or SIGHUP ended it (its frames so far kept, its log closed).
 int renderStory(const RenderOptions& options);

@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 
+#include "backends/headless/output_folder.h"
 #include "backends/headless/routes_json.h"
 #include "backends/headless/storyboard.h"
 #include "base/codepage.h"
@@ -13,24 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// OUT_DIR is new, empty, or an earlier routes output, whose files go.
-bool prepareOutput(const fs::path& outDir) {
-  std::error_code error;
-  if (!fs::exists(outDir, error)) return fs::create_directories(outDir, error);
-  if (!fs::is_directory(outDir, error)) return false;
-  if (fs::is_empty(outDir, error)) return true;
-  if (!fs::exists(outDir / "routes.json", error)) return false;
-  for (const auto& entry : fs::directory_iterator(outDir, error)) {
-    const std::string name = entry.path().filename().string();
-    const bool routeFolder = name.size() == 5 && name[0] == 'r' &&
-                             name.find_first_not_of("0123456789", 1) == std::string::npos;
-    if (routeFolder || name == "routes.json" || name == "coverage.json" || name == "index.html") {
-      fs::remove_all(entry.path(), error);
-    }
-  }
-  return true;
-}
 
 bool writeText(const fs::path& path, const std::string& text) {
   std::ofstream out(path, std::ios::trunc);
@@ -41,26 +25,35 @@ bool writeText(const fs::path& path, const std::string& text) {
 }  // namespace
 
 int runRoutes(const RoutesOptions& options) {
-  const fs::path outDir = options.outDir;
   Problem folderProblem;
   if (!openStoryFolder(options.storyDir, folderProblem)) {
     std::fprintf(stderr, "nev routes: cannot open story folder %s\n", printableText(options.storyDir).c_str());
     return 1;
   }
-  if (!prepareOutput(outDir)) {
-    std::fprintf(stderr, "nev routes: %s is not a new or empty folder nor an earlier routes output\n",
-                 outDir.c_str());
+  Problem refused;
+  std::optional<OutputFolder> out =
+      OutputFolder::inspect(options.outDir, OutputKind::Routes, refused);
+  if (const std::optional<Problem> unusable = out ? out->begin() : refused) {
+    std::fputs(problemLine(*unusable, "nev routes").c_str(), stderr);
     return 1;
   }
-  const RoutesReport report = exploreRoutes(options);
+  RoutesOptions staged = options;
+  staged.outDir = out->staging().string();
+  const RoutesReport report = exploreRoutes(staged);
   if (!report.startProblem.empty()) {
     std::fprintf(stderr, "nev routes: %s\n", printableText(report.startProblem).c_str());
     return 1;
   }
+  const fs::path outDir = out->staging();
   if (!writeText(outDir / "routes.json", routesJson(report)) ||
       !writeText(outDir / "coverage.json", coverageJson(report)) ||
       !writeText(outDir / "index.html", storyboard(report))) {
-    std::fprintf(stderr, "nev routes: cannot write into %s\n", outDir.c_str());
+    std::fprintf(stderr, "nev routes: cannot write into %s\n",
+                 printableText(outDir.string()).c_str());
+    return 1;
+  }
+  if (const std::optional<Problem> unfilled = out->finish()) {
+    std::fputs(problemLine(*unfilled, "nev routes").c_str(), stderr);
     return 1;
   }
   std::map<std::string, int> ends;

@@ -20,7 +20,7 @@ constexpr bool kUnderSanitizer = false;
 #endif
 
 TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
-  TempFolder empty, noScript, clean, warned, tools, hostile, typed, wide;
+  TempFolder empty, noScript, clean, warned, tools, hostile, typed, wide, outputs;
   for (const TempFolder* story : {&noScript, &clean, &warned, &hostile}) {
     story->write("nev.ini", storyIni());
   }
@@ -67,6 +67,27 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
   };
   const std::string nev = NEV_BINARY;
   const std::string out = at(tools, "out");
+  // Output folders: the reader's own refused and left alone; runs that fail or are killed leave
+  // the earlier output as it was; what a killed run leaves beside it is removed only when marked.
+  outputs.write("user/routes.json", "{}");
+  outputs.write("user/r2024/a.jpg", "x");
+  outputs.write("pngs/events.jsonl", "{}\n");
+  outputs.write("pngs/0001.png", "mine");
+  outputs.write("loop/nev.ini", storyIni());
+  outputs.write("loop/start.txt", "@LA;\nround\n@Jstart.txt,A;\n");
+  outputs.write(".earlier.nev-tmp-999999999/.nev-output", "nev render output\n");
+  outputs.write(".earlier.nev-tmp-999999999/0001.png", "old");
+  outputs.write(".earlier.nev-tmp-999999998/keep.txt", "mine");
+  const std::string inOutputs = "cd" + at(outputs) + " || exit 9; ";
+  // Plays the looping story into `folder` until its first frame is written, then sends `signal`
+  // (a shell's background job ignores SIGINT). The frames' bound ends it if the signal is lost.
+  auto stopped = [&](const std::string& folder, const std::string& signal) {
+    return inOutputs + nev + " render loop " + folder + " --max-frames 3000 & p=$!; for i in " +
+           "$(seq 3000); do grep -qs frame ." + folder +
+           ".nev-tmp-$p/events.jsonl && break; sleep 0.01; done; kill -" + signal +
+           " $p; wait $p; ";
+  };
+  const std::string listed = "; echo $(LC_ALL=C ls -A) / $(LC_ALL=C ls -A earlier)";
   // Beside each box, the full path and what is wrong, on one line.
   auto told = [](const TempFolder& folder, const std::string& what) {
     return "nev: " + std::filesystem::canonical(folder.path()).string() + "/" + what;
@@ -104,7 +125,7 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {"cd " + at(clean) + " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + nev +
            " --new --continue", 1, "no display to open a window on"},
       {nev + " render" + at(clean) + out + " --client", 1, "incomplete option --client"},
-      {nev + " render" + at(clean) + at(tools), 1, "holds other files and no earlier render"},
+      {nev + " render" + at(clean) + at(tools), 1, ", which nev did not write; "},
       // Outputs: a regular file or a new name in a folder that is there, and none of the story's.
       {nev + " render" + at(clean) + out + " --skip read --read-marks /dev/zero", 1,
        "nev render: cannot write /dev/zero: it is a device, not a regular file\n"},
@@ -138,6 +159,33 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
        "coverage.json index.html r0000 r0001 r0002 routes.json\n"},
       {nev + " routes" + at(clean) + at(tools, "routes") + " --max-output 1", 3,
        "nev routes: stopped: the frames would pass --max-output (1 bytes)\n"},
+      {inOutputs + nev + " routes" + at(clean) + " user", 1,
+       " which nev did not write; give a new or empty folder, or an earlier nev routes output\n"},
+      {inOutputs + nev + " render" + at(clean) + " pngs", 1, " which nev did not write; "},
+      {inOutputs + nev + " render" + at(clean) + " earlier && cp -a earlier snapshot" + listed, 0,
+       ".earlier.nev-tmp-999999998 earlier loop pngs snapshot user / .nev-output 0001.png 0002.png "
+       "events.jsonl\n"},
+      {inOutputs + nev + " render" + at(clean) + " earlier --load" + at(tools, "p.txt"), 1,
+       "not a save file"},
+      {inOutputs + nev + " render" + at(empty, "missing") + " earlier", 1,
+       "cannot open story folder"},
+      {inOutputs + nev + " render" + at(empty) + " earlier", 1, "nev.ini: no such file"},
+      {inOutputs + nev + " render" + at(clean) + " earlier --skip read --read-marks" +
+           at(tools, "pipe"),
+       1, "it is a pipe"},
+      {inOutputs + nev + " routes" + at(clean) + " earlier", 1,
+       "/earlier: it holds the output of nev render, not of nev routes; give a new or empty "
+       "folder\n"},
+      {stopped("earlier", "KILL") + "diff -r earlier snapshot && ls -A | grep -c nev-tmp", 0,
+       "2\n"},
+      {inOutputs + nev + " render" + at(clean) + " earlier --max-frames 1" + listed, 0,
+       ".earlier.nev-tmp-999999998 earlier loop pngs snapshot user / .nev-output 0001.png "
+       "events.jsonl\n"},
+      {stopped("earlier", "TERM") + "s=$?; tail -n 1 earlier/events.jsonl; exit $s", 143,
+       "\"reason\":\"interrupted\"}\n"},
+      {inOutputs + nev + " routes" + at(clean) + " routes && cp -a routes routes.before && " + nev +
+           " routes" + at(empty) + " routes; s=$?; diff -r routes routes.before || exit 9; exit $s",
+       1, "nev.ini: no such file"},
       // A save named in bytes that are no UTF-8 is logged as text that is.
       {nev + " render" + at(clean) + out + " --save-at 1:" + at(tools, "\xFF.sav").substr(1) +
            " && " + nev + " render" + at(clean) + out + " --load" + at(tools, "\xFF.sav") +
@@ -190,6 +238,8 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
   EXPECT_FALSE(std::filesystem::exists(tools.path() / "9.sav"));
   // Failed conversions keep the old output and leave no temporary file behind.
   EXPECT_EQ(tools.read("keep.stx"), "kept");
+  EXPECT_EQ(outputs.read("user/r2024/a.jpg") + outputs.read("user/routes.json"), "x{}");
+  EXPECT_EQ(outputs.read("pngs/0001.png") + outputs.read("pngs/events.jsonl"), "mine{}\n");
   for (const auto& entry : std::filesystem::directory_iterator(tools.path())) {
     EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
     EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
