@@ -71,9 +71,15 @@ int runRoutes(const RoutesOptions& options) {
   for (const auto& [choice, item] : report.itemsNeverRun) {
     std::printf("choice %d item %d: its branch line never runs\n", choice, item);
   }
+  // The report first, then why it may be incomplete, in that order on a shared terminal.
+  std::fflush(stdout);
   if (report.outputFull) {
     std::fprintf(stderr, "nev routes: stopped: the frames would pass --max-output (%lld bytes)\n",
                  static_cast<long long>(options.maxOutput));
+  } else if (report.limitMet) {
+    std::fputs("nev routes: stopped at a limit (--max-routes, --max-steps or --max-frames): what "
+               "no route reached above may still be reachable\n",
+               stderr);
   }
   if (report.limitMet) return 3;
   return report.boxes > 0 ? 2 : 0;

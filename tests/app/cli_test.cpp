@@ -154,7 +154,7 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
            " >&4; s=$?; ls" + at(tools, "conf/nev") + "; exit $s",
        0, "nev: cannot write standard output: Broken pipe; the story goes on without it\nnev.conf\n"},
       {memoryBound + nev + " routes" + at(wide) + at(wide, "out") + " --max-routes 3 --jobs 1", 3,
-       "1 choice points, 3 routes: E 3; 0 boxes\n"},
+       "1 choice points, 3 routes: E 3; 0 boxes\nnev routes: stopped at a limit (--max-routes, "},
       {"echo $(ls" + at(wide, "out") + ")", 0,
        "coverage.json index.html r0000 r0001 r0002 routes.json\n"},
       {nev + " routes" + at(clean) + at(tools, "routes") + " --max-output 1", 3,
