@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "authoring/check_files.h"
+#include "authoring/check_text.h"
 #include "authoring/check_flow.h"
 #include "authoring/check_layout.h"
 #include "authoring/check_model.h"
@@ -160,9 +161,11 @@ void readScript(StoryCheck& story, size_t script) {
     }
     if (reading.itemsLeft > 0) {
       --reading.itemsLeft;
+      checkCellsInStep(story, script, line, text);
       if (reading.window) checkChoiceItem(story, script, line, text, *reading.window);
     } else if (text[0] != '@') {
       noteTextLine(story.scripts[script], line);
+      checkCellsInStep(story, script, line, text);
       if (reading.window) checkTextLine(story, script, line, text, *reading.window);
       if (++reading.textLines == kHistorySlots + 1) {
         reportInScript(story, script, line, FindingSeverity::Error,

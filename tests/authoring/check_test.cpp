@@ -79,6 +79,12 @@ start.txt:13: warning: the ▼ runs 2 pixels past the picture's bottom edge
 )",
        "@R20,60,10,0,12,14,16,20,0,0;\na\nabcdefghijklmnopqrst\n@M\n@X\nb\nc\n@Jstart.txt,x;\n"
        "@Lx;\ne\n@R8,110,10,0,12,14,16,20,1,0;\n@P\nf\n"},
+      // Two bytes a cell: a lone one-byte character splits every character after it.
+      {"start.txt:1: warning: column 2: the one-byte \"1\" puts the characters after it out of "
+       "step, as text is drawn two bytes a cell; write \"１\" instead\n"
+       "start.txt:3: warning: column 2: the one-byte \"ｱ\" puts the characters after it out of "
+       "step, as text is drawn two bytes a cell; write \"ア\" instead\n",
+       sjis("第1頁の一行目。\r\nAB雨a\r\n雨ｱ雨\r\n")},
       {"start.txt:2: error: the file ends after 2 of the choice's 3 item lines\nb.txt:2: error: "
        "the file ends after 1 of the choice's 2 branch lines\n",
        "@Jb.txt,NULL;\n@W3\nyes\nno\n", "b.txt", "@L0;\n@W2\nyes\nno\n@Jb.txt,0;\n"},
