@@ -320,4 +320,47 @@ TEST(WindowProc, ReadingMenuSkipsAndSetsVolumesAndTheKeysLightChoices) {
   EXPECT_EQ(rows, "15 55 55 15 15 55");
 }
 
+// A skip begun while the runner waits at a click ends that wait, as a click would, when the
+// line waited after was read before or unread text is skipped too; else the click is needed.
+TEST(WindowProc, SkipBegunDuringAWaitEndsItWithinTheReadingRules) {
+  enum class Start { CtrlHeld, MenuToggle };
+  struct Row {
+    const char* name;
+    bool lineRead;
+    bool skipUnread;
+    Start start;
+    bool ends;
+  };
+  const Row rows[] = {
+      {"read line, Ctrl", true, false, Start::CtrlHeld, true},
+      {"unread line, Ctrl", false, false, Start::CtrlHeld, false},
+      {"unread line, Ctrl, unread skipped too", false, true, Start::CtrlHeld, true},
+      {"read line, menu", true, false, Start::MenuToggle, true},
+      {"unread line, menu", false, false, Start::MenuToggle, false},
+      {"unread line, menu, unread skipped too", false, true, Start::MenuToggle, true},
+  };
+  constexpr int32_t kPatience = 40;  // sleeps of the wait before the test clicks itself
+  for (const Row& row : rows) {
+    StoryWorld world{8, 6, [](GameConfig& settings) { settings.waitEveryLine = 1; }};
+    NevContext& context = *world.context;
+    WindowState state;
+    state.reading.skipUnread = row.skipUnread;
+    FakePort port;
+    if (row.lineRead) context.reading.marks.mark("start.txt", 1);
+    int32_t sleepsWaiting = -1;  // counted from the skip's start
+    world.onSleep = [&] {
+      if (context.shared.waitingForClick.load() != 1) return;
+      if (sleepsWaiting < 0) {
+        if (row.start == Start::CtrlHeld) onSkipKey(context, state, true);
+        if (row.start == Start::MenuToggle) onMenuCommand(context, state, port, kMenuSkip);
+      }
+      if (++sleepsWaiting >= kPatience) context.shared.clicked = 1;
+    };
+    world.runStory("first\r\n");
+    EXPECT_GE(sleepsWaiting, 0) << row.name;  // the wait was reached
+    EXPECT_EQ(sleepsWaiting < kPatience, row.ends) << row.name << ": " << sleepsWaiting;
+    EXPECT_EQ(context.shared.waitingForClick.load(), 0) << row.name;
+  }
+}
+
 }  // namespace
