@@ -263,7 +263,7 @@ void MainWindow::teardown() {
   runner_.stopThenRelease([this] {
     keepPlaceAtExit(context_, state_);
     if (settings_ != nullptr) {
-      rememberSettings(*settings_, state_, [this](int32_t id) {
+      rememberSettings(*settings_, story_, state_, [this](int32_t id) {
         const QAction* item = action(id);
         return item != nullptr && item->isChecked();
       }, placement_);
@@ -364,7 +364,7 @@ void MainWindow::setPictureScaling(PictureScaling scaling) { view_->setScaling(s
 
 void MainWindow::showAsRemembered() {
   const ReaderSettings remembered = settings_ != nullptr ? *settings_ : ReaderSettings{};
-  ::showAsRemembered(remembered, context_, state_, *this, placement_);
+  ::showAsRemembered(remembered, story_, context_, state_, *this, placement_);
 }
 
 std::vector<Size> MainWindow::platformDisplayModes() {

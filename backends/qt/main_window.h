@@ -9,6 +9,8 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "backends/qt/reader_input.h"
@@ -62,7 +64,11 @@ class MainWindow : public QMainWindow, public WindowPort {
   void showBacklog() override;
 
   // What the reader left last time, kept up to date while the window lives; may be null.
-  void setReaderSettings(ReaderSettings* settings) { settings_ = settings; }
+  // `story` names the story among those whose windows the settings remember.
+  void setReaderSettings(ReaderSettings* settings, std::string story) {
+    settings_ = settings;
+    story_ = std::move(story);
+  }
   // The first showing: the window mode, display, scaling and speed the reader left, else
   // the default window.
   void showAsRemembered();
@@ -103,6 +109,7 @@ class MainWindow : public QMainWindow, public WindowPort {
   WindowState state_;
   bool tornDown_ = false;
   ReaderSettings* settings_ = nullptr;
+  std::string story_;
   PictureView* view_ = nullptr;
   QMenu* submenus_[5] = {};
   std::map<int32_t, QAction*> actions_;

@@ -106,6 +106,10 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
       {41005, "display 1280x960; full size, speed 1"},  // a mode alone: the window stays
       {kMenuDefaultWindow, "display 1280x1024; attach; window 640x480; pinned, speed 1"},
       {kMenuScaleStretch, "off 43000; off 43001; on 43002; scaling 2; pinned, speed 1"},
+      {kMenuForgetWindowSize,
+       "on 43000; off 43001; off 43002; scaling 0; display 1280x1024; attach; window 640x480; "
+       "pinned, forgotten, speed 1"},
+      {kMenuScaleWholeMultiples, "off 43000; on 43001; off 43002; scaling 1; pinned, speed 1"},
       {kMenuRemoveMenu, "detach; speed 1"},
       {kMenuVersion, "バージョン情報: A \n\nNEV System 1 Ver 1.2\n\n ; speed 1"},
       {kMenuClientSize, "C Window Size: cwinX = 800\ncwinY = 581; speed 1"},
@@ -120,7 +124,8 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
     port.calls.clear();
     onMenuCommand(context, state, port, id);
     const std::string now = std::string(state.menuBar.menuBarPinned ? "pinned, " : "") +
-                            (state.fullSize() ? "full size, " : "") + "speed " +
+                            (state.fullSize() ? "full size, " : "") +
+                            (state.windowSizeForgotten ? "forgotten, " : "") + "speed " +
                             std::to_string(context.shared.messageSpeed.load());
     EXPECT_EQ(port.calls + now, calls) << id;
   }
