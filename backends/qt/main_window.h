@@ -26,6 +26,7 @@ class PictureView;
 class QAction;
 class QLabel;
 class QMenu;
+class QTimer;
 struct NevContext;
 
 class MainWindow : public QMainWindow, public WindowPort {
@@ -56,7 +57,10 @@ class MainWindow : public QMainWindow, public WindowPort {
   Size monitorSize() override;
   void setMenuItem(int32_t id, const std::string& caption, bool enabled) override;
   bool askYesNo(const std::string& text, const std::string& caption) override;
-  SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t count, bool canSave) override;
+  bool askBeforeLosing(const std::string& text, const std::string& caption) override;
+  SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t count, bool canSave,
+                              int32_t lit) override;
+  void showNotice(const std::string& text) override;
   void restartStoryAt(const SavePoint& point) override;
   void setVolumes(int32_t music, int32_t sound) override;
   void saveScreenshot() override;
@@ -97,8 +101,8 @@ class MainWindow : public QMainWindow, public WindowPort {
   void buildMenuBar();
   // The しおり menu reads the slots as it opens; the 読みかた menu checks what is on.
   void connectReadingMenus();
-  // A word on the picture for a moment.
-  void flashMessage(const QString& text);
+  // A word on the picture for a moment: a label over the view, never in the surfaces.
+  void flashMessage(const QString& text, int milliseconds);
   void teardown();
   // Acts on the other threads' requests, on the window thread.
   void collectMail();
@@ -115,6 +119,7 @@ class MainWindow : public QMainWindow, public WindowPort {
   std::map<int32_t, QAction*> actions_;
   BacklogView* backlog_ = nullptr;
   QLabel* flash_ = nullptr;
+  QTimer* flashEnds_ = nullptr;  // one timer, so an earlier word's end does not cut a later one
   ReaderInput input_;
   WindowPlacement placement_;
   // Counts the wake-ups posted, so the window thread acquires each event the runner built before

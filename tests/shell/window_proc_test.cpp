@@ -58,9 +58,13 @@ struct FakePort : WindowPort {
   bool askYesNo(const std::string& text, const std::string&) override {
     return log("ask " + text), true;
   }
-  SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t, bool canSave) override {
+  bool askBeforeLosing(const std::string& text, const std::string&) override {
+    log("ask " + text);
+    return losingAnswers.empty() ? false : losingAnswers[answeredLosing++ % losingAnswers.size()];
+  }
+  SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t, bool canSave, int32_t lit) override {
     log(std::string("slots, 1 ") + (listings[1].used ? "used" : "empty") +
-        (canSave ? ", can save" : ""));
+        (canSave ? ", can save" : "") + (lit != 0 ? ", lit " + std::to_string(lit) : ""));
     return dialogAnswers.empty() ? SlotDialogChoice{} : dialogAnswers[answeredDialogs++ % dialogAnswers.size()];
   }
   void restartStoryAt(const SavePoint& point) override {
@@ -73,8 +77,11 @@ struct FakePort : WindowPort {
   void copyText(const std::string& text) override { log("copy " + text); }
   void showBacklog() override { log("backlog"); }
   std::map<int32_t, std::string> menuItems;
+  void showNotice(const std::string& text) override { log("notice " + text); }
   std::vector<SlotDialogChoice> dialogAnswers;
   size_t answeredDialogs = 0;
+  std::vector<bool> losingAnswers;  // none: いいえ
+  size_t answeredLosing = 0;
 };
 
 TEST(WindowProc, MenusAndTheirCommandsInTurn) {
@@ -224,6 +231,7 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
   ASSERT_TRUE(context.savePoints.latest.taken);
   onWindowKey(context, state, port, WindowKey::QuickSave);
   onMenuCommand(context, state, port, kMenuSaveSlotFirst + 2);
+  EXPECT_EQ(port.calls, "notice セーブしました（クイックのしおり）; notice セーブしました（しおり 3）; ");
   EXPECT_TRUE(exists("quick.sav") && exists("slot03.sav"));
   refreshSaveMenu(context, state, port);
   EXPECT_EQ(port.menuItems[kMenuSaveSlotFirst], "1  ―― 空き ――");
@@ -231,24 +239,53 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
   EXPECT_TRUE(port.menuItems[kMenuLoadSlotFirst + 2].ends_with("  あfirst line")) << port.menuItems[kMenuLoadSlotFirst + 2];
   EXPECT_EQ(port.menuItems[kMenuQuickLoad], "クイックロード\tF9");
 
-  const std::pair<std::function<void()>, std::string> steps[] = {
-      {[&] { onWindowKey(context, state, port, WindowKey::QuickLoad); }, "restart at start.txt after 2; "},
-      {[&] { onMenuCommand(context, state, port, kMenuLoadSlotFirst); }, ""},  // empty
+  // Each step: what the dialog and the questions answer, what the desktop is asked, and
+  // whether slot 3 still holds the unreadable file written at the third step.
+  using Choice = SlotDialogChoice;
+  const std::string junk = "NEVSAVE\x1a" + std::string(20, '\0');
+  struct Step {
+    std::function<void()> act;
+    std::vector<Choice> dialog;
+    std::vector<bool> losing;
+    std::string calls;
+    bool slot3Junk;
+  };
+  const Step steps[] = {
+      {[&] { onWindowKey(context, state, port, WindowKey::QuickLoad); }, {}, {},
+       "restart at start.txt after 2; notice ロードしました（クイックのしおり）; ", false},
+      {[&] { onMenuCommand(context, state, port, kMenuLoadSlotFirst); }, {}, {}, "", false},  // empty
       {[&] {
-         data.write("slot03.sav", "NEVSAVE\x1a" + std::string(20, '\0'));
+         data.write("slot03.sav", junk);
+         state.saveSlots.listed = false;
          onMenuCommand(context, state, port, kMenuLoadSlotFirst + 2);
        },
-       "しおり: ロードできませんでした; "},
-      {[&] {
-         port.dialogAnswers = {{SlotDialogChoice::Action::Delete, 3}, {SlotDialogChoice::Action::Save, 1}};
-         onMenuCommand(context, state, port, kMenuSlotDialog);
-       },
-       "slots, 1 empty, can save; slots, 1 empty, can save; "},
+       {}, {}, "しおり: ロードできませんでした; ", true},
+      {[&] { onMenuCommand(context, state, port, kMenuSaveSlotFirst + 2); }, {}, {false},
+       "ask しおり 3 に上書きしますか？; ", true},
+      {[&] { onWindowKey(context, state, port, WindowKey::QuickSave); }, {}, {false},
+       "notice セーブしました（クイックのしおり）; ", true},  // F5 never asks
+      {[&] { onMenuCommand(context, state, port, kMenuSlotDialog); },
+       {{Choice::Action::Delete, 3}, {Choice::Action::Save, 1}}, {false},
+       "slots, 1 empty, can save; ask しおり 3 を削除しますか？; slots, 1 empty, can save, lit 3; "
+       "notice セーブしました（しおり 1）; ",
+       true},
+      {[&] { onMenuCommand(context, state, port, kMenuSlotDialog); },
+       {{Choice::Action::Save, 3}}, {false, true},
+       "slots, 1 used, can save; ask しおり 3 に上書きしますか？; slots, 1 used, can save, lit 3; "
+       "ask しおり 3 に上書きしますか？; notice セーブしました（しおり 3）; ",
+       false},
+      {[&] { onMenuCommand(context, state, port, kMenuSlotDialog); },
+       {{Choice::Action::Delete, 3}, {Choice::Action::Close, 3}}, {true},
+       "slots, 1 used, can save; ask しおり 3 を削除しますか？; slots, 1 used, can save, lit 3; ", false},
   };
-  for (const auto& [step, calls] : steps) {
+  for (const Step& step : steps) {
     port.calls.clear();
-    step();
-    EXPECT_EQ(port.calls, calls);
+    port.dialogAnswers = step.dialog;
+    port.losingAnswers = step.losing;
+    port.answeredDialogs = port.answeredLosing = 0;
+    step.act();
+    EXPECT_EQ(port.calls, step.calls);
+    EXPECT_EQ(exists("slot03.sav") && data.read("slot03.sav") == junk, step.slot3Junk) << step.calls;
   }
   EXPECT_TRUE(exists("slot01.sav") && !exists("slot03.sav"));
 
