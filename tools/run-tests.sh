@@ -13,7 +13,10 @@ for preset in debug asan-ubsan tsan; do
   if [[ $preset == debug ]]; then
     # Every benchmark once and briefly, so that none rots unseen; no timing is judged.
     echo "== benchmarks, once"
-    (cd build/debug && env -u DISPLAY -u WAYLAND_DISPLAY ./bench/nev_bench --benchmark_min_time=0.01)
+    bench_log=$(cd build/debug && env -u DISPLAY -u WAYLAND_DISPLAY ./bench/nev_bench --benchmark_min_time=0.01 2>&1)
+    echo "$bench_log"
+    # A benchmark that cannot run reports an error yet exits 0.
+    if grep -q "ERROR OCCURRED" <<<"$bench_log"; then echo "a benchmark could not run" >&2; exit 1; fi
   fi
 done
 
