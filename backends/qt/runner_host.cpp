@@ -5,6 +5,7 @@
 
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
+#include "engine/save_point.h"
 #include "engine/script/runner.h"
 
 RunnerHost::RunnerHost(NevContext& context, std::function<void()> finished)
@@ -28,6 +29,9 @@ void RunnerHost::restartAt(const SavePoint& point) {
     std::lock_guard guard(context_.music.lock);
     context_.platform.sound->closeMusic(kAllMusicDevices);
   }
+  // Put back before the runner starts, so that the window's next paint shows the saved scene
+  // rather than the old one under the saved marker or items; the runner puts them back again.
+  if (!canRestoreSavePoint(context_, point)) restoreSavedPictures(context_, point);
   context_.shared.clicked = 0;
   context_.shared.waitingForClick = 0;
   context_.shared.hideText = 0;  // the loaded page is shown with its text
