@@ -168,14 +168,13 @@ std::optional<Problem> restoreSavePoint(RunnerScope scope, const SavePoint& poin
   return std::nullopt;
 }
 
-bool restoreSavedPictures(NevContext& context, const SavePoint& point) {
+void restoreSavedPictures(NevContext& context, const SavePoint& point) {
   SurfaceSet& set = context.surfaces;
   std::lock_guard pixels(set.pixelLock);
-  if (!picturesFit(set, point)) return false;
+  if (!picturesFit(set, point)) return;
   set.displayBitmap->pixels = point.display;
   set.composeBitmap->pixels = point.compose;
   set.overlayBitmap->pixels = point.overlay;
-  return true;
 }
 
 void resumeSavedMusic(NevContext& context, const SavedMusic& saved) {

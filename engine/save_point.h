@@ -82,8 +82,8 @@ std::optional<Problem> canRestoreSavePoint(const NevContext& context, const Save
 std::optional<Problem> restoreSavePoint(RunnerScope scope, const SavePoint& point);
 
 // Puts the save point's pictures back into the surfaces, for a window that shows them before
-// the runner restored the rest; false, changing nothing, when they do not fit.
-bool restoreSavedPictures(NevContext& context, const SavePoint& point);
+// the runner has restored the rest; nothing when they do not fit.
+void restoreSavedPictures(NevContext& context, const SavePoint& point);
 
 // Starts the save point's piece again where it was, without a word to the log.
 void resumeSavedMusic(NevContext& context, const SavedMusic& music);

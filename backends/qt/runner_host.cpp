@@ -16,6 +16,15 @@ RunnerHost::RunnerHost(NevContext& context, std::function<void()> finished)
 RunnerHost::~RunnerHost() { stopThenRelease({}); }
 
 void RunnerHost::start() {
+  if (context_.resumeAt.taken) {
+    // The runner puts the save's pictures back as well, but the window may paint before it
+    // does, and after that only the marker's or the items' cells: the scene from before the
+    // load would stay under them.
+    prepareRunnerSurfaces(context_);
+    if (!canRestoreSavePoint(context_, context_.resumeAt)) {
+      restoreSavedPictures(context_, context_.resumeAt);
+    }
+  }
   thread_ = std::thread([this] {
     runner_->run();
     finished_();
@@ -29,9 +38,6 @@ void RunnerHost::restartAt(const SavePoint& point) {
     std::lock_guard guard(context_.music.lock);
     context_.platform.sound->closeMusic(kAllMusicDevices);
   }
-  // Put back before the runner starts, so that the window's next paint shows the saved scene
-  // rather than the old one under the saved marker or items; the runner puts them back again.
-  if (!canRestoreSavePoint(context_, point)) restoreSavedPictures(context_, point);
   context_.shared.clicked = 0;
   context_.shared.waitingForClick = 0;
   context_.shared.hideText = 0;  // the loaded page is shown with its text
