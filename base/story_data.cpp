@@ -66,6 +66,10 @@ bool writeAll(int descriptor, std::string_view bytes) {
 }  // namespace
 
 std::string storyDataFolder(const std::string& absoluteStoryFolder) {
+  return dataHome() + "/nev/" + storyDataName(absoluteStoryFolder);
+}
+
+std::string storyDataName(const std::string& absoluteStoryFolder) {
   // "/stories/a/" and "/stories/a" are one story.
   std::string_view folder = absoluteStoryFolder;
   while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
@@ -73,7 +77,7 @@ std::string storyDataFolder(const std::string& absoluteStoryFolder) {
   const std::string_view last = slash == std::string_view::npos ? folder : folder.substr(slash + 1);
   char hash[9];
   std::snprintf(hash, sizeof hash, "%08x", static_cast<unsigned>(pathHash(folder)));
-  return dataHome() + "/nev/" + safeName(last) + "-" + hash;
+  return safeName(last) + "-" + hash;
 }
 
 std::optional<Problem> writeFileAtomically(const std::string& path, std::string_view bytes) {

@@ -11,6 +11,8 @@
 // <name> is the folder's last component made safe for any file system, <hash> tells apart two
 // stories of one name. The folder is not created.
 std::string storyDataFolder(const std::string& absoluteStoryFolder);
+// <name>-<hash> alone: what else nev keeps of a story is keyed by it too.
+std::string storyDataName(const std::string& absoluteStoryFolder);
 
 // Replaces `path` by `bytes` only once they are wholly on disk. `path` is a regular file or a new
 // name in a folder that exists. On failure an existing file is left as it was, and the problem

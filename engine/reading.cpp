@@ -134,12 +134,12 @@ bool ReadMarks::mark(std::string_view script, int32_t line) {
 bool beginTypedLine(NevContext& context, std::string_view script, int32_t line) {
   ReadingState& reading = context.reading;
   const SkipMode mode = SkipMode(reading.skip.load());
+  reading.lineWasRead = reading.marks.isRead(script, line);
   bool skipped = mode == SkipMode::AllText;
   if (mode == SkipMode::ReadText) {
-    skipped = reading.marks.isRead(script, line);
+    skipped = reading.lineWasRead;
     if (!skipped && reading.skipStays.load() == 0) reading.skip = int32_t(SkipMode::Off);
   }
-  reading.lineSkipped = skipped;
   return skipped;
 }
 
@@ -184,12 +184,12 @@ void setBacklogPages(NevContext& context, std::vector<std::vector<std::string>> 
 
 bool skippingWaits(NevContext& context) {
   const SkipMode mode = SkipMode(context.reading.skip.load());
-  return mode == SkipMode::AllText || (mode == SkipMode::ReadText && context.reading.lineSkipped);
+  return mode == SkipMode::AllText || (mode == SkipMode::ReadText && context.reading.lineWasRead);
 }
 
 void stopSkipping(NevContext& context) {
   if (context.reading.skipStays.load() == 0) context.reading.skip = int32_t(SkipMode::Off);
-  context.reading.lineSkipped = false;
+  context.reading.lineWasRead = false;
 }
 
 int32_t autoWaitMilliseconds(const ReadingState& reading, int32_t units) {

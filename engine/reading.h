@@ -79,8 +79,9 @@ struct ReadingState {
   std::atomic<int32_t> backlogOpen{0};         // auto waits while the reader looks back
   ReadMarks marks;
   Backlog backlog;
-  // The runner's own: whether the line just typed was skipped, so that the waits after it are.
-  bool lineSkipped = false;
+  // The runner's own: whether the line just typed had been read before, so that the waits after
+  // it are skipped with read text, also when skipping began after the line did.
+  bool lineWasRead = false;
   int32_t lastLineUnits = 0;
 };
 
@@ -97,7 +98,7 @@ void noteBacklogChoice(NevContext& context, std::string_view item);
 std::vector<std::vector<std::string>> backlogPages(NevContext& context);
 void setBacklogPages(NevContext& context, std::vector<std::vector<std::string>> pages);
 
-// Whether the wait or pause the runner comes to is skipped.
+// Whether the wait or pause the runner comes to, or is in, is skipped.
 bool skippingWaits(NevContext& context);
 
 // A choice stops any skipping.

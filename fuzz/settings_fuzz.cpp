@@ -13,10 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)prepared;
   writeFuzzFile("nev/nev.conf", bytesOf(data, size));
   const ReaderSettings settings = loadReaderSettings();
-  const WindowGeometry& g = settings.geometry;
-  if (g.width < 0 || g.height < 0 || g.width > 16384 || g.height > 16384 ||
-      settings.recentStories.size() > kRecentStoriesKept) {
+  if (settings.recentStories.size() > kRecentStoriesKept ||
+      settings.storyWindows.size() > kStoryWindowsKept) {
     std::abort();
+  }
+  for (const StoryWindow& window : settings.storyWindows) {
+    const WindowGeometry& g = window.geometry;
+    if (g.width < 0 || g.height < 0 || g.width > 16384 || g.height > 16384) std::abort();
   }
   return 0;
 }

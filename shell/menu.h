@@ -24,6 +24,7 @@ inline constexpr int32_t kMenuRemoveMenu = 42003;
 inline constexpr int32_t kMenuScaleKeepProportions = 43000;  // + PictureScaling
 inline constexpr int32_t kMenuScaleWholeMultiples = 43001;
 inline constexpr int32_t kMenuScaleStretch = 43002;
+inline constexpr int32_t kMenuForgetWindowSize = 43010;
 inline constexpr int32_t kMenuSaveSlotFirst = 44001;  // + slot - 1, for the ten slots
 inline constexpr int32_t kMenuLoadSlotFirst = 44101;
 inline constexpr int32_t kMenuQuickSave = 44200;

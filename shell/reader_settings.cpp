@@ -9,3 +9,22 @@ void rememberStory(ReaderSettings& settings, const std::string& absoluteFolder) 
   recent.insert(recent.begin(), absoluteFolder);
   if (recent.size() > kRecentStoriesKept) recent.resize(kRecentStoriesKept);
 }
+
+const StoryWindow* rememberedWindow(const ReaderSettings& settings, const std::string& story) {
+  for (const StoryWindow& window : settings.storyWindows) {
+    if (window.story == story) return &window;
+  }
+  return nullptr;
+}
+
+void rememberWindow(ReaderSettings& settings, const StoryWindow& window) {
+  if (window.story.empty()) return;
+  forgetWindow(settings, window.story);
+  std::vector<StoryWindow>& windows = settings.storyWindows;
+  windows.insert(windows.begin(), window);
+  if (windows.size() > kStoryWindowsKept) windows.resize(kStoryWindowsKept);
+}
+
+void forgetWindow(ReaderSettings& settings, const std::string& story) {
+  std::erase_if(settings.storyWindows, [&](const StoryWindow& window) { return window.story == story; });
+}

@@ -27,19 +27,34 @@ struct ReadingChoices {
   bool operator==(const ReadingChoices&) const = default;
 };
 
+// One story's window as the reader left it. Stories differ in picture size, so each keeps its own.
+struct StoryWindow {
+  std::string story;        // as its data folder is named, so a moved folder is a new story
+  WindowGeometry geometry;  // the default-size window's frame
+  PictureScaling scaling = PictureScaling::KeepProportions;
+  bool operator==(const StoryWindow&) const = default;
+};
+
 struct ReaderSettings {
   WindowMode windowMode = WindowMode::Default;
-  WindowGeometry geometry;       // the default-size window's frame as the reader left it
   Size displayMode;              // the emulated display; {0, 0}: the monitor's own size
-  PictureScaling scaling = PictureScaling::KeepProportions;
   int32_t messageSpeedItem = 0;  // the checked speed item's menu id; 0: the default
   std::vector<std::string> recentStories;  // absolute folders, most recent first
   ReadingChoices reading;
+  std::vector<StoryWindow> storyWindows;   // most recent first
   bool operator==(const ReaderSettings&) const = default;
 };
 
 inline constexpr size_t kRecentStoriesKept = 8;
+// Enough for a reader's shelf, while the settings file stays small.
+inline constexpr size_t kStoryWindowsKept = 64;
 
 // Puts `absoluteFolder` first among the recent stories, once, keeping at most
 // kRecentStoriesKept; an empty name is not a story.
 void rememberStory(ReaderSettings& settings, const std::string& absoluteFolder);
+
+// The window `story` was left in, if it is remembered.
+const StoryWindow* rememberedWindow(const ReaderSettings& settings, const std::string& story);
+// Puts `window` first, replacing its story's earlier one, keeping at most kStoryWindowsKept.
+void rememberWindow(ReaderSettings& settings, const StoryWindow& window);
+void forgetWindow(ReaderSettings& settings, const std::string& story);

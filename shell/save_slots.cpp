@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include "base/codepage.h"
 #include "base/file_bytes.h"
@@ -71,10 +72,16 @@ std::string slotPath(const SaveSlots& slots, int32_t slot) {
   return slots.dataFolder + name;
 }
 
-std::string slotCaption(int32_t slot, const SlotListing& listing) {
-  const std::string number = slot == kQuickSlot ? "Q" : slot == kAutoSlot ? "A" : std::to_string(slot);
-  if (listing.problem) return number + "  （読めないしおり）";
-  if (!listing.used) return number + "  ―― 空き ――";
+namespace {
+
+std::string slotNumber(int32_t slot) {
+  return slot == kQuickSlot ? "Q" : slot == kAutoSlot ? "A" : std::to_string(slot);
+}
+
+// The date and the page's first line of a used slot, or what stands for them.
+std::pair<std::string, std::string> slotDateAndText(const SlotListing& listing) {
+  if (listing.problem) return {"", "（読めないしおり）"};
+  if (!listing.used) return {"", "―― 空き ――"};
   char date[32] = "";
   const std::time_t when = static_cast<std::time_t>(listing.summary.savedAt);
   std::tm local = {};
@@ -82,7 +89,29 @@ std::string slotCaption(int32_t slot, const SlotListing& listing) {
     std::strftime(date, sizeof date, "%Y/%m/%d %H:%M", &local);
   }
   const std::string text = cp932ToUtf8(withoutLineEnd(listing.summary.firstText));
-  return number + "  " + date + "  " + firstCharacters(text, kCaptionTextLength);
+  return {date, firstCharacters(text, kCaptionTextLength)};
+}
+
+}  // namespace
+
+std::string slotCaption(int32_t slot, const SlotListing& listing) {
+  const auto [date, text] = slotDateAndText(listing);
+  return slotNumber(slot) + "  " + (date.empty() ? "" : date + "  ") + text;
+}
+
+std::string slotTile(int32_t slot, const SlotListing& listing, bool newest) {
+  const auto [date, text] = slotDateAndText(listing);
+  const std::string name = slot == kQuickSlot ? "Q クイック" : slot == kAutoSlot ? "A オート" : slotNumber(slot);
+  return name + (newest ? "  ★最新" : "") + "\n" + (date.empty() ? text : date + "\n" + text);
+}
+
+int32_t newestSlot(const SlotListing* listings, int32_t count) {
+  int32_t newest = 0;
+  for (int32_t slot = 1; slot < count; ++slot) {
+    if (!listings[slot].used) continue;
+    if (newest == 0 || listings[slot].summary.savedAt >= listings[newest].summary.savedAt) newest = slot;
+  }
+  return newest;
 }
 
 void refreshSaveMenu(NevContext& context, WindowState& state, WindowPort& port) {
@@ -100,17 +129,41 @@ void refreshSaveMenu(NevContext& context, WindowState& state, WindowPort& port) 
   port.setMenuItem(kMenuSlotDialog, "しおりの一覧…", !slots.dataFolder.empty());
 }
 
-void saveToSlot(NevContext& context, WindowState& state, WindowPort& port, int32_t slot) {
-  SaveSlots& slots = state.saveSlots;
-  // Before the first wait there is nothing to go back to; F5 then does nothing.
-  if (slots.dataFolder.empty() || !savePointTaken(context)) return;
-  listSlots(context, slots);
+namespace {
+
+// The slot as questions and notices name it.
+std::string slotName(int32_t slot) {
+  if (slot == kQuickSlot) return "クイックのしおり";
+  if (slot == kAutoSlot) return "オートのしおり";
+  return "しおり " + std::to_string(slot);
+}
+
+bool holdsAFile(const SlotListing& listing) { return listing.used || listing.problem.has_value(); }
+
+// The quick slot is overwritten without a word: F5 is meant to be one key.
+bool mayOverwrite(const SaveSlots& slots, WindowPort& port, int32_t slot) {
+  if (slot == kQuickSlot || !holdsAFile(slots.listings[size_t(slot)])) return true;
+  return port.askBeforeLosing(slotName(slot) + " に上書きしますか？", kCaption);
+}
+
+void writeSlot(NevContext& context, SaveSlots& slots, WindowPort& port, int32_t slot) {
   const std::string path = slotPath(slots, slot);
   if (std::optional<Problem> problem = writeLatestSave(context, path, std::time(nullptr))) {
     tell(port, "セーブできませんでした", std::move(*problem));
     return;
   }
   slots.listings[size_t(slot)] = readListing(context.config, path);
+  port.showNotice("セーブしました（" + slotName(slot) + "）");
+}
+
+}  // namespace
+
+void saveToSlot(NevContext& context, WindowState& state, WindowPort& port, int32_t slot) {
+  SaveSlots& slots = state.saveSlots;
+  // Before the first wait there is nothing to go back to; F5 then does nothing.
+  if (slots.dataFolder.empty() || !savePointTaken(context)) return;
+  listSlots(context, slots);
+  if (mayOverwrite(slots, port, slot)) writeSlot(context, slots, port, slot);
 }
 
 void loadFromSlot(NevContext& context, WindowState& state, WindowPort& port, int32_t slot) {
@@ -125,26 +178,36 @@ void loadFromSlot(NevContext& context, WindowState& state, WindowPort& port, int
     return;
   }
   port.restartStoryAt(point);
+  port.showNotice("ロードしました（" + slotName(slot) + "）");
 }
 
 void showSlotDialog(NevContext& context, WindowState& state, WindowPort& port) {
   SaveSlots& slots = state.saveSlots;
   if (slots.dataFolder.empty()) return;
   listSlots(context, slots);
+  int32_t lit = 0;
   for (;;) {
+    const bool canSave = savePointTaken(context);
     const SlotDialogChoice choice =
-        port.chooseSlot(slots.listings.data(), kAutoSlot + 1, savePointTaken(context));
+        port.chooseSlot(slots.listings.data(), kAutoSlot + 1, canSave, lit);
     if (choice.slot < 1 || choice.slot > kAutoSlot) return;
+    lit = choice.slot;
     switch (choice.action) {
       case SlotDialogChoice::Action::Close:
         return;
       case SlotDialogChoice::Action::Save:
-        if (choice.slot <= kSaveSlots) saveToSlot(context, state, port, choice.slot);
+        if (choice.slot > kSaveSlots || !canSave) return;
+        if (!mayOverwrite(slots, port, choice.slot)) break;  // back to the dialog
+        writeSlot(context, slots, port, choice.slot);
         return;
       case SlotDialogChoice::Action::Load:
         loadFromSlot(context, state, port, choice.slot);
         return;
       case SlotDialogChoice::Action::Delete: {
+        if (!holdsAFile(slots.listings[size_t(choice.slot)]) ||
+            !port.askBeforeLosing(slotName(choice.slot) + " を削除しますか？", kCaption)) {
+          break;
+        }
         std::error_code error;
         std::filesystem::remove(slotPath(slots, choice.slot), error);
         slots.listings[size_t(choice.slot)] = {};

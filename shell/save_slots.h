@@ -36,11 +36,18 @@ std::string slotPath(const SaveSlots& slots, int32_t slot);
 
 // A slot as the menus and the dialog name it: its number, date and the page's first line.
 std::string slotCaption(int32_t slot, const SlotListing& listing);
+// The same on the slot screen's tile, one line each; the newest save is marked.
+std::string slotTile(int32_t slot, const SlotListing& listing, bool newest);
+
+// The slot holding the latest save (the later slot on a tie), 0 when none holds one.
+int32_t newestSlot(const SlotListing* listings, int32_t count);
 
 // The しおり menu as it should read now: captions, and what can be chosen.
 void refreshSaveMenu(NevContext& context, WindowState& state, WindowPort& port);
 
 // The reader's commands; each failure is a box and one stderr line, and the story goes on.
+// Overwriting or deleting a numbered slot asks first; the quick slot never asks. A save or a
+// load made is told by a notice over the picture.
 void saveToSlot(NevContext& context, WindowState& state, WindowPort& port, int32_t slot);
 void loadFromSlot(NevContext& context, WindowState& state, WindowPort& port, int32_t slot);
 void showSlotDialog(NevContext& context, WindowState& state, WindowPort& port);

@@ -76,9 +76,16 @@ class WindowPort {
   virtual void setMenuItem(int32_t id, const std::string& caption, bool enabled) = 0;
   // A modal question with はい and いいえ; true for はい.
   virtual bool askYesNo(const std::string& text, const std::string& caption) = 0;
-  // The slots by number (index 0 unused) with their thumbnails; `canSave` greys saving.
-  virtual SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t count,
-                                      bool canSave) = 0;
+  // The same question before a step that loses a save: いいえ is the default, so that a key
+  // pressed in haste keeps it.
+  virtual bool askBeforeLosing(const std::string& text, const std::string& caption) = 0;
+  // The slots by number (index 0 unused) with their thumbnails; `canSave` greys saving;
+  // `lit` is the slot picked as it opens (0: the newest save).
+  virtual SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t count, bool canSave,
+                                      int32_t lit) = 0;
+  // A few words over the picture for a moment, drawn by the window and never into the
+  // story's surfaces, so screenshots and frames never hold them.
+  virtual void showNotice(const std::string& text) = 0;
   // Stops the runner at once, as ending does, and starts it again at the save point; the
   // window repaints whole. The window's mode and display stay as they are.
   virtual void restartStoryAt(const SavePoint& point) = 0;

@@ -50,6 +50,7 @@ void showFullSizeWindow(WindowState& state, WindowPort& port, WindowMode mode) {
 }
 
 void chooseScaling(WindowState& state, WindowPort& port, int32_t id) {
+  state.windowSizeForgotten = false;
   state.scaling = static_cast<PictureScaling>(id - kMenuScaleKeepProportions);
   for (int32_t item = kMenuScaleKeepProportions; item <= kMenuScaleStretch; ++item) {
     port.checkMenuItem(item, item == id);
@@ -107,6 +108,12 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
     case kMenuScaleWholeMultiples:
     case kMenuScaleStretch:
       chooseScaling(state, port, id);
+      return;
+    case kMenuForgetWindowSize:
+      // Back to how a story never seen opens, now and next time.
+      chooseScaling(state, port, kMenuScaleKeepProportions);
+      showDefaultWindow(context, state, port);
+      state.windowSizeForgotten = true;
       return;
     case kMenuDeveloperHelp:
       if (developer) openHelp(*context.files, port, "NEVMAKE.HLP");

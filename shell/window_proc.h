@@ -22,6 +22,9 @@ struct WindowState {
   SaveSlots saveSlots;
   ReadingChoices reading;
   bool skipByKey = false;  // the skip going on was started by holding Ctrl
+  // The reader asked that this story's window size and scaling be forgotten, and has chosen
+  // none since: the story opens next time as if never seen.
+  bool windowSizeForgotten = false;
   bool storyEnded = false;  // the story's @E ended the program
   bool fullSize() const { return mode != WindowMode::Default; }
 };

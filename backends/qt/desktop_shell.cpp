@@ -181,7 +181,7 @@ int runDesktopShell(const DesktopStart& start) {
       window.startStory();
       rememberStory(settings, storyFolder);
       buildStartMenus(context, window.state(), window);
-      window.setReaderSettings(&settings);
+      window.setReaderSettings(&settings, storyDataName(storyFolder));
       window.showAsRemembered();
       // A story can end before the loop starts; its end then needs no loop.
       if (!window.ended()) status = application.exec();

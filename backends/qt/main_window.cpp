@@ -123,18 +123,24 @@ void MainWindow::connectReadingMenus() {
           [this] { refreshReadingMenu(context_, state_, *this); });
 }
 
-void MainWindow::flashMessage(const QString& text) {
+void MainWindow::flashMessage(const QString& text, int milliseconds) {
   if (flash_ == nullptr) {
     flash_ = new QLabel(view_);
+    flash_->setObjectName(QStringLiteral("notice"));
     flash_->setStyleSheet(QStringLiteral("background: rgba(0,0,0,180); color: white; padding: 6px;"));
+    flashEnds_ = new QTimer(flash_);
+    flashEnds_->setSingleShot(true);
+    connect(flashEnds_, &QTimer::timeout, flash_, &QLabel::hide);
   }
   flash_->setText(text);
   flash_->adjustSize();
   flash_->move(8, 8);
   flash_->show();
   flash_->raise();
-  QTimer::singleShot(3000, flash_, &QLabel::hide);
+  flashEnds_->start(milliseconds);
 }
+
+void MainWindow::showNotice(const std::string& text) { flashMessage(qs(text), 2000); }
 
 void MainWindow::setVolumes(int32_t music, int32_t sound) {
   context_.platform.sound->setVolumes(music, sound);
@@ -163,11 +169,11 @@ void MainWindow::saveScreenshot() {
   if (pixels.empty() || !QDir().mkpath(folder) ||
       !writePngFile(hostPath, pixels.data(), width, height)) {
     std::fprintf(stderr, "nev: %s: the screenshot cannot be written\n", hostPath.c_str());
-    flashMessage(QStringLiteral("スクリーンショットを保存できませんでした"));
+    flashMessage(QStringLiteral("スクリーンショットを保存できませんでした"), 3000);
     return;
   }
   std::fprintf(stderr, "nev: screenshot saved to %s\n", hostPath.c_str());
-  flashMessage(QStringLiteral("スクリーンショット: ") + path);
+  flashMessage(QStringLiteral("スクリーンショット: ") + path, 3000);
 }
 
 void MainWindow::copyText(const std::string& utf8) {
@@ -177,6 +183,7 @@ void MainWindow::copyText(const std::string& utf8) {
 void MainWindow::showBacklog() {
   if (backlog_ != nullptr) return;
   context_.reading.backlogOpen = 1;
+  if (flash_ != nullptr) flash_->hide();  // the backlog darkens the picture, not the notice
   QImage shown = view_->grab().toImage();
   backlog_ = new BacklogView(view_, context_.config, context_.shared.messageFontSize.load(),
                              backlogPages(context_), shown);
@@ -215,8 +222,19 @@ bool MainWindow::askYesNo(const std::string& text, const std::string& caption) {
   return box.clickedButton() == yes;
 }
 
-SlotDialogChoice MainWindow::chooseSlot(const SlotListing* listings, int32_t count, bool canSave) {
-  return runSlotDialog(this, listings, count, canSave);
+bool MainWindow::askBeforeLosing(const std::string& text, const std::string& caption) {
+  QMessageBox box(QMessageBox::Question, qs(caption), qs(text), QMessageBox::NoButton, this);
+  QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+  box.setDefaultButton(no);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes;
+}
+
+SlotDialogChoice MainWindow::chooseSlot(const SlotListing* listings, int32_t count, bool canSave,
+                                        int32_t lit) {
+  return runSlotDialog(this, listings, count, canSave, lit);
 }
 
 bool MainWindow::prologue() {
@@ -263,7 +281,7 @@ void MainWindow::teardown() {
   runner_.stopThenRelease([this] {
     keepPlaceAtExit(context_, state_);
     if (settings_ != nullptr) {
-      rememberSettings(*settings_, state_, [this](int32_t id) {
+      rememberSettings(*settings_, story_, state_, [this](int32_t id) {
         const QAction* item = action(id);
         return item != nullptr && item->isChecked();
       }, placement_);
@@ -364,7 +382,7 @@ void MainWindow::setPictureScaling(PictureScaling scaling) { view_->setScaling(s
 
 void MainWindow::showAsRemembered() {
   const ReaderSettings remembered = settings_ != nullptr ? *settings_ : ReaderSettings{};
-  ::showAsRemembered(remembered, context_, state_, *this, placement_);
+  ::showAsRemembered(remembered, story_, context_, state_, *this, placement_);
 }
 
 std::vector<Size> MainWindow::platformDisplayModes() {

@@ -9,6 +9,8 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "backends/qt/reader_input.h"
@@ -24,6 +26,7 @@ class PictureView;
 class QAction;
 class QLabel;
 class QMenu;
+class QTimer;
 struct NevContext;
 
 class MainWindow : public QMainWindow, public WindowPort {
@@ -54,7 +57,10 @@ class MainWindow : public QMainWindow, public WindowPort {
   Size monitorSize() override;
   void setMenuItem(int32_t id, const std::string& caption, bool enabled) override;
   bool askYesNo(const std::string& text, const std::string& caption) override;
-  SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t count, bool canSave) override;
+  bool askBeforeLosing(const std::string& text, const std::string& caption) override;
+  SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t count, bool canSave,
+                              int32_t lit) override;
+  void showNotice(const std::string& text) override;
   void restartStoryAt(const SavePoint& point) override;
   void setVolumes(int32_t music, int32_t sound) override;
   void saveScreenshot() override;
@@ -62,7 +68,11 @@ class MainWindow : public QMainWindow, public WindowPort {
   void showBacklog() override;
 
   // What the reader left last time, kept up to date while the window lives; may be null.
-  void setReaderSettings(ReaderSettings* settings) { settings_ = settings; }
+  // `story` names the story among those whose windows the settings remember.
+  void setReaderSettings(ReaderSettings* settings, std::string story) {
+    settings_ = settings;
+    story_ = std::move(story);
+  }
   // The first showing: the window mode, display, scaling and speed the reader left, else
   // the default window.
   void showAsRemembered();
@@ -91,8 +101,8 @@ class MainWindow : public QMainWindow, public WindowPort {
   void buildMenuBar();
   // The しおり menu reads the slots as it opens; the 読みかた menu checks what is on.
   void connectReadingMenus();
-  // A word on the picture for a moment.
-  void flashMessage(const QString& text);
+  // A word on the picture for a moment: a label over the view, never in the surfaces.
+  void flashMessage(const QString& text, int milliseconds);
   void teardown();
   // Acts on the other threads' requests, on the window thread.
   void collectMail();
@@ -103,11 +113,13 @@ class MainWindow : public QMainWindow, public WindowPort {
   WindowState state_;
   bool tornDown_ = false;
   ReaderSettings* settings_ = nullptr;
+  std::string story_;
   PictureView* view_ = nullptr;
   QMenu* submenus_[5] = {};
   std::map<int32_t, QAction*> actions_;
   BacklogView* backlog_ = nullptr;
   QLabel* flash_ = nullptr;
+  QTimer* flashEnds_ = nullptr;  // one timer, so an earlier word's end does not cut a later one
   ReaderInput input_;
   WindowPlacement placement_;
   // Counts the wake-ups posted, so the window thread acquires each event the runner built before

@@ -5,19 +5,24 @@
 #include "shell/menu.h"
 #include "shell/window_proc.h"
 
-void showAsRemembered(const ReaderSettings& remembered, NevContext& context, WindowState& state,
-                      WindowPort& port, WindowPlacement& placement) {
+void showAsRemembered(const ReaderSettings& remembered, const std::string& story,
+                      NevContext& context, WindowState& state, WindowPort& port,
+                      WindowPlacement& placement) {
+  const StoryWindow window = [&] {
+    const StoryWindow* kept = rememberedWindow(remembered, story);
+    return kept != nullptr ? *kept : StoryWindow{};
+  }();
   const int32_t speedItem = remembered.messageSpeedItem;
   if (speedItem >= kMenuSpeedFastest && speedItem <= kMenuSpeedDefault) {
     onMenuCommand(context, state, port, speedItem);
   }
   onMenuCommand(context, state, port,
-                kMenuScaleKeepProportions + static_cast<int32_t>(remembered.scaling));
+                kMenuScaleKeepProportions + static_cast<int32_t>(window.scaling));
   state.reading = remembered.reading;
   applyVolumes(state.reading, port);
   applyAutoSpeed(context, state.reading);
   refreshReadingMenu(context, state, port);
-  const WindowGeometry& frame = remembered.geometry;
+  const WindowGeometry& frame = window.geometry;
   if (frame.width > 0 && frame.height > 0) {
     placement.keepNormalGeometry(QRect(frame.x, frame.y, frame.width, frame.height));
   }
@@ -41,18 +46,21 @@ void showAsRemembered(const ReaderSettings& remembered, NevContext& context, Win
   placement.takeKeptSize();
 }
 
-void rememberSettings(ReaderSettings& remembered, const WindowState& state,
-                      const std::function<bool(int32_t id)>& isChecked, WindowPlacement& placement) {
+void rememberSettings(ReaderSettings& remembered, const std::string& story,
+                      const WindowState& state, const std::function<bool(int32_t id)>& isChecked,
+                      WindowPlacement& placement) {
   remembered.windowMode = state.mode;
   remembered.displayMode = state.mode == WindowMode::FullSize
                                ? state.displayModes.table[state.displayModes.current]
                                : Size{};
-  remembered.scaling = state.scaling;
   remembered.reading = state.reading;
   for (int32_t item = kMenuSpeedFastest; item <= kMenuSpeedDefault; ++item) {
     if (isChecked(item)) remembered.messageSpeedItem = item;
   }
+  if (state.windowSizeForgotten) return forgetWindow(remembered, story);
+  StoryWindow window{story, {}, state.scaling};
   placement.noteNormalGeometry();
   const QRect frame = placement.normalGeometry().value_or(QRect());
-  if (frame.isValid()) remembered.geometry = {frame.x(), frame.y(), frame.width(), frame.height()};
+  if (frame.isValid()) window.geometry = {frame.x(), frame.y(), frame.width(), frame.height()};
+  rememberWindow(remembered, window);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "shell/reader_settings.h"
 
@@ -12,12 +13,15 @@ class WindowPort;
 struct NevContext;
 struct WindowState;
 
-// The message speed, scaling, reading choices, window mode and display the reader left, else
-// the default window at the story's size.
-void showAsRemembered(const ReaderSettings& remembered, NevContext& context, WindowState& state,
-                      WindowPort& port, WindowPlacement& placement);
+// The message speed, reading choices, window mode and display the reader left, with the scaling
+// and window `story` was left in; a story never seen opens at its own size.
+void showAsRemembered(const ReaderSettings& remembered, const std::string& story,
+                      NevContext& context, WindowState& state, WindowPort& port,
+                      WindowPlacement& placement);
 
-// The window as the reader leaves it: its mode, display and scaling, the reading choices, the
-// speed item checked (`isChecked` reads the menu) and the captioned window's place and size.
-void rememberSettings(ReaderSettings& remembered, const WindowState& state,
-                      const std::function<bool(int32_t id)>& isChecked, WindowPlacement& placement);
+// The window as the reader leaves it: its mode and display, the reading choices, the speed item
+// checked (`isChecked` reads the menu), and for `story` the scaling and the captioned window's
+// place and size, unless the reader asked that they be forgotten.
+void rememberSettings(ReaderSettings& remembered, const std::string& story,
+                      const WindowState& state, const std::function<bool(int32_t id)>& isChecked,
+                      WindowPlacement& placement);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <system_error>
 #include <vector>
@@ -75,19 +76,24 @@ class StoreReader {
     damaged_ = true;
   }
 
-  std::vector<std::string> folders(const char* key) {
-    std::vector<std::string> folders;
-    if (!store_.contains(key)) return folders;
+  // A list, or one text as a list of one.
+  QStringList texts(const char* key) {
+    if (!store_.contains(key)) return {};
     const QVariant read = store_.value(key);
     if (read.typeId() != QMetaType::QString && read.typeId() != QMetaType::QStringList) {
       damaged_ = true;
-      return folders;
+      return {};
     }
-    for (const QString& folder : read.toStringList()) {
-      folders.push_back(QFile::encodeName(folder).toStdString());
-    }
+    return read.toStringList();
+  }
+
+  std::vector<std::string> folders(const char* key) {
+    std::vector<std::string> folders;
+    for (const QString& folder : texts(key)) folders.push_back(QFile::encodeName(folder).toStdString());
     return folders;
   }
+
+  void markDamaged() { damaged_ = true; }
 
  private:
   // The value as text, ok when there is one; a list or a value of no text is damage. (Values
@@ -113,19 +119,51 @@ void keepWhole(int32_t& width, int32_t& height) {
   if (width == 0 || height == 0) width = height = 0;
 }
 
+// "<story> <x> <y> <width> <height> <scaling>": one line a story, so that the list keeps its
+// order, most recent first.
+QString storyWindowLine(const StoryWindow& window) {
+  const char* scaling = kScalings[0].name;
+  for (const Named& named : kScalings) {
+    if (named.value == int32_t(window.scaling)) scaling = named.name;
+  }
+  const WindowGeometry& frame = window.geometry;
+  return QString::fromStdString(window.story) +
+         QStringLiteral(" %1 %2 %3 %4 ").arg(frame.x).arg(frame.y).arg(frame.width).arg(frame.height) +
+         QLatin1String(scaling);
+}
+
+std::optional<StoryWindow> storyWindowOf(const QString& line) {
+  const QStringList parts = line.split(u' ');
+  if (parts.size() != 6 || parts[0].isEmpty()) return std::nullopt;
+  StoryWindow window{parts[0].toStdString(), {}, PictureScaling::KeepProportions};
+  int32_t* const numbers[] = {&window.geometry.x, &window.geometry.y, &window.geometry.width,
+                              &window.geometry.height};
+  const int32_t lowest[] = {-kLargestSide, -kLargestSide, 0, 0};
+  for (size_t i = 0; i < std::size(numbers); ++i) {
+    bool ok = false;
+    const int64_t read = parts[int(i) + 1].toLongLong(&ok);
+    if (!ok || read < lowest[i] || read > kLargestSide) return std::nullopt;
+    *numbers[i] = static_cast<int32_t>(read);
+  }
+  keepWhole(window.geometry.width, window.geometry.height);
+  for (const Named& named : kScalings) {
+    if (parts[5] == QLatin1String(named.name)) {
+      window.scaling = static_cast<PictureScaling>(named.value);
+      return window;
+    }
+  }
+  return std::nullopt;
+}
+
 ReaderSettings readSettings(QSettings& store, bool& damaged) {
   ReaderSettings settings;
   StoreReader read(store);
+  // An older nev kept one window size for every story here; it is ignored, and goes at the next
+  // save, as nothing says which story it was for.
   read.named("window/mode", settings.windowMode, kWindowModes);
-  read.number("window/x", settings.geometry.x, -kLargestSide, kLargestSide);
-  read.number("window/y", settings.geometry.y, -kLargestSide, kLargestSide);
-  read.number("window/width", settings.geometry.width, 0, kLargestSide);
-  read.number("window/height", settings.geometry.height, 0, kLargestSide);
-  keepWhole(settings.geometry.width, settings.geometry.height);
   read.number("window/displayWidth", settings.displayMode.width, 0, kLargestSide);
   read.number("window/displayHeight", settings.displayMode.height, 0, kLargestSide);
   keepWhole(settings.displayMode.width, settings.displayMode.height);
-  read.named("window/scaling", settings.scaling, kScalings);
   read.named("reading/speed", settings.messageSpeedItem, kSpeeds);
   read.number("sound/musicVolume", settings.reading.musicVolume, 0, 100);
   read.number("sound/effectsVolume", settings.reading.soundVolume, 0, 100);
@@ -140,19 +178,24 @@ ReaderSettings readSettings(QSettings& store, bool& damaged) {
   for (auto folder = recent.rbegin(); folder != recent.rend(); ++folder) {
     rememberStory(settings, *folder);
   }
+  for (const QString& line : read.texts("windows/stories")) {
+    if (std::optional<StoryWindow> window = storyWindowOf(line)) {
+      if (settings.storyWindows.size() < kStoryWindowsKept) settings.storyWindows.push_back(*window);
+    } else {
+      read.markDamaged();
+    }
+  }
   damaged = read.damaged();
   return settings;
 }
 
 void writeSettings(QSettings& store, const ReaderSettings& settings) {
   writeName(store, "window/mode", int32_t(settings.windowMode), kWindowModes);
-  store.setValue("window/x", settings.geometry.x);
-  store.setValue("window/y", settings.geometry.y);
-  store.setValue("window/width", settings.geometry.width);
-  store.setValue("window/height", settings.geometry.height);
+  for (const char* older : {"window/x", "window/y", "window/width", "window/height", "window/scaling"}) {
+    store.remove(older);
+  }
   store.setValue("window/displayWidth", settings.displayMode.width);
   store.setValue("window/displayHeight", settings.displayMode.height);
-  writeName(store, "window/scaling", int32_t(settings.scaling), kScalings);
   writeName(store, "reading/speed", settings.messageSpeedItem, kSpeeds);
   store.setValue("sound/musicVolume", settings.reading.musicVolume);
   store.setValue("sound/effectsVolume", settings.reading.soundVolume);
@@ -167,6 +210,13 @@ void writeSettings(QSettings& store, const ReaderSettings& settings) {
     store.remove("stories/recent");
   } else {
     store.setValue("stories/recent", recent);
+  }
+  QStringList windows;
+  for (const StoryWindow& window : settings.storyWindows) windows.append(storyWindowLine(window));
+  if (windows.isEmpty()) {
+    store.remove("windows/stories");
+  } else {
+    store.setValue("windows/stories", windows);
   }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The reader's settings on disk: one INI file for the user, a group for each part of nev that
-// keeps something ([window], [reading], [stories]).
+// keeps something ([window], [windows] of each story, [reading], [stories]).
 
 #include <string>
 

@@ -95,7 +95,9 @@ void waitForClick(RunnerScope scope) {
   // Under auto the wait ends by itself, once its blinks have taken long enough.
   const int32_t autoAfter = autoWaitMilliseconds(context.reading, context.reading.lastLineUnits);
   int64_t waited = 0;
-  while (context.shared.clicked.load() == 0 && !stopping(context)) {
+  // A skip the reader starts during the wait ends it as a click would, but at once: a click is
+  // seen only after a whole blink, as it always was.
+  while (context.shared.clicked.load() == 0 && !skippingWaits(context) && !stopping(context)) {
     holdWhileTextHidden(context);
     {
       std::lock_guard guard(set.pixelLock);
@@ -103,7 +105,7 @@ void waitForClick(RunnerScope scope) {
       textOut(set.displaySurface, window.markerX, window.markerY, kMarker, 2);
     }
     requestRepaintRect(context, cell);
-    if (!pauseRunner(context, layout.charDelay)) break;
+    if (!pauseRunner(context, layout.charDelay) || skippingWaits(context)) break;
     restoreMarkerArea();
     requestRepaintRect(context, cell);
     if (!pauseRunner(context, layout.charDelay)) break;

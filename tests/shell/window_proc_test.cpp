@@ -58,9 +58,13 @@ struct FakePort : WindowPort {
   bool askYesNo(const std::string& text, const std::string&) override {
     return log("ask " + text), true;
   }
-  SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t, bool canSave) override {
+  bool askBeforeLosing(const std::string& text, const std::string&) override {
+    log("ask " + text);
+    return losingAnswers.empty() ? false : losingAnswers[answeredLosing++ % losingAnswers.size()];
+  }
+  SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t, bool canSave, int32_t lit) override {
     log(std::string("slots, 1 ") + (listings[1].used ? "used" : "empty") +
-        (canSave ? ", can save" : ""));
+        (canSave ? ", can save" : "") + (lit != 0 ? ", lit " + std::to_string(lit) : ""));
     return dialogAnswers.empty() ? SlotDialogChoice{} : dialogAnswers[answeredDialogs++ % dialogAnswers.size()];
   }
   void restartStoryAt(const SavePoint& point) override {
@@ -73,8 +77,11 @@ struct FakePort : WindowPort {
   void copyText(const std::string& text) override { log("copy " + text); }
   void showBacklog() override { log("backlog"); }
   std::map<int32_t, std::string> menuItems;
+  void showNotice(const std::string& text) override { log("notice " + text); }
   std::vector<SlotDialogChoice> dialogAnswers;
   size_t answeredDialogs = 0;
+  std::vector<bool> losingAnswers;  // none: いいえ
+  size_t answeredLosing = 0;
 };
 
 TEST(WindowProc, MenusAndTheirCommandsInTurn) {
@@ -106,6 +113,10 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
       {41005, "display 1280x960; full size, speed 1"},  // a mode alone: the window stays
       {kMenuDefaultWindow, "display 1280x1024; attach; window 640x480; pinned, speed 1"},
       {kMenuScaleStretch, "off 43000; off 43001; on 43002; scaling 2; pinned, speed 1"},
+      {kMenuForgetWindowSize,
+       "on 43000; off 43001; off 43002; scaling 0; display 1280x1024; attach; window 640x480; "
+       "pinned, forgotten, speed 1"},
+      {kMenuScaleWholeMultiples, "off 43000; on 43001; off 43002; scaling 1; pinned, speed 1"},
       {kMenuRemoveMenu, "detach; speed 1"},
       {kMenuVersion, "バージョン情報: A \n\nNEV System 1 Ver 1.2\n\n ; speed 1"},
       {kMenuClientSize, "C Window Size: cwinX = 800\ncwinY = 581; speed 1"},
@@ -120,7 +131,8 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
     port.calls.clear();
     onMenuCommand(context, state, port, id);
     const std::string now = std::string(state.menuBar.menuBarPinned ? "pinned, " : "") +
-                            (state.fullSize() ? "full size, " : "") + "speed " +
+                            (state.fullSize() ? "full size, " : "") +
+                            (state.windowSizeForgotten ? "forgotten, " : "") + "speed " +
                             std::to_string(context.shared.messageSpeed.load());
     EXPECT_EQ(port.calls + now, calls) << id;
   }
@@ -219,6 +231,7 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
   ASSERT_TRUE(context.savePoints.latest.taken);
   onWindowKey(context, state, port, WindowKey::QuickSave);
   onMenuCommand(context, state, port, kMenuSaveSlotFirst + 2);
+  EXPECT_EQ(port.calls, "notice セーブしました（クイックのしおり）; notice セーブしました（しおり 3）; ");
   EXPECT_TRUE(exists("quick.sav") && exists("slot03.sav"));
   refreshSaveMenu(context, state, port);
   EXPECT_EQ(port.menuItems[kMenuSaveSlotFirst], "1  ―― 空き ――");
@@ -226,24 +239,53 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
   EXPECT_TRUE(port.menuItems[kMenuLoadSlotFirst + 2].ends_with("  あfirst line")) << port.menuItems[kMenuLoadSlotFirst + 2];
   EXPECT_EQ(port.menuItems[kMenuQuickLoad], "クイックロード\tF9");
 
-  const std::pair<std::function<void()>, std::string> steps[] = {
-      {[&] { onWindowKey(context, state, port, WindowKey::QuickLoad); }, "restart at start.txt after 2; "},
-      {[&] { onMenuCommand(context, state, port, kMenuLoadSlotFirst); }, ""},  // empty
+  // Each step: what the dialog and the questions answer, what the desktop is asked, and
+  // whether slot 3 still holds the unreadable file written at the third step.
+  using Choice = SlotDialogChoice;
+  const std::string junk = "NEVSAVE\x1a" + std::string(20, '\0');
+  struct Step {
+    std::function<void()> act;
+    std::vector<Choice> dialog;
+    std::vector<bool> losing;
+    std::string calls;
+    bool slot3Junk;
+  };
+  const Step steps[] = {
+      {[&] { onWindowKey(context, state, port, WindowKey::QuickLoad); }, {}, {},
+       "restart at start.txt after 2; notice ロードしました（クイックのしおり）; ", false},
+      {[&] { onMenuCommand(context, state, port, kMenuLoadSlotFirst); }, {}, {}, "", false},  // empty
       {[&] {
-         data.write("slot03.sav", "NEVSAVE\x1a" + std::string(20, '\0'));
+         data.write("slot03.sav", junk);
+         state.saveSlots.listed = false;
          onMenuCommand(context, state, port, kMenuLoadSlotFirst + 2);
        },
-       "しおり: ロードできませんでした; "},
-      {[&] {
-         port.dialogAnswers = {{SlotDialogChoice::Action::Delete, 3}, {SlotDialogChoice::Action::Save, 1}};
-         onMenuCommand(context, state, port, kMenuSlotDialog);
-       },
-       "slots, 1 empty, can save; slots, 1 empty, can save; "},
+       {}, {}, "しおり: ロードできませんでした; ", true},
+      {[&] { onMenuCommand(context, state, port, kMenuSaveSlotFirst + 2); }, {}, {false},
+       "ask しおり 3 に上書きしますか？; ", true},
+      {[&] { onWindowKey(context, state, port, WindowKey::QuickSave); }, {}, {false},
+       "notice セーブしました（クイックのしおり）; ", true},  // F5 never asks
+      {[&] { onMenuCommand(context, state, port, kMenuSlotDialog); },
+       {{Choice::Action::Delete, 3}, {Choice::Action::Save, 1}}, {false},
+       "slots, 1 empty, can save; ask しおり 3 を削除しますか？; slots, 1 empty, can save, lit 3; "
+       "notice セーブしました（しおり 1）; ",
+       true},
+      {[&] { onMenuCommand(context, state, port, kMenuSlotDialog); },
+       {{Choice::Action::Save, 3}}, {false, true},
+       "slots, 1 used, can save; ask しおり 3 に上書きしますか？; slots, 1 used, can save, lit 3; "
+       "ask しおり 3 に上書きしますか？; notice セーブしました（しおり 3）; ",
+       false},
+      {[&] { onMenuCommand(context, state, port, kMenuSlotDialog); },
+       {{Choice::Action::Delete, 3}, {Choice::Action::Close, 3}}, {true},
+       "slots, 1 used, can save; ask しおり 3 を削除しますか？; slots, 1 used, can save, lit 3; ", false},
   };
-  for (const auto& [step, calls] : steps) {
+  for (const Step& step : steps) {
     port.calls.clear();
-    step();
-    EXPECT_EQ(port.calls, calls);
+    port.dialogAnswers = step.dialog;
+    port.losingAnswers = step.losing;
+    port.answeredDialogs = port.answeredLosing = 0;
+    step.act();
+    EXPECT_EQ(port.calls, step.calls);
+    EXPECT_EQ(exists("slot03.sav") && data.read("slot03.sav") == junk, step.slot3Junk) << step.calls;
   }
   EXPECT_TRUE(exists("slot01.sav") && !exists("slot03.sav"));
 
@@ -318,6 +360,49 @@ TEST(WindowProc, ReadingMenuSkipsAndSetsVolumesAndTheKeysLightChoices) {
   EXPECT_TRUE(moveChoiceLight(context, -1));
   rows += std::to_string(context.shared.mouseY.load());
   EXPECT_EQ(rows, "15 55 55 15 15 55");
+}
+
+// A skip begun while the runner waits at a click ends that wait, as a click would, when the
+// line waited after was read before or unread text is skipped too; else the click is needed.
+TEST(WindowProc, SkipBegunDuringAWaitEndsItWithinTheReadingRules) {
+  enum class Start { CtrlHeld, MenuToggle };
+  struct Row {
+    const char* name;
+    bool lineRead;
+    bool skipUnread;
+    Start start;
+    bool ends;
+  };
+  const Row rows[] = {
+      {"read line, Ctrl", true, false, Start::CtrlHeld, true},
+      {"unread line, Ctrl", false, false, Start::CtrlHeld, false},
+      {"unread line, Ctrl, unread skipped too", false, true, Start::CtrlHeld, true},
+      {"read line, menu", true, false, Start::MenuToggle, true},
+      {"unread line, menu", false, false, Start::MenuToggle, false},
+      {"unread line, menu, unread skipped too", false, true, Start::MenuToggle, true},
+  };
+  constexpr int32_t kPatience = 40;  // sleeps of the wait before the test clicks itself
+  for (const Row& row : rows) {
+    StoryWorld world{8, 6, [](GameConfig& settings) { settings.waitEveryLine = 1; }};
+    NevContext& context = *world.context;
+    WindowState state;
+    state.reading.skipUnread = row.skipUnread;
+    FakePort port;
+    if (row.lineRead) context.reading.marks.mark("start.txt", 1);
+    int32_t sleepsWaiting = -1;  // counted from the skip's start
+    world.onSleep = [&] {
+      if (context.shared.waitingForClick.load() != 1) return;
+      if (sleepsWaiting < 0) {
+        if (row.start == Start::CtrlHeld) onSkipKey(context, state, true);
+        if (row.start == Start::MenuToggle) onMenuCommand(context, state, port, kMenuSkip);
+      }
+      if (++sleepsWaiting >= kPatience) context.shared.clicked = 1;
+    };
+    world.runStory("first\r\n");
+    EXPECT_GE(sleepsWaiting, 0) << row.name;  // the wait was reached
+    EXPECT_EQ(sleepsWaiting < kPatience, row.ends) << row.name << ": " << sleepsWaiting;
+    EXPECT_EQ(context.shared.waitingForClick.load(), 0) << row.name;
+  }
 }
 
 }  // namespace

@@ -184,4 +184,53 @@ TEST(MainWindow, BacklogCopyAndCtrlLeaveTheWaitAsItWas) {
   EXPECT_FALSE(std::filesystem::exists(data.path() / "auto.sav"));
 }
 
+// Each story opens at the size its reader left it, else at its own; a forgotten size is gone.
+TEST(MainWindow, EachStoryOpensAtItsRememberedSizeElseItsOwn) {
+  ensureGuiApplication();
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    GTEST_SKIP() << "another kind of Qt application runs in this process";
+  }
+  enum class Reader { Leaves, Resizes, Forgets };
+  struct Row {
+    const char* story;
+    Size picture;
+    Reader reader;
+    Size opened;  // the client area below the menu bar
+  };
+  const Row rows[] = {
+      {"a-1", {160, 120}, Reader::Resizes, {160, 120}},  // never seen: its own size
+      {"b-2", {200, 100}, Reader::Leaves, {200, 100}},
+      {"a-1", {160, 120}, Reader::Forgets, {320, 240}},  // as a left it, b's size not taken
+      {"b-2", {200, 100}, Reader::Leaves, {200, 100}},
+      {"a-1", {160, 120}, Reader::Leaves, {160, 120}},   // forgotten
+  };
+  ReaderSettings settings;
+  for (const Row& row : rows) {
+    TempFolder story;
+    story.write("nev.ini", storyIni({{3, std::to_string(row.picture.width)},
+                                     {4, std::to_string(row.picture.height)}}));
+    story.write("start.txt", "@E\n");
+    std::unique_ptr<StorySession> session = openWithDesktopGlyphs(story);
+    ASSERT_NE(session, nullptr);
+    MainWindow window(session->context());
+    buildStartMenus(session->context(), window.state(), window);
+    window.setReaderSettings(&settings, row.story);
+    window.showAsRemembered();
+    const auto client = [&] {
+      const QSize size = window.centralWidget()->size();
+      return Size{size.width(), size.height()};
+    };
+    EXPECT_EQ(client(), row.opened) << row.story << " " << client().width << "x" << client().height;
+    if (row.reader == Reader::Resizes) {
+      window.resize(window.size() + QSize(160, 120));
+      EXPECT_TRUE(QTest::qWaitFor([&] { return client() == Size{320, 240}; }, 180000));
+    } else if (row.reader == Reader::Forgets) {
+      onMenuCommand(session->context(), window.state(), window, kMenuForgetWindowSize);
+      EXPECT_EQ(client(), row.picture) << row.story;
+    }
+    window.destroyWindow();
+  }
+  EXPECT_EQ(settings.storyWindows.size(), 2u);
+}
+
 }  // namespace

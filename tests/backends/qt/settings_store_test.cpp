@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "shell/menu.h"
@@ -17,14 +18,15 @@ TEST(SettingsStore, SavedSettingsComeBackAndDamageCostsOneLine) {
   const std::string home = std::getenv("XDG_CONFIG_HOME");  // the suite's own, put back after
   setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
   ReaderSettings clamped;
-  clamped.geometry = {0, 0, 16384, 600};
+  clamped.storyWindows = {{"a-1", {0, 0, 0, 0}, PictureScaling::WholeMultiples}};
   clamped.recentStories = {"/a"};
   clamped.reading.autoSpeed = 2;  // numbers out of range are held to it
   const std::pair<std::string, ReaderSettings> damaged[] = {
       {std::string("\xFF\0[\x80=\n=\x01[[]]\\x", 14), {}},
       {"[window\nmode=full-screen\n", {}},
       {"[window]\nmode=huge\nx=left\ny=1, 2\nwidth=99999\nheight=600\ndisplayWidth=-1\n"
-       "scaling=@Variant(\\0)\n[reading]\nspeed=7\nautoSpeed=9\n[sound]\nmuted=yes\n[stories]\nrecent=/a, /a, \"\"\n",
+       "scaling=@Variant(\\0)\n[reading]\nspeed=7\nautoSpeed=9\n[sound]\nmuted=yes\n[stories]\nrecent=/a, /a, \"\"\n"
+       "[windows]\nstories=a-1 0 0 0 9 whole-multiples, b-2 0 0 99999 600 stretch, c-3 1 2 3, d-4 1 2 3 4 huge\n",
        clamped},
   };
   for (const auto& [bytes, expected] : damaged) {
@@ -67,13 +69,20 @@ TEST(SettingsStore, SavedSettingsComeBackAndDamageCostsOneLine) {
   EXPECT_FALSE(std::filesystem::exists(config.path() / "nev/nev.conf.damaged.7"));
   std::filesystem::remove(config.path() / "nev/nev.conf");
 
-  config.write("nev/nev.conf", "[backlog]\nlines=40\n");
-  const ReaderSettings saved{WindowMode::FullScreen,  {-20, 30, 800, 600}, {1024, 768},
-                             PictureScaling::Stretch, kMenuSpeedFourTimes, {"/雨, の駅", "/b"},
-                             {25, 75, true, true, 2}};
+  // An older nev's one window size for all stories is not taken for any, and goes at the save.
+  config.write("nev/nev.conf", "[backlog]\nlines=40\n[window]\nx=5\nwidth=800\nheight=600\nscaling=stretch\n");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(loadReaderSettings(), ReaderSettings{});
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  const ReaderSettings saved{WindowMode::FullScreen, {1024, 768}, kMenuSpeedFourTimes, {"/雨, の駅", "/b"},
+                             {25, 75, true, true, 2},
+                             {{"eki-0a1b2c3d", {-20, 30, 800, 600}, PictureScaling::Stretch},
+                              {"demo-99999999", {0, 0, 0, 0}, PictureScaling::KeepProportions}}};
   ASSERT_TRUE(saveReaderSettings(saved));
   EXPECT_EQ(loadReaderSettings(), saved);
-  EXPECT_NE(config.read("nev/nev.conf").find("lines=40"), std::string::npos);
+  const std::string written = config.read("nev/nev.conf");
+  EXPECT_NE(written.find("lines=40"), std::string::npos);
+  EXPECT_EQ(written.find("width="), std::string::npos) << written;
 
   setenv("XDG_CONFIG_HOME", config.write("file", "").c_str(), 1);  // no folder can be made there
   testing::internal::CaptureStderr();
@@ -89,6 +98,36 @@ TEST(ReaderSettings, RecentStoriesMostRecentFirstOnceEachAndFew) {
   }
   EXPECT_EQ(settings.recentStories,
             (std::vector<std::string>{"/3", "/8", "/7", "/6", "/5", "/4", "/2", "/1"}));
+}
+
+// Each story keeps its own window, the most recent first, and a forgotten one is gone.
+TEST(ReaderSettings, EachStoryKeepsItsOwnWindowUntilForgotten) {
+  const auto frame = [](int32_t width) { return WindowGeometry{0, 0, width, width}; };
+  ReaderSettings settings;
+  const std::pair<std::function<void()>, std::string> steps[] = {
+      {[&] { rememberWindow(settings, {"a", frame(640), PictureScaling::Stretch}); }, "a640"},
+      {[&] { rememberWindow(settings, {"b", frame(800), PictureScaling::KeepProportions}); }, "b800 a640"},
+      {[&] { rememberWindow(settings, {"a", frame(320), PictureScaling::Stretch}); }, "a320 b800"},
+      {[&] { rememberWindow(settings, {"", frame(1), PictureScaling::Stretch}); }, "a320 b800"},
+      {[&] { forgetWindow(settings, "b"); }, "a320"},
+      {[&] { forgetWindow(settings, "b"); }, "a320"},
+  };
+  for (const auto& [step, expected] : steps) {
+    step();
+    std::string seen;
+    for (const StoryWindow& window : settings.storyWindows) {
+      seen += (seen.empty() ? "" : " ") + window.story + std::to_string(window.geometry.width);
+    }
+    EXPECT_EQ(seen, expected);
+  }
+  ASSERT_NE(rememberedWindow(settings, "a"), nullptr);
+  EXPECT_EQ(rememberedWindow(settings, "a")->scaling, PictureScaling::Stretch);
+  EXPECT_EQ(rememberedWindow(settings, "b"), nullptr);
+  for (size_t i = 0; i <= kStoryWindowsKept; ++i) {
+    rememberWindow(settings, {"s" + std::to_string(i), frame(1), PictureScaling::Stretch});
+  }
+  EXPECT_EQ(settings.storyWindows.size(), kStoryWindowsKept);
+  EXPECT_EQ(rememberedWindow(settings, "a"), nullptr);  // the least recent goes first
 }
 
 }  // namespace

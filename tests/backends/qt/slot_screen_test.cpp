@@ -1,0 +1,169 @@
+// The slot screen and its questions in the window on Qt's offscreen platform, driven by keys:
+// nothing a key pressed in haste does loses a save, and the notice stays out of the surfaces.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <filesystem>
+
+#include "backends/fontconfig/fontconfig_faces.h"
+#include "backends/qt/main_window.h"
+#include "backends/qt/qt_environment.h"
+#include "base/freetype_glyph_rasterizer.h"
+#include "engine/context.h"
+#include "engine/gfx/surfaces.h"
+#include "engine/local_story_folder.h"
+#include "engine/story_session.h"
+#include "shell/menu.h"
+#include "story_world.h"
+
+namespace {
+
+using ModalStep = std::function<void(QWidget* modal)>;
+
+// Runs `command`, answering the modal windows it opens with `steps`, one step a modal showing.
+void answerModals(const std::function<void()>& command, std::deque<ModalStep> steps) {
+  QTimer ticks;
+  QObject::connect(&ticks, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || steps.empty()) return;
+    ModalStep step = std::move(steps.front());
+    steps.pop_front();
+    step(modal);
+  });
+  ticks.start(20);
+  command();
+  EXPECT_TRUE(steps.empty()) << steps.size() << " steps never ran";
+}
+
+QPushButton* button(QWidget* modal, const char* text) {
+  for (QPushButton* found : modal->findChildren<QPushButton*>()) {
+    if (found->text() == QString::fromUtf8(text)) return found;
+  }
+  ADD_FAILURE() << "no button " << text;
+  return nullptr;
+}
+
+int litSlot(QWidget* modal) {
+  auto* list = modal->findChild<QListWidget*>();
+  return list == nullptr || list->currentItem() == nullptr
+             ? -1
+             : list->currentItem()->data(Qt::UserRole).toInt();
+}
+
+TEST(SlotScreen, KeysNeverLoseASaveAndTheNoticeStaysOutOfThePicture) {
+  ensureGuiApplication();
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    GTEST_SKIP() << "another kind of Qt application runs in this process";
+  }
+  TempFolder story;
+  story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}, {9, "16"}}));
+  // Text low on the page, so that the blinking marker stays out of the notice's corner.
+  story.write("start.txt", sjis("\n\n\n\n\n\n\n\n雨の駅\n@P\n二行目\n@P\n"));
+  Problem problem;
+  const StoryBackends backends{
+      [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
+  auto session = openStory(std::make_shared<LocalStoryFolder>(story.path()), backends, problem);
+  ASSERT_NE(session, nullptr) << problem.detail;
+  NevContext& context = session->context();
+  MainWindow window(context);
+  TempFolder data;
+  window.state().saveSlots.dataFolder = data.path().string();
+  window.startStory();
+  buildStartMenus(context, window.state(), window);
+  window.showDefaultWindow({640, 480});
+  auto eventually = [](const std::function<bool()>& done) { return QTest::qWaitFor(done, 180000); };
+  ASSERT_TRUE(eventually([&] { return context.shared.waitingForClick.load() == 1; }));
+  const auto slot1 = data.path() / "slot01.sav";
+  auto menu = [&](int32_t id) { return [&window, id] { window.action(id)->trigger(); }; };
+
+  // Opened with no save, slot 1 is lit and Enter does nothing: the screen stays until Escape.
+  answerModals(menu(kMenuSlotDialog), {
+      [](QWidget* modal) {
+        EXPECT_EQ(litSlot(modal), 1);
+        QTest::keyClick(modal->focusWidget(), Qt::Key_Return);
+      },
+      [](QWidget* modal) {
+        EXPECT_TRUE(modal->isVisible());
+        QTest::keyClick(modal->focusWidget(), Qt::Key_Escape);
+      },
+  });
+  EXPECT_FALSE(std::filesystem::exists(slot1));
+
+  // A save into an empty slot asks nothing; its notice is on the window, not in the picture.
+  std::vector<Pixel> before;
+  auto surface = [&] {
+    std::lock_guard guard(context.surfaces.pixelLock);
+    return context.surfaces.displayBitmap->pixels;
+  };
+  before = surface();
+  const QImage shownBefore = window.centralWidget()->grab().toImage();
+  menu(kMenuSaveSlotFirst)();
+  ASSERT_TRUE(std::filesystem::exists(slot1));
+  auto* notice = window.centralWidget()->findChild<QLabel*>(QStringLiteral("notice"));
+  ASSERT_NE(notice, nullptr);
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_EQ(notice->text(), QStringLiteral("セーブしました（しおり 1）"));
+  // The picture is shown at its own size: the notice's rectangle is the same on the surface.
+  const QImage shown = window.centralWidget()->grab().toImage();
+  const std::vector<Pixel> after = surface();
+  int shownChanged = 0, surfaceChanged = 0;
+  for (int y = notice->y(); y <= notice->geometry().bottom(); ++y) {
+    for (int x = notice->x(); x <= notice->geometry().right(); ++x) {
+      shownChanged += shown.pixel(x, y) != shownBefore.pixel(x, y);
+      surfaceChanged += after[size_t(y * 640 + x)] != before[size_t(y * 640 + x)];
+    }
+  }
+  EXPECT_GT(shownChanged, 100);
+  EXPECT_EQ(surfaceChanged, 0);
+
+  // Overwriting asks with いいえ lit: Enter keeps the slot, はい overwrites it.
+  const std::string junk = "NEVSAVE\x1a" + std::string(20, '\0');
+  data.write("slot01.sav", junk);
+  window.state().saveSlots.listed = false;
+  answerModals(menu(kMenuSaveSlotFirst), {[](QWidget* modal) {
+                 auto* box = qobject_cast<QMessageBox*>(modal);
+                 ASSERT_NE(box, nullptr);
+                 EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("いいえ"));
+                 QTest::keyClick(box, Qt::Key_Return);
+               }});
+  EXPECT_EQ(data.read("slot01.sav"), junk);
+  answerModals(menu(kMenuSaveSlotFirst), {[](QWidget* modal) { button(modal, "はい")->click(); }});
+  EXPECT_NE(data.read("slot01.sav"), junk);
+
+  // The screen opens at the newest save, marked; Delete asks, Enter there keeps the slot.
+  answerModals(menu(kMenuSlotDialog), {
+      [](QWidget* modal) {
+        EXPECT_EQ(litSlot(modal), 1);
+        EXPECT_TRUE(modal->findChild<QListWidget*>()->currentItem()->text().contains(QStringLiteral("★最新")));
+        QTest::keyClick(modal->focusWidget(), Qt::Key_Delete);
+      },
+      [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); },
+      [&](QWidget* modal) {
+        EXPECT_TRUE(std::filesystem::exists(slot1));
+        EXPECT_EQ(litSlot(modal), 1);
+        QTest::keyClick(modal->focusWidget(), Qt::Key_Return);  // a filled slot: Enter loads
+      },
+  });
+  EXPECT_EQ(notice->text(), QStringLiteral("ロードしました（しおり 1）"));
+  ASSERT_TRUE(eventually([&] { return context.shared.waitingForClick.load() == 1; }));
+  answerModals(menu(kMenuSlotDialog), {
+      [](QWidget* modal) { button(modal, "削除")->click(); },
+      [](QWidget* box) { button(box, "はい")->click(); },
+      [](QWidget* modal) {
+        EXPECT_EQ(litSlot(modal), 1);
+        QTest::keyClick(modal->focusWidget(), Qt::Key_Escape);
+      },
+  });
+  EXPECT_FALSE(std::filesystem::exists(slot1));
+  window.close();
+}
+
+}  // namespace
