@@ -36,6 +36,11 @@ bool pixelsFit(const std::unique_ptr<Bitmap>& bitmap, const std::vector<Pixel>& 
   return bitmap && bitmap->pixels.size() == pixels.size();
 }
 
+bool picturesFit(const SurfaceSet& set, const SavePoint& point) {
+  return pixelsFit(set.displayBitmap, point.display) && pixelsFit(set.composeBitmap, point.compose) &&
+         pixelsFit(set.overlayBitmap, point.overlay);
+}
+
 }  // namespace
 
 void takeSavePoint(RunnerScope scope, SavePointKind kind, int32_t choiceCount) {
@@ -134,8 +139,7 @@ std::optional<Problem> restoreSavePoint(RunnerScope scope, const SavePoint& poin
   Problem problem;
   const std::optional<int32_t> linesToSkip = linesBeforeResuming(context, point, problem);
   if (!linesToSkip) return problem;
-  if (!pixelsFit(set.displayBitmap, point.display) || !pixelsFit(set.composeBitmap, point.compose) ||
-      !pixelsFit(set.overlayBitmap, point.overlay)) {
+  if (!picturesFit(set, point)) {
     return Problem{.kind = ProblemKind::CannotRestore,
                    .detail = "its pictures are not of this story's size"};
   }
@@ -160,11 +164,17 @@ std::optional<Problem> restoreSavePoint(RunnerScope scope, const SavePoint& poin
   for (size_t i = 0; i < point.choiceItems.size() && i < size_t(kChoiceSlots); ++i) {
     copyLine(runner.choiceTable[i], point.choiceItems[i]);
   }
+  restoreSavedPictures(context, point);
+  return std::nullopt;
+}
+
+void restoreSavedPictures(NevContext& context, const SavePoint& point) {
+  SurfaceSet& set = context.surfaces;
   std::lock_guard pixels(set.pixelLock);
+  if (!picturesFit(set, point)) return;
   set.displayBitmap->pixels = point.display;
   set.composeBitmap->pixels = point.compose;
   set.overlayBitmap->pixels = point.overlay;
-  return std::nullopt;
 }
 
 void resumeSavedMusic(NevContext& context, const SavedMusic& saved) {

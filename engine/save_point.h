@@ -81,5 +81,9 @@ std::optional<Problem> canRestoreSavePoint(const NevContext& context, const Save
 // certain.
 std::optional<Problem> restoreSavePoint(RunnerScope scope, const SavePoint& point);
 
+// Puts the save point's pictures back into the surfaces, for a window that shows them before
+// the runner has restored the rest; nothing when they do not fit.
+void restoreSavedPictures(NevContext& context, const SavePoint& point);
+
 // Starts the save point's piece again where it was, without a word to the log.
 void resumeSavedMusic(NevContext& context, const SavedMusic& music);

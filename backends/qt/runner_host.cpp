@@ -5,6 +5,7 @@
 
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
+#include "engine/save_point.h"
 #include "engine/script/runner.h"
 
 RunnerHost::RunnerHost(NevContext& context, std::function<void()> finished)
@@ -15,6 +16,15 @@ RunnerHost::RunnerHost(NevContext& context, std::function<void()> finished)
 RunnerHost::~RunnerHost() { stopThenRelease({}); }
 
 void RunnerHost::start() {
+  if (context_.resumeAt.taken) {
+    // The runner puts the save's pictures back as well, but the window may paint before it
+    // does, and after that only the marker's or the items' cells: the scene from before the
+    // load would stay under them.
+    prepareRunnerSurfaces(context_);
+    if (!canRestoreSavePoint(context_, context_.resumeAt)) {
+      restoreSavedPictures(context_, context_.resumeAt);
+    }
+  }
   thread_ = std::thread([this] {
     runner_->run();
     finished_();

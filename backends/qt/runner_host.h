@@ -21,7 +21,8 @@ class RunnerHost {
   RunnerHost(const RunnerHost&) = delete;
   RunnerHost& operator=(const RunnerHost&) = delete;
 
-  // At the story's start, or at context.resumeAt when it is taken.
+  // At the story's start, or at context.resumeAt when it is taken, whose pictures are then in
+  // the surfaces on return.
   void start();
   // Stops the runner at once and starts it again at the save point; the piece playing stops.
   void restartAt(const SavePoint& point);
