@@ -15,33 +15,17 @@
 #include <set>
 
 #include "backends/qt/backlog_view.h"
-#include "backends/fontconfig/fontconfig_faces.h"
-#include "backends/qt/qt_environment.h"
-#include "base/freetype_glyph_rasterizer.h"
 #include "engine/context.h"
-#include "engine/local_story_folder.h"
-#include "engine/story_session.h"
 #include "engine/script/runner.h"
 #include "engine/text/message_window.h"
 #include "shell/menu.h"
+#include "qt_windows.h"
 #include "story_world.h"
 
 namespace {
 
-std::unique_ptr<StorySession> openWithDesktopGlyphs(const TempFolder& story) {
-  Problem problem;
-  const StoryBackends backends{
-      [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
-  auto session = openStory(std::make_shared<LocalStoryFolder>(story.path()), backends, problem);
-  EXPECT_NE(session, nullptr) << problem.detail;
-  return session;
-}
-
 TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretched) {
-  ensureGuiApplication();
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-    GTEST_SKIP() << "another kind of Qt application runs in this process";
-  }
+  if (!widgetsApplicationRuns()) GTEST_SKIP() << "another kind of Qt application runs here";
   TempFolder story;
   std::vector<Pixel> halves(640 * 480);
   for (size_t i = 0; i < halves.size(); ++i) halves[i] = i % 640 < 320 ? 0xFF0000 : 0x0000FF;
@@ -94,10 +78,7 @@ TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretche
 // The backlog opens on the window thread while the runner's @R lines change the layout: it draws
 // in a size the runner published, and (under TSan) nothing the two threads touch races.
 TEST(MainWindow, BacklogOpensWhileTheTextWindowCommandChangesTheLayout) {
-  ensureGuiApplication();
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-    GTEST_SKIP() << "another kind of Qt application runs in this process";
-  }
+  if (!widgetsApplicationRuns()) GTEST_SKIP() << "another kind of Qt application runs here";
   TempFolder story;
   story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}, {9, "16"}}));
   // Typed at once and without waits, so the runner goes round for as long as the window lives.
@@ -129,10 +110,7 @@ TEST(MainWindow, BacklogOpensWhileTheTextWindowCommandChangesTheLayout) {
 // The reader's comforts that only the window has: the backlog over the picture, which takes the
 // wheel, keys and clicks without ending the wait; Ctrl+C; Ctrl held alone skipping.
 TEST(MainWindow, BacklogCopyAndCtrlLeaveTheWaitAsItWas) {
-  ensureGuiApplication();
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-    GTEST_SKIP() << "another kind of Qt application runs in this process";
-  }
+  if (!widgetsApplicationRuns()) GTEST_SKIP() << "another kind of Qt application runs here";
   TempFolder story;
   story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}, {9, "16"}}));
   story.write("start.txt", sjis("雨の駅\n@P\n二行目\n@E\n"));
@@ -186,10 +164,7 @@ TEST(MainWindow, BacklogCopyAndCtrlLeaveTheWaitAsItWas) {
 
 // Each story opens at the size its reader left it, else at its own; a forgotten size is gone.
 TEST(MainWindow, EachStoryOpensAtItsRememberedSizeElseItsOwn) {
-  ensureGuiApplication();
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-    GTEST_SKIP() << "another kind of Qt application runs in this process";
-  }
+  if (!widgetsApplicationRuns()) GTEST_SKIP() << "another kind of Qt application runs here";
   enum class Reader { Leaves, Resizes, Forgets };
   struct Row {
     const char* story;

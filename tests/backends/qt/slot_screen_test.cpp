@@ -13,15 +13,11 @@
 #include <deque>
 #include <filesystem>
 
-#include "backends/fontconfig/fontconfig_faces.h"
 #include "backends/qt/main_window.h"
-#include "backends/qt/qt_environment.h"
-#include "base/freetype_glyph_rasterizer.h"
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
-#include "engine/local_story_folder.h"
-#include "engine/story_session.h"
 #include "shell/menu.h"
+#include "qt_windows.h"
 #include "story_world.h"
 
 namespace {
@@ -59,19 +55,13 @@ int litSlot(QWidget* modal) {
 }
 
 TEST(SlotScreen, KeysNeverLoseASaveAndTheNoticeStaysOutOfThePicture) {
-  ensureGuiApplication();
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-    GTEST_SKIP() << "another kind of Qt application runs in this process";
-  }
+  if (!widgetsApplicationRuns()) GTEST_SKIP() << "another kind of Qt application runs here";
   TempFolder story;
   story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}, {9, "16"}}));
   // Text low on the page, so that the blinking marker stays out of the notice's corner.
   story.write("start.txt", sjis("\n\n\n\n\n\n\n\n雨の駅\n@P\n二行目\n@P\n"));
-  Problem problem;
-  const StoryBackends backends{
-      [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
-  auto session = openStory(std::make_shared<LocalStoryFolder>(story.path()), backends, problem);
-  ASSERT_NE(session, nullptr) << problem.detail;
+  std::unique_ptr<StorySession> session = openWithDesktopGlyphs(story);
+  ASSERT_NE(session, nullptr);
   NevContext& context = session->context();
   MainWindow window(context);
   TempFolder data;
