@@ -16,6 +16,7 @@
 #include "engine/local_story_folder.h"
 #include "engine/reading.h"
 #include "backends/qt/desktop_shell.h"
+#include "backends/qt/qt_environment.h"
 #include "base/codepage.h"
 #include "base/output_target.h"
 #include "base/story_files.h"
@@ -411,7 +412,13 @@ int runNev(int argc, const char* const argv[]) {
   Problem folderProblem;
   std::shared_ptr<const LocalStoryFolder> story = openStoryFolder(line.storyDir, folderProblem);
   if (!story) {
-    std::fprintf(stderr, "nev: cannot open story folder %s\n", folderProblem.detail.c_str());
+    const Problem ending = unopenedFolderProblem(folderProblem);
+    // A box needs a display; without one the line is all there is.
+    if (display == DisplayKind::Desktop) {
+      reportEndingProblem(ending);
+    } else {
+      std::fputs(problemLine(ending).c_str(), stderr);
+    }
     return 1;
   }
   if (display == DisplayKind::None) {

@@ -6,26 +6,36 @@
 #include "engine/host.h"
 #include "engine/messages.h"
 
-// Every problem leaves its line on standard error first; only one with a caption shows a box,
-// whatever its text, an empty one included.
+// Every problem leaves its line on standard error first, with what to do; only one with a
+// caption shows a box, whatever its text, an empty one included, and the box's details hold the
+// line's path and advice.
 TEST(ReportProblem, TheLineAlwaysTheBoxOnlyWithACaption) {
   struct Row {
     Problem problem;
+    std::string line;
     std::vector<std::string> boxes;
   };
   const std::vector<Row> rows = {
       {{.boxText = "start.txt", .caption = kCaptionBadFile, .detail = "/s/start.txt: no such file"},
-       {"ファイルが変|start.txt"}},
-      {{.boxText = "", .caption = kCaptionBadFile, .detail = "/s/: no such file"}, {"ファイルが変|"}},
-      {{.kind = ProblemKind::CannotWrite, .detail = "/d/auto.sav: No space left on device"}, {}},
+       "nev: /s/start.txt: no such file; the story's folder must hold this file as its author made "
+       "it\n",
+       {"ファイルが変|start.txt|/s/start.txt: no such file\nthe story's folder must hold this file "
+        "as its author made it"}},
+      {{.boxText = "", .caption = kCaptionBadFile, .detail = "/s/: x", .advice = "y"},
+       "nev: /s/: x; y\n", {"ファイルが変||/s/: x\ny"}},
+      {{.kind = ProblemKind::CannotWrite, .detail = "/d/auto.sav: No space left on device"},
+       "nev: /d/auto.sav: No space left on device; check that the folder may be written and the "
+       "disk has room\n",
+       {}},
   };
   for (const Row& row : rows) {
     std::vector<std::string> boxes;
     testing::internal::CaptureStderr();
-    reportProblem([&boxes](const std::string& text,
-                           const std::string& caption) { boxes.push_back(caption + "|" + text); },
-                  row.problem);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "nev: " + row.problem.detail + "\n");
+    reportProblem([&boxes](const std::string& text, const std::string& caption,
+                           const std::string& details) {
+      boxes.push_back(caption + "|" + text + "|" + details);
+    }, row.problem);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), row.line);
     EXPECT_EQ(boxes, row.boxes) << row.problem.detail;
   }
 }

@@ -28,7 +28,7 @@ struct FakePort : WindowPort {
   void log(const char* what, Size s) {
     log(what + std::to_string(s.width) + "x" + std::to_string(s.height));
   }
-  void showBox(const std::string& text, const std::string& title) override {
+  void showBox(const std::string& text, const std::string& title, const std::string& = {}) override {
     log(title + ": " + text);
   }
   void appendMenuItem(int32_t menu, int32_t id, const std::string& caption, bool brk) override {
@@ -72,6 +72,9 @@ struct FakePort : WindowPort {
   }
   void setVolumes(int32_t music, int32_t sound) override {
     log("volumes " + std::to_string(music) + " " + std::to_string(sound));
+  }
+  void greyMenuItem(int32_t id, const std::string& why) override {
+    menuItems[id] = "(grey) " + why;
   }
   void saveScreenshot() override { log("screenshot"); }
   void copyText(const std::string& text) override { log("copy " + text); }
