@@ -10,7 +10,8 @@ Problem fileProblem(ProblemKind kind, std::string_view path, std::string_view wh
 }
 
 std::string problemAdvice(const Problem& problem) {
-  if (!problem.advice.empty()) return problem.advice;
+  // A line without a box already says what follows from it where that matters.
+  if (!problem.advice.empty() || !problem.showsBox()) return problem.advice;
   switch (problem.kind) {
     case ProblemKind::StoryFile:
       return "the story's folder must hold this file as its author made it";
@@ -44,9 +45,11 @@ std::string problemAdvice(const Problem& problem) {
 }
 
 std::string problemLine(const Problem& problem, std::string_view program) {
-  return std::string(program) + ": " + problem.detail + "; " + problemAdvice(problem) + "\n";
+  const std::string advice = problemAdvice(problem);
+  return std::string(program) + ": " + problem.detail + (advice.empty() ? "" : "; " + advice) + "\n";
 }
 
 std::string problemDetails(const Problem& problem) {
-  return problem.detail + "\n" + problemAdvice(problem);
+  const std::string advice = problemAdvice(problem);
+  return problem.detail + (advice.empty() ? "" : "\n" + advice);
 }

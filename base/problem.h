@@ -34,7 +34,8 @@ struct Problem {
   std::string detail = {};
   // The line of the file at fault; 0 for the file as a whole.
   int fileLine = 0;
-  // What the reader or author can do about it, safe to print; empty: the kind's usual advice.
+  // What the reader or author can do about it, safe to print; empty: a box's problem gets the
+  // kind's usual advice.
   std::string advice = {};
 
   bool showsBox() const { return !caption.empty(); }
@@ -43,10 +44,12 @@ struct Problem {
 // A failure to use the file at `path` (host bytes, escaped here): "<path>: <what>", no box.
 Problem fileProblem(ProblemKind kind, std::string_view path, std::string_view what);
 
-// What to do about `problem`: its own advice, else what helps with its kind.
+// What to do about `problem`: its own advice, else for a box's problem what helps with its
+// kind.
 std::string problemAdvice(const Problem& problem);
 
-// The line for standard error: "<program>: <detail>; <advice>" and a line feed.
+// The line for standard error: "<program>: <detail>; <advice>" and a line feed, without the
+// advice where there is none.
 std::string problemLine(const Problem& problem, std::string_view program = "nev");
 
 // The box's details area: the detail, then the advice on a line of its own.

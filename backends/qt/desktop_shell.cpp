@@ -118,7 +118,7 @@ int runDesktopShell(const DesktopStart& start) {
     Problem problem;
     folder = openStoryFolder(*story, problem);
     if (!folder) {
-      reportEndingProblem(unopenedFolderProblem(problem));
+      reportEndingProblem(unopenedFolderProblem(problem), start.endingProblemsInBox);
       return 1;
     }
   }
@@ -145,7 +145,8 @@ int runDesktopShell(const DesktopStart& start) {
       unwritable->detail = "cannot write " + unwritable->detail;
       unwritable->boxText = "入力した文字を書き出すファイルに書き込めません";
       unwritable->caption = "nev";
-      reportEndingProblem(*unwritable);
+      unwritable->advice = "give --text-out another file";
+      reportEndingProblem(*unwritable, start.endingProblemsInBox);
       return 1;
     }
   }

@@ -57,10 +57,8 @@ Problem unopenedFolderProblem(Problem refused) {
   return refused;
 }
 
-bool endingProblemsNeedBox() { return isatty(STDERR_FILENO) == 0; }
-
-void reportEndingProblem(const Problem& problem) {
-  if (!endingProblemsNeedBox()) return printProblem(problem);
+void reportEndingProblem(const Problem& problem, bool inBox) {
+  if (!inBox) return printProblem(problem);
   if (QCoreApplication::instance() != nullptr) return reportProblemInBox(nullptr, problem);
   prepareQtEnvironment();
   static int argc = 1;

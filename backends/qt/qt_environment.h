@@ -14,13 +14,9 @@ void ensureGuiApplication();
 // Deletes the application ensureGuiApplication made, if it made one.
 void releaseGuiApplication();
 
-// Whether a problem that ends nev goes into a box as well as on stderr: when nothing shows
-// stderr to the reader (nev started from a desktop's menu, say). There must be a display.
-bool endingProblemsNeedBox();
-
 // A story folder openStoryFolder refused, as a problem that ends nev.
 Problem unopenedFolderProblem(Problem refused);
 
-// A problem that ends nev: its line on stderr, and its box where endingProblemsNeedBox, on the
-// desktop's own display; with no application yet, one is made for the box alone.
-void reportEndingProblem(const Problem& problem);
+// A problem that ends nev: its line on stderr and, `inBox`, its box on the desktop's own
+// display; with no application yet, one is made for the box alone.
+void reportEndingProblem(const Problem& problem, bool inBox);

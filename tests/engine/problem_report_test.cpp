@@ -6,9 +6,8 @@
 #include "engine/host.h"
 #include "engine/messages.h"
 
-// Every problem leaves its line on standard error first, with what to do; only one with a
-// caption shows a box, whatever its text, an empty one included, and the box's details hold the
-// line's path and advice.
+// Every problem leaves its line on standard error first; only one with a caption shows a box,
+// whatever its text, an empty one included, and says what to do there and in its details.
 TEST(ReportProblem, TheLineAlwaysTheBoxOnlyWithACaption) {
   struct Row {
     Problem problem;
@@ -24,9 +23,7 @@ TEST(ReportProblem, TheLineAlwaysTheBoxOnlyWithACaption) {
       {{.boxText = "", .caption = kCaptionBadFile, .detail = "/s/: x", .advice = "y"},
        "nev: /s/: x; y\n", {"ファイルが変||/s/: x\ny"}},
       {{.kind = ProblemKind::CannotWrite, .detail = "/d/auto.sav: No space left on device"},
-       "nev: /d/auto.sav: No space left on device; check that the folder may be written and the "
-       "disk has room\n",
-       {}},
+       "nev: /d/auto.sav: No space left on device\n", {}},
   };
   for (const Row& row : rows) {
     std::vector<std::string> boxes;
