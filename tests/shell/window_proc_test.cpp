@@ -344,6 +344,15 @@ TEST(WindowProc, ReadingMenuSkipsAndSetsVolumesAndTheKeysLightChoices) {
     EXPECT_EQ(seen, expected);
   }
 
+  // No audio device: every volume item greyed, saying why, and one notice.
+  port.calls.clear();
+  tellNoAudioDevice(port);
+  EXPECT_EQ(port.menuItems.size(), size_t(2 * kVolumeSteps + 1));
+  for (int32_t id : {kMenuMusicVolumeFirst, kMenuSoundVolumeFirst + kVolumeSteps - 1, kMenuMute}) {
+    EXPECT_EQ(port.menuItems[id], "(grey) 音を出す装置が見つからないため使えません") << id;
+  }
+  EXPECT_EQ(port.calls, "notice 音を出す装置が見つかりません。音楽と効果音は鳴りません; ");
+
   setBacklogPages(context, {{"old page"}, {"\x89\x4a\x82\xcc\x89\x77", "\x01picked", "second"}});
   EXPECT_EQ(pageText(context), "雨の駅\nsecond\n");
 
