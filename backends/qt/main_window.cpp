@@ -29,6 +29,7 @@
 #include "engine/gfx/surfaces.h"
 #include "engine/sound/music.h"
 #include "shell/menu.h"
+#include "shell/reading_menu.h"
 
 namespace {
 
@@ -106,14 +107,18 @@ void MainWindow::buildMenuBar() {
             item->setChecked(entry.checked);
           }
           const int32_t id = entry.id;
-          connect(item, &QAction::triggered, this,
-                  [this, id] { onMenuCommand(context_, state_, *this, id); });
+          connect(item, &QAction::triggered, this, [this, id] { runMenuCommand(id); });
           actions_[id] = item;
           break;
         }
       }
     }
   }
+}
+
+void MainWindow::runMenuCommand(int32_t id) {
+  onMenuCommand(context_, state_, *this, id);
+  refreshReadingMark();
 }
 
 void MainWindow::connectReadingMenus() {
@@ -138,6 +143,31 @@ void MainWindow::flashMessage(const QString& text, int milliseconds) {
   flash_->show();
   flash_->raise();
   flashEnds_->start(milliseconds);
+}
+
+void MainWindow::refreshReadingMark() {
+  if (view_ == nullptr) return;
+  // The runner turns skipping off by itself at a choice: read each time the window wakes.
+  const QString text = qs(readingMark(context_));
+  if (mark_ == nullptr) {
+    if (text.isEmpty()) return;
+    mark_ = new QLabel(view_);
+    mark_->setObjectName(QStringLiteral("readingMark"));
+    mark_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    mark_->setStyleSheet(QStringLiteral(
+        "background: rgba(0,0,0,150); color: white; padding: 2px 6px; font-weight: bold;"));
+  }
+  if (text.isEmpty()) {
+    mark_->hide();
+    return;
+  }
+  if (mark_->text() != text) {
+    mark_->setText(text);
+    mark_->adjustSize();
+  }
+  mark_->move(view_->width() - mark_->width() - 8, 8);
+  if (mark_->isHidden()) mark_->show();
+  mark_->raise();
 }
 
 void MainWindow::showNotice(const std::string& text) { flashMessage(qs(text), 2000); }
@@ -252,12 +282,16 @@ bool MainWindow::event(QEvent* event) {
     return true;
   }
   if (prologue()) return true;
-  return QMainWindow::event(event);
+  const bool handled = QMainWindow::event(event);
+  // Menu commands and keys come here; the marks they change show at once.
+  if (event->type() != QEvent::Paint) refreshReadingMark();
+  return handled;
 }
 
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_ && prologue()) return true;
+  if (watched == view_ && event->type() != QEvent::Paint) refreshReadingMark();
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -313,6 +347,7 @@ void MainWindow::collectMail() {
   RunnerMailbox::Mail mail = mailbox_.collect();
   if (prologue() || tornDown_) return;
   view_->repaintClient(mail.repaintAll, mail.repaints);
+  refreshReadingMark();
   for (uint32_t piece : mail.endedPieces) onMusicNotify(context_, piece);
   for (RunnerMailbox::BoxRequest& request : mail.boxes) {
     auto* box = new QMessageBox(QMessageBox::NoIcon, qs(request.caption), qs(request.text),
@@ -331,7 +366,8 @@ void MainWindow::appendMenuItem(int32_t submenu, int32_t id, const std::string& 
   QMenu* menu = submenus_[submenu];
   if (columnBreak) menu->addSeparator();
   QAction* item = menu->addAction(qs(caption));
-  connect(item, &QAction::triggered, this, [this, id] { onMenuCommand(context_, state_, *this, id); });
+  item->setCheckable(isCheckableItem(id));
+  connect(item, &QAction::triggered, this, [this, id] { runMenuCommand(id); });
   actions_[id] = item;
 }
 
@@ -369,6 +405,11 @@ std::optional<std::string> MainWindow::chooseFile(const FileDialog& dialog) {
 void MainWindow::showDefaultWindow(Size client) {
   if (tornDown_) return;
   placement_.showCaptioned(client);
+}
+
+void MainWindow::showPreviousWindow(Size client) {
+  if (tornDown_) return;
+  placement_.showPrevious(client);
 }
 
 void MainWindow::showFullSizeWindow() {
