@@ -57,6 +57,12 @@ MainWindow::MainWindow(NevContext& context)
   setWindowTitle(QString::fromStdString(cp932ToUtf8(context.config.windowTitle)));
   view_ = new PictureView(*this, context, state_, input_);
   view_->installEventFilter(this);
+  mark_ = new QLabel(view_);
+  mark_->setObjectName(QStringLiteral("readingMark"));
+  mark_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  mark_->setStyleSheet(QStringLiteral(
+      "background: rgba(0,0,0,150); color: white; padding: 2px 6px; font-weight: bold;"));
+  mark_->hide();
   setCentralWidget(view_);
   buildMenuBar();
   connectReadingMenus();
@@ -149,16 +155,8 @@ void MainWindow::refreshReadingMark() {
   if (view_ == nullptr) return;
   // The runner turns skipping off by itself at a choice: read each time the window wakes.
   const QString text = qs(readingMark(context_));
-  if (mark_ == nullptr) {
-    if (text.isEmpty()) return;
-    mark_ = new QLabel(view_);
-    mark_->setObjectName(QStringLiteral("readingMark"));
-    mark_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    mark_->setStyleSheet(QStringLiteral(
-        "background: rgba(0,0,0,150); color: white; padding: 2px 6px; font-weight: bold;"));
-  }
   if (text.isEmpty()) {
-    mark_->hide();
+    if (!mark_->isHidden()) mark_->hide();
     return;
   }
   if (mark_->text() != text) {
@@ -166,8 +164,10 @@ void MainWindow::refreshReadingMark() {
     mark_->adjustSize();
   }
   mark_->move(view_->width() - mark_->width() - 8, 8);
-  if (mark_->isHidden()) mark_->show();
-  mark_->raise();
+  if (mark_->isHidden()) {
+    mark_->show();
+    mark_->raise();
+  }
 }
 
 void MainWindow::showNotice(const std::string& text) { flashMessage(qs(text), 2000); }
@@ -283,15 +283,17 @@ bool MainWindow::event(QEvent* event) {
   }
   if (prologue()) return true;
   const bool handled = QMainWindow::event(event);
-  // Menu commands and keys come here; the marks they change show at once.
-  if (event->type() != QEvent::Paint) refreshReadingMark();
+  // Keys come here; the marks they change show at once.
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    refreshReadingMark();
+  }
   return handled;
 }
 
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_ && prologue()) return true;
-  if (watched == view_ && event->type() != QEvent::Paint) refreshReadingMark();
+  if (watched == view_ && event->type() == QEvent::Resize) refreshReadingMark();
   return QMainWindow::eventFilter(watched, event);
 }
 
