@@ -57,7 +57,8 @@ MainWindow::MainWindow(NevContext& context)
   setWindowTitle(QString::fromStdString(cp932ToUtf8(context.config.windowTitle)));
   view_ = new PictureView(*this, context, state_, input_);
   view_->installEventFilter(this);
-  mark_ = new QLabel(view_);
+  // The window's child, not the view's: the view's children are its overlays (the backlog).
+  mark_ = new QLabel(this);
   mark_->setObjectName(QStringLiteral("readingMark"));
   mark_->setAttribute(Qt::WA_TransparentForMouseEvents);
   mark_->setStyleSheet(QStringLiteral(
@@ -163,7 +164,8 @@ void MainWindow::refreshReadingMark() {
     mark_->setText(text);
     mark_->adjustSize();
   }
-  mark_->move(view_->width() - mark_->width() - 8, 8);
+  const QRect area = view_->geometry();
+  mark_->move(area.right() - mark_->width() - 8, area.top() + 8);
   if (mark_->isHidden()) {
     mark_->show();
     mark_->raise();
@@ -293,7 +295,9 @@ bool MainWindow::event(QEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_ && prologue()) return true;
-  if (watched == view_ && event->type() == QEvent::Resize) refreshReadingMark();
+  if (watched == view_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+    refreshReadingMark();
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 

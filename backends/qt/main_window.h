@@ -105,7 +105,7 @@ class MainWindow : public QMainWindow, public WindowPort {
   void connectReadingMenus();
   // A word on the picture for a moment: a label over the view, never in the surfaces.
   void flashMessage(const QString& text, int milliseconds);
-  // The SKIP / AUTO mark in the view's top right corner, as the reading state now stands: a
+  // The SKIP / AUTO mark in the picture view's top right corner, as the reading state now stands: a
   // label like the notice, never in the surfaces.
   void refreshReadingMark();
   void teardown();
