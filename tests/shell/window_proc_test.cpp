@@ -173,7 +173,6 @@ TEST(WindowProc, KeysMoveBetweenModesAndNeverStrandTheReaderWithoutMenus) {
     port.calls.clear();
     onWindowKey(*world.context, state, port, key);
     EXPECT_EQ(state.mode, mode) << command;
-    // Escape goes back to the window as it was, F11 to the story's own size.
     const char* back = key == WindowKey::Leave ? "attach; previous 640x480" : "attach; window 640x480";
     const bool menus = mode != Default || port.calls.find(back) != std::string::npos ||
                        port.calls.empty();

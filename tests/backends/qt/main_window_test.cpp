@@ -57,8 +57,7 @@ TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretche
   EXPECT_EQ(shown(320, 240), 0x0000FFu);
 
   // The items the window procedure added: the offscreen monitor (800 × 800) lists 640 × 480
-  // second, and the full-size window shows it scaled by 1.25 between black bars, smoothly so
-  // the edge is one blended column rather than a jag.
+  // second, and the full-size window shows it scaled by 1.25 between black bars, the edge smooth.
   window.action(41001)->trigger();
   window.action(kMenuFullSizeWindow)->trigger();
   ASSERT_TRUE(eventually([&] { return window.centralWidget()->width() == 800; }));
