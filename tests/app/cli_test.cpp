@@ -79,13 +79,13 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
   outputs.write(".earlier.nev-tmp-999999999/0001.png", "old");
   outputs.write(".earlier.nev-tmp-999999998/keep.txt", "mine");
   const std::string inOutputs = "cd" + at(outputs) + " || exit 9; ";
-  // Plays the looping story into `folder` until its first frame is written, then sends `signal`
-  // (a shell's background job ignores SIGINT). The frames' bound ends it if the signal is lost.
+  // Plays the looping story into `folder` until its first frame is written, however slow the
+  // machine, then sends `signal` (a shell's background job ignores SIGINT). The frames' bound
+  // ends it if the signal is lost.
   auto stopped = [&](const std::string& folder, const std::string& signal) {
-    return inOutputs + nev + " render loop " + folder + " --max-frames 3000 & p=$!; for i in " +
-           "$(seq 3000); do grep -qs frame ." + folder +
-           ".nev-tmp-$p/events.jsonl && break; sleep 0.01; done; kill -" + signal +
-           " $p; wait $p; ";
+    return inOutputs + nev + " render loop " + folder + " --max-frames 3000 & p=$!; " +
+           "while kill -0 $p 2>/dev/null && ! grep -qs frame ." + folder +
+           ".nev-tmp-$p/events.jsonl; do sleep 0.01; done; kill -" + signal + " $p; wait $p; ";
   };
   const std::string listed = "; echo $(LC_ALL=C ls -A) / $(LC_ALL=C ls -A earlier)";
   // Beside each box, the full path and what is wrong, on one line.
