@@ -52,6 +52,7 @@ class MainWindow : public QMainWindow, public WindowPort {
   bool openWithDesktop(const std::string& hostPath) override;
   std::optional<std::string> chooseFile(const FileDialog& dialog) override;
   void showDefaultWindow(Size client) override;
+  void showPreviousWindow(Size client) override;
   void showFullSizeWindow() override;
   void setEmulatedDisplay(Size display) override;
   void setPictureScaling(PictureScaling scaling) override;
@@ -102,10 +103,14 @@ class MainWindow : public QMainWindow, public WindowPort {
   // Runs the prologue; true when the window is being destroyed.
   bool prologue();
   void buildMenuBar();
+  void runMenuCommand(int32_t id);
   // The しおり menu reads the slots as it opens; the 読みかた menu checks what is on.
   void connectReadingMenus();
   // A word on the picture for a moment: a label over the view, never in the surfaces.
   void flashMessage(const QString& text, int milliseconds);
+  // The SKIP / AUTO mark in the picture view's top right corner, as the reading state now stands: a
+  // label like the notice, never in the surfaces.
+  void refreshReadingMark();
   void teardown();
   // Acts on the other threads' requests, on the window thread.
   void collectMail();
@@ -126,6 +131,7 @@ class MainWindow : public QMainWindow, public WindowPort {
   BacklogView* backlog_ = nullptr;
   QLabel* flash_ = nullptr;
   QTimer* flashEnds_ = nullptr;  // one timer, so an earlier word's end does not cut a later one
+  QLabel* mark_ = nullptr;
   ReaderInput input_;
   WindowPlacement placement_;
   // Counts the wake-ups posted, so the window thread acquires each event the runner built before
