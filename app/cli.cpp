@@ -414,7 +414,8 @@ int runNev(int argc, const char* const argv[]) {
       break;
   }
 
-  const DisplayKind display = currentDisplayKind();
+  DisplayKind display = currentDisplayKind();
+  if (display == DisplayKind::Desktop && !desktopDisplayAnswers()) display = DisplayKind::Unanswering;
   // Without a folder named, the story is the one in the current folder.
   if (offersStoryChooser(line, resolveStoryFile("nev.ini", line.storyDir).has_value(), display)) {
     return runDesktopShell({nullptr, line.resume, line.textOut,
@@ -427,10 +428,11 @@ int runNev(int argc, const char* const argv[]) {
     reportEndingProblem(unopenedFolderProblem(folderProblem), boxed);
     return 1;
   }
-  if (display == DisplayKind::None) {
+  if (display == DisplayKind::None || display == DisplayKind::Unanswering) {
     std::fprintf(stderr,
-                 "nev: there is no display to open a window on; to play the story without one:\n"
-                 "  nev render %s OUT_DIR\n",
+                 "nev: %s; to play the story without one:\n  nev render %s OUT_DIR\n",
+                 display == DisplayKind::None ? "there is no display to open a window on"
+                                              : "the display does not answer",
                  line.storyDir.c_str());
     return 1;
   }

@@ -17,8 +17,8 @@ struct CommandLine {
 CommandLine parseCommandLine(int argc, const char* const argv[]);
 
 // Where windows can be shown: nowhere, somewhere the reader does not see them (Qt's offscreen
-// platform), or on a desktop.
-enum class DisplayKind { None, Unseen, Desktop };
+// platform), on a desktop whose display does not answer, or on a desktop.
+enum class DisplayKind { None, Unseen, Unanswering, Desktop };
 
 // From $DISPLAY, $WAYLAND_DISPLAY and $QT_QPA_PLATFORM (each may be null).
 DisplayKind displayKindOf(const char* display, const char* waylandDisplay, const char* qtPlatform);

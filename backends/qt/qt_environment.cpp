@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <wayland-client.h>
+#include <xcb/xcb.h>
+
 #include <QApplication>
 
 #include "backends/qt/captioned_box.h"
@@ -19,6 +22,22 @@ void prepareQtEnvironment() {
     mkdir(folder.constData(), 0700);
     qputenv("XDG_RUNTIME_DIR", folder);
   }
+}
+
+bool desktopDisplayAnswers() {
+  if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool answers = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    if (answers) return true;
+  }
+  if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    if (wl_display* display = wl_display_connect(nullptr)) {
+      wl_display_disconnect(display);
+      return true;
+    }
+  }
+  return false;
 }
 
 namespace {

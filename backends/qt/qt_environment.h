@@ -7,6 +7,10 @@
 // Sets up what Qt expects of the session before an application object is made.
 void prepareQtEnvironment();
 
+// Whether the desktop's display ($DISPLAY or $WAYLAND_DISPLAY) takes a connection: Qt ends the
+// process when it cannot reach its platform's display.
+bool desktopDisplayAnswers();
+
 // Makes a QApplication on the offscreen platform when none exists yet; otherwise does
 // nothing. Call it from the main thread.
 void ensureGuiApplication();

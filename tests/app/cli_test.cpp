@@ -127,6 +127,8 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {nev + " render" + at(clean) + out + " --load" + at(tools, "p.txt"), 1, "p.txt: not a save file"},
       {"cd " + at(clean) + " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + nev +
            " --new --continue", 1, "no display to open a window on"},
+      {"env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:9999 " + nev + at(clean) + " </dev/null", 1,
+       "nev: the display does not answer; to play the story without one:\n"},
       {nev + " render" + at(clean) + out + " --client", 1, "incomplete option --client"},
       {nev + " render" + at(clean) + at(tools), 1, ", which nev did not write; "},
       // Outputs: a regular file or a new name in a folder that is there, and none of the story's.
