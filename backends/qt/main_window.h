@@ -17,11 +17,13 @@
 #include "backends/qt/runner_host.h"
 #include "backends/qt/runner_mailbox.h"
 #include "backends/qt/window_placement.h"
+#include "shell/pad_mapping.h"
 #include "shell/reader_settings.h"
 #include "shell/window_port.h"
 #include "shell/window_proc.h"
 
 class BacklogView;
+class PadReader;
 class PictureView;
 class QAction;
 class QLabel;
@@ -66,6 +68,11 @@ class MainWindow : public QMainWindow, public WindowPort {
   void saveScreenshot() override;
   void copyText(const std::string& utf8) override;
   void showBacklog() override;
+  int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) override;
+
+  // Reads the game controllers while the window lives: the pad reaches the story, the
+  // backlog, the reader's menu and the boxes, whichever is in front.
+  void readPad(PadReader& pad);
 
   // What the reader left last time, kept up to date while the window lives; may be null.
   // `story` names the story among those whose windows the settings remember.
@@ -104,6 +111,10 @@ class MainWindow : public QMainWindow, public WindowPort {
   // A word on the picture for a moment: a label over the view, never in the surfaces.
   void flashMessage(const QString& text, int milliseconds);
   void teardown();
+  // Each read's events are acted on from the event queue, so that a menu or a box the pad opens
+  // runs its own loop while the reading timer goes on.
+  void readPadNow();
+  void onPad(PadEvent event);
   // Acts on the other threads' requests, on the window thread.
   void collectMail();
   // The runner's box, blocking only the runner's thread.
@@ -120,6 +131,8 @@ class MainWindow : public QMainWindow, public WindowPort {
   BacklogView* backlog_ = nullptr;
   QLabel* flash_ = nullptr;
   QTimer* flashEnds_ = nullptr;  // one timer, so an earlier word's end does not cut a later one
+  PadReader* pad_ = nullptr;
+  QTimer* padTimer_ = nullptr;
   ReaderInput input_;
   WindowPlacement placement_;
   // Counts the wake-ups posted, so the window thread acquires each event the runner built before

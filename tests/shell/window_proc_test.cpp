@@ -11,6 +11,7 @@
 
 #include "engine/context.h"
 #include "shell/menu.h"
+#include "shell/pad_mapping.h"
 #include "story_world.h"
 
 namespace {
@@ -76,6 +77,13 @@ struct FakePort : WindowPort {
   void saveScreenshot() override { log("screenshot"); }
   void copyText(const std::string& text) override { log("copy " + text); }
   void showBacklog() override { log("backlog"); }
+  int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) override {
+    std::string shown = "menu";
+    for (const ReaderMenuItem& item : items) shown += " " + item.caption + (item.checked ? "*" : "");
+    log(shown);
+    return readerMenuAnswer;
+  }
+  int32_t readerMenuAnswer = 0;
   std::map<int32_t, std::string> menuItems;
   void showNotice(const std::string& text) override { log("notice " + text); }
   std::vector<SlotDialogChoice> dialogAnswers;
@@ -402,6 +410,56 @@ TEST(WindowProc, SkipBegunDuringAWaitEndsItWithinTheReadingRules) {
     EXPECT_GE(sleepsWaiting, 0) << row.name;  // the wait was reached
     EXPECT_EQ(sleepsWaiting < kPatience, row.ends) << row.name << ": " << sleepsWaiting;
     EXPECT_EQ(context.shared.waitingForClick.load(), 0) << row.name;
+  }
+}
+
+// The pad over the picture: each press or release, what the runner's words and the desktop get.
+TEST(WindowProc, PadButtonsEndWaitsLightItemsSkipWhileHeldAndOpenTheReadersMenu) {
+  StoryWorld world{8, 6};
+  NevContext& context = *world.context;
+  SharedState& shared = context.shared;
+  WindowState state;
+  FakePort port;
+  ChoiceProgress& choice = shared.choice;
+  choice.count = 2;
+  choice.bandTop[0] = 10, choice.bandBottom[0] = 20, choice.bandTop[1] = 30, choice.bandBottom[1] = 40;
+  shared.waitingForClick = 1;
+  using enum PadButton;
+  const std::string menu = "menu セーブ・ロード… クイックセーブ クイックロード バックログ スキップ";
+  const std::tuple<PadEvent, int32_t, std::string> steps[] = {
+      {{Down}, 0, "y 15"},
+      {{Down}, 0, "y 35"},
+      {{A}, 0, "clicked, y 35"},
+      {{B}, 0, "hidden, y 35"},
+      {{A}, 0, "y 35"},  // shows the text again, no click
+      {{SkipShoulder}, 0, "skip 1, y 35"},
+      {{A}, 0, "clicked, skip 1, y 35"},  // still held
+      {{SkipShoulder, false}, 0, "y 35"},
+      {{AutoShoulder}, 0, "auto, y 35; on 45002"},
+      {{AutoShoulder, false}, 0, "auto, y 35"},
+      {{Start}, kMenuAuto, "y 35; " + menu + " オート* フルスクリーン ゲーム終了"},
+      {{Start}, kMenuSkip, "skip 1, y 35; " + menu + " オート フルスクリーン ゲーム終了; on 45001"},
+      {{Start}, kMenuFullScreen, "skip 1, y 35; " + menu + "* オート フルスクリーン ゲーム終了; full size"},
+      {{Start}, 0, "skip 1, y 35; " + menu + "* オート フルスクリーン* ゲーム終了"},
+      {{Y}, 0, "skip 1, y 35; on 45001; backlog"},
+      {{X}, 0, "skip 1, y 35"},
+  };
+  for (const auto& [event, answer, expected] : steps) {
+    port.calls.clear();
+    port.readerMenuAnswer = answer;
+    shared.clicked = 0;
+    onPadButton(context, state, port, event);
+    std::string seen = std::string(shared.clicked.load() ? "clicked, " : "") +
+                       (shared.hideText.load() ? "hidden, " : "") +
+                       (context.reading.skip.load() ? "skip " + std::to_string(context.reading.skip.load()) + ", " : "") +
+                       (context.reading.autoAdvance.load() ? "auto, " : "") + "y " +
+                       std::to_string(shared.mouseY.load());
+    // The first of the desktop's calls other than the reading menu's ticks' refresh.
+    for (const std::string call : {"menu", "on 45002", "on 45001", "full size", "backlog"}) {
+      const size_t at = port.calls.find(call);
+      if (at != std::string::npos) seen += "; " + port.calls.substr(at, port.calls.find(';', at) - at);
+    }
+    EXPECT_EQ(seen, expected);
   }
 }
 
