@@ -270,8 +270,9 @@ int32_t MainWindow::chooseFromReaderMenu(const std::vector<ReaderMenuItem>& item
   }
   menu.adjustSize();
   const QPoint centre = view_->mapToGlobal(view_->rect().center());
-  const QAction* picked = menu.exec(centre - QPoint(menu.width() / 2, menu.height() / 2),
-                                    menu.actions().value(0));
+  // The first item lit once it shows, so that the pad's A has something to pick at once.
+  QTimer::singleShot(0, &menu, [&menu] { menu.setActiveAction(menu.actions().value(0)); });
+  const QAction* picked = menu.exec(centre - QPoint(menu.width() / 2, menu.height() / 2));
   return picked == nullptr ? 0 : picked->data().toInt();
 }
 
