@@ -413,51 +413,40 @@ TEST(WindowProc, SkipBegunDuringAWaitEndsItWithinTheReadingRules) {
   }
 }
 
-// The pad over the picture: each press or release, what the runner's words and the desktop get.
-TEST(WindowProc, PadButtonsEndWaitsLightItemsSkipWhileHeldAndOpenTheReadersMenu) {
+// The pad over the picture: what each press or release leaves in the runner's words, and the
+// menu Start opens, ticked as things stand.
+TEST(WindowProc, PadEndsWaitsLightsItemsSkipsWhileHeldAndOpensTheReadersMenu) {
   StoryWorld world{8, 6};
-  NevContext& context = *world.context;
-  SharedState& shared = context.shared;
+  SharedState& shared = world.context->shared;
   WindowState state;
   FakePort port;
-  ChoiceProgress& choice = shared.choice;
-  choice.count = 2;
-  choice.bandTop[0] = 10, choice.bandBottom[0] = 20, choice.bandTop[1] = 30, choice.bandBottom[1] = 40;
+  shared.choice.count = 2;
+  shared.choice.bandTop[1] = shared.choice.bandBottom[1] = 30;  // the first item at row 0
+  shared.mouseY = 100;
   shared.waitingForClick = 1;
   using enum PadButton;
-  const std::string menu = "menu セーブ・ロード… クイックセーブ クイックロード バックログ スキップ";
+  const std::string menu = " menu セーブ・ロード… クイックセーブ クイックロード バックログ スキップ";
   const std::tuple<PadEvent, int32_t, std::string> steps[] = {
-      {{Down}, 0, "y 15"},
-      {{Down}, 0, "y 35"},
-      {{A}, 0, "clicked, y 35"},
-      {{B}, 0, "hidden, y 35"},
-      {{A}, 0, "y 35"},  // shows the text again, no click
-      {{SkipShoulder}, 0, "skip 1, y 35"},
-      {{A}, 0, "clicked, skip 1, y 35"},  // still held
-      {{SkipShoulder, false}, 0, "y 35"},
-      {{AutoShoulder}, 0, "auto, y 35; on 45002"},
-      {{AutoShoulder, false}, 0, "auto, y 35"},
-      {{Start}, kMenuAuto, "y 35; " + menu + " オート* フルスクリーン ゲーム終了"},
-      {{Start}, kMenuSkip, "skip 1, y 35; " + menu + " オート フルスクリーン ゲーム終了; on 45001"},
-      {{Start}, kMenuFullScreen, "skip 1, y 35; " + menu + "* オート フルスクリーン ゲーム終了; full size"},
-      {{Start}, 0, "skip 1, y 35; " + menu + "* オート フルスクリーン* ゲーム終了"},
-      {{Y}, 0, "skip 1, y 35; on 45001; backlog"},
-      {{X}, 0, "skip 1, y 35"},
+      {{Down}, 0, "0"}, {{Down}, 0, "30"}, {{A}, 0, "30 clicked"}, {{B}, 0, "30 hidden"}, {{A}, 0, "30"},
+      {{SkipShoulder}, 0, "30 skip"}, {{A}, 0, "30 clicked skip"}, {{SkipShoulder, false}, 0, "30"},
+      {{AutoShoulder}, 0, "30 auto"}, {{AutoShoulder, false}, 0, "30 auto"},
+      {{Start}, kMenuAuto, "30" + menu + " オート* フルスクリーン ゲーム終了;"},
+      {{Start}, kMenuFullScreen, "30" + menu + " オート フルスクリーン ゲーム終了; full size;"},
+      {{Start}, 0, "30" + menu + " オート フルスクリーン* ゲーム終了;"},
+      {{Y}, 0, "30 backlog;"}, {{X}, 0, "30"},
   };
   for (const auto& [event, answer, expected] : steps) {
     port.calls.clear();
     port.readerMenuAnswer = answer;
     shared.clicked = 0;
-    onPadButton(context, state, port, event);
-    std::string seen = std::string(shared.clicked.load() ? "clicked, " : "") +
-                       (shared.hideText.load() ? "hidden, " : "") +
-                       (context.reading.skip.load() ? "skip " + std::to_string(context.reading.skip.load()) + ", " : "") +
-                       (context.reading.autoAdvance.load() ? "auto, " : "") + "y " +
-                       std::to_string(shared.mouseY.load());
-    // The first of the desktop's calls other than the reading menu's ticks' refresh.
-    for (const std::string call : {"menu", "on 45002", "on 45001", "full size", "backlog"}) {
-      const size_t at = port.calls.find(call);
-      if (at != std::string::npos) seen += "; " + port.calls.substr(at, port.calls.find(';', at) - at);
+    onPadButton(*world.context, state, port, event);
+    std::string seen = std::to_string(shared.mouseY.load()) + (shared.clicked.load() ? " clicked" : "") +
+                       (shared.hideText.load() ? " hidden" : "") + (world.context->reading.skip.load() ? " skip" : "") +
+                       (world.context->reading.autoAdvance.load() ? " auto" : "");
+    for (const std::string call : {" menu", " full size", " backlog"}) {
+      const std::string calls = " " + port.calls;
+      const size_t at = calls.find(call);
+      if (at != std::string::npos) seen += calls.substr(at, calls.find(';', at) - at + 1);
     }
     EXPECT_EQ(seen, expected);
   }
