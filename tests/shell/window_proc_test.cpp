@@ -78,10 +78,8 @@ struct FakePort : WindowPort {
   void copyText(const std::string& text) override { log("copy " + text); }
   void showBacklog() override { log("backlog"); }
   int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) override {
-    std::string shown = "menu";
-    for (const ReaderMenuItem& item : items) shown += " " + item.caption + (item.checked ? "*" : "");
-    log(shown);
-    return readerMenuAnswer;
+    for (const ReaderMenuItem& item : items) calls += (&item == &items[0] ? "menu " : " ") + item.caption + (item.checked ? "*" : "");
+    return log(""), readerMenuAnswer;
   }
   int32_t readerMenuAnswer = 0;
   std::map<int32_t, std::string> menuItems;
@@ -413,8 +411,7 @@ TEST(WindowProc, SkipBegunDuringAWaitEndsItWithinTheReadingRules) {
   }
 }
 
-// The pad over the picture: what each press or release leaves in the runner's words, and the
-// menu Start opens, ticked as things stand.
+// The pad over the picture: what each press or release leaves in the runner's words and asks.
 TEST(WindowProc, PadEndsWaitsLightsItemsSkipsWhileHeldAndOpensTheReadersMenu) {
   StoryWorld world{8, 6};
   SharedState& shared = world.context->shared;
@@ -422,8 +419,7 @@ TEST(WindowProc, PadEndsWaitsLightsItemsSkipsWhileHeldAndOpensTheReadersMenu) {
   FakePort port;
   shared.choice.count = 2;
   shared.choice.bandTop[1] = shared.choice.bandBottom[1] = 30;  // the first item at row 0
-  shared.mouseY = 100;
-  shared.waitingForClick = 1;
+  shared.mouseY = 100, shared.waitingForClick = 1;
   using enum PadButton;
   const std::string menu = " menu セーブ・ロード… クイックセーブ クイックロード バックログ スキップ";
   const std::tuple<PadEvent, int32_t, std::string> steps[] = {
@@ -436,9 +432,7 @@ TEST(WindowProc, PadEndsWaitsLightsItemsSkipsWhileHeldAndOpensTheReadersMenu) {
       {{Y}, 0, "30 backlog;"}, {{X}, 0, "30"},
   };
   for (const auto& [event, answer, expected] : steps) {
-    port.calls.clear();
-    port.readerMenuAnswer = answer;
-    shared.clicked = 0;
+    port.calls.clear(), port.readerMenuAnswer = answer, shared.clicked = 0;
     onPadButton(*world.context, state, port, event);
     std::string seen = std::to_string(shared.mouseY.load()) + (shared.clicked.load() ? " clicked" : "") +
                        (shared.hideText.load() ? " hidden" : "") + (world.context->reading.skip.load() ? " skip" : "") +
