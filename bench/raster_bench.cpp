@@ -10,6 +10,7 @@
 
 #include "bench_support.h"
 #include "base/surface.h"
+#include "shell/picture_scaling.h"
 
 namespace {
 
@@ -50,8 +51,19 @@ void BM_StretchToFullHd(benchmark::State& state) {
   });
 }
 
+// Sharp scaling's whole-multiple step for a 640x480 picture shown at 1440x1080 (2.25).
+void BM_SharpStepTwice(benchmark::State& state) {
+  std::unique_ptr<Bitmap> picture = noise(640, 480);
+  std::vector<Pixel> enlarged(1280 * 960);
+  timeAgainstMemcpy(state, picture->pixels.size() * sizeof(Pixel), [&] {
+    enlargeByWholeMultiples(picture->pixels.data(), 640, {640, 480}, {1280, 960}, enlarged.data(),
+                            1280);
+  });
+}
+
 BENCHMARK(BM_RasterGeneric)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RasterSourceCopy)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StretchToFullHd)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SharpStepTwice)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace

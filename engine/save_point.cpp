@@ -165,6 +165,13 @@ std::optional<Problem> restoreSavePoint(RunnerScope scope, const SavePoint& poin
     copyLine(runner.choiceTable[i], point.choiceItems[i]);
   }
   restoreSavedPictures(context, point);
+  // The loaded wait's page was typed before the save: skipping read text goes on from it when
+  // the line that led to the wait (or the text line just above an @P or @M) is marked read.
+  const int32_t waitLine = runner.cursor.linesRead();
+  context.reading.lineWasRead =
+      point.kind == SavePointKind::ClickWait &&
+      (context.reading.marks.isRead(point.scriptName, waitLine) ||
+       context.reading.marks.isRead(point.scriptName, waitLine - 1));
   return std::nullopt;
 }
 

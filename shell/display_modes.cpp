@@ -35,11 +35,14 @@ int32_t buildDisplayModeMenu(DisplayModes& modes, WindowPort& port) {
   }
   modes.startModeIndex = startIndex;
   modes.current = startIndex;
+  if (modes.count > 0) port.checkMenuItem(kMenuDisplayModeFirst + startIndex, true);
   return startIndex;
 }
 
 void setDisplayMode(DisplayModes& modes, WindowPort& port, int32_t index) {
   if (index < 0 || index >= modes.count) return;
+  port.checkMenuItem(kMenuDisplayModeFirst + modes.current, false);
+  port.checkMenuItem(kMenuDisplayModeFirst + index, true);
   modes.current = index;
   port.setEmulatedDisplay(modes.table[index]);
 }

@@ -16,8 +16,10 @@ struct DisplayModes {
 
 // Lists up to ten modes in the screen menu ("Screen  %d * %d", ids 41000 + k): the display
 // server's own, or else the monitor's size and the usual sizes that fit within it. Returns the
-// index of the mode of the monitor's own size (the last such entry), or 0 when none has it.
+// index of the mode of the monitor's own size (the last such entry), or 0 when none has it,
+// and ticks that mode's item.
 int32_t buildDisplayModeMenu(DisplayModes& modes, WindowPort& port);
 
-// Shows the picture at mode `index` from now on; an index without a mode changes nothing.
+// Shows the picture at mode `index` from now on, its item ticked; an index without a mode
+// changes nothing.
 void setDisplayMode(DisplayModes& modes, WindowPort& port, int32_t index);

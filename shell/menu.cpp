@@ -66,7 +66,7 @@ std::vector<MenuBarEntry> startMenuBar() {
         {Kind::Separator, 0, ""},
         {Kind::Item, kMenuEndGame, "ゲーム終了"}}},
       {"スクリーン",
-       {{Kind::Item, kMenuDefaultWindow, "デフォルトウインドウサイズ"},
+       {{Kind::Item, kMenuDefaultWindow, "デフォルトウインドウサイズ", true},
         {Kind::Item, kMenuFullSizeWindow, "フルサイズウインドウ"},
         {Kind::Separator, 0, ""},
         {Kind::Item, kMenuFullScreen, "フルスクリーン表示"},

@@ -62,10 +62,12 @@ struct MenuBarEntry {
   std::vector<MenuEntry> entries;
 };
 
-// Items shown with a check mark: the message speeds, the ways of scaling, the reading toggles
-// and the volumes.
+// Items shown with a check mark: the message speeds, the window's mode and display size, the
+// ways of scaling, the reading toggles and the volumes.
 inline bool isCheckableItem(int32_t id) {
-  return (id >= kMenuSpeedFastest && id <= kMenuSpeedDefault) ||
+  return (id >= kMenuSpeedFastest && id <= kMenuSpeedDefault) || id == kMenuDefaultWindow ||
+         id == kMenuFullSizeWindow || id == kMenuFullScreen ||
+         (id >= kMenuDisplayModeFirst && id < kMenuDisplayModeFirst + kMenuDisplayModeCount) ||
          (id >= kMenuScaleKeepProportions && id <= kMenuScaleStretch) ||
          (id >= kMenuSkip && id <= kMenuSkipUnread) ||
          (id >= kMenuMusicVolumeFirst && id < kMenuMusicVolumeFirst + kVolumeSteps) ||

@@ -90,6 +90,13 @@ void refreshReadingMenu(NevContext& context, WindowState& state, WindowPort& por
   }
 }
 
+std::string readingMark(const NevContext& context) {
+  const bool skipping = context.reading.skip.load() != int32_t(SkipMode::Off);
+  const bool automatic = context.reading.autoAdvance.load() != 0;
+  if (skipping && automatic) return "SKIP AUTO";
+  return skipping ? "SKIP" : automatic ? "AUTO" : "";
+}
+
 void onSkipKey(NevContext& context, WindowState& state, bool held) {
   ReadingState& reading = context.reading;
   if (held) {

@@ -23,6 +23,9 @@ void applyVolumes(const ReadingChoices& choices, WindowPort& port);
 // The auto speed as chosen, given to the runner's waits.
 void applyAutoSpeed(NevContext& context, const ReadingChoices& choices);
 
+// The mark the window shows while skipping or auto is on: "SKIP", "AUTO" or both; else empty.
+std::string readingMark(const NevContext& context);
+
 // Ctrl alone held long enough starts skipping; its release stops what it started.
 void onSkipKey(NevContext& context, WindowState& state, bool held);
 

@@ -69,6 +69,9 @@ class WindowPort {
 
   // A captioned, sizeable window whose client area below the menu bar is `client`.
   virtual void showDefaultWindow(Size client) = 0;
+  // The captioned window at the place and size it had before the full-size modes; at
+  // `client` when it never showed.
+  virtual void showPreviousWindow(Size client) = 0;
   // A frameless window above the others, covering the monitor with the display.
   virtual void showFullSizeWindow() = 0;
   // The display the picture is shown at in the full-size modes: the monitor shows it scaled.

@@ -33,19 +33,34 @@ void openHelp(const StoryFiles& files, WindowPort& port, const char* name) {
                          .detail = files.problem(name, "no program of the desktop would open it")});
 }
 
-void showDefaultWindow(NevContext& context, WindowState& state, WindowPort& port) {
+void tickWindowMode(WindowMode mode, WindowPort& port) {
+  port.checkMenuItem(kMenuDefaultWindow, mode == WindowMode::Default);
+  port.checkMenuItem(kMenuFullSizeWindow, mode == WindowMode::FullSize);
+  port.checkMenuItem(kMenuFullScreen, mode == WindowMode::FullScreen);
+}
+
+// `previous`: at the captioned window's size before the full-size modes, not the story's.
+void showDefaultWindow(NevContext& context, WindowState& state, WindowPort& port,
+                       bool previous = false) {
   setDisplayMode(state.displayModes, port, state.displayModes.startModeIndex);
   // The bar comes back pinned whatever took it away, so the reader always has the menus.
   state.menuBar = {};
   state.mode = WindowMode::Default;
+  tickWindowMode(state.mode, port);
   port.setMenuBarAttached(true);
-  port.showDefaultWindow({context.config.screenWidth, context.config.screenHeight});
+  const Size client{context.config.screenWidth, context.config.screenHeight};
+  if (previous) {
+    port.showPreviousWindow(client);
+  } else {
+    port.showDefaultWindow(client);
+  }
 }
 
 void showFullSizeWindow(WindowState& state, WindowPort& port, WindowMode mode) {
   port.setMenuBarAttached(false);
   state.menuBar = {false, false};
   state.mode = mode;
+  tickWindowMode(state.mode, port);
   port.showFullSizeWindow();
 }
 
@@ -161,7 +176,7 @@ void onWindowKey(NevContext& context, WindowState& state, WindowPort& port, Wind
       command = state.mode == WindowMode::FullScreen ? kMenuDefaultWindow : kMenuFullScreen;
       break;
     case WindowKey::Leave:
-      if (state.fullSize()) command = kMenuDefaultWindow;
+      if (state.fullSize()) return showDefaultWindow(context, state, port, true);
       break;
     case WindowKey::QuickSave:
       command = kMenuQuickSave;

@@ -42,7 +42,7 @@ void buildStartMenus(NevContext& context, WindowState& state, WindowPort& port);
 void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, int32_t id);
 
 // F11 goes to full screen, or from it back to the default window; Escape leaves either
-// full-size mode for the default window; F5 and F9 are the quick slot's. The reading keys
+// full-size mode for the captioned window as it was before; F5 and F9 are the quick slot's. The reading keys
 // give their menu commands; the backlog opens only from a wait or a choice.
 void onWindowKey(NevContext& context, WindowState& state, WindowPort& port, WindowKey key);
 

@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-translations-l10n libsdl2-mixer-dev
+  qt6-base-dev libsdl2-mixer-dev
+  qt6-translations-l10n  # Qt's own dialogs and buttons in the desktop's language
   zlib1g-dev  # save files: sections compressed, and checked with its CRC-32
   libfreetype-dev libfontconfig-dev  # glyphs drawn from font files, found on the desktop
   libpng-dev  # frames and screenshots written as PNG

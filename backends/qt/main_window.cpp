@@ -30,6 +30,7 @@
 #include "engine/gfx/surfaces.h"
 #include "engine/sound/music.h"
 #include "shell/menu.h"
+#include "shell/reading_menu.h"
 
 namespace {
 
@@ -120,6 +121,13 @@ MainWindow::MainWindow(NevContext& context)
   setWindowTitle(QString::fromStdString(cp932ToUtf8(context.config.windowTitle)));
   view_ = new PictureView(*this, context, state_, input_);
   view_->installEventFilter(this);
+  // The window's child, not the view's: the view's children are its overlays (the backlog).
+  mark_ = new QLabel(this);
+  mark_->setObjectName(QStringLiteral("readingMark"));
+  mark_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  mark_->setStyleSheet(QStringLiteral(
+      "background: rgba(0,0,0,150); color: white; padding: 2px 6px; font-weight: bold;"));
+  mark_->hide();
   setCentralWidget(view_);
   buildMenuBar();
   connectReadingMenus();
@@ -170,14 +178,18 @@ void MainWindow::buildMenuBar() {
             item->setChecked(entry.checked);
           }
           const int32_t id = entry.id;
-          connect(item, &QAction::triggered, this,
-                  [this, id] { onMenuCommand(context_, state_, *this, id); });
+          connect(item, &QAction::triggered, this, [this, id] { runMenuCommand(id); });
           actions_[id] = item;
           break;
         }
       }
     }
   }
+}
+
+void MainWindow::runMenuCommand(int32_t id) {
+  onMenuCommand(context_, state_, *this, id);
+  refreshReadingMark();
 }
 
 void MainWindow::connectReadingMenus() {
@@ -202,6 +214,26 @@ void MainWindow::flashMessage(const QString& text, int milliseconds) {
   flash_->show();
   flash_->raise();
   flashEnds_->start(milliseconds);
+}
+
+void MainWindow::refreshReadingMark() {
+  if (view_ == nullptr) return;
+  // The runner turns skipping off by itself at a choice: read each time the window wakes.
+  const QString text = qs(readingMark(context_));
+  if (text.isEmpty()) {
+    if (!mark_->isHidden()) mark_->hide();
+    return;
+  }
+  if (mark_->text() != text) {
+    mark_->setText(text);
+    mark_->adjustSize();
+  }
+  const QRect area = view_->geometry();
+  mark_->move(area.right() - mark_->width() - 8, area.top() + 8);
+  if (mark_->isHidden()) {
+    mark_->show();
+    mark_->raise();
+  }
 }
 
 void MainWindow::showNotice(const std::string& text) { flashMessage(qs(text), 2000); }
@@ -309,6 +341,7 @@ void MainWindow::onPad(PadEvent event) {
     return;
   } else {
     onPadButton(context_, state_, *this, event);
+    refreshReadingMark();
   }
 }
 
@@ -369,12 +402,20 @@ bool MainWindow::event(QEvent* event) {
     return true;
   }
   if (prologue()) return true;
-  return QMainWindow::event(event);
+  const bool handled = QMainWindow::event(event);
+  // Keys come here; the marks they change show at once.
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    refreshReadingMark();
+  }
+  return handled;
 }
 
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_ && prologue()) return true;
+  if (watched == view_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+    refreshReadingMark();
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -430,6 +471,7 @@ void MainWindow::collectMail() {
   RunnerMailbox::Mail mail = mailbox_.collect();
   if (prologue() || tornDown_) return;
   view_->repaintClient(mail.repaintAll, mail.repaints);
+  refreshReadingMark();
   for (uint32_t piece : mail.endedPieces) onMusicNotify(context_, piece);
   for (RunnerMailbox::BoxRequest& request : mail.boxes) {
     auto* box = new QMessageBox(QMessageBox::NoIcon, qs(request.caption), qs(request.text),
@@ -448,7 +490,8 @@ void MainWindow::appendMenuItem(int32_t submenu, int32_t id, const std::string& 
   QMenu* menu = submenus_[submenu];
   if (columnBreak) menu->addSeparator();
   QAction* item = menu->addAction(qs(caption));
-  connect(item, &QAction::triggered, this, [this, id] { onMenuCommand(context_, state_, *this, id); });
+  item->setCheckable(isCheckableItem(id));
+  connect(item, &QAction::triggered, this, [this, id] { runMenuCommand(id); });
   actions_[id] = item;
 }
 
@@ -486,6 +529,11 @@ std::optional<std::string> MainWindow::chooseFile(const FileDialog& dialog) {
 void MainWindow::showDefaultWindow(Size client) {
   if (tornDown_) return;
   placement_.showCaptioned(client);
+}
+
+void MainWindow::showPreviousWindow(Size client) {
+  if (tornDown_) return;
+  placement_.showPrevious(client);
 }
 
 void MainWindow::showFullSizeWindow() {

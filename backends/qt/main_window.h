@@ -52,6 +52,7 @@ class MainWindow : public QMainWindow, public WindowPort {
   bool openWithDesktop(const std::string& hostPath) override;
   std::optional<std::string> chooseFile(const FileDialog& dialog) override;
   void showDefaultWindow(Size client) override;
+  void showPreviousWindow(Size client) override;
   void showFullSizeWindow() override;
   void setEmulatedDisplay(Size display) override;
   void setPictureScaling(PictureScaling scaling) override;
@@ -106,10 +107,14 @@ class MainWindow : public QMainWindow, public WindowPort {
   // Runs the prologue; true when the window is being destroyed.
   bool prologue();
   void buildMenuBar();
+  void runMenuCommand(int32_t id);
   // The しおり menu reads the slots as it opens; the 読みかた menu checks what is on.
   void connectReadingMenus();
   // A word on the picture for a moment: a label over the view, never in the surfaces.
   void flashMessage(const QString& text, int milliseconds);
+  // The SKIP / AUTO mark in the picture view's top right corner, as the reading state now stands: a
+  // label like the notice, never in the surfaces.
+  void refreshReadingMark();
   void teardown();
   // Each read's events are acted on from the event queue, so that a menu or a box the pad opens
   // runs its own loop while the reading timer goes on.
@@ -131,6 +136,7 @@ class MainWindow : public QMainWindow, public WindowPort {
   BacklogView* backlog_ = nullptr;
   QLabel* flash_ = nullptr;
   QTimer* flashEnds_ = nullptr;  // one timer, so an earlier word's end does not cut a later one
+  QLabel* mark_ = nullptr;
   PadReader* pad_ = nullptr;
   QTimer* padTimer_ = nullptr;
   ReaderInput input_;

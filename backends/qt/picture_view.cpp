@@ -74,7 +74,14 @@ void PictureView::updateClientMapping() {
   client_.fill(Qt::black);
   const bool shrunk = picture.width > 0 && picture.height > 0 &&
                       (clientInView_.width() < picture.width || clientInView_.height() < picture.height);
-  wholePicture_ = shrunk ? QImage(picture.width, picture.height, QImage::Format_RGB32) : QImage();
+  const Size step =
+      sharpScalingStep(picture, {clientInView_.width(), clientInView_.height()});
+  const bool sharp = step.width > 0 && step.height > 0;
+  wholePicture_ =
+      shrunk || sharp ? QImage(picture.width, picture.height, QImage::Format_RGB32) : QImage();
+  // A multiple of one each way needs no step of its own.
+  enlarged_ = sharp && !(step == picture) ? QImage(step.width, step.height, QImage::Format_RGB32)
+                                          : QImage();
   update();
 }
 
@@ -119,13 +126,22 @@ void PictureView::paintPicture(QPainter& painter, const QRect& area) {
   }
   if (!wholePicture_.isNull()) {
     // Shown smaller than drawn: scaled down smoothly, so no stroke of the text is dropped.
+    // Larger by no whole multiple: enlarged by the largest first, so only the last fraction
+    // is smoothed and the text stays crisp.
+    const int32_t stride = int32_t(wholePicture_.bytesPerLine() / 4);
     PixelTarget target{reinterpret_cast<Pixel*>(wholePicture_.bits()), wholePicture_.width(),
-                       wholePicture_.height(), int32_t(wholePicture_.bytesPerLine() / 4),
-                       0xFF000000};
+                       wholePicture_.height(), stride, 0xFF000000};
     presentWholePicture(context_, target);
+    if (!enlarged_.isNull()) {
+      enlargeByWholeMultiples(reinterpret_cast<const Pixel*>(wholePicture_.constBits()), stride,
+                              {wholePicture_.width(), wholePicture_.height()},
+                              {enlarged_.width(), enlarged_.height()},
+                              reinterpret_cast<Pixel*>(enlarged_.bits()),
+                              int32_t(enlarged_.bytesPerLine() / 4));
+    }
     painter.setClipRect(shown);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(clientInView_, wholePicture_);
+    painter.drawImage(clientInView_, enlarged_.isNull() ? wholePicture_ : enlarged_);
     painter.setClipping(false);
     return;
   }

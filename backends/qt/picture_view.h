@@ -46,7 +46,8 @@ class PictureView : public QWidget {
   const WindowState& state_;
   ReaderInput& input_;
   QImage client_;
-  QImage wholePicture_;  // the picture at its own size, when the client is smaller
+  QImage wholePicture_;  // the picture at its own size, when shown smaller or sharply scaled
+  QImage enlarged_;      // sharp scaling's whole-multiple step, before the smooth one
   QRect clientInView_;
   double scale_ = 1.0;
   Size emulatedDisplay_;

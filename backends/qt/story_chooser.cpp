@@ -11,10 +11,26 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "base/codepage.h"
 #include "base/story_files.h"
+#include "engine/config.h"
+#include "engine/local_story_folder.h"
 #include "engine/messages.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The story's title from its nev.ini above its folder; the folder alone when it has none.
+QString storyCaption(const std::string& folder) {
+  const QString path = QFile::decodeName(folder.c_str());
+  GameConfig config;
+  if (readConfig(LocalStoryFolder(folder), config)) return path;
+  const QString title = QString::fromStdString(cp932ToUtf8(config.windowTitle)).trimmed();
+  return title.isEmpty() ? path : title + QStringLiteral("\n") + path;
+}
+
+}  // namespace
 
 StoryChooser::StoryChooser(const std::vector<std::string>& recentStories) {
   setWindowTitle(QStringLiteral("nev"));
@@ -22,7 +38,7 @@ StoryChooser::StoryChooser(const std::vector<std::string>& recentStories) {
   auto* layout = new QVBoxLayout(this);
   auto* list = new QListWidget(this);
   for (const std::string& folder : recentStories) {
-    auto* item = new QListWidgetItem(QFile::decodeName(folder.c_str()), list);
+    auto* item = new QListWidgetItem(storyCaption(folder), list);
     item->setData(Qt::UserRole, QByteArray::fromStdString(folder));
   }
   list->setCurrentRow(0);

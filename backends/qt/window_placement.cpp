@@ -54,6 +54,15 @@ void WindowPlacement::showFullSize() {
   placed_();
 }
 
+void WindowPlacement::showPrevious(Size client) {
+  noteNormalGeometry();
+  if (!normalGeometry_) return showCaptioned(client);
+  if (window_.isFullScreen()) window_.showNormal();
+  window_.setGeometry(*normalGeometry_);
+  window_.show();
+  placed_();
+}
+
 void WindowPlacement::takeKeptSize() {
   if (!normalGeometry_) return;
   window_.resize(normalGeometry_->size());

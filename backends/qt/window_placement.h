@@ -20,6 +20,8 @@ class WindowPlacement {
   // A captioned window whose client area below the menu bar is `client`.
   void showCaptioned(Size client);
   void showFullSize();
+  // The captioned window where and as large as it was kept; as showCaptioned when none is.
+  void showPrevious(Size client);
   // The captioned window at the size kept, as the reader left it; nothing when none is kept.
   void takeKeptSize();
 

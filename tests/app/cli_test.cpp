@@ -79,13 +79,13 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
   outputs.write(".earlier.nev-tmp-999999999/0001.png", "old");
   outputs.write(".earlier.nev-tmp-999999998/keep.txt", "mine");
   const std::string inOutputs = "cd" + at(outputs) + " || exit 9; ";
-  // Plays the looping story into `folder` until its first frame is written, then sends `signal`
-  // (a shell's background job ignores SIGINT). The frames' bound ends it if the signal is lost.
+  // Plays the looping story into `folder` until its first frame is written, however slow the
+  // machine, then sends `signal` (a shell's background job ignores SIGINT). The frames' bound
+  // ends it if the signal is lost.
   auto stopped = [&](const std::string& folder, const std::string& signal) {
-    return inOutputs + nev + " render loop " + folder + " --max-frames 3000 & p=$!; for i in " +
-           "$(seq 3000); do grep -qs frame ." + folder +
-           ".nev-tmp-$p/events.jsonl && break; sleep 0.01; done; kill -" + signal +
-           " $p; wait $p; ";
+    return inOutputs + nev + " render loop " + folder + " --max-frames 3000 & p=$!; " +
+           "while kill -0 $p 2>/dev/null && ! grep -qs frame ." + folder +
+           ".nev-tmp-$p/events.jsonl; do sleep 0.01; done; kill -" + signal + " $p; wait $p; ";
   };
   const std::string listed = "; echo $(LC_ALL=C ls -A) / $(LC_ALL=C ls -A earlier)";
   // Beside each box, the full path and what is wrong, on one line.
@@ -147,8 +147,6 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
        "nev render: frame 9 was never reached at a wait or choice; "},
       {"QT_QPA_PLATFORM=offscreen " + nev + " --text-out" + at(clean, "start.txt") + at(clean), 1,
        "start.txt: it is one of the story's own files\n"},
-      {"QT_QPA_PLATFORM=offscreen " + nev + " --text-out" + at(tools, "link") + at(clean), 1,
-       "link: it is a symbolic link\n"},
       // The reader of the story's text gone: one line, and the story ends as it would.
       {"cd" + at(tools) + " && mkfifo gone || exit 9; (exec 3<gone) & exec 4>gone" +
            "; wait; XDG_CONFIG_HOME=" + at(tools, "conf").substr(1) +
@@ -172,9 +170,6 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {inOutputs + nev + " render" + at(empty, "missing") + " earlier", 1,
        "cannot open story folder"},
       {inOutputs + nev + " render" + at(empty) + " earlier", 1, "nev.ini: no such file"},
-      {inOutputs + nev + " render" + at(clean) + " earlier --skip read --read-marks" +
-           at(tools, "pipe"),
-       1, "it is a pipe"},
       {inOutputs + nev + " routes" + at(clean) + " earlier", 1,
        "/earlier: it holds the output of nev render, not of nev routes; give a new or empty "
        "folder\n"},
@@ -206,7 +201,6 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
        "nev scramble: cannot write"},
       {nev + " unscramble" + at(tools, "p.stx"), 2, "usage: nev unscramble STX OUT"},
       {nev + " scramble" + at(tools, "p.txt") + at(tools, "pipe"), 1, "pipe: it is a pipe, not a regular file"},
-      {nev + " unscramble" + at(tools, "p.stx") + at(tools, "link"), 1, "link: it is a symbolic link"},
       {nev + " scramble" + at(empty) + at(tools, "keep.stx"), 1, "nev scramble: cannot read"},
       {"ulimit -f 2; " + nev + " scramble" + at(tools, "big.txt") + at(tools, "keep.stx"), 1,
        "nev scramble: cannot write"},

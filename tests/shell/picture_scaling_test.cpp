@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -27,6 +28,24 @@ TEST(PictureScaling, EachWayPlacesThePictureCentredInTheWindow) {
               std::tie(expected.left, expected.top, expected.right, expected.bottom))
         << available.width << "x" << available.height << " scaling " << int(scaling);
   }
+}
+
+TEST(PictureScaling, SharpScalingEnlargesByWholeMultiplesBeforeTheSmoothStep) {
+  const std::tuple<Size, Size> cases[] = {
+      {{800, 600}, {640, 480}},    // 1.25: nearest neighbour adds nothing, smooth all the way
+      {{1440, 1080}, {1280, 960}},  // 2.25
+      {{1920, 600}, {1920, 480}},   // stretched: each way its own multiple
+      {{1280, 960}, {}},            // a whole multiple: nearest neighbour alone
+      {{600, 600}, {}},             // smaller one way: smoothed down as before
+  };
+  for (const auto& [shown, step] : cases) {
+    EXPECT_EQ(sharpScalingStep({640, 480}, shown), step) << shown.width << "x" << shown.height;
+  }
+  const Pixel source[] = {1, 2, 0, 3, 4, 0};  // 2x2, a stride of 3
+  Pixel target[4 * 6] = {};
+  enlargeByWholeMultiples(source, 3, {2, 2}, {4, 6}, target, 4);
+  EXPECT_EQ(std::vector<Pixel>(target, target + 24),
+            (std::vector<Pixel>{1, 1, 2, 2, 1, 1, 2, 2, 1, 1, 2, 2, 3, 3, 4, 4, 3, 3, 4, 4, 3, 3, 4, 4}));
 }
 
 }  // namespace

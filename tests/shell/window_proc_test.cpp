@@ -48,6 +48,7 @@ struct FakePort : WindowPort {
     return answer.empty() ? std::nullopt : std::optional(dialog.folder + "/" + answer);
   }
   void showDefaultWindow(Size client) override { log("window ", client); }
+  void showPreviousWindow(Size client) override { log("previous ", client); }
   void showFullSizeWindow() override { log("full size"); }
   void setEmulatedDisplay(Size display) override { log("display ", display); }
   void setPictureScaling(PictureScaling s) override { log("scaling " + std::to_string(int(s))); }
@@ -107,21 +108,25 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
       port.calls,
       "41000 in 1|Screen  1280 * 1024; 41001 in 1 Screen  640 * 480; 41002 in 1 Screen  800 * "
       "600; 41003 in 1 Screen  1024 * 768; 41004 in 1 Screen  1280 * 720; 41005 in 1 Screen  "
-      "1280 * 960; 42000 in 2|デバッグヘルプ; 42001 in 2 テキスト暗号化; 42002 in 2 "
+      "1280 * 960; on 41000; 42000 in 2|デバッグヘルプ; 42001 in 2 テキスト暗号化; 42002 in 2 "
       "ウインドサイズ; 42003 in 2 メニュー消去; ");
   EXPECT_EQ(state.displayModes.startModeIndex, 0);
   const std::pair<int32_t, std::string> steps[] = {
       {kMenuSpeedFastest, "on 40031; off 40032; off 40033; pinned, speed 32000"},
       {kMenuSpeedFourTimes, "off 40031; on 40032; off 40033; pinned, speed 4"},
       {kMenuSpeedDefault, "off 40031; off 40032; on 40033; pinned, speed 1"},
-      {kMenuFullSizeWindow, "detach; full size; full size, speed 1"},
-      {kMenuFullScreen, "display 1280x1024; detach; full size; full size, speed 1"},
-      {41005, "display 1280x960; full size, speed 1"},  // a mode alone: the window stays
-      {kMenuDefaultWindow, "display 1280x1024; attach; window 640x480; pinned, speed 1"},
+      {kMenuFullSizeWindow, "detach; off 40012; on 40013; off 40025; full size; full size, speed 1"},
+      {kMenuFullScreen,
+       "off 41000; on 41000; display 1280x1024; detach; off 40012; off 40013; on 40025; full size; "
+       "full size, speed 1"},
+      {41005, "off 41000; on 41005; display 1280x960; full size, speed 1"},  // a mode alone: the window stays
+      {kMenuDefaultWindow,
+       "off 41005; on 41000; display 1280x1024; on 40012; off 40013; off 40025; attach; window "
+       "640x480; pinned, speed 1"},
       {kMenuScaleStretch, "off 43000; off 43001; on 43002; scaling 2; pinned, speed 1"},
       {kMenuForgetWindowSize,
-       "on 43000; off 43001; off 43002; scaling 0; display 1280x1024; attach; window 640x480; "
-       "pinned, forgotten, speed 1"},
+       "on 43000; off 43001; off 43002; scaling 0; off 41000; on 41000; display 1280x1024; on "
+       "40012; off 40013; off 40025; attach; window 640x480; pinned, forgotten, speed 1"},
       {kMenuScaleWholeMultiples, "off 43000; on 43001; off 43002; scaling 1; pinned, speed 1"},
       {kMenuRemoveMenu, "detach; speed 1"},
       {kMenuVersion, "バージョン情報: A \n\nNEV System 1 Ver 1.2\n\n ; speed 1"},
@@ -153,7 +158,7 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
   for (int32_t id = kMenuDeveloperHelp; id <= kMenuRemoveMenu; ++id) {
     onMenuCommand(*other.context, state, port, id);
   }
-  EXPECT_TRUE(port.calls.ends_with("41008 in 1 Screen  640 * 480; 41009 in 1 Screen  800 * 600; "));
+  EXPECT_TRUE(port.calls.ends_with("41009 in 1 Screen  800 * 600; on 41009; "));
   EXPECT_EQ(state.displayModes.startModeIndex, 9);
 }
 
@@ -174,7 +179,8 @@ TEST(WindowProc, KeysMoveBetweenModesAndNeverStrandTheReaderWithoutMenus) {
     port.calls.clear();
     onWindowKey(*world.context, state, port, key);
     EXPECT_EQ(state.mode, mode) << command;
-    const bool menus = mode != Default || port.calls.find("attach; window") != std::string::npos ||
+    const char* back = key == WindowKey::Leave ? "attach; previous 640x480" : "attach; window 640x480";
+    const bool menus = mode != Default || port.calls.find(back) != std::string::npos ||
                        port.calls.empty();
     EXPECT_TRUE(menus && state.menuBar.menuBarPinned == (mode == Default)) << port.calls;
   }
@@ -314,28 +320,29 @@ TEST(WindowProc, ReadingMenuSkipsAndSetsVolumesAndTheKeysLightChoices) {
   FakePort port;
   auto skip = [&] { return std::to_string(context.reading.skip.load()); };
   const std::pair<std::function<void()>, std::string> steps[] = {
-      {[&] { onMenuCommand(context, state, port, kMenuSkip); }, "skip 1, on 45001"},
+      {[&] { onMenuCommand(context, state, port, kMenuSkip); }, "skip 1, mark SKIP, on 45001"},
       {[&] { stopSkippingByReader(context, state); }, "skip 0"},
       {[&] { onMenuCommand(context, state, port, kMenuSkipUnread); }, "skip 0, on 45003"},
-      {[&] { onSkipKey(context, state, true); }, "skip 2"},
-      {[&] { stopSkippingByReader(context, state); }, "skip 2"},  // Ctrl still held
+      {[&] { onSkipKey(context, state, true); }, "skip 2, mark SKIP"},
+      {[&] { stopSkippingByReader(context, state); }, "skip 2, mark SKIP"},  // Ctrl still held
       {[&] { onSkipKey(context, state, false); }, "skip 0"},
       {[&] { onMenuCommand(context, state, port, kMenuMusicVolumeFirst + 2); }, "skip 0, volumes 50 100, on 45012"},
       {[&] { onMenuCommand(context, state, port, kMenuMute); }, "skip 0, volumes 0 0, on 45030"},
       {[&] { onMenuCommand(context, state, port, kMenuMute); }, "skip 0, volumes 50 100, off 45030"},
-      {[&] { onMenuCommand(context, state, port, kMenuAuto); }, "skip 0, auto, on 45002"},
-      {[&] { onWindowKey(context, state, port, WindowKey::Screenshot); }, "skip 0, screenshot"},
-      {[&] { onWindowKey(context, state, port, WindowKey::Backlog); }, "skip 0"},  // no wait
+      {[&] { onMenuCommand(context, state, port, kMenuAuto); }, "skip 0, mark AUTO, auto, on 45002"},
+      {[&] { onWindowKey(context, state, port, WindowKey::Screenshot); }, "skip 0, mark AUTO, screenshot"},
+      {[&] { onWindowKey(context, state, port, WindowKey::Backlog); }, "skip 0, mark AUTO"},  // no wait
       {[&] {
          context.shared.waitingForClick = 1;
          onWindowKey(context, state, port, WindowKey::Backlog);
        },
-       "skip 0, backlog"},
+       "skip 0, mark AUTO, backlog"},
   };
   for (const auto& [step, expected] : steps) {
     port.calls.clear();
     step();
     std::string seen = "skip " + skip();
+    if (!readingMark(context).empty()) seen += ", mark " + readingMark(context);
     if (port.calls.find("volumes") != std::string::npos) seen += ", " + port.calls.substr(port.calls.find("volumes"), port.calls.find(';', port.calls.find("volumes")) - port.calls.find("volumes"));
     if (context.reading.autoAdvance.load() == 1 && expected.find("auto") != std::string::npos) seen += ", auto";
     for (const char* word : {"screenshot", "backlog"}) {

@@ -106,10 +106,14 @@ TEST(Render, SkippingLeavesOutTheWaitsOfTextAlreadyReadOrOfAll) {
   auto run = [&](const TempFolder& out, const std::string& options) {
     return runProgram(NEV_BINARY " render '" + demo + "' '" + out.path().string() + "' " + options).status;
   };
-  ASSERT_EQ(run(plain, "--choose 1"), 0);
+  const std::string save = (marks.path() / "1.sav").string();
+  ASSERT_EQ(run(plain, "--choose 1 --save-at 1:'" + save + "'"), 0);
   ASSERT_EQ(run(firstRead, "--choose 1 --skip read --read-marks '" + markFile + "'"), 0);
   ASSERT_EQ(run(secondRead, "--choose 1 --skip read --read-marks '" + markFile + "'"), 0);
   ASSERT_EQ(run(all, "--choose 1 --skip all"), 0);
+  // Loaded at a wait whose line is read, skipping goes on at once.
+  TempFolder loaded;
+  ASSERT_EQ(run(loaded, "--choose 1 --skip read --read-marks '" + markFile + "' --load '" + save + "'"), 0);
   const std::string plainLog = plain.read("events.jsonl");
   const int frames = countOf(plainLog, "\"event\":\"frame\"");
   // Nothing was read before the first run; everything it typed was marked.
@@ -125,6 +129,7 @@ TEST(Render, SkippingLeavesOutTheWaitsOfTextAlreadyReadOrOfAll) {
     std::snprintf(last, sizeof last, "%04d.png", frames);
     EXPECT_TRUE(skipped->read("0002.png") == plain.read(last)) << "the last picture";
   }
+  EXPECT_EQ(countOf(loaded.read("events.jsonl"), "\"event\":\"frame\""), 2) << loaded.read("events.jsonl");
   EXPECT_EQ(runProgram(NEV_BINARY " render '" + demo + "' '" + all.path().string() + "' --skip read")
                 .status, 1);
 }

@@ -101,16 +101,6 @@ TEST(Routes, LinesLabelsFilesAndItemsNoRouteReachesAreReported) {
       << tree.storyboard;
 }
 
-TEST(Routes, TheDemosThreeRoutesEndTheStoryAndCheckWarnsOfNothingElse) {
-  TempFolder out;
-  const ProgramRun run = runProgram(NEV_BINARY " routes '" NEV_SOURCE_DIR "/demo' '" + out.path().string() + "'");
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_EQ(run.output, "1 choice points, 3 routes: E 3; 0 boxes\n");
-  const ProgramRun check = runProgram(NEV_BINARY " check --routes '" NEV_SOURCE_DIR "/demo'");
-  EXPECT_EQ(check.status, 0);
-  EXPECT_EQ(check.output, "");
-}
-
 TEST(Routes, NamesInCodePage932AreUtf8InTheJsonAndEscapedOnTheTerminal) {
   TempFolder story, out;
   const std::string script = sjis("雨") + "\x1B[2J.txt";

@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <deque>
@@ -37,14 +35,6 @@ void answerModals(const std::function<void()>& command, std::deque<ModalStep> st
   ticks.start(20);
   command();
   EXPECT_TRUE(steps.empty()) << steps.size() << " steps never ran";
-}
-
-QPushButton* button(QWidget* modal, const char* text) {
-  for (QPushButton* found : modal->findChildren<QPushButton*>()) {
-    if (found->text() == QString::fromUtf8(text)) return found;
-  }
-  ADD_FAILURE() << "no button " << text;
-  return nullptr;
 }
 
 int litSlot(QWidget* modal) {
@@ -114,20 +104,6 @@ TEST(SlotScreen, KeysNeverLoseASaveAndTheNoticeStaysOutOfThePicture) {
   EXPECT_GT(shownChanged, 100);
   EXPECT_EQ(surfaceChanged, 0);
 
-  // Overwriting asks with いいえ lit: Enter keeps the slot, はい overwrites it.
-  const std::string junk = "NEVSAVE\x1a" + std::string(20, '\0');
-  data.write("slot01.sav", junk);
-  window.state().saveSlots.listed = false;
-  answerModals(menu(kMenuSaveSlotFirst), {[](QWidget* modal) {
-                 auto* box = qobject_cast<QMessageBox*>(modal);
-                 ASSERT_NE(box, nullptr);
-                 EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("いいえ"));
-                 QTest::keyClick(box, Qt::Key_Return);
-               }});
-  EXPECT_EQ(data.read("slot01.sav"), junk);
-  answerModals(menu(kMenuSaveSlotFirst), {[](QWidget* modal) { button(modal, "はい")->click(); }});
-  EXPECT_NE(data.read("slot01.sav"), junk);
-
   // The screen opens at the newest save, marked; Delete asks, Enter there keeps the slot.
   answerModals(menu(kMenuSlotDialog), {
       [](QWidget* modal) {
@@ -143,16 +119,6 @@ TEST(SlotScreen, KeysNeverLoseASaveAndTheNoticeStaysOutOfThePicture) {
       },
   });
   EXPECT_EQ(notice->text(), QStringLiteral("ロードしました（しおり 1）"));
-  ASSERT_TRUE(eventually([&] { return context.shared.waitingForClick.load() == 1; }));
-  answerModals(menu(kMenuSlotDialog), {
-      [](QWidget* modal) { button(modal, "削除")->click(); },
-      [](QWidget* box) { button(box, "はい")->click(); },
-      [](QWidget* modal) {
-        EXPECT_EQ(litSlot(modal), 1);
-        QTest::keyClick(modal->focusWidget(), Qt::Key_Escape);
-      },
-  });
-  EXPECT_FALSE(std::filesystem::exists(slot1));
   window.close();
 }
 
