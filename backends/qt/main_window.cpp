@@ -309,6 +309,7 @@ int32_t MainWindow::chooseFromReaderMenu(const std::vector<ReaderMenuItem>& item
 }
 
 void MainWindow::readPad(PadReader& pad) {
+  if (!pad.working()) return;  // said once on stderr; the window is as it was without a pad
   pad_ = &pad;
   if (padTimer_ == nullptr) {
     padTimer_ = new QTimer(this);
