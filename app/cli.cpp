@@ -1,5 +1,7 @@
 #include "app/cli.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include "engine/local_story_folder.h"
 #include "engine/reading.h"
 #include "backends/qt/desktop_shell.h"
+#include "backends/qt/qt_environment.h"
 #include "base/codepage.h"
 #include "base/output_target.h"
 #include "base/story_files.h"
@@ -29,6 +32,14 @@ namespace {
 bool isSet(const char* value) {
   return value != nullptr && *value != '\0';
 }
+
+}  // namespace
+
+bool endingProblemsInBox(DisplayKind display, bool stderrIsTerminal) {
+  return display == DisplayKind::Desktop && !stderrIsTerminal;
+}
+
+namespace {
 
 DisplayKind currentDisplayKind() {
   return displayKindOf(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
@@ -406,12 +417,14 @@ int runNev(int argc, const char* const argv[]) {
   const DisplayKind display = currentDisplayKind();
   // Without a folder named, the story is the one in the current folder.
   if (offersStoryChooser(line, resolveStoryFile("nev.ini", line.storyDir).has_value(), display)) {
-    return runDesktopShell({nullptr, line.resume, line.textOut});
+    return runDesktopShell({nullptr, line.resume, line.textOut,
+                            endingProblemsInBox(display, isatty(STDERR_FILENO) != 0)});
   }
+  const bool boxed = endingProblemsInBox(display, isatty(STDERR_FILENO) != 0);
   Problem folderProblem;
   std::shared_ptr<const LocalStoryFolder> story = openStoryFolder(line.storyDir, folderProblem);
   if (!story) {
-    std::fprintf(stderr, "nev: cannot open story folder %s\n", folderProblem.detail.c_str());
+    reportEndingProblem(unopenedFolderProblem(folderProblem), boxed);
     return 1;
   }
   if (display == DisplayKind::None) {
@@ -421,5 +434,5 @@ int runNev(int argc, const char* const argv[]) {
                  line.storyDir.c_str());
     return 1;
   }
-  return runDesktopShell({std::move(story), line.resume, line.textOut});
+  return runDesktopShell({std::move(story), line.resume, line.textOut, boxed});
 }

@@ -27,6 +27,10 @@ DisplayKind displayKindOf(const char* display, const char* waylandDisplay, const
 // does when started bare, on a desktop, where there is no story.
 bool offersStoryChooser(const CommandLine& line, bool storyHere, DisplayKind display);
 
+// Whether a problem that ends nev goes into a box as well as on stderr: on a desktop, where
+// nothing shows stderr to the reader (nev started from the desktop's menu, say).
+bool endingProblemsInBox(DisplayKind display, bool stderrIsTerminal);
+
 struct RenderOptions;
 // Reads the words after "render". False with `error` set when they are wrong.
 bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& options,

@@ -1,6 +1,7 @@
 #pragma once
 // Problem: every failure nev tells of, in one shape. A box shows the system's terse text under
-// its caption; a terminal or a log gets one plain line with the full path and what is wrong.
+// its caption, and in its details area the full path, what is wrong and what to do; a terminal
+// or a log gets those on one plain line.
 // Operations return std::optional<Problem> (nothing when they succeed); those that return a
 // value take a Problem& filled in when the value is null.
 
@@ -33,6 +34,9 @@ struct Problem {
   std::string detail = {};
   // The line of the file at fault; 0 for the file as a whole.
   int fileLine = 0;
+  // What the reader or author can do about it, safe to print; empty: a box's problem gets the
+  // kind's usual advice.
+  std::string advice = {};
 
   bool showsBox() const { return !caption.empty(); }
 };
@@ -40,5 +44,13 @@ struct Problem {
 // A failure to use the file at `path` (host bytes, escaped here): "<path>: <what>", no box.
 Problem fileProblem(ProblemKind kind, std::string_view path, std::string_view what);
 
-// The line for standard error: "<program>: <detail>" and a line feed.
+// What to do about `problem`: its own advice, else for a box's problem what helps with its
+// kind.
+std::string problemAdvice(const Problem& problem);
+
+// The line for standard error: "<program>: <detail>; <advice>" and a line feed, without the
+// advice where there is none.
 std::string problemLine(const Problem& problem, std::string_view program = "nev");
+
+// The box's details area: the detail, then the advice on a line of its own.
+std::string problemDetails(const Problem& problem);

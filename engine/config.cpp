@@ -128,7 +128,8 @@ std::optional<Problem> readConfig(const StoryFiles& files, GameConfig& config) {
     return Problem{.kind = ProblemKind::StoryFile,
                    .boxText = "nev.ini",
                    .caption = kCaptionBadFile,
-                   .detail = files.problem("nev.ini", "cannot be read")};
+                   .detail = files.problem("nev.ini", "cannot be read"),
+                   .advice = "open the folder that holds the story's nev.ini"};
   }
   std::optional<Problem> problem = parseConfig(file, config);
   if (problem) {

@@ -6,7 +6,7 @@
 
 #include "base/codepage.h"
 
-void printMessageBox(const std::string& text, const std::string& caption) {
+void printMessageBox(const std::string& text, const std::string& caption, const std::string&) {
   std::fprintf(stderr, "[%s] %s\n", printableText(caption).c_str(), printableText(text).c_str());
 }
 
@@ -16,7 +16,7 @@ void printProblem(const Problem& problem) {
 
 void reportProblem(const MessageBoxFunction& showBox, const Problem& problem) {
   printProblem(problem);
-  if (problem.showsBox()) showBox(problem.boxText, problem.caption);
+  if (problem.showsBox()) showBox(problem.boxText, problem.caption, problemDetails(problem));
 }
 
 void sleepMilliseconds(int32_t milliseconds) {

@@ -19,15 +19,19 @@ class ScriptCursor;
 class StoryFiles;
 
 // Failures are reported in modal boxes with one OK button. A box blocks only the thread that
-// shows it. Text and caption are UTF-8; callers convert story bytes with cp932ToUtf8.
-using MessageBoxFunction = std::function<void(const std::string& text, const std::string& caption)>;
+// shows it. Text and caption are UTF-8; callers convert story bytes with cp932ToUtf8. `details`
+// go in the box's details area, out of the way; empty: the box has none.
+using MessageBoxFunction = std::function<void(const std::string& text, const std::string& caption,
+                                              const std::string& details)>;
 
-// Without a window: the box is one line on standard error, and OK is pressed at once.
-void printMessageBox(const std::string& text, const std::string& caption);
+// Without a window: the box is one line on standard error, and OK is pressed at once. The
+// details are left out: the problem's own line has just said them.
+void printMessageBox(const std::string& text, const std::string& caption,
+                     const std::string& details = {});
 
-// Every failure the reader is told of: the box keeps the system's terse text ("nev.ini"), and
-// a terminal or a log first gets "nev: <detail>", one plain line with the full path and what
-// is wrong. A problem that shows no box is that line alone.
+// Every failure the reader is told of: the box keeps the system's terse text ("nev.ini") with
+// the full path and what to do in its details, and a terminal or a log first gets
+// "nev: <detail>; <advice>", one plain line. A problem that shows no box is that line alone.
 void reportProblem(const MessageBoxFunction& showBox, const Problem& problem);
 // The line alone, where no box can be shown.
 void printProblem(const Problem& problem);

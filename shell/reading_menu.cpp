@@ -29,6 +29,16 @@ void applyVolumes(const ReadingChoices& choices, WindowPort& port) {
   port.setVolumes(choices.muted ? 0 : choices.musicVolume, choices.muted ? 0 : choices.soundVolume);
 }
 
+void tellNoAudioDevice(WindowPort& port) {
+  const std::string why = "音を出す装置が見つからないため使えません";
+  for (int32_t step = 0; step < kVolumeSteps; ++step) {
+    port.greyMenuItem(kMenuMusicVolumeFirst + step, why);
+    port.greyMenuItem(kMenuSoundVolumeFirst + step, why);
+  }
+  port.greyMenuItem(kMenuMute, why);
+  port.showNotice("音を出す装置が見つかりません。音楽と効果音は鳴りません");
+}
+
 void applyAutoSpeed(NevContext& context, const ReadingChoices& choices) {
   // A base pause and a pause a character, for slow, usual and fast.
   constexpr int32_t kBase[kAutoSpeeds] = {2500, 1500, 800};

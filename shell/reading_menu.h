@@ -18,6 +18,9 @@ bool onReadingCommand(NevContext& context, WindowState& state, WindowPort& port,
 // The check marks as they stand now (the runner stops skipping by itself at a choice).
 void refreshReadingMenu(NevContext& context, WindowState& state, WindowPort& port);
 
+// Without an audio device: the volume items greyed, saying why, and a notice in the window.
+void tellNoAudioDevice(WindowPort& port);
+
 // The volumes and mute as chosen, given to the sound.
 void applyVolumes(const ReadingChoices& choices, WindowPort& port);
 // The auto speed as chosen, given to the runner's waits.

@@ -58,7 +58,8 @@ std::string firstCharacters(const std::string& text, size_t count) {
 void tell(WindowPort& port, const std::string& text, Problem problem) {
   problem.boxText = text;
   problem.caption = kCaption;
-  reportProblem([&port](const std::string& t, const std::string& c) { port.showBox(t, c); },
+  reportProblem([&port](const std::string& t, const std::string& c,
+                        const std::string& d) { port.showBox(t, c, d); },
                 problem);
 }
 

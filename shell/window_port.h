@@ -53,8 +53,10 @@ class WindowPort {
  public:
   virtual ~WindowPort() = default;
 
-  // A modal box with one OK button, on the window thread; returns when it is closed.
-  virtual void showBox(const std::string& text, const std::string& caption) = 0;
+  // A modal box with one OK button, on the window thread; returns when it is closed. `details`
+  // go in its details area; empty: it has none.
+  virtual void showBox(const std::string& text, const std::string& caption,
+                       const std::string& details = {}) = 0;
   // Menus are found by their position on the bar: 0 game, 1 screen, 2 help.
   virtual void appendMenuItem(int32_t submenu, int32_t id, const std::string& caption,
                               bool columnBreak) = 0;
@@ -102,6 +104,8 @@ class WindowPort {
 
   // Music and sound-effect volumes, in percent.
   virtual void setVolumes(int32_t music, int32_t sound) = 0;
+  // A menu item greyed for good, its tooltip saying `why`.
+  virtual void greyMenuItem(int32_t id, const std::string& why) = 0;
   // The picture as the story drew it, at its own size, into the reader's pictures folder; the
   // window and stderr say where.
   virtual void saveScreenshot() = 0;

@@ -24,9 +24,8 @@ void chooseSpeed(NevContext& context, WindowPort& port, int32_t id) {
 void openHelp(const StoryFiles& files, WindowPort& port, const char* name) {
   std::optional<std::string> path = files.resolve(name);
   if (path && port.openWithDesktop(*path)) return;
-  const auto showBox = [&port](const std::string& text, const std::string& caption) {
-    port.showBox(text, caption);
-  };
+  const auto showBox = [&port](const std::string& text, const std::string& caption,
+                               const std::string& details) { port.showBox(text, caption, details); };
   reportProblem(showBox, {.kind = ProblemKind::StoryFile,
                          .boxText = name,
                          .caption = kCaptionBadFile,

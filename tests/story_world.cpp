@@ -99,7 +99,8 @@ void StoryWorld::recordPlatform() {
   platform.invalidate = [this](const Rect* area) {
     repaints.push_back(area ? std::optional<Rect>(*area) : std::nullopt);
   };
-  platform.messageBox = [this](const std::string& text, const std::string& caption) {
+  platform.messageBox = [this](const std::string& text, const std::string& caption,
+                                const std::string&) {
     boxes.push_back(caption + ": " + text);
   };
 }

@@ -421,7 +421,8 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
   HeadlessPlayer player(context, options, events, keepFrame);
   PlatformServices& platform = context.platform;
   platform.invalidate = [&player](const Rect* area) { player.invalidate(area); };
-  platform.messageBox = [&player](const std::string& text, const std::string& caption) {
+  platform.messageBox = [&player](const std::string& text, const std::string& caption,
+                                  const std::string&) {
     player.messageBox(text, caption);
   };
   platform.sleep = [&player](int32_t milliseconds) { player.sleep(milliseconds); };

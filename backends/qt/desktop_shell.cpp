@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSocketNotifier>
@@ -24,7 +23,9 @@
 #include "engine/messages.h"
 #include "engine/story_session.h"
 #include "engine/text_log.h"
+#include "shell/reading_menu.h"
 #include "shell/window_proc.h"
+#include "backends/qt/captioned_box.h"
 #include "backends/qt/main_window.h"
 #include "backends/fontconfig/fontconfig_faces.h"
 #include "backends/qt/qt_environment.h"
@@ -118,31 +119,35 @@ int runDesktopShell(const DesktopStart& start) {
     Problem problem;
     folder = openStoryFolder(*story, problem);
     if (!folder) {
-      std::fprintf(stderr, "nev: cannot open story folder %s\n", problem.detail.c_str());
+      reportEndingProblem(unopenedFolderProblem(problem), start.endingProblemsInBox);
       return 1;
     }
   }
   const std::string storyFolder = folder->folder();
-  // Boxes before the window exists, which shows the story's own.
-  const MessageBoxFunction showBox = [](const std::string& text, const std::string& caption) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
-                    QString::fromStdString(text), QMessageBox::Ok);
-    box.exec();
-  };
   Problem problem;
+  bool audioMissing = false;
   const StoryBackends backends{
       [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); },
-      [] { return std::make_unique<SdlAudio>(); }};
+      [&audioMissing] {
+        auto audio = std::make_unique<SdlAudio>();
+        audioMissing = !audio->audioAvailable();
+        return audio;
+      }};
   std::unique_ptr<StorySession> session = openStory(std::move(folder), backends, problem);
   if (!session) {
-    reportProblem(showBox, problem);
+    // Before the window exists, which shows the story's own boxes.
+    reportProblemInBox(nullptr, problem);
     return 1;
   }
   NevContext& context = session->context();
   TextLog textLog;
   if (!start.textOut.empty()) {
-    if (const std::optional<Problem> unwritable = textLog.open(start.textOut, storyFolder)) {
-      std::fprintf(stderr, "nev: cannot write %s\n", unwritable->detail.c_str());
+    if (std::optional<Problem> unwritable = textLog.open(start.textOut, storyFolder)) {
+      unwritable->detail = "cannot write " + unwritable->detail;
+      unwritable->boxText = "入力した文字を書き出すファイルに書き込めません";
+      unwritable->caption = "nev";
+      unwritable->advice = "give --text-out another file";
+      reportEndingProblem(*unwritable, start.endingProblemsInBox);
       return 1;
     }
   }
@@ -174,6 +179,8 @@ int runDesktopShell(const DesktopStart& start) {
       std::fprintf(stderr, "nev: %s; skipping treats every line as unread\n",
                    unmarked->detail.c_str());
     }
+    // Before the question whether to go on, which opens where the window will.
+    window.setReaderSettings(&settings, storyDataName(storyFolder));
     SavePoint kept;
     if (resumeFromAutoSlot(context, window.state(), window, start.resume, kept)) context.resumeAt = kept;
     // A signal while the reader was being asked ends nev before the story starts.
@@ -183,9 +190,9 @@ int runDesktopShell(const DesktopStart& start) {
       window.startStory();
       rememberStory(settings, storyFolder);
       buildStartMenus(context, window.state(), window);
-      window.setReaderSettings(&settings, storyDataName(storyFolder));
       window.showAsRemembered();
       window.readPad(pad);
+      if (audioMissing) tellNoAudioDevice(window);
       // A story can end before the loop starts; its end then needs no loop.
       if (!window.ended()) status = application.exec();
     }

@@ -12,6 +12,7 @@ struct DesktopStart {
   std::shared_ptr<const LocalStoryFolder> story;
   int resume = -1;            // a place kept when nev last ended: 1 go on, 0 leave it, -1 ask
   std::string textOut;        // where each typed line goes as it is typed ("-": stdout)
+  bool endingProblemsInBox = false;  // a problem that ends nev also shows a box
 };
 
 // Plays the story in a window until the reader or the story ends it.

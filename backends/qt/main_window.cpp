@@ -20,6 +20,7 @@
 #include <filesystem>
 
 #include "backends/qt/backlog_view.h"
+#include "backends/qt/captioned_box.h"
 #include "backends/qt/picture_view.h"
 #include "backends/qt/remembered_settings.h"
 #include "backends/qt/slot_dialog.h"
@@ -133,8 +134,9 @@ MainWindow::MainWindow(NevContext& context)
   connectReadingMenus();
 
   PlatformServices& platform = context.platform;
-  platform.messageBox = [this](const std::string& text, const std::string& caption) {
-    showBoxFromRunner(text, caption);
+  platform.messageBox = [this](const std::string& text, const std::string& caption,
+                                const std::string& details) {
+    showBoxFromRunner(text, caption, details);
   };
   platform.invalidate = [this](const Rect* area) { mailbox_.askRepaint(area); };
   platform.sleep = [this](int32_t milliseconds) {
@@ -240,6 +242,23 @@ void MainWindow::showNotice(const std::string& text) { flashMessage(qs(text), 20
 
 void MainWindow::setVolumes(int32_t music, int32_t sound) {
   context_.platform.sound->setVolumes(music, sound);
+}
+
+void MainWindow::greyMenuItem(int32_t id, const std::string& why) {
+  QAction* item = action(id);
+  if (item == nullptr) return;
+  item->setEnabled(false);
+  item->setToolTip(qs(why));
+  // The submenu says it too, so the reader need not open it to learn why.
+  for (QObject* holder : item->associatedObjects()) {
+    auto* menu = qobject_cast<QMenu*>(holder);
+    if (menu == nullptr) continue;
+    menu->setToolTipsVisible(true);
+    menu->menuAction()->setToolTip(qs(why));
+    for (QObject* outer : menu->menuAction()->associatedObjects()) {
+      if (auto* parentMenu = qobject_cast<QMenu*>(outer)) parentMenu->setToolTipsVisible(true);
+    }
+  }
 }
 
 void MainWindow::saveScreenshot() {
@@ -365,20 +384,37 @@ void MainWindow::setMenuItem(int32_t id, const std::string& caption, bool enable
   }
 }
 
+void MainWindow::placeBox(CaptionedBox& box) const {
+  // Asked before the window first shows (whether to go on from last time): the question
+  // belongs where the window is about to open, not over a window at the screen's corner.
+  if (isVisible()) return;
+  const ReaderSettings remembered = settings_ != nullptr ? *settings_ : ReaderSettings{};
+  const StoryWindow* kept = rememberedWindow(remembered, story_);
+  std::optional<QRect> keptFrame;
+  if (kept != nullptr && kept->geometry.width > 0 && kept->geometry.height > 0) {
+    const WindowGeometry& frame = kept->geometry;
+    keptFrame = QRect(frame.x, frame.y, frame.width, frame.height);
+  }
+  box.centreOn(placement_.opening({context_.config.screenWidth, context_.config.screenHeight},
+                                  keptFrame, remembered.windowMode != WindowMode::Default));
+}
+
 bool MainWindow::askYesNo(const std::string& text, const std::string& caption) {
-  QMessageBox box(QMessageBox::Question, qs(caption), qs(text), QMessageBox::NoButton, this);
+  CaptionedBox box(QMessageBox::Question, caption, text, this);
   QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
   box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+  placeBox(box);
   box.exec();
   return box.clickedButton() == yes;
 }
 
 bool MainWindow::askBeforeLosing(const std::string& text, const std::string& caption) {
-  QMessageBox box(QMessageBox::Question, qs(caption), qs(text), QMessageBox::NoButton, this);
+  CaptionedBox box(QMessageBox::Question, caption, text, this);
   QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
   QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
   box.setDefaultButton(no);
   box.setEscapeButton(no);
+  placeBox(box);
   box.exec();
   return box.clickedButton() == yes;
 }
@@ -452,14 +488,19 @@ void MainWindow::teardown() {
 
 void MainWindow::destroyWindow() { close(); }
 
-void MainWindow::showBox(const std::string& text, const std::string& caption) {
-  QMessageBox box(QMessageBox::NoIcon, qs(caption), qs(text), QMessageBox::Ok, this);
+void MainWindow::showBox(const std::string& text, const std::string& caption,
+                         const std::string& details) {
+  CaptionedBox box(QMessageBox::NoIcon, caption, text, this);
+  box.addButton(QMessageBox::Ok);
+  box.setDetails(details);
+  placeBox(box);
   box.exec();
 }
 
-void MainWindow::showBoxFromRunner(const std::string& text, const std::string& caption) {
+void MainWindow::showBoxFromRunner(const std::string& text, const std::string& caption,
+                                   const std::string& details) {
   auto closed = std::make_shared<bool>(false);
-  mailbox_.askBox({text, caption, closed});
+  mailbox_.askBox({text, caption, closed, details});
   runner_.waitUntil([&] { return *closed; });
 }
 
@@ -475,8 +516,9 @@ void MainWindow::collectMail() {
   refreshReadingMark();
   for (uint32_t piece : mail.endedPieces) onMusicNotify(context_, piece);
   for (RunnerMailbox::BoxRequest& request : mail.boxes) {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, qs(request.caption), qs(request.text),
-                                QMessageBox::Ok, this);
+    auto* box = new CaptionedBox(QMessageBox::NoIcon, request.caption, request.text, this);
+    box->addButton(QMessageBox::Ok);
+    box->setDetails(request.details);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     connect(box, &QDialog::finished, this, [this, closed = request.closed] {

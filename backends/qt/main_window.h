@@ -23,6 +23,7 @@
 #include "shell/window_proc.h"
 
 class BacklogView;
+class CaptionedBox;
 class PadReader;
 class PictureView;
 class QAction;
@@ -43,7 +44,8 @@ class MainWindow : public QMainWindow, public WindowPort {
   const ScriptRunner& runner() const { return runner_.runner(); }
 
   // WindowPort.
-  void showBox(const std::string& text, const std::string& caption) override;
+  void showBox(const std::string& text, const std::string& caption,
+               const std::string& details = {}) override;
   void appendMenuItem(int32_t submenu, int32_t id, const std::string& caption,
                       bool columnBreak) override;
   void checkMenuItem(int32_t id, bool checked) override;
@@ -66,6 +68,7 @@ class MainWindow : public QMainWindow, public WindowPort {
   void showNotice(const std::string& text) override;
   void restartStoryAt(const SavePoint& point) override;
   void setVolumes(int32_t music, int32_t sound) override;
+  void greyMenuItem(int32_t id, const std::string& why) override;
   void saveScreenshot() override;
   void copyText(const std::string& utf8) override;
   void showBacklog() override;
@@ -123,7 +126,10 @@ class MainWindow : public QMainWindow, public WindowPort {
   // Acts on the other threads' requests, on the window thread.
   void collectMail();
   // The runner's box, blocking only the runner's thread.
-  void showBoxFromRunner(const std::string& text, const std::string& caption);
+  void showBoxFromRunner(const std::string& text, const std::string& caption,
+                         const std::string& details);
+  // A box asked for before the window shows opens where the window will.
+  void placeBox(CaptionedBox& box) const;
 
   NevContext& context_;
   WindowState state_;

@@ -5,6 +5,9 @@
 
 #include <QApplication>
 
+#include "backends/qt/captioned_box.h"
+#include "engine/host.h"
+
 void prepareQtEnvironment() {
   // Shared-memory images each await a completion event from the X server, which wakes two
   // threads per blink of the click marker; the picture's small repaints go faster without.
@@ -45,4 +48,23 @@ void releaseGuiApplication() {
   // own statics still exist.
   delete ownApplication;
   ownApplication = nullptr;
+}
+
+Problem unopenedFolderProblem(Problem refused) {
+  refused.detail = "cannot open story folder " + refused.detail;
+  refused.boxText = "物語のフォルダを開けません";
+  refused.caption = "nev";
+  return refused;
+}
+
+void reportEndingProblem(const Problem& problem, bool inBox) {
+  if (!inBox) return printProblem(problem);
+  if (QCoreApplication::instance() != nullptr) return reportProblemInBox(nullptr, problem);
+  prepareQtEnvironment();
+  static int argc = 1;
+  static char program[] = "nev";
+  static char* argv[] = {program, nullptr};
+  argc = 1;
+  QApplication application(argc, argv);
+  reportProblemInBox(nullptr, problem);
 }

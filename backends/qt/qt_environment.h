@@ -2,6 +2,8 @@
 // What Qt needs around it: the session it expects, and an application for tests and
 // benchmarks that make widgets without the desktop shell.
 
+#include "base/problem.h"
+
 // Sets up what Qt expects of the session before an application object is made.
 void prepareQtEnvironment();
 
@@ -11,3 +13,10 @@ void ensureGuiApplication();
 
 // Deletes the application ensureGuiApplication made, if it made one.
 void releaseGuiApplication();
+
+// A story folder openStoryFolder refused, as a problem that ends nev.
+Problem unopenedFolderProblem(Problem refused);
+
+// A problem that ends nev: its line on stderr and, `inBox`, its box on the desktop's own
+// display; with no application yet, one is made for the box alone.
+void reportEndingProblem(const Problem& problem, bool inBox);

@@ -17,6 +17,7 @@ class RunnerMailbox {
     std::string text;
     std::string caption;
     std::shared_ptr<bool> closed;  // under the runner host's lock
+    std::string details = {};
   };
   // Everything asked since the last collection.
   struct Mail {

@@ -6,16 +6,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "backends/qt/captioned_box.h"
 #include "base/codepage.h"
-#include "base/story_files.h"
 #include "engine/config.h"
 #include "engine/local_story_folder.h"
-#include "engine/messages.h"
 
 namespace fs = std::filesystem;
 
@@ -72,10 +70,10 @@ StoryChooser::StoryChooser(const std::vector<std::string>& recentStories) {
 }
 
 bool StoryChooser::pick(const std::string& folder) {
-  if (!resolveStoryFile("nev.ini", folder)) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kCaptionBadFile),
-                    QStringLiteral("nev.ini"), QMessageBox::Ok, this);
-    box.exec();
+  // The settings the story would open with: a folder it could not open with stays unpicked.
+  GameConfig settings;
+  if (const std::optional<Problem> problem = readConfig(LocalStoryFolder(folder), settings)) {
+    reportProblemInBox(this, *problem);
     return false;
   }
   story_ = folder;

@@ -11,8 +11,8 @@ class StoryChooser final : public QDialog {
  public:
   explicit StoryChooser(const std::vector<std::string>& recentStories);
 
-  // Accepts `folder` as the story to play when it holds one; otherwise says why in the box a
-  // story without nev.ini gets, and the chooser stays open.
+  // Accepts `folder` as the story to play when its nev.ini can be read; otherwise says why in
+  // the box the story would get, and on stderr, and the chooser stays open.
   bool pick(const std::string& folder);
   // The folder picked, once the chooser is accepted.
   const std::string& story() const { return story_; }

@@ -13,14 +13,13 @@ QScreen* WindowPlacement::monitor() const {
   return window_.screen() != nullptr ? window_.screen() : QGuiApplication::primaryScreen();
 }
 
-QPoint WindowPlacement::placeOnScreen(QSize size) const {
+QPoint WindowPlacement::placeOnScreen(QSize size, const std::optional<QRect>& kept) const {
   // Room above the client area for a caption, which the desktop draws outside it.
   constexpr int kCaptionRoom = 32;
-  if (normalGeometry_) {
-    const QRect caption(normalGeometry_->left(), normalGeometry_->top() - kCaptionRoom,
-                        size.width(), kCaptionRoom);
+  if (kept) {
+    const QRect caption(kept->left(), kept->top() - kCaptionRoom, size.width(), kCaptionRoom);
     for (QScreen* each : QGuiApplication::screens()) {
-      if (each->availableGeometry().intersected(caption) == caption) return normalGeometry_->topLeft();
+      if (each->availableGeometry().intersected(caption) == caption) return kept->topLeft();
     }
   }
   QScreen* shownOn = monitor();
@@ -41,7 +40,7 @@ void WindowPlacement::showCaptioned(Size client) {
   const QSize size(client.width, client.height + (bar->isHidden() ? 0 : bar->sizeHint().height()));
   // Placed by its client area: where the desktop draws the frame is its own business, and
   // positions that count the frame drift after full screen.
-  window_.setGeometry(QRect(placeOnScreen(size), size));
+  window_.setGeometry(QRect(placeOnScreen(size, normalGeometry_), size));
   window_.show();
   placed_();
 }
@@ -67,6 +66,17 @@ void WindowPlacement::takeKeptSize() {
   if (!normalGeometry_) return;
   window_.resize(normalGeometry_->size());
   placed_();
+}
+
+QRect WindowPlacement::opening(Size client, const std::optional<QRect>& kept,
+                               bool fullSize) const {
+  QScreen* shownOn = monitor();
+  if (fullSize && shownOn != nullptr) return shownOn->geometry();
+  const QMenuBar* bar = window_.menuBar();
+  const QSize size(client.width, client.height + bar->sizeHint().height());
+  // Opened at the story's size, then given the size the reader kept, as showCaptioned and
+  // takeKeptSize do.
+  return QRect(placeOnScreen(size, kept), kept ? kept->size() : size);
 }
 
 Size WindowPlacement::monitorSize() const {

@@ -33,8 +33,12 @@ class WindowPlacement {
 
   Size monitorSize() const;
 
+  // Where the window will open, in screen coordinates, before it first shows: covering the
+  // monitor when `fullSize`, else captioned around `client` or at the `kept` place and size.
+  QRect opening(Size client, const std::optional<QRect>& kept, bool fullSize) const;
+
  private:
-  QPoint placeOnScreen(QSize size) const;
+  QPoint placeOnScreen(QSize size, const std::optional<QRect>& kept) const;
   QScreen* monitor() const;
 
   QMainWindow& window_;

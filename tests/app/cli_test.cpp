@@ -88,7 +88,7 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
            ".nev-tmp-$p/events.jsonl; do sleep 0.01; done; kill -" + signal + " $p; wait $p; ";
   };
   const std::string listed = "; echo $(LC_ALL=C ls -A) / $(LC_ALL=C ls -A earlier)";
-  // Beside each box, the full path and what is wrong, on one line.
+  // Beside each box, the full path, what is wrong and what to do, on one line.
   auto told = [](const TempFolder& folder, const std::string& what) {
     return "nev: " + std::filesystem::canonical(folder.path()).string() + "/" + what;
   };
@@ -115,8 +115,9 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
        "nev: cannot write"},
       {nev + " render", 1, "nev render: render needs a story folder"},
       {nev + " render" + at(empty) + out, 1,
-       told(empty, "nev.ini: no such file\n[ファイルが変] nev.ini\n")},
-      {nev + " render" + at(noScript) + out, 2, told(noScript, "start.txt: no such file\n")},
+       told(empty, "nev.ini: no such file; open the folder that holds the story's nev.ini\n"
+                   "[ファイルが変] nev.ini\n")},
+      {nev + " render" + at(noScript) + out, 2, told(noScript, "start.txt: no such file; ")},
       {nev + " render" + at(clean) + out + " --client 16385x1", 1, "--client takes a size"},
       {nev + " render" + at(clean) + out + " --client 4097x4096", 1, "--client takes a size"},
       {nev + " render" + at(clean) + out + " --client 16384x1 --max-frames 1", 3, ""},
@@ -146,7 +147,7 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {nev + " render" + at(clean) + out + " --save-at 9:" + at(tools, "9.sav").substr(1), 3,
        "nev render: frame 9 was never reached at a wait or choice; "},
       {"QT_QPA_PLATFORM=offscreen " + nev + " --text-out" + at(clean, "start.txt") + at(clean), 1,
-       "start.txt: it is one of the story's own files\n"},
+       "start.txt: it is one of the story's own files; give --text-out another file\n"},
       // The reader of the story's text gone: one line, and the story ends as it would.
       {"cd" + at(tools) + " && mkfifo gone || exit 9; (exec 3<gone) & exec 4>gone" +
            "; wait; XDG_CONFIG_HOME=" + at(tools, "conf").substr(1) +
@@ -211,8 +212,8 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {story("fonts.txt", ""), 0, "\"reason\":\"script\"}"},
       {story("devices.txt", ""), 2, "\"reason\":\"script\"}"},
       {story("zero.txt", ""), 2, "\"reason\":\"script\"}"},
-      {story("names.txt", ""), 2, told(hostile, "\\x1B[2J\\xFF.txt: no such file\n")},
-      {story("label.txt", ""), 2, told(hostile, "loop.txt: label NONE not found\n")},
+      {story("names.txt", ""), 2, told(hostile, "\\x1B[2J\\xFF.txt: no such file; ")},
+      {story("label.txt", ""), 2, told(hostile, "loop.txt: label NONE not found; ")},
   };
   for (const Case& c : cases) {
     const ProgramRun run = runProgram(c.command);
@@ -247,18 +248,21 @@ TEST(NevProgram, OffersTheStoryChooserOnlyWhenStartedBareOnADesktopWithoutAStory
     bool storyGiven, storyHere;
     const char *display, *wayland, *platform;
     bool offered;
-  } rows[] = {{false, false, ":0", nullptr, nullptr, true},
-              {false, false, "", "wayland-0", "wayland", true},
-              {false, false, ":0", nullptr, "offscreen", false},
-              {false, false, nullptr, "wayland-0", "minimal:x", false},
-              {false, false, nullptr, nullptr, "xcb", false},
-              {false, true, ":0", nullptr, nullptr, false},
-              {true, false, ":0", nullptr, nullptr, false}};
+    bool boxed;  // a problem that ends nev shows a box when nothing shows stderr
+  } rows[] = {{false, false, ":0", nullptr, nullptr, true, true},
+              {false, false, "", "wayland-0", "wayland", true, true},
+              {false, false, ":0", nullptr, "offscreen", false, false},
+              {false, false, nullptr, "wayland-0", "minimal:x", false, false},
+              {false, false, nullptr, nullptr, "xcb", false, false},
+              {false, true, ":0", nullptr, nullptr, false, true},
+              {true, false, ":0", nullptr, nullptr, false, true}};
   const char* const argv[] = {"nev", "."};
   for (const Row& row : rows) {
     const CommandLine line = parseCommandLine(row.storyGiven ? 2 : 1, argv);
     const DisplayKind display = displayKindOf(row.display, row.wayland, row.platform);
     EXPECT_EQ(offersStoryChooser(line, row.storyHere, display), row.offered) << &row - rows;
+    EXPECT_EQ(endingProblemsInBox(display, false), row.boxed) << &row - rows;
+    EXPECT_FALSE(endingProblemsInBox(display, true)) << &row - rows;
   }
 }
 

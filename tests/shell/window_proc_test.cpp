@@ -29,7 +29,7 @@ struct FakePort : WindowPort {
   void log(const char* what, Size s) {
     log(what + std::to_string(s.width) + "x" + std::to_string(s.height));
   }
-  void showBox(const std::string& text, const std::string& title) override {
+  void showBox(const std::string& text, const std::string& title, const std::string& = {}) override {
     log(title + ": " + text);
   }
   void appendMenuItem(int32_t menu, int32_t id, const std::string& caption, bool brk) override {
@@ -74,6 +74,9 @@ struct FakePort : WindowPort {
   }
   void setVolumes(int32_t music, int32_t sound) override {
     log("volumes " + std::to_string(music) + " " + std::to_string(sound));
+  }
+  void greyMenuItem(int32_t id, const std::string& why) override {
+    menuItems[id] = "(grey) " + why;
   }
   void saveScreenshot() override { log("screenshot"); }
   void copyText(const std::string& text) override { log("copy " + text); }
@@ -353,6 +356,15 @@ TEST(WindowProc, ReadingMenuSkipsAndSetsVolumesAndTheKeysLightChoices) {
     }
     EXPECT_EQ(seen, expected);
   }
+
+  // No audio device: every volume item greyed, saying why, and one notice.
+  port.calls.clear();
+  tellNoAudioDevice(port);
+  EXPECT_EQ(port.menuItems.size(), size_t(2 * kVolumeSteps + 1));
+  for (int32_t id : {kMenuMusicVolumeFirst, kMenuSoundVolumeFirst + kVolumeSteps - 1, kMenuMute}) {
+    EXPECT_EQ(port.menuItems[id], "(grey) 音を出す装置が見つからないため使えません") << id;
+  }
+  EXPECT_EQ(port.calls, "notice 音を出す装置が見つかりません。音楽と効果音は鳴りません; ");
 
   setBacklogPages(context, {{"old page"}, {"\x89\x4a\x82\xcc\x89\x77", "\x01picked", "second"}});
   EXPECT_EQ(pageText(context), "雨の駅\nsecond\n");

@@ -13,10 +13,12 @@
 #include <filesystem>
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <set>
 
 #include "backends/qt/backlog_view.h"
+#include "backends/qt/captioned_box.h"
 #include "backends/sdl/pad_input.h"
 #include "engine/context.h"
 #include "engine/script/runner.h"
@@ -54,6 +56,14 @@ TEST(MainWindow, RunnersRequestsReachTheWindowThreadAndThePictureIsShownStretche
     return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) != nullptr;
   }));
   EXPECT_EQ(box->text(), QStringLiteral("missing.bmp"));
+  // Wide enough for its caption; the full path and what to do in its details.
+  const auto* captioned = dynamic_cast<const CaptionedBox*>(box);
+  ASSERT_NE(captioned, nullptr);
+  EXPECT_GE(box->width(), captioned->widthForCaption());
+  const QString missing = QString::fromStdString(
+      (std::filesystem::canonical(story.path()) / "missing.bmp").string());
+  EXPECT_TRUE(box->detailedText().startsWith(missing + QStringLiteral(": no such file\n")))
+      << box->detailedText().toStdString();
   box->accept();
   ASSERT_TRUE(eventually([&] { return shown(319, 240) == 0xFF0000; }));
   EXPECT_EQ(window.centralWidget()->size(), QSize(640, 480));  // below the menu bar
@@ -247,7 +257,17 @@ TEST(MainWindow, EachStoryOpensAtItsRememberedSizeElseItsOwn) {
     MainWindow window(session->context());
     buildStartMenus(session->context(), window.state(), window);
     window.setReaderSettings(&settings, row.story);
+    // A question before the window shows opens where the window then does.
+    QPoint asked;
+    QTimer::singleShot(0, &window, [&asked] {
+      if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        asked = box->geometry().center();
+        box->reject();
+      }
+    });
+    window.askYesNo("?", "?");
     window.showAsRemembered();
+    EXPECT_LE((asked - window.geometry().center()).manhattanLength(), 4) << row.story;
     const auto client = [&] {
       const QSize size = window.centralWidget()->size();
       return Size{size.width(), size.height()};

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 
 #include "backends/qt/qt_environment.h"
 #include "test_files.h"
@@ -26,12 +27,19 @@ TEST(StoryChooser, RefusesAFolderWithoutAStoryAndPlaysARecentOne) {
   QString refusal;  // the box is modal: it is read and closed from within its own loop
   QTimer::singleShot(0, &chooser, [&refusal] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      refusal = box->windowTitle() + " " + box->text();
+      refusal = box->windowTitle() + " " + box->text() + " " + box->detailedText();
       box->accept();
     }
   });
+  testing::internal::CaptureStderr();
   QTest::keyClick(list, Qt::Key_Return);
-  EXPECT_EQ(refusal, QStringLiteral("ファイルが変 nev.ini"));
+  // The box and the line both name the full path and what to do.
+  const std::string missing = std::filesystem::canonical(empty.path()).string() +
+                              "/nev.ini: no such file";
+  const std::string advice = "open the folder that holds the story's nev.ini";
+  const std::string told = testing::internal::GetCapturedStderr();  // Qt may add its own lines
+  EXPECT_TRUE(told.starts_with("nev: " + missing + "; " + advice + "\n")) << told;
+  EXPECT_EQ(refusal.toStdString(), "ファイルが変 nev.ini " + missing + "\n" + advice);
   EXPECT_TRUE(chooser.isVisible());
   list->setCurrentRow(1);
   QTest::keyClick(list, Qt::Key_Return);

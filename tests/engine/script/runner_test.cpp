@@ -60,7 +60,8 @@ class RunnerTest : public ::testing::Test {
     runner_.reset();
     context_ = makeContext(settings);
     runner_ = std::make_unique<ScriptRunner>(*context_, operations_);
-    context_->platform.messageBox = [this](const std::string& text, const std::string& caption) {
+    context_->platform.messageBox = [this](const std::string& text, const std::string& caption,
+                                           const std::string&) {
       calls_.push_back("box " + caption + " " + text);
     };
   }
