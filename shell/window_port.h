@@ -36,6 +36,13 @@ struct FileDialog {
 struct SavePoint;
 struct SlotListing;
 
+// An item of the reader's menu the pad's Start opens: the command it gives, as the menus do.
+struct ReaderMenuItem {
+  int32_t id = 0;
+  std::string caption;
+  bool checked = false;
+};
+
 // What the reader did in the save slot dialog.
 struct SlotDialogChoice {
   enum class Action { Close, Save, Load, Delete } action = Action::Close;
@@ -105,4 +112,6 @@ class WindowPort {
   virtual void copyText(const std::string& utf8) = 0;
   // The text of the pages read, over the darkened picture, until the reader closes it.
   virtual void showBacklog() = 0;
+  // A small menu over the picture, walked with the pad or the keys; the id picked, or 0.
+  virtual int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) = 0;
 };

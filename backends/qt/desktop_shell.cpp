@@ -33,6 +33,7 @@
 #include "backends/qt/settings_store.h"
 #include "backends/qt/story_chooser.h"
 #include "engine/sound/music.h"
+#include "backends/sdl/pad_input.h"
 #include "backends/sdl/sdl_audio.h"
 #include "engine/text/message_window.h"
 
@@ -155,6 +156,7 @@ int runDesktopShell(const DesktopStart& start) {
 
   int status = 0;
   {
+    PadReader pad;  // outlives the window that reads it
     MainWindow window(context);
     // The end of a piece reaches the window thread as a message of its own.
     audio.setEndOfPieceHandler([&window](uint32_t piece) { window.postEndOfPiece(piece); });
@@ -189,6 +191,7 @@ int runDesktopShell(const DesktopStart& start) {
       rememberStory(settings, storyFolder);
       buildStartMenus(context, window.state(), window);
       window.showAsRemembered();
+      window.readPad(pad);
       if (audioMissing) tellNoAudioDevice(window);
       // A story can end before the loop starts; its end then needs no loop.
       if (!window.ended()) status = application.exec();

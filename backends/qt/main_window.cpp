@@ -24,6 +24,7 @@
 #include "backends/qt/picture_view.h"
 #include "backends/qt/remembered_settings.h"
 #include "backends/qt/slot_dialog.h"
+#include "backends/sdl/pad_input.h"
 #include "base/codepage.h"
 #include "base/png_file.h"
 #include "engine/context.h"
@@ -33,6 +34,69 @@
 #include "shell/reading_menu.h"
 
 namespace {
+
+// While no controller is attached the pad is read only to notice one arriving; while one is,
+// often enough that a press feels immediate. Neither keeps a waiting reader's machine busy.
+constexpr int kPadIdleReadMs = 500;
+constexpr int kPadReadMs = 20;
+
+// The key a pad button stands for in a widget that takes keys: the backlog, a menu, a box.
+// Qt::Key_unknown: the button means nothing there.
+Qt::Key keyInBacklog(PadButton button) {
+  switch (button) {
+    case PadButton::Up: return Qt::Key_Up;
+    case PadButton::Down: return Qt::Key_Down;
+    case PadButton::Left: return Qt::Key_PageUp;
+    case PadButton::Right: return Qt::Key_PageDown;
+    case PadButton::B:
+    case PadButton::Y: return Qt::Key_Escape;
+    default: return Qt::Key_unknown;
+  }
+}
+
+Qt::Key keyInMenu(PadButton button) {
+  switch (button) {
+    case PadButton::Up: return Qt::Key_Up;
+    case PadButton::Down: return Qt::Key_Down;
+    case PadButton::Left: return Qt::Key_Left;
+    case PadButton::Right: return Qt::Key_Right;
+    case PadButton::A: return Qt::Key_Return;
+    case PadButton::B:
+    case PadButton::Start: return Qt::Key_Escape;
+    default: return Qt::Key_unknown;
+  }
+}
+
+// The slot screen reads A and X as keys no keyboard sends, so that Enter keeps never saving.
+Qt::Key keyInSlotScreen(PadButton button) {
+  switch (button) {
+    case PadButton::A: return Qt::Key_Select;
+    case PadButton::X: return Qt::Key_Save;
+    default: return keyInMenu(button);
+  }
+}
+
+// A box's buttons: the d-pad moves between them, A presses the one lit.
+Qt::Key keyInBox(PadButton button) {
+  switch (button) {
+    case PadButton::Up:
+    case PadButton::Left: return Qt::Key_Backtab;
+    case PadButton::Down:
+    case PadButton::Right: return Qt::Key_Tab;
+    case PadButton::A: return Qt::Key_Space;
+    case PadButton::B: return Qt::Key_Escape;
+    default: return Qt::Key_unknown;
+  }
+}
+
+void sendKey(QWidget* target, Qt::Key key) {
+  if (target == nullptr || key == Qt::Key_unknown) return;
+  const Qt::KeyboardModifiers modifiers = key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier;
+  QKeyEvent press(QEvent::KeyPress, key, modifiers);
+  QCoreApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+  QCoreApplication::sendEvent(target, &release);
+}
 
 // Posted by the runner's requests: the window collects its mail.
 constexpr QEvent::Type kMailEvent = QEvent::Type(QEvent::User + 1);
@@ -244,6 +308,61 @@ void MainWindow::showBacklog() {
     backlog_ = nullptr;
     view_->setFocus();
   };
+}
+
+int32_t MainWindow::chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) {
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("readerMenu"));
+  for (const ReaderMenuItem& item : items) {
+    QAction* entry = menu.addAction(qs(item.caption));
+    entry->setData(item.id);
+    entry->setCheckable(item.checked);
+    entry->setChecked(item.checked);
+  }
+  menu.adjustSize();
+  const QPoint centre = view_->mapToGlobal(view_->rect().center());
+  // The first item lit once it shows, so that the pad's A has something to pick at once.
+  QTimer::singleShot(0, &menu, [&menu] { menu.setActiveAction(menu.actions().value(0)); });
+  const QAction* picked = menu.exec(centre - QPoint(menu.width() / 2, menu.height() / 2));
+  return picked == nullptr ? 0 : picked->data().toInt();
+}
+
+void MainWindow::readPad(PadReader& pad) {
+  if (!pad.working()) return;  // said once on stderr; the window is as it was without a pad
+  pad_ = &pad;
+  if (padTimer_ == nullptr) {
+    padTimer_ = new QTimer(this);
+    connect(padTimer_, &QTimer::timeout, this, [this] { readPadNow(); });
+  }
+  readPadNow();
+  padTimer_->start();
+}
+
+void MainWindow::readPadNow() {
+  if (pad_ == nullptr || tornDown_) return;
+  pad_->read([this](PadEvent event) {
+    QMetaObject::invokeMethod(this, [this, event] { onPad(event); }, Qt::QueuedConnection);
+  });
+  padTimer_->setInterval(pad_->attached() > 0 ? kPadReadMs : kPadIdleReadMs);
+}
+
+void MainWindow::onPad(PadEvent event) {
+  if (tornDown_) return;
+  if (QWidget* popup = QApplication::activePopupWidget()) {
+    if (event.pressed) sendKey(popup, keyInMenu(event.button));
+  } else if (QWidget* modal = QApplication::activeModalWidget()) {
+    if (!event.pressed) return;
+    QWidget* focused = modal->focusWidget() != nullptr ? modal->focusWidget() : modal;
+    sendKey(focused, modal->objectName() == QStringLiteral("slots") ? keyInSlotScreen(event.button)
+                                                                     : keyInBox(event.button));
+  } else if (backlog_ != nullptr) {
+    if (event.pressed) sendKey(backlog_, keyInBacklog(event.button));
+  } else if (prologue()) {
+    return;
+  } else {
+    onPadButton(context_, state_, *this, event);
+    refreshReadingMark();
+  }
 }
 
 QAction* MainWindow::action(int32_t id) const {

@@ -17,12 +17,14 @@
 #include "backends/qt/runner_host.h"
 #include "backends/qt/runner_mailbox.h"
 #include "backends/qt/window_placement.h"
+#include "shell/pad_mapping.h"
 #include "shell/reader_settings.h"
 #include "shell/window_port.h"
 #include "shell/window_proc.h"
 
 class BacklogView;
 class CaptionedBox;
+class PadReader;
 class PictureView;
 class QAction;
 class QLabel;
@@ -70,6 +72,11 @@ class MainWindow : public QMainWindow, public WindowPort {
   void saveScreenshot() override;
   void copyText(const std::string& utf8) override;
   void showBacklog() override;
+  int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) override;
+
+  // Reads the game controllers while the window lives: the pad reaches the story, the
+  // backlog, the reader's menu and the boxes, whichever is in front.
+  void readPad(PadReader& pad);
 
   // What the reader left last time, kept up to date while the window lives; may be null.
   // `story` names the story among those whose windows the settings remember.
@@ -112,6 +119,10 @@ class MainWindow : public QMainWindow, public WindowPort {
   // label like the notice, never in the surfaces.
   void refreshReadingMark();
   void teardown();
+  // Each read's events are acted on from the event queue, so that a menu or a box the pad opens
+  // runs its own loop while the reading timer goes on.
+  void readPadNow();
+  void onPad(PadEvent event);
   // Acts on the other threads' requests, on the window thread.
   void collectMail();
   // The runner's box, blocking only the runner's thread.
@@ -132,6 +143,8 @@ class MainWindow : public QMainWindow, public WindowPort {
   QLabel* flash_ = nullptr;
   QTimer* flashEnds_ = nullptr;  // one timer, so an earlier word's end does not cut a later one
   QLabel* mark_ = nullptr;
+  PadReader* pad_ = nullptr;
+  QTimer* padTimer_ = nullptr;
   ReaderInput input_;
   WindowPlacement placement_;
   // Counts the wake-ups posted, so the window thread acquires each event the runner built before

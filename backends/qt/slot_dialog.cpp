@@ -67,6 +67,7 @@ SlotDialogChoice runSlotDialog(QWidget* parent, const SlotListing* listings, int
   if (lit <= 0 || lit >= count) lit = newest != 0 ? newest : 1;
 
   QDialog dialog(parent);
+  dialog.setObjectName(QStringLiteral("slots"));  // the pad's buttons reach it as its own keys
   dialog.setWindowTitle(QStringLiteral("しおり"));
   auto* list = new QListWidget(&dialog);
   list->setViewMode(QListView::IconMode);
@@ -152,6 +153,16 @@ SlotDialogChoice runSlotDialog(QWidget* parent, const SlotListing* listings, int
       case Qt::Key_Return:
       case Qt::Key_Enter:
         if (load->isEnabled()) finishWith(SlotDialogChoice::Action::Load);
+        return true;
+      case Qt::Key_Select:  // the pad's A: loads a filled slot, saves into an empty one
+        if (load->isEnabled()) {
+          finishWith(SlotDialogChoice::Action::Load);
+        } else if (save->isEnabled()) {
+          finishWith(SlotDialogChoice::Action::Save);
+        }
+        return true;
+      case Qt::Key_Save:  // the pad's X: saves, over a filled slot only once asked
+        if (save->isEnabled()) finishWith(SlotDialogChoice::Action::Save);
         return true;
       case Qt::Key_Delete:
         if (remove->isEnabled()) finishWith(SlotDialogChoice::Action::Delete);

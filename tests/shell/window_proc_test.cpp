@@ -11,6 +11,7 @@
 
 #include "engine/context.h"
 #include "shell/menu.h"
+#include "shell/pad_mapping.h"
 #include "story_world.h"
 
 namespace {
@@ -80,6 +81,11 @@ struct FakePort : WindowPort {
   void saveScreenshot() override { log("screenshot"); }
   void copyText(const std::string& text) override { log("copy " + text); }
   void showBacklog() override { log("backlog"); }
+  int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) override {  // the ticked
+    for (const ReaderMenuItem& item : items) calls += item.checked ? "menu " + item.caption : "";
+    return log(std::to_string(items.size())), readerMenuAnswer;
+  }
+  int32_t readerMenuAnswer = 0;
   std::map<int32_t, std::string> menuItems;
   void showNotice(const std::string& text) override { log("notice " + text); }
   std::vector<SlotDialogChoice> dialogAnswers;
@@ -421,6 +427,37 @@ TEST(WindowProc, SkipBegunDuringAWaitEndsItWithinTheReadingRules) {
     EXPECT_GE(sleepsWaiting, 0) << row.name;  // the wait was reached
     EXPECT_EQ(sleepsWaiting < kPatience, row.ends) << row.name << ": " << sleepsWaiting;
     EXPECT_EQ(context.shared.waitingForClick.load(), 0) << row.name;
+  }
+}
+
+// The pad over the picture: what each press or release leaves in the runner's words and asks.
+TEST(WindowProc, PadEndsWaitsLightsItemsSkipsWhileHeldAndOpensTheReadersMenu) {
+  StoryWorld world{8, 6};
+  SharedState& shared = world.context->shared;
+  shared.choice.count = 2;
+  shared.choice.bandTop[1] = shared.choice.bandBottom[1] = 30;  // the first item at row 0
+  shared.mouseY = 100, shared.waitingForClick = 1;
+  using enum PadButton;
+  WindowState state;
+  FakePort port;
+  const std::tuple<PadEvent, int32_t, std::string> steps[] = {
+      {{Down}, 0, "0"}, {{Down}, 0, "30"}, {{A}, 0, "30 clicked"}, {{B}, 0, "30 hidden"}, {{A}, 0, "30"},
+      {{SkipShoulder}, 0, "30 skip"}, {{A}, 0, "30 clicked skip"}, {{SkipShoulder, false}, 0, "30"},
+      {{AutoShoulder}, 0, "30 auto"}, {{AutoShoulder, false}, 0, "30 auto"}, {{Start}, kMenuAuto, "30 menu オート8;"},
+      {{Start}, kMenuFullScreen, "30 full size;"}, {{Start}, 0, "30 menu フルスクリーン8;"},
+      {{Y}, 0, "30 backlog;"}, {{X}, 0, "30"},
+  };
+  for (const auto& [event, answer, expected] : steps) {
+    port.calls.clear(), port.readerMenuAnswer = answer, shared.clicked = 0;
+    onPadButton(*world.context, state, port, event);
+    std::string seen = std::to_string(shared.mouseY.load()) + (shared.clicked.load() ? " clicked" : "") +
+                       (shared.hideText.load() ? " hidden" : "") + (world.context->reading.skip.load() ? " skip" : "") +
+                       (world.context->reading.autoAdvance.load() ? " auto" : "");
+    const std::string calls = " " + port.calls;
+    for (const std::string call : {" menu", " full size", " backlog"}) {
+      if (const size_t at = calls.find(call); at != std::string::npos) seen += calls.substr(at, calls.find(';', at) - at + 1);
+    }
+    EXPECT_EQ(seen, expected);
   }
 }
 

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <SDL.h>
+#include <QTimer>
 #include <QClipboard>
 #include <QWheelEvent>
 #include <filesystem>
@@ -17,6 +19,7 @@
 
 #include "backends/qt/backlog_view.h"
 #include "backends/qt/captioned_box.h"
+#include "backends/sdl/pad_input.h"
 #include "engine/context.h"
 #include "engine/script/runner.h"
 #include "engine/text/message_window.h"
@@ -172,6 +175,58 @@ TEST(MainWindow, BacklogCopyAndCtrlLeaveTheWaitAsItWas) {
   QTest::keyClick(&window, Qt::Key_Return);
   ASSERT_TRUE(eventually([&] { return window.ended(); }));
   EXPECT_FALSE(std::filesystem::exists(data.path() / "auto.sav"));
+}
+
+// A controller plugged in gives pad events; in the window it reaches the reader's menu, the slot
+// screen and the wait (each button held until the next step is ready); unplugged, it goes.
+TEST(MainWindow, PadComesAndGoesAndReachesTheReadersMenuTheSlotScreenAndTheWait) {
+  if (!widgetsApplicationRuns()) GTEST_SKIP() << "another kind of Qt application runs here";
+  PadReader pad;
+  if (!pad.working()) GTEST_SKIP() << "SDL has no game controller support here";
+  const SDL_VirtualJoystickDesc desc{SDL_VIRTUAL_JOYSTICK_DESC_VERSION, SDL_JOYSTICK_TYPE_GAMECONTROLLER, 0,
+                                     SDL_CONTROLLER_BUTTON_MAX, 0, 0, 0, 0, (1u << SDL_CONTROLLER_BUTTON_MAX) - 1};
+  const int device = SDL_JoystickAttachVirtualEx(&desc);
+  SDL_Joystick* joystick = SDL_JoystickOpen(device);
+  ASSERT_NE(joystick, nullptr) << SDL_GetError();
+  pad.read([](PadEvent) {});  // it arrives
+  std::string seen;
+  for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
+    for (uint8_t state : {SDL_PRESSED, SDL_RELEASED}) {
+      SDL_JoystickSetVirtualButton(joystick, button, state);
+      pad.read([&](PadEvent e) { seen += std::to_string(int(e.button)) + (e.pressed ? "+" : "- "); });
+    }
+  }
+  // SDL's order: A B X Y, back, guide, start, the sticks, the shoulders, the d-pad.
+  EXPECT_EQ(seen, "0+0- 1+1- 2+2- 3+3- 5+5- 4+4- 10+10- 11+11- 6+6- 7+7- 8+8- 9+9- ");
+  TempFolder story, data;
+  story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}}));
+  story.write("start.txt", sjis("雨の駅\n@P\n二行目\n@E\n"));
+  std::unique_ptr<StorySession> session = openWithDesktopGlyphs(story);
+  NevContext& context = session->context();
+  MainWindow window(context);
+  window.state().saveSlots.dataFolder = data.path().string();
+  window.startStory();
+  window.showDefaultWindow({640, 480});
+  window.readPad(pad);
+  const std::pair<std::function<bool()>, SDL_GameControllerButton> steps[] = {
+      {[&] { return context.shared.waitingForClick.load() == 1; }, SDL_CONTROLLER_BUTTON_START},
+      {[&] { return QApplication::activePopupWidget() != nullptr; }, SDL_CONTROLLER_BUTTON_A},
+      {[&] { return QApplication::activeModalWidget() != nullptr; }, SDL_CONTROLLER_BUTTON_A},  // empty: saves
+      {[&] { return std::filesystem::exists(data.path() / "slot01.sav"); }, SDL_CONTROLLER_BUTTON_A},
+      {[&] { return backlogPages(context).size() == 2; }, SDL_CONTROLLER_BUTTON_INVALID},  // the wait ended
+  };
+  size_t step = 0, held = 0;
+  QTimer presses;
+  QObject::connect(&presses, &QTimer::timeout, [&] {
+    if (step + 1 == std::size(steps) || !steps[held ? step + 1 : step].first()) return;
+    SDL_JoystickSetVirtualButton(joystick, steps[step].second, held ? SDL_RELEASED : SDL_PRESSED);
+    step += held, held = !held;
+  });
+  presses.start(20);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return step + 1 == std::size(steps); }, 180000)) << step;
+  SDL_JoystickClose(joystick);
+  SDL_JoystickDetachVirtual(device);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return pad.attached() == 0; }, 180000));
 }
 
 // Each story opens at the size its reader left it, else at its own; a forgotten size is gone.
