@@ -50,5 +50,5 @@ std::unique_ptr<Font> createFont(GlyphRasterizer& rasterizer, const FontSpec& at
 
 // The glyph of one two-byte unit: a double-byte character is one glyph; two single-byte
 // characters are two glyphs side by side; a second byte of 0 draws the first byte only; bytes
-// that do not decode draw what iconv makes of them, or nothing.
+// that do not decode draw what cp932ToUtf8 makes of them, or nothing.
 const GlyphMask& glyphOfUnit(Font& font, uint8_t first, uint8_t second);
