@@ -183,8 +183,11 @@ TEST(MainWindow, PadComesAndGoesAndReachesTheReadersMenuTheSlotScreenAndTheWait)
   if (!widgetsApplicationRuns()) GTEST_SKIP() << "another kind of Qt application runs here";
   PadReader pad;
   if (!pad.working()) GTEST_SKIP() << "SDL has no game controller support here";
-  const SDL_VirtualJoystickDesc desc{SDL_VIRTUAL_JOYSTICK_DESC_VERSION, SDL_JOYSTICK_TYPE_GAMECONTROLLER, 0,
-                                     SDL_CONTROLLER_BUTTON_MAX, 0, 0, 0, 0, (1u << SDL_CONTROLLER_BUTTON_MAX) - 1};
+  SDL_VirtualJoystickDesc desc{};
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+  desc.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
   const int device = SDL_JoystickAttachVirtualEx(&desc);
   SDL_Joystick* joystick = SDL_JoystickOpen(device);
   ASSERT_NE(joystick, nullptr) << SDL_GetError();
