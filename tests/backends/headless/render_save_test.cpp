@@ -188,6 +188,13 @@ TEST(RenderSave, ASaveThatCannotBeLoadedIsOneLineAndStatusOne) {
   other.write("start.txt", "one\ntwo\nthree\n");
   rewritten.write("nev.ini", storyIni());
   rewritten.write("start.txt", "uno\ndos\ntres\n");
+  // A choice whose last item was cut from the script since: its place stands, its items do not.
+  TempFolder choice, cut;
+  for (const TempFolder* folder : {&choice, &cut}) folder->write("nev.ini", storyIni());
+  choice.write("start.txt", "x\ny\n@W2\na\nb\n@E\n@E\n");
+  cut.write("start.txt", "x\ny\n@W2\na\n");
+  const std::string atChoice = (saves.path() / "choice.sav").string();
+  ASSERT_EQ(render(choice.path(), out.path(), "--save-at 3:'" + atChoice + "'").status, 0);
   const struct {
     const TempFolder& story;
     std::string file, says, options = "";
@@ -196,6 +203,7 @@ TEST(RenderSave, ASaveThatCannotBeLoadedIsOneLineAndStatusOne) {
       {story, (saves.path() / "none.sav").string(), "cannot be read"},
       {other, save, "a save of another story"},
       {rewritten, save, "start.txt has changed where the save was made"},
+      {cut, atChoice, "start.txt has changed where the save was made"},
       {story, save, "made with another client size", " --client 320x240"},
       {story, manyPaints, "damaged"},
       {story, lateClock, "damaged"},
