@@ -50,9 +50,10 @@ fetch() {
   echo "$folder"
 }
 
-# True when library `name` was built from `version` with the current flags.
-built() { [[ "$(cat "$prefix/.$1" 2>/dev/null)" == "$2 $NEV_WEB_CFLAGS" ]]; }
-mark_built() { echo "$2 $NEV_WEB_CFLAGS" >"$prefix/.$1"; }
+# True when library `name` was built from `version` with the current flags and this script.
+recipe="$NEV_WEB_CFLAGS $(md5sum <"$0" | cut -c1-32)"
+built() { [[ "$(cat "$prefix/.$1" 2>/dev/null)" == "$2 $recipe" ]]; }
+mark_built() { echo "$2 $recipe" >"$prefix/.$1"; }
 
 cmake_build() {
   local folder=$1 name=$2
@@ -94,9 +95,11 @@ fi
 version=$(source_version libfreetype6)
 if ! built freetype "$version"; then
   folder=$(fetch freetype "$version")
-  # Only outline fonts given by path are drawn: no compressed or bitmap-only formats.
-  cmake_build "$folder" freetype -DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON \
-    -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+  # As Debian configures it, less what drawing outlines from a font file never needs. Its zlib
+  # is ours: FreeType's own copy would clash with it at link time.
+  cmake_build "$folder" freetype -DBUILD_SHARED_LIBS=OFF -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_BZIP2=ON \
+    -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON \
+    -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include"
   mark_built freetype "$version"
   echo "build-libs: freetype $version"
 fi
