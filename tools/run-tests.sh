@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the debug build, each benchmark and the web build once, then
-# under ASan+UBSan, then under TSan, then each fuzz target briefly (its regression inputs, then a few seconds of
-# fuzzing), so that a target that no longer builds or crashes at once is caught.
+# under ASan+UBSan, then under TSan, then each fuzz target briefly (its regression inputs, then
+# a few seconds of fuzzing), so that a target that no longer builds or crashes at once is caught.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
