@@ -10,7 +10,7 @@ trap 'rm -rf "$out"' EXIT
 export XDG_CONFIG_HOME=$out/config XDG_DATA_HOME=$out/data HOME=$out
 "$nev" render "$root/demo" "$out/desktop" --max-frames 1 >/dev/null || [[ $? -eq 3 ]]
 mkdir "$out/web"
-node --no-experimental-fetch "$web/nev.js" "$root/demo" "$font" "$out/web"
+node "$web/nev.js" "$root/demo" "$font" "$out/web"
 if ! cmp "$out/desktop/0001.png" "$out/web/0001.png"; then
   echo "first_frame: the browser build's first frame differs from render's" >&2
   exit 1

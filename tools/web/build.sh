@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # `make web`: the engine built to WebAssembly into build/web/ (nev.js, nev.wasm, nev.worker.js).
 # Under node it plays a story to its first wait and writes that frame as render does:
-#   node --no-experimental-fetch build/web/nev.js STORY FONT_FILE OUT_DIR
+#   node build/web/nev.js STORY FONT_FILE OUT_DIR
 set -euo pipefail
 
 export NEV_SOURCE_DIR="$(cd "$(dirname "$0")/../.." && pwd)"
