@@ -17,10 +17,10 @@ for preset in debug asan-ubsan tsan; do
     echo "$bench_log"
     # A benchmark that cannot run reports an error yet exits 0.
     if grep -q "ERROR OCCURRED" <<<"$bench_log"; then echo "a benchmark could not run" >&2; exit 1; fi
-    # The engine built for the browser, once: its first frame of the demo is render's.
+    # The engine built for the browser, once: its frames of the demo are render's.
     echo "== web"
     bash tools/web/build.sh
-    bash tests/web/first_frame.sh build/debug/nev build/web
+    bash tests/web/frames_equal_render.sh build/debug/nev build/web
   fi
 done
 

@@ -1,6 +1,7 @@
-// The browser build's player run under node: plays a story from a folder to its first click
-// wait or choice and writes that frame as render does (0001.png) with the log of the run, so
-// that the wasm engine's pixels can be compared with the desktop's.
+// The browser build's player run under node: plays a story from a folder as render does,
+// writing a frame at every click wait and choice (0001.png, …) and the log of the run, so that
+// the wasm engine's pixels can be compared with the desktop's. The first item is picked at
+// each choice.
 //
 //   node nev.js STORY FONT_FILE OUT_DIR
 
@@ -41,17 +42,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "nev: cannot write to %s\n", outDir.c_str());
     return 1;
   }
-  HeadlessOptions options;
-  options.limits.maxFrames = 1;
-  bool written = false;
-  const FrameSink keepFrame = [&](int32_t, const char*, const PixelTarget& client) {
-    written = writePngFile(outDir + "/0001.png", client.pixels, client.width, client.height);
-    return written;
+  std::string lostFrame;
+  const FrameSink keepFrame = [&](int32_t number, const char*, const PixelTarget& client) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/%04d.png", number);
+    if (writePngFile(outDir + name, client.pixels, client.width, client.height)) return true;
+    lostFrame = outDir + name;
+    return false;
   };
-  playHeadless(session->context(), options, events, keepFrame);
-  if (!written) {
-    std::fprintf(stderr, "nev: no frame written to %s/0001.png\n", outDir.c_str());
+  const HeadlessResult result = playHeadless(session->context(), HeadlessOptions{}, events, keepFrame);
+  if (!lostFrame.empty()) {
+    std::fprintf(stderr, "nev: cannot write %s\n", lostFrame.c_str());
     return 1;
   }
-  return 0;
+  return result.end == HeadlessEnd::StoryEnd || result.end == HeadlessEnd::ScriptEnd ? 0 : 3;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # `make web`: the engine built to WebAssembly into build/web/ (nev.js, nev.wasm, nev.worker.js).
-# Under node it plays a story to its first wait and writes that frame as render does:
+# Under node it plays a story as render does, writing the same frames and log:
 #   node build/web/nev.js STORY FONT_FILE OUT_DIR
 set -euo pipefail
 
