@@ -3,7 +3,7 @@ STORY ?= demo
 # Warnings are errors in CI.
 export NEV_WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: run test deps build bench clean demo fuzz package
+.PHONY: run test deps build bench clean demo fuzz package web
 
 deps:
 	@bash tools/install-deps.sh
@@ -35,6 +35,10 @@ package: build
 	@rm -f build/release/nev_*.deb
 	@cd build/release && cpack -G DEB >/dev/null
 	@echo "The package: $$(ls build/release/nev_*.deb)"
+
+# The engine built to WebAssembly into build/web/ (in progress: run under node for now).
+web: deps
+	@bash tools/web/build.sh
 
 test: deps
 	@bash tools/run-tests.sh

@@ -16,14 +16,41 @@ packages=(
   xvfb xauth xdotool x11-apps openbox  # the window tests: a display (xvfb-run), clicks, screenshots (xwd), a window manager
   clang libclang-rt-14-dev  # the fuzz targets: libFuzzer and the sanitizers' runtimes for clang
   dpkg-dev file desktop-file-utils appstream  # the Debian package: shlibdeps, its checks
+  emscripten  # the browser build (make web)
 )
+
+# The browser build compiles FreeType and zlib from Debian's source packages (apt-get source).
+# Adds deb-src entries mirroring Debian's own deb entries when there are none at all.
+add_deb_src() {
+  if grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    return 1
+  fi
+  local out=/etc/apt/sources.list.d/nev-deb-src
+  # Each deb822 stanza whose URIs are Debian's, again as deb-src.
+  cat /etc/apt/sources.list.d/*.sources 2>/dev/null | awk 'BEGIN { RS = ""; ORS = "\n\n" }
+    /URIs:[^\n]*debian/ && /Types:[^\n]*deb/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' >"$out.sources"
+  # One-line entries likewise.
+  sed -n 's/^deb \(.*debian.*\)/deb-src \1/p' /etc/apt/sources.list 2>/dev/null >"$out.list" || true
+  [[ -s "$out.sources" ]] || rm -f "$out.sources"
+  [[ -s "$out.list" ]] || rm -f "$out.list"
+  [[ -e "$out.sources" || -e "$out.list" ]]
+}
+
+need_update=0
+if [[ $(id -u) -eq 0 ]] && add_deb_src; then
+  echo "added deb-src entries for Debian's sources"
+  need_update=1
+fi
 
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+if [[ ${#missing[@]} -eq 0 ]]; then
+  [[ $need_update -eq 1 ]] && DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  exit 0
+fi
 
 if [[ $(id -u) -ne 0 ]]; then
   echo "nev needs these Debian packages: ${missing[*]}" >&2

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the debug build and each benchmark once, then under ASan+UBSan,
-# then under TSan, then each fuzz target briefly (its regression inputs, then a few seconds of
-# fuzzing), so that a target that no longer builds or crashes at once is caught.
+# Builds and runs every test: the debug build, each benchmark and the web build once, then
+# under ASan+UBSan, then under TSan, then each fuzz target briefly (its regression inputs, then
+# a few seconds of fuzzing), so that a target that no longer builds or crashes at once is caught.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +17,10 @@ for preset in debug asan-ubsan tsan; do
     echo "$bench_log"
     # A benchmark that cannot run reports an error yet exits 0.
     if grep -q "ERROR OCCURRED" <<<"$bench_log"; then echo "a benchmark could not run" >&2; exit 1; fi
+    # The engine built for the browser, once: its frames of the demo are render's.
+    echo "== web"
+    bash tools/web/build.sh
+    bash tests/web/frames_equal_render.sh build/debug/nev build/web
   fi
 done
 
