@@ -1,13 +1,16 @@
 // The browser build's player run under node: plays a story from a folder as render does,
 // writing a frame at every click wait and choice (0001.png, …) and the log of the run, so that
-// the wasm engine's pixels can be compared with the desktop's. The first item is picked at
-// each choice.
+// the wasm engine's pixels can be compared with the desktop's. CHOICES names the item to pick
+// at each choice in turn, as render's --choose does (then item 0).
 //
-//   node nev.js STORY FONT_FILE OUT_DIR
+//   node nev.js STORY FONT_FILE OUT_DIR [CHOICES]
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "backends/headless/headless_player.h"
 #include "backends/web/font_file_faces.h"
@@ -18,9 +21,31 @@
 #include "engine/local_story_folder.h"
 #include "engine/story_session.h"
 
+namespace {
+
+// "2,0,1" as item numbers; nothing for a word that is not such a list.
+std::optional<std::vector<int32_t>> itemNumbers(const std::string& words) {
+  std::vector<int32_t> items;
+  size_t at = 0;
+  while (at <= words.size()) {
+    const size_t end = std::min(words.find(',', at), words.size());
+    const std::string word = words.substr(at, end - at);
+    if (word.empty() || word.size() > 3 || word.find_first_not_of("0123456789") != std::string::npos) {
+      return std::nullopt;
+    }
+    items.push_back(std::stoi(word));
+    at = end + 1;
+  }
+  return items;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fputs("usage: nev.js STORY FONT_FILE OUT_DIR\n", stderr);
+  const std::optional<std::vector<int32_t>> choices =
+      argc == 5 ? itemNumbers(argv[4]) : std::optional(std::vector<int32_t>{});
+  if ((argc != 4 && argc != 5) || !choices) {
+    std::fputs("usage: nev.js STORY FONT_FILE OUT_DIR [CHOICES]\n", stderr);
     return 1;
   }
   const std::string storyDir = argv[1], fontFile = argv[2], outDir = argv[3];
@@ -50,7 +75,9 @@ int main(int argc, char** argv) {
     lostFrame = outDir + name;
     return false;
   };
-  const HeadlessResult result = playHeadless(session->context(), HeadlessOptions{}, events, keepFrame);
+  HeadlessOptions options;
+  options.choices = *choices;
+  const HeadlessResult result = playHeadless(session->context(), options, events, keepFrame);
   if (!lostFrame.empty()) {
     std::fprintf(stderr, "nev: cannot write %s\n", lostFrame.c_str());
     return 1;
