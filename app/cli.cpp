@@ -417,11 +417,10 @@ int runNev(int argc, const char* const argv[]) {
   DisplayKind display = currentDisplayKind();
   if (display == DisplayKind::Desktop && !desktopDisplayAnswers()) display = DisplayKind::Unanswering;
   // Without a folder named, the story is the one in the current folder.
-  if (offersStoryChooser(line, resolveStoryFile("nev.ini", line.storyDir).has_value(), display)) {
-    return runDesktopShell({nullptr, line.resume, line.textOut,
-                            endingProblemsInBox(display, isatty(STDERR_FILENO) != 0)});
-  }
   const bool boxed = endingProblemsInBox(display, isatty(STDERR_FILENO) != 0);
+  if (offersStoryChooser(line, resolveStoryFile("nev.ini", line.storyDir).has_value(), display)) {
+    return runDesktopShell({nullptr, line.resume, line.textOut, boxed});
+  }
   Problem folderProblem;
   std::shared_ptr<const LocalStoryFolder> story = openStoryFolder(line.storyDir, folderProblem);
   if (!story) {

@@ -388,15 +388,11 @@ void MainWindow::placeBox(CaptionedBox& box) const {
   // Asked before the window first shows (whether to go on from last time): the question
   // belongs where the window is about to open, not over a window at the screen's corner.
   if (isVisible()) return;
-  const ReaderSettings remembered = settings_ != nullptr ? *settings_ : ReaderSettings{};
-  const StoryWindow* kept = rememberedWindow(remembered, story_);
-  std::optional<QRect> keptFrame;
-  if (kept != nullptr && kept->geometry.width > 0 && kept->geometry.height > 0) {
-    const WindowGeometry& frame = kept->geometry;
-    keptFrame = QRect(frame.x, frame.y, frame.width, frame.height);
-  }
+  const ReaderSettings none;
+  const ReaderSettings& remembered = settings_ != nullptr ? *settings_ : none;
   box.centreOn(placement_.opening({context_.config.screenWidth, context_.config.screenHeight},
-                                  keptFrame, remembered.windowMode != WindowMode::Default));
+                                  keptWindowFrame(remembered, story_),
+                                  remembered.windowMode != WindowMode::Default));
 }
 
 bool MainWindow::askYesNo(const std::string& text, const std::string& caption) {
@@ -589,8 +585,9 @@ void MainWindow::setEmulatedDisplay(Size display) { view_->setEmulatedDisplay(di
 void MainWindow::setPictureScaling(PictureScaling scaling) { view_->setScaling(scaling); }
 
 void MainWindow::showAsRemembered() {
-  const ReaderSettings remembered = settings_ != nullptr ? *settings_ : ReaderSettings{};
-  ::showAsRemembered(remembered, story_, context_, state_, *this, placement_);
+  const ReaderSettings none;
+  ::showAsRemembered(settings_ != nullptr ? *settings_ : none, story_, context_, state_, *this,
+                     placement_);
 }
 
 std::vector<Size> MainWindow::platformDisplayModes() {

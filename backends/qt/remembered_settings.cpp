@@ -5,26 +5,30 @@
 #include "shell/menu.h"
 #include "shell/window_proc.h"
 
+std::optional<QRect> keptWindowFrame(const ReaderSettings& remembered, const std::string& story) {
+  const StoryWindow* kept = rememberedWindow(remembered, story);
+  if (kept == nullptr || kept->geometry.width <= 0 || kept->geometry.height <= 0) return std::nullopt;
+  const WindowGeometry& frame = kept->geometry;
+  return QRect(frame.x, frame.y, frame.width, frame.height);
+}
+
 void showAsRemembered(const ReaderSettings& remembered, const std::string& story,
                       NevContext& context, WindowState& state, WindowPort& port,
                       WindowPlacement& placement) {
-  const StoryWindow window = [&] {
-    const StoryWindow* kept = rememberedWindow(remembered, story);
-    return kept != nullptr ? *kept : StoryWindow{};
-  }();
+  const StoryWindow* kept = rememberedWindow(remembered, story);
+  const PictureScaling scaling = kept != nullptr ? kept->scaling : StoryWindow{}.scaling;
   const int32_t speedItem = remembered.messageSpeedItem;
   if (speedItem >= kMenuSpeedFastest && speedItem <= kMenuSpeedDefault) {
     onMenuCommand(context, state, port, speedItem);
   }
   onMenuCommand(context, state, port,
-                kMenuScaleKeepProportions + static_cast<int32_t>(window.scaling));
+                kMenuScaleKeepProportions + static_cast<int32_t>(scaling));
   state.reading = remembered.reading;
   applyVolumes(state.reading, port);
   applyAutoSpeed(context, state.reading);
   refreshReadingMenu(context, state, port);
-  const WindowGeometry& frame = window.geometry;
-  if (frame.width > 0 && frame.height > 0) {
-    placement.keepNormalGeometry(QRect(frame.x, frame.y, frame.width, frame.height));
+  if (const std::optional<QRect> frame = keptWindowFrame(remembered, story)) {
+    placement.keepNormalGeometry(*frame);
   }
   switch (remembered.windowMode) {
     case WindowMode::FullScreen:

@@ -4,7 +4,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+
+#include <QRect>
 
 #include "shell/reader_settings.h"
 
@@ -12,6 +15,9 @@ class WindowPlacement;
 class WindowPort;
 struct NevContext;
 struct WindowState;
+
+// The captioned window's frame the reader left `story`'s window at, if one was kept.
+std::optional<QRect> keptWindowFrame(const ReaderSettings& remembered, const std::string& story);
 
 // The message speed, reading choices, window mode and display the reader left, with the scaling
 // and window `story` was left in; a story never seen opens at its own size.

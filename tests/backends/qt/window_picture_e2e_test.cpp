@@ -73,6 +73,14 @@ bool windowAt(const std::string& output, int& x, int& y) {
          std::sscanf(output.c_str() + window, "window %d %d", &x, &y) == 2;
 }
 
+// Runs the shell `steps` (options `shellOptions`) on a display of their own, with $0 the nev
+// binary, $1 the demo and $2 the folder `shots`.
+ProgramRun runOnOwnDisplay(const std::string& steps, const char* shellOptions, const TempFolder& shots) {
+  return runProgram("env -u QT_QPA_PLATFORM SDL_AUDIODRIVER=dummy LC_ALL=C timeout 240 " NEV_SOURCE_DIR
+                    "/tests/own_display.sh 1024x768 sh " + std::string(shellOptions) + " '" + steps +
+                    "' '" NEV_BINARY "' '" NEV_SOURCE_DIR "/demo' '" + shots.path().string() + "'");
+}
+
 TEST(WindowPicture, EqualsTheFrameRenderWritesAtTheSameWait) {
   SKIP_REAL_WINDOW_UNDER_TSAN();
   TempFolder frames;
@@ -95,10 +103,7 @@ TEST(WindowPicture, EqualsTheFrameRenderWritesAtTheSameWait) {
     for shot in 1 2 3 4; do xwd -root -silent > "$2/$shot.xwd"; sleep 0.35; done
     kill $nev; wait $nev)sh";
   TempFolder shots;
-  const ProgramRun run = runProgram(
-      "env -u QT_QPA_PLATFORM SDL_AUDIODRIVER=dummy LC_ALL=C timeout 240 " NEV_SOURCE_DIR
-      "/tests/own_display.sh 1024x768 sh -c '" +
-      steps + "' '" NEV_BINARY "' '" NEV_SOURCE_DIR "/demo' '" + shots.path().string() + "'");
+  const ProgramRun run = runOnOwnDisplay(steps, "-c", shots);
   int windowX = 0, windowY = 0;
   ASSERT_TRUE(windowAt(run.output, windowX, windowY)) << run.output;
 
@@ -148,10 +153,7 @@ TEST(WindowPicture, AfterALoadEqualsTheFrameRenderWritesFromTheSameSave) {
     xdotool mousemove $((X + 320)) $((Y + HEIGHT - 24)); sleep 2.5
     )sh" + firstPass + secondPass + R"sh(kill $nev; wait $nev)sh";
   TempFolder shots;
-  const ProgramRun run = runProgram(
-      "env -u QT_QPA_PLATFORM SDL_AUDIODRIVER=dummy LC_ALL=C timeout 200 " NEV_SOURCE_DIR
-      "/tests/own_display.sh 1024x768 sh -ec '" +
-      steps + "' '" NEV_BINARY "' '" NEV_SOURCE_DIR "/demo' '" + shots.path().string() + "'");
+  const ProgramRun run = runOnOwnDisplay(steps, "-ec", shots);
   int windowX = 0, windowY = 0;
   ASSERT_TRUE(windowAt(run.output, windowX, windowY)) << run.output;
 
