@@ -20,7 +20,7 @@ for preset in debug asan-ubsan tsan; do
     # The engine built for the browser, once: its frames of the demo are render's.
     echo "== web"
     bash tools/web/build.sh
-    bash tests/web/frames_equal_render.sh build/debug/nev build/web
+    bash tests/web/frames_equal_render.sh build/debug/nev build/web-node
   fi
 done
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "backends/headless/headless_sound.h"
+#include "backends/headless/pending_paints.h"
 #include "base/codepage.h"
 #include "base/save_archive.h"
 #include "engine/context.h"
@@ -15,22 +16,6 @@
 #include "engine/sound/music.h"
 
 namespace {
-
-bool contains(const Rect& outer, const Rect& inner) {
-  return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-
-// A paint shows the surface as it is when the paint comes, so an area inside one already
-// waiting adds nothing: a story that repaints in a loop without sleeping keeps one request.
-// Each paint presents only its own area.
-void addPendingPaint(std::vector<Rect>& pending, const Rect& wanted) {
-  for (const Rect& waiting : pending) {
-    if (contains(waiting, wanted)) return;
-  }
-  std::erase_if(pending, [&](const Rect& waiting) { return contains(wanted, waiting); });
-  pending.push_back(wanted);
-}
 
 constexpr int64_t kLargestClientPixels = int64_t{1} << 26;
 // More than a page of text cells or a story's pictures ever leave waiting between two sleeps.
@@ -443,8 +428,13 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
   } else {
     if (loading) player.logLoad(options.loadedFrom);
     ScriptRunner runner(context);
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    // A build without threads: the player's part runs at each sleep on this same stack anyway.
+    runner.run();
+#else
     std::thread thread([&runner] { runner.run(); });
     thread.join();
+#endif
   }
   HeadlessResult result = player.finish();
   result.loadProblem = loadProblem;

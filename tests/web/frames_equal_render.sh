@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The wasm engine plays the demo down each of its three routes as the desktop's render does:
 # every frame and the log, byte for byte.
-#   tests/web/frames_equal_render.sh NEV_BINARY WEB_DIR
+#   tests/web/frames_equal_render.sh NEV_BINARY WEB_NODE_DIR
 set -euo pipefail
 nev=$1 web=$2
 root="$(cd "$(dirname "$0")/../.." && pwd)"

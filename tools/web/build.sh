@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# `make web`: the engine built to WebAssembly into build/web/ (nev.js, nev.wasm, nev.worker.js).
-# Under node it plays a story as render does, writing the same frames and log:
-#   node build/web/nev.js STORY FONT_FILE OUT_DIR
+# `make web`: the engine built to WebAssembly. build/web/ is the player page, a static folder
+# that plays a story beside it (story/) or one the reader picks; build/web-node/ plays a story
+# under node as render does, writing the same frames and log:
+#   node build/web-node/nev.js STORY FONT_FILE OUT_DIR [CHOICES]
 set -euo pipefail
 
 export NEV_SOURCE_DIR="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -17,6 +18,12 @@ if [[ ! -x $generator || tools/cp932_table_generator.cpp -nt $generator ]]; then
 fi
 cmake --preset web >/dev/null
 cmake --build --preset web -j2
-mkdir -p build/web
-cp build/web-cmake/nev.js build/web-cmake/nev.wasm build/web-cmake/nev.worker.js build/web/
-echo "make web: $(du -b build/web/nev.wasm | cut -f1) bytes of wasm, $(du -b build/web/nev.js | cut -f1) of JS in build/web/"
+mkdir -p build/web-node build/web/fonts
+cp build/web-cmake/nev.js build/web-cmake/nev.wasm build/web-node/
+cp build/web-cmake/nev-page.js build/web-cmake/nev-page.wasm backends/web/page/index.html \
+  backends/web/page/player.js backends/web/page/player.css build/web/
+# The whole glyph font, for stories a reader opens from their own device.
+font=/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf
+[[ build/web/fonts/ipam.ttf -nt $font ]] || cp "$font" build/web/fonts/ipam.ttf
+gzipped() { gzip -9 -c "$@" | wc -c; }
+echo "make web: the page's wasm and JS are $(gzipped build/web/nev-page.wasm) + $(gzipped build/web/nev-page.js build/web/player.js) bytes gzipped, in build/web/"

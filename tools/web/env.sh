@@ -9,6 +9,6 @@ if [[ ! -f /usr/share/emscripten/cache/sysroot_install.stamp ]]; then
   export EM_CACHE="$NEV_SOURCE_DIR/build/web-cache" EM_FROZEN_CACHE=
 fi
 export NEV_WEB_DEPS="$NEV_SOURCE_DIR/build/web-deps"
-# Every object linked into the module shares its memory model: the node runner plays on a
-# thread of its own, as the headless player does.
-export NEV_WEB_CFLAGS="-O2 -pthread"
+# Every object linked into the module shares its memory model: one thread, so that a page runs
+# from a plain static server, with no cross-origin isolation.
+export NEV_WEB_CFLAGS="-O2"

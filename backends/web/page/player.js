@@ -1,0 +1,304 @@
+// The player page: a story over http (?story=URL, else story/ beside the page) or from a
+// folder the reader picks, played by the wasm engine on this page's one thread. The engine
+// asks for what it needs through window.nevPage; this file answers.
+'use strict';
+(() => {
+  const $ = (id) => document.getElementById(id);
+  const canvas = $('nev-picture');
+  const picture = canvas.getContext('2d');
+  const first = $('nev-first');
+  const status = $('nev-status');
+  const progress = $('nev-progress');
+  const pageStart = performance.now();
+  const fontPath = '/fonts/ipam.ttf';
+
+  let engine = null;       // the wasm module, once loaded
+  let story = null;        // {title, names, read(name) -> Promise<Uint8Array|null>}
+  let state = 'loading';   // loading, ready, playing
+  let shownFirstPicture = false;
+  let fetchedBytes = 0;
+  const input = [];        // [kind, x, y, detail], taken by the engine at its sleeps
+
+  function say(text, failed = false) {
+    status.textContent = text;
+    status.classList.toggle('nev-failed', failed);
+  }
+
+  // The engine's requests.
+  window.nevPage = {
+    async fetchStoryFile(name) {
+      let bytes = null;
+      try {
+        bytes = await story.read(name);
+      } catch (error) {
+        console.error(`nev: ${name}: ${error}`);
+      }
+      if (!bytes) return false;
+      fetchedBytes += bytes.length;
+      if (!shownFirstPicture) say(`読み込み中… ${Math.round(fetchedBytes / 1024)} KB`);
+      const path = '/story/' + name;
+      engine.FS.mkdirTree(path.slice(0, path.lastIndexOf('/')));
+      engine.FS.writeFile(path, bytes);
+      return true;
+    },
+    takeInput() {
+      return input.length > 0 ? input.shift() : null;
+    },
+    blit(rgba, x, y, width, height) {
+      picture.putImageData(new ImageData(new Uint8ClampedArray(rgba), width, height), x, y);
+      if (!shownFirstPicture) {
+        shownFirstPicture = true;
+        first.hidden = true;
+        progress.hidden = true;
+        window.dispatchEvent(new CustomEvent('nev-first-picture',
+          { detail: { t: Math.round(performance.now() - pageStart) } }));
+      }
+    },
+    emit(type, json) {
+      const detail = Object.assign({ t: Math.round(performance.now() - pageStart) }, JSON.parse(json));
+      if (type === 'text') $('nev-live').textContent = detail.text;
+      window.dispatchEvent(new CustomEvent('nev-' + type, { detail }));
+    },
+    setPictureSize(width, height) {
+      canvas.width = width;
+      canvas.height = height;
+      fit();
+    },
+    ask(kind, caption, text, details) {
+      return new Promise((resolve) => {
+        const dialog = $('nev-dialog');
+        $('nev-dialog-caption').textContent = caption;
+        $('nev-dialog-text').textContent = text;
+        $('nev-dialog-details').hidden = details === '';
+        $('nev-dialog-details').querySelector('pre').textContent = details;
+        const buttons = $('nev-dialog-buttons');
+        buttons.replaceChildren();
+        const add = (label, value) => {
+          const button = document.createElement('button');
+          button.textContent = label;
+          button.value = value;
+          buttons.append(button);
+          return button;
+        };
+        if (kind === 0) {
+          add('OK', 'yes');
+        } else {
+          const yes = add('はい', 'yes');
+          const no = add('いいえ', 'no');
+          (kind === 2 ? no : yes).autofocus = true;
+        }
+        dialog.returnValue = '';
+        dialog.addEventListener('close', () => {
+          canvas.focus();
+          resolve(dialog.returnValue === 'yes');
+        }, { once: true });
+        dialog.showModal();
+      });
+    },
+    notice(text) {
+      const notice = $('nev-notice');
+      notice.textContent = text;
+      notice.hidden = false;
+      clearTimeout(notice.timer);
+      notice.timer = setTimeout(() => { notice.hidden = true; }, 2000);
+    },
+    copyText(text) {
+      if (navigator.clipboard) navigator.clipboard.writeText(text).catch(() => {});
+    },
+    failed(caption, text) {
+      console.error(`nev: ${caption}: ${text}`);
+      say(`${caption}\n${text}`, true);
+    },
+  };
+
+  // The picture as large as fits, its proportions kept.
+  function fit() {
+    const scale = Math.min(innerWidth / canvas.width, innerHeight / canvas.height);
+    canvas.style.width = `${Math.floor(canvas.width * scale)}px`;
+    canvas.style.height = `${Math.floor(canvas.height * scale)}px`;
+  }
+  addEventListener('resize', fit);
+  fit();
+
+  // The reader's input, in picture pixels.
+  function picturePoint(event) {
+    const box = canvas.getBoundingClientRect();
+    return [Math.floor((event.clientX - box.left) * canvas.width / box.width),
+            Math.floor((event.clientY - box.top) * canvas.height / box.height)];
+  }
+  canvas.addEventListener('pointermove', (event) => {
+    if (state !== 'playing') return;
+    const [x, y] = picturePoint(event);
+    const last = input[input.length - 1];
+    if (last && last[0] === 1) input.pop();  // only the latest position matters
+    input.push([1, x, y, 0]);
+  });
+  canvas.addEventListener('pointerdown', (event) => {
+    if (state !== 'playing' || (event.button !== 0 && event.button !== 2)) return;
+    const [x, y] = picturePoint(event);
+    input.push([2, x, y, event.button]);
+    canvas.focus();
+  });
+  canvas.addEventListener('contextmenu', (event) => event.preventDefault());
+  const keys = { Enter: 1, ' ': 1, ArrowUp: 2, ArrowDown: 3, Control: 4, PageUp: 6 };
+  addEventListener('keydown', (event) => {
+    if (state === 'ready') {
+      start();
+      return;
+    }
+    if (state !== 'playing' || $('nev-dialog').open) return;
+    let key = keys[event.key];
+    if ((event.key === 'c' || event.key === 'C') && event.ctrlKey) key = 5;
+    if (!key) return;
+    event.preventDefault();
+    input.push([4, 0, event.repeat ? 1 : 0, key]);
+  });
+  addEventListener('keyup', (event) => {
+    if (state === 'playing' && event.key === 'Control') input.push([5, 0, 0, 4]);
+  });
+  first.addEventListener('pointerdown', (event) => {
+    if (state === 'ready' && !event.target.closest('#nev-pick')) start();
+  });
+
+  // Stories over http: an index beside them names every file.
+  async function httpStory(base) {
+    const response = await fetch(new URL('index.json', base));
+    if (!response.ok) return null;
+    const index = await response.json();
+    if (index.format !== 1 || !Array.isArray(index.files)) throw new Error('index.json: not a story index');
+    return {
+      title: index.title || '',
+      names: index.files.map((file) => file.name),
+      async read(name) {
+        const url = new URL(name.split('/').map(encodeURIComponent).join('/'), base);
+        const reply = await fetch(url);
+        return reply.ok ? new Uint8Array(await reply.arrayBuffer()) : null;
+      },
+    };
+  }
+
+  // A story from the reader's own device: File objects by their path in the folder.
+  function localStory(files) {
+    const byName = new Map();
+    for (const [path, file] of files) byName.set(path, file);
+    // A folder holding only the story's folder: that folder is the story.
+    let names = [...byName.keys()];
+    while (names.length > 0 && names.every((name) => name.includes('/')) &&
+           new Set(names.map((name) => name.slice(0, name.indexOf('/')))).size === 1) {
+      const cut = names[0].indexOf('/') + 1;
+      for (const name of names) {
+        byName.set(name.slice(cut), byName.get(name));
+        byName.delete(name);
+      }
+      names = [...byName.keys()];
+    }
+    return {
+      title: '',
+      names,
+      async read(name) {
+        const file = byName.get(name);
+        return file ? new Uint8Array(await file.arrayBuffer()) : null;
+      },
+    };
+  }
+
+  async function entries(entry, path, out) {
+    if (entry.isFile) {
+      out.push([path + entry.name, await new Promise((ok, fail) => entry.file(ok, fail))]);
+    } else if (entry.isDirectory) {
+      const reader = entry.createReader();
+      for (;;) {
+        const batch = await new Promise((ok, fail) => reader.readEntries(ok, fail));
+        if (batch.length === 0) break;
+        for (const child of batch) await entries(child, path + entry.name + '/', out);
+      }
+    }
+  }
+
+  async function offer(found) {
+    story = found;
+    if (!story.title) {
+      await engineReady;
+      story.title = await engine.ccall('nev_story_title', 'string', ['string'],
+                                       [story.names.join('\n')], { async: true });
+    }
+    document.title = story.title || 'nev';
+    $('nev-title').textContent = story.title || 'nev';
+    say('');
+    $('nev-pick').hidden = true;
+    $('nev-start').hidden = false;
+    state = 'ready';
+  }
+
+  function offerPicker() {
+    $('nev-pick').hidden = false;
+    say('');
+    $('nev-folder').addEventListener('change', (event) => {
+      const files = [...event.target.files].map((file) => [file.webkitRelativePath || file.name, file]);
+      if (files.length > 0) offer(localStory(files));
+    });
+    first.addEventListener('dragover', (event) => {
+      event.preventDefault();
+      first.classList.add('nev-dropping');
+    });
+    first.addEventListener('dragleave', () => first.classList.remove('nev-dropping'));
+    first.addEventListener('drop', async (event) => {
+      event.preventDefault();
+      first.classList.remove('nev-dropping');
+      const files = [];
+      for (const item of event.dataTransfer.items) {
+        const entry = item.webkitGetAsEntry && item.webkitGetAsEntry();
+        if (entry) await entries(entry, '', files);
+      }
+      if (files.length > 0) offer(localStory(files));
+    });
+  }
+
+  async function start() {
+    state = 'playing';
+    shownFirstPicture = false;
+    $('nev-start').hidden = true;
+    progress.hidden = false;
+    say('読み込み中…');
+    window.dispatchEvent(new CustomEvent('nev-start', { detail: { t: Math.round(performance.now() - pageStart) } }));
+    if (window.nevSound && window.nevSound.start) window.nevSound.start();
+    await engineReady;
+    canvas.tabIndex = 0;
+    canvas.focus();
+    const failed = await engine.ccall('nev_play', 'number', ['string', 'string'],
+                                      [story.names.join('\n'), fontPath], { async: true });
+    input.length = 0;
+    first.hidden = false;
+    progress.hidden = true;
+    if (!failed) say('');
+    $('nev-start').hidden = false;
+    state = 'ready';
+  }
+
+  const engineReady = (async () => {
+    const [module, font] = await Promise.all([
+      createNevModule(),
+      fetch('fonts/ipam.ttf').then((reply) => (reply.ok ? reply.arrayBuffer() : null)),
+    ]);
+    engine = module;
+    engine.FS.mkdirTree('/fonts');
+    if (font) engine.FS.writeFile(fontPath, new Uint8Array(font));
+    else console.error('nev: fonts/ipam.ttf cannot be fetched; text is not drawn');
+  })();
+
+  (async () => {
+    say('読み込み中…');
+    const asked = new URLSearchParams(location.search).get('story');
+    const base = new URL(asked ? asked.replace(/\/?$/, '/') : 'story/', location.href);
+    let found = null;
+    try {
+      found = await httpStory(base);
+    } catch (error) {
+      say(`${base}: ${error.message}`, true);
+      return;
+    }
+    if (found) offer(found);
+    else if (asked) say(`${base}index.json: not found`, true);
+    else offerPicker();
+  })();
+})();

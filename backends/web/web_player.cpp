@@ -1,0 +1,276 @@
+#include "backends/web/web_player.h"
+
+#include <emscripten.h>
+
+#include <algorithm>
+
+#include "backends/headless/headless_player.h"
+#include "backends/headless/pending_paints.h"
+#include "base/codepage.h"
+#include "engine/context.h"
+#include "engine/gfx/surfaces.h"
+#include "engine/input.h"
+#include "engine/script/runner.h"
+#include "engine/sound/music.h"
+#include "shell/reading_menu.h"
+
+namespace {
+
+// Timers are clamped to 4 ms, so a shorter sleep is gathered with the next ones; and the page
+// must paint and take input at least once a frame while the story works without sleeping.
+constexpr double kShortestYield = 4;
+constexpr double kLongestWork = 16;
+// Ctrl held this long starts skipping, as on the desktop.
+constexpr double kSkipKeyHold = 300;
+
+// What the page's input queue holds: [kind, x, y, detail].
+enum InputKind : int32_t { kPointerMove = 1, kPointerDown = 2, kKeyPressed = 4, kKeyReleased = 5 };
+// The keys the page passes on, by the codes player.js gives them.
+enum Key : int32_t {
+  kKeyAdvance = 1, kKeyUp = 2, kKeyDown = 3, kKeyControl = 4, kKeyCopy = 5, kKeyPageUp = 6
+};
+
+EM_JS(int, nev_take_input, (int32_t* event), {
+  const e = nevPage.takeInput();
+  if (!e) return 0;
+  HEAP32.set(e, event >> 2);
+  return 1;
+});
+
+EM_JS(void, nev_blit, (const uint8_t* rgba, int x, int y, int width, int height), {
+  nevPage.blit(HEAPU8.subarray(rgba, rgba + width * height * 4), x, y, width, height);
+});
+
+EM_JS(void, nev_emit, (const char* type, const char* json), {
+  nevPage.emit(UTF8ToString(type), UTF8ToString(json));
+});
+
+EM_JS(void, nev_set_picture_size, (int width, int height), {
+  nevPage.setPictureSize(width, height);
+});
+
+}  // namespace
+
+WebPlayer::WebPlayer(NevContext& context, SoundBackend& sound, std::function<void()> atEachSleep)
+    : context_(context),
+      atEachSleep_(std::move(atEachSleep)),
+      window_([this](const SavePoint& point) {
+                restartAt_ = point;
+                context_.shared.stopRunner = 1;
+              },
+              [this] { stop(); },
+              [&sound](int32_t music, int32_t effects) { sound.setVolumes(music, effects); }) {
+  const int32_t width = context.shared.cwinX.load();
+  const int32_t height = context.shared.cwinY.load();
+  client_.assign(size_t(width) * height, 0);
+  target_ = PixelTarget{client_.data(), width, height, width, 0};
+  pendingPaints_.push_back(Rect{0, 0, width, height});
+  nev_set_picture_size(width, height);
+
+  PlatformServices& platform = context.platform;
+  platform.invalidate = [this](const Rect* area) { invalidate(area); };
+  platform.messageBox = [this](const std::string& text, const std::string& caption,
+                               const std::string& details) {
+    paint();  // the box comes over the picture as it is
+    window_.showBox(text, caption, details);
+  };
+  platform.sleep = [this](int32_t milliseconds) { sleep(milliseconds); };
+  platform.lineTyped = [this](const std::string& script, int32_t line, std::string_view text) {
+    emit("text", "\"file\":" + jsonString(cp932ToUtf8Escaped(script)) +
+                     ",\"line\":" + std::to_string(line) +
+                     ",\"text\":" + jsonString(cp932ToUtf8Escaped(text)));
+  };
+  platform.sound = &sound;
+  sound.setEndOfPieceHandler([this](uint32_t piece) { onMusicNotify(context_, piece); });
+}
+
+WebPlayer::~WebPlayer() {
+  PlatformServices& platform = context_.platform;
+  const PlatformServices none;
+  platform.invalidate = none.invalidate;
+  platform.messageBox = none.messageBox;
+  platform.sleep = none.sleep;
+  platform.lineTyped = none.lineTyped;
+  platform.sound = none.sound;
+}
+
+std::string WebPlayer::play() {
+  ScriptRunner runner(context_);
+  storyClock_ = lastYield_ = emscripten_get_now();
+  for (;;) {
+    runner.run();
+    if (!restartAt_ || ended_) break;
+    // A load: the runner has returned; the save point's own starts afresh.
+    {
+      std::lock_guard guard(context_.music.lock);
+      context_.platform.sound->closeMusic(kAllMusicDevices);
+    }
+    context_.shared.clicked = 0;
+    context_.shared.waitingForClick = 0;
+    context_.shared.hideText = 0;
+    context_.resumeAt = *restartAt_;
+    restartAt_.reset();
+    context_.shared.stopRunner = 0;
+    prepareRunnerSurfaces(context_);
+    if (!canRestoreSavePoint(context_, context_.resumeAt)) {
+      restoreSavedPictures(context_, context_.resumeAt);
+    }
+    invalidate(nullptr);
+  }
+  runner.closeScript();
+  paint();
+  const std::string reason = context_.shared.endRequested.load() == 1 ? "E" : "script";
+  emit("frame", "\"at\":\"end\"");
+  emit("end", "\"reason\":" + jsonString(reason));
+  context_.platform.sound->closeMusic(kAllMusicDevices);
+  return reason;
+}
+
+void WebPlayer::stop() {
+  ended_ = true;
+  context_.shared.stopRunner = 1;
+}
+
+void WebPlayer::invalidate(const Rect* area) {
+  addPendingPaint(pendingPaints_, area == nullptr ? Rect{0, 0, target_.width, target_.height}
+                                                  : paintedArea(*area));
+}
+
+void WebPlayer::sleep(int32_t milliseconds) {
+  if (ended_) return;
+  if (runMessagePrologue(context_)) {
+    stop();
+    return;
+  }
+  if (atEachSleep_) atEachSleep_();
+  paint();
+  tellProgress();
+  double now = emscripten_get_now();
+  storyClock_ = std::max(storyClock_, now) + std::max(milliseconds, 0);
+  if (storyClock_ - now >= kShortestYield || now - lastYield_ >= kLongestWork) {
+    emscripten_sleep(static_cast<unsigned>(std::max(storyClock_ - now, 0.0)));
+    now = lastYield_ = emscripten_get_now();
+  }
+  takeInput();
+  if (ctrlDownAt_ >= 0 && !skipByCtrl_ && now - ctrlDownAt_ >= kSkipKeyHold) {
+    skipByCtrl_ = true;
+    onSkipKey(context_, state_, true);
+  }
+}
+
+void WebPlayer::takeInput() {
+  int32_t event[4];
+  while (!ended_ && nev_take_input(event) != 0) {
+    if (runMessagePrologue(context_)) {
+      stop();
+      return;
+    }
+    const int32_t kind = event[0], y = event[2], detail = event[3];
+    switch (kind) {
+      case kPointerMove:
+        onPointerMove(context_, state_.menuBar, y);
+        break;
+      case kPointerDown:
+        if (detail == 0) {
+          onPointerMove(context_, state_.menuBar, y);
+          stopSkippingByReader(context_, state_);
+          onLeftButton(context_, y);
+        } else if (detail == 2) {
+          onRightButton(context_);
+        }
+        break;
+      case kKeyPressed:
+        keyDown(detail, y != 0);
+        break;
+      case kKeyReleased:
+        if (detail == kKeyControl) {
+          ctrlDownAt_ = -1;
+          skipByCtrl_ = false;
+          onSkipKey(context_, state_, false);
+        }
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+void WebPlayer::keyDown(int32_t key, bool repeat) {
+  if (key != kKeyControl) ctrlDownAt_ = -1;  // Ctrl with another key (Ctrl+C) does not skip
+  switch (key) {
+    case kKeyAdvance:
+      stopSkippingByReader(context_, state_);
+      onLeftButton(context_, context_.shared.mouseY.load());
+      break;
+    case kKeyUp:
+    case kKeyDown:
+      if (!moveChoiceLight(context_, key == kKeyUp ? -1 : 1) && key == kKeyUp) {
+        onWindowKey(context_, state_, window_, WindowKey::Backlog);
+      }
+      break;
+    case kKeyPageUp:
+      onWindowKey(context_, state_, window_, WindowKey::Backlog);
+      break;
+    case kKeyControl:
+      if (!repeat) ctrlDownAt_ = emscripten_get_now();
+      break;
+    case kKeyCopy:
+      onWindowKey(context_, state_, window_, WindowKey::CopyText);
+      break;
+    default:
+      break;
+  }
+}
+
+void WebPlayer::paint() {
+  for (const Rect& area : pendingPaints_) {
+    presentPicture(context_, target_, area);
+    const int32_t left = std::max(area.left, 0), top = std::max(area.top, 0);
+    const int32_t right = std::min(area.right, target_.width);
+    const int32_t bottom = std::min(area.bottom, target_.height);
+    if (left >= right || top >= bottom) continue;
+    const int32_t width = right - left, height = bottom - top;
+    rgba_.resize(size_t(width) * height * 4);
+    uint8_t* out = rgba_.data();
+    for (int32_t y = top; y < bottom; ++y) {
+      const Pixel* row = client_.data() + size_t(y) * target_.width;
+      for (int32_t x = left; x < right; ++x) {
+        const Pixel pixel = row[x];
+        *out++ = uint8_t(pixel >> 16);
+        *out++ = uint8_t(pixel >> 8);
+        *out++ = uint8_t(pixel);
+        *out++ = 255;
+      }
+    }
+    nev_blit(rgba_.data(), left, top, width, height);
+  }
+  pendingPaints_.clear();
+}
+
+// The page hears of each wait when ▼ first shows, of each choice once its items are all drawn
+// and again when one is picked.
+void WebPlayer::tellProgress() {
+  const SharedState& shared = context_.shared;
+  const ChoiceProgress& choice = shared.choice;
+  if (choice.count.load() == 0 && shared.waitingForClick.load() == 1 && shared.clicked.load() == 0) {
+    if (!waitTold_) emit("frame", "\"at\":\"wait\"");
+    waitTold_ = true;
+  } else {
+    waitTold_ = false;
+  }
+  const int32_t serial = choice.serial.load();
+  if (choice.count.load() > 0 && serial != choiceTold_ && choice.item.load() == choice.count.load() - 1) {
+    choiceTold_ = serial;
+    emit("frame", "\"at\":\"choice\"");
+  }
+  if (serial == choiceTold_ && serial != choiceDecidedTold_ && choice.decided.load()) {
+    choiceDecidedTold_ = serial;
+    emit("choice", "\"count\":" + std::to_string(choice.count.load()) +
+                       ",\"selected\":" + std::to_string(choice.selected.load()));
+  }
+}
+
+void WebPlayer::emit(const char* type, const std::string& fields) {
+  const std::string json = std::string("{\"event\":\"") + type + "\"," + fields + "}";
+  nev_emit(type, json.c_str());
+}

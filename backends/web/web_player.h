@@ -1,0 +1,61 @@
+#pragma once
+// WebPlayer: the page's window, played on the runner's own stack. The page has one thread, so
+// the runner runs on it under Asyncify, and at each sleep the player does what a window thread
+// would: takes the reader's input the page queued, presents pending paints to the canvas, tells
+// the page what happened, and gives control back to the browser only when the story's clock is
+// ahead of the page's or the work has gone on long enough — never at every tiny sleep.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "backends/web/web_window.h"
+#include "base/surface.h"
+#include "engine/save_point.h"
+#include "shell/window_proc.h"
+
+struct NevContext;
+class SoundBackend;
+
+class WebPlayer {
+ public:
+  // `sound` plays the story's music and effects; `atEachSleep` is called at each sleep on the
+  // runner's stack (a sound backend's queued ends of pieces are delivered there).
+  WebPlayer(NevContext& context, SoundBackend& sound, std::function<void()> atEachSleep = {});
+  ~WebPlayer();
+  WebPlayer(const WebPlayer&) = delete;
+  WebPlayer& operator=(const WebPlayer&) = delete;
+
+  // Plays until the story ends or the page closes it; the end's word ("E", "script").
+  std::string play();
+
+ private:
+  void sleep(int32_t milliseconds);
+  void invalidate(const Rect* area);
+  void takeInput();
+  void keyDown(int32_t key, bool repeat);
+  void paint();
+  void tellProgress();
+  void emit(const char* type, const std::string& fields);
+  void stop();
+
+  NevContext& context_;
+  std::function<void()> atEachSleep_;
+  WebWindow window_;
+  WindowState state_;
+  std::vector<Pixel> client_;
+  std::vector<uint8_t> rgba_;
+  PixelTarget target_;
+  std::vector<Rect> pendingPaints_;
+  double storyClock_ = 0;  // page ms the story has slept up to
+  double lastYield_ = 0;
+  double ctrlDownAt_ = -1;  // the skip key held since; -1: not held
+  bool skipByCtrl_ = false;
+  bool ended_ = false;
+  bool waitTold_ = false;
+  int32_t choiceTold_ = 0;
+  int32_t choiceDecidedTold_ = 0;
+  std::optional<SavePoint> restartAt_;
+};
