@@ -36,7 +36,7 @@ package: build
 	@cd build/release && cpack -G DEB >/dev/null
 	@echo "The package: $$(ls build/release/nev_*.deb)"
 
-# The engine built to WebAssembly into build/web/ (in progress: run under node for now).
+# The player page built to WebAssembly into build/web/ (and a node player into build/web-node/).
 web: deps
 	@bash tools/web/build.sh
 
