@@ -15,7 +15,7 @@
 #include "authoring/script_conversion.h"
 #include "backends/headless/render.h"
 #include "backends/headless/routes.h"
-#include "engine/local_story_folder.h"
+#include "engine/zip_story_files.h"
 #include "engine/reading.h"
 #include "backends/qt/desktop_shell.h"
 #include "backends/qt/qt_environment.h"
@@ -419,10 +419,10 @@ int runNev(int argc, const char* const argv[]) {
   // Without a folder named, the story is the one in the current folder.
   const bool boxed = endingProblemsInBox(display, isatty(STDERR_FILENO) != 0);
   if (offersStoryChooser(line, resolveStoryFile("nev.ini", line.storyDir).has_value(), display)) {
-    return runDesktopShell({nullptr, line.resume, line.textOut, boxed});
+    return runDesktopShell({std::nullopt, line.resume, line.textOut, boxed});
   }
   Problem folderProblem;
-  std::shared_ptr<const LocalStoryFolder> story = openStoryFolder(line.storyDir, folderProblem);
+  std::optional<OpenedStory> story = openStoryFolderOrZip(line.storyDir, folderProblem);
   if (!story) {
     reportEndingProblem(unopenedFolderProblem(folderProblem), boxed);
     return 1;

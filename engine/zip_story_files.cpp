@@ -8,6 +8,7 @@
 #include "base/file_bytes.h"
 #include "base/story_files.h"
 #include "base/text_file.h"
+#include "engine/local_story_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -184,4 +185,17 @@ std::shared_ptr<const ZipStoryFiles> openStoryZip(const std::string& path, Probl
     return nullptr;
   }
   return openZipStory(std::move(*bytes), full.string(), problem);
+}
+
+std::optional<OpenedStory> openStoryFolderOrZip(const std::string& path, Problem& problem) {
+  if (isStoryZipPath(path)) {
+    std::shared_ptr<const ZipStoryFiles> zip = openStoryZip(path, problem);
+    if (!zip) return std::nullopt;
+    std::string location = zip->storyLocation();
+    return OpenedStory{std::move(zip), std::move(location)};
+  }
+  std::shared_ptr<const LocalStoryFolder> folder = openStoryFolder(path, problem);
+  if (!folder) return std::nullopt;
+  std::string location = folder->folder();
+  return OpenedStory{std::move(folder), std::move(location)};
 }

@@ -16,8 +16,8 @@ class ZipStoryFiles final : public StoryFiles {
   // `label` is what names the zip in paths and problems: its path, or its file name.
   ZipStoryFiles(std::shared_ptr<const ZipArchive> archive, std::string label);
 
-  // The zip (and the folder inside it holding the story): what a reader's saves are kept by.
-  const std::string& storyLocation() const { return root_; }
+  // The zip's full path: what a reader's saves are kept by.
+  const std::string& storyLocation() const { return label_; }
 
   std::optional<std::string> resolve(std::string_view name) const override;
   std::vector<std::string> list() const override;
@@ -58,3 +58,12 @@ bool isStoryZipPath(const std::string& path);
 
 // The story zip at `path`, read whole; null with `problem` as openStoryFolder gives one.
 std::shared_ptr<const ZipStoryFiles> openStoryZip(const std::string& path, Problem& problem);
+
+// A story opened by the path a reader or author gave: a folder, or a story zip.
+struct OpenedStory {
+  std::shared_ptr<const StoryFiles> files;
+  std::string location;  // the folder's or the zip's full path: what saves are kept by
+};
+
+// The story at `path`; nothing, with `problem` saying "<path>: <why>", when it cannot be opened.
+std::optional<OpenedStory> openStoryFolderOrZip(const std::string& path, Problem& problem);
