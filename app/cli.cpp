@@ -238,6 +238,7 @@ const char* usageText() {
          "Plays the story in STORY_DIR (default: the current folder): its nev.ini, its start\n"
          "script and the pictures, music and sounds the scripts name. Started without\n"
          "STORY_DIR where there is no nev.ini, on a desktop, it offers a story chooser.\n"
+         "STORY_DIR may also be the story zipped (a .zip file), for nev, render and routes.\n"
          "The しおり menu keeps saves (F5 quick save, F9 quick load); ending nev before the\n"
          "story ends keeps the place, and the next start asks whether to go on from there:\n"
          "--continue answers yes, --new answers no. --text-out FILE (- for standard output)\n"
