@@ -81,6 +81,13 @@ bool listStoryFiles(const fs::path& root, std::vector<StoryFile>& files, std::st
   return true;
 }
 
+// The title as the story chooser shows it: without the space that stands for its line feed.
+std::string pageTitle(const GameConfig& config) {
+  std::string title = cp932ToUtf8(config.windowTitle);
+  while (!title.empty() && (title.back() == ' ' || title.back() == '\t')) title.pop_back();
+  return title;
+}
+
 std::string storyIndex(const std::string& title, const std::vector<StoryFile>& files) {
   std::string json = "{\"format\":1,\"title\":" + jsonString(title) + ",\"files\":[";
   for (size_t i = 0; i < files.size(); ++i) {
@@ -191,7 +198,7 @@ int exportWebStory(const WebExportOptions& options) {
   }
   // A link copied from the player must not lead the cut font onto the file it points at.
   fs::remove(staging / kFontInPlayer, error);
-  if (!writeBytes(staging / "story" / "index.json", storyIndex(cp932ToUtf8(config.windowTitle), files)) ||
+  if (!writeBytes(staging / "story" / "index.json", storyIndex(pageTitle(config), files)) ||
       !writeBytes(staging / kFontInPlayer, *font) ||
       (!isRegularFile((staging / kFontLicence).string()) && !writeBytes(staging / kFontLicence, *licence))) {
     return fail("cannot write to " + printableHostText(staging.string()));
