@@ -4,6 +4,7 @@
 
 #include "authoring/story_characters.h"
 #include "backends/fontconfig/fontconfig_faces.h"
+#include "base/file_bytes.h"
 #include "base/freetype_glyph_rasterizer.h"
 #include "engine/local_story_folder.h"
 #include "test_files.h"
@@ -68,6 +69,16 @@ TEST(FontSubset, KeepsEveryGlyphTheDemoDrawsAsTheWholeFontDrawsIt) {
     EXPECT_FALSE(whole.rasterize(spec, "鬱").coverage.empty());
     EXPECT_TRUE(kept.rasterize(spec, "鬱").coverage.empty()) << "a glyph no script uses stays";
   }
+
+  // A composite glyph keeps the glyphs it is built of.
+  const std::string tiny = *readWholeFile(NEV_SOURCE_DIR "/fuzz/seeds/tiny.ttf");
+  const std::optional<std::string> tinyCut = subsetFont(tiny, {U'B'}, problem);
+  ASSERT_TRUE(tinyCut) << problem.detail;
+  FreeTypeGlyphRasterizer tinyWhole(facesOf(tiny)), tinyKept(facesOf(*tinyCut));
+  const FontSpec large{.height = -50, .faceName = "x"};
+  EXPECT_FALSE(tinyWhole.rasterize(large, "B").coverage.empty());
+  EXPECT_EQ(tinyKept.rasterize(large, "B").coverage, tinyWhole.rasterize(large, "B").coverage);
+  EXPECT_TRUE(tinyKept.rasterize(large, "雨").coverage.empty());
 
   // Fonts nev cannot cut are refused with the reason.
   std::string noGlyf = *cut;
