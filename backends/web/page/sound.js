@@ -103,7 +103,7 @@
       // -1: for ever, until the engine closes it; 1: once, tail left to ring out.
       synth.setPlayerLoop(loop ? -1 : 1);
       synth.playPlayer();
-      playing = { id, piece, bytes: device.bytes, frames: 0,
+      playing = { id, piece, loop, bytes: device.bytes, frames: 0,
                   length: Math.round(device.lengthMs * sampleRate() / 1000),
                   ended: false, orphaned: false };
     }
@@ -124,7 +124,9 @@
       synth.render([left, right]);
       if (!playing) return;
       playing.frames += left.length;
-      if (!playing.ended && playing.length > 0 && playing.frames >= playing.length) {
+      // The file's own length, or where the synthesizer found the data ended, if earlier.
+      const over = playing.length > 0 && playing.frames >= playing.length;
+      if (!playing.ended && (over || !synth.isPlayerPlaying())) {
         playing.ended = true;
         ended.push(playing.piece);
       }
@@ -138,7 +140,7 @@
       // On the first gesture: browsers let sound start only then.
       start() {
         if (!context) context = new AudioContext();
-        if (context.state === 'suspended' && context.resume) context.resume();
+        if (context.state === 'suspended' && context instanceof AudioContext) context.resume();
         if (!musicGain) {
           musicGain = context.createGain();
           soundGain = context.createGain();
@@ -169,7 +171,8 @@
       playMusic(id, piece, fromMs, loop = true) {
         const device = devices.get(id);
         if (!device) return false;
-        if (playing && playing.orphaned && (!fromMs) && sameBytes(playing.bytes, device.bytes)) {
+        if (playing && playing.orphaned && playing.loop && !fromMs &&
+            sameBytes(playing.bytes, device.bytes)) {
           // The engine's replay of the piece that just looped: the synthesizer is already
           // past its beginning, by the frames played beyond the old end.
           playing = { ...playing, id, piece, frames: playing.frames - playing.length,
@@ -207,9 +210,9 @@
         return true;
       },
 
-      // Stops the effect before at once; the new one starts when decoded.
+      // Stops the effect before at once; the new one starts when decoded (the promise).
       playSound(bytes) {
-        if (!context) return;
+        if (!context) return Promise.resolve();
         const request = ++soundRequest;
         if (soundSource) soundSource.stop();
         soundSource = null;
@@ -222,7 +225,7 @@
           source.start();
           soundSource = source;
         };
-        context.decodeAudioData(copy).then(play, () => play(defaultSound || chime(context)));
+        return context.decodeAudioData(copy).then(play, () => play(defaultSound || chime(context)));
       },
 
       setVolumes(music, sound) {
