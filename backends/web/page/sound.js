@@ -149,8 +149,24 @@
           musicGain.connect(context.destination);
           soundGain.connect(context.destination);
           const node = context.createScriptProcessor(kRenderFrames, 0, 2);
-          node.onaudioprocess = (event) => renderMusic(event.outputBuffer.getChannelData(0),
-                                                       event.outputBuffer.getChannelData(1));
+          // After the page was busy the browser asks for the same block of time several times
+          // over and plays one answer: each gets the same music, which does not skip ahead.
+          let lastTime = -Infinity;
+          const lastBlock = [new Float32Array(kRenderFrames), new Float32Array(kRenderFrames)];
+          node.onaudioprocess = (event) => {
+            const block = event.outputBuffer;
+            const left = block.getChannelData(0);
+            const right = block.getChannelData(1);
+            if (event.playbackTime < lastTime + block.duration / 2) {
+              left.set(lastBlock[0]);
+              right.set(lastBlock[1]);
+              return;
+            }
+            lastTime = event.playbackTime;
+            renderMusic(left, right);
+            lastBlock[0].set(left);
+            lastBlock[1].set(right);
+          };
           node.connect(musicGain);
           defaultSound = chime(context);
         }
