@@ -20,3 +20,18 @@ cmake --build --preset web -j2
 mkdir -p build/web
 cp build/web-cmake/nev.js build/web-cmake/nev.wasm build/web-cmake/nev.worker.js build/web/
 echo "make web: $(du -b build/web/nev.wasm | cut -f1) bytes of wasm, $(du -b build/web/nev.js | cut -f1) of JS in build/web/"
+
+# The page's sound: the synthesizer from npm (installed again when its lock changes), the
+# SoundFont, and their licences.
+packages=tools/web/node_modules
+if [[ ! -f $packages/.package-lock.json || tools/web/package-lock.json -nt $packages/.package-lock.json ]]; then
+  (cd tools/web && npm ci --no-audit --no-fund --loglevel=error)
+fi
+mkdir -p build/web/sound build/web/licences
+cp backends/web/page/sound.js build/web/
+cp $packages/js-synthesizer/externals/libfluidsynth-2.4.6.js build/web/sound/libfluidsynth.js
+cp $packages/js-synthesizer/dist/js-synthesizer.min.js build/web/sound/
+cp /usr/share/sounds/sf2/TimGM6mb.sf2 build/web/sound/
+cp /usr/share/doc/timgm6mb-soundfont/copyright build/web/licences/TimGM6mb.txt
+cp $packages/js-synthesizer/LICENSE build/web/licences/js-synthesizer.txt
+cp $packages/js-synthesizer/externals/LICENSE.fluidsynth.txt build/web/licences/fluidsynth.txt
