@@ -15,7 +15,8 @@
 #include "authoring/script_conversion.h"
 #include "backends/headless/render.h"
 #include "backends/headless/routes.h"
-#include "engine/local_story_folder.h"
+#include "backends/headless/web_export.h"
+#include "engine/zip_story_files.h"
 #include "engine/reading.h"
 #include "backends/qt/desktop_shell.h"
 #include "backends/qt/qt_environment.h"
@@ -172,6 +173,40 @@ int runScrambleCommand(int count, const char* const words[], bool scramble) {
   return 0;
 }
 
+int runWebCommand(int count, const char* const words[]) {
+  WebExportOptions options;
+  std::vector<std::string> positional;
+  for (int i = 0; i < count; ++i) {
+    const std::string_view word = words[i];
+    if (word == "--player" && i + 1 < count) {
+      options.playerDir = words[++i];
+    } else if (word.size() > 1 && word[0] == '-') {
+      std::fprintf(stderr, "nev web: unknown or incomplete option %s\n%s",
+                   printableText(std::string(word)).c_str(), usageText());
+      return 1;
+    } else {
+      positional.emplace_back(word);
+    }
+  }
+  if (positional.size() != 2) {
+    std::fprintf(stderr, "nev web: give a story folder and an output folder\n%s", usageText());
+    return 1;
+  }
+  if (options.playerDir.empty()) {
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    options.playerDir = defaultWebPlayer(std::getenv("NEV_WEB_PLAYER"), error ? "" : program.string());
+  }
+  if (options.playerDir.empty()) {
+    std::fprintf(stderr, "nev web: no player page found beside nev; build it with `make web`, "
+                         "or name it with --player DIR or $NEV_WEB_PLAYER\n");
+    return 1;
+  }
+  options.storyDir = positional[0];
+  options.outDir = positional[1];
+  return exportWebStory(options);
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(int argc, const char* const argv[]) {
@@ -232,12 +267,14 @@ const char* usageText() {
          "       nev check [--routes] STORY_DIR\n"
          "       nev routes STORY_DIR OUT_DIR [--max-routes N] [--max-steps N] [--max-frames N]\n"
          "                  [--max-output BYTES] [--jobs N]\n"
+         "       nev web STORY_DIR OUT_DIR [--player DIR]\n"
          "       nev scramble PLAIN OUT | nev unscramble STX OUT\n"
          "       nev --help | --version\n"
          "\n"
          "Plays the story in STORY_DIR (default: the current folder): its nev.ini, its start\n"
          "script and the pictures, music and sounds the scripts name. Started without\n"
          "STORY_DIR where there is no nev.ini, on a desktop, it offers a story chooser.\n"
+         "STORY_DIR may also be the story zipped (a .zip file), for nev, render and routes.\n"
          "The しおり menu keeps saves (F5 quick save, F9 quick load); ending nev before the\n"
          "story ends keeps the place, and the next start asks whether to go on from there:\n"
          "--continue answers yes, --new answers no. --text-out FILE (- for standard output)\n"
@@ -279,7 +316,13 @@ const char* usageText() {
          "frames (default 1 GB). --jobs N plays N routes at once (default: one per processor);\n"
          "the output is the same for any N. Exit status: 0, 2 when a box was shown, 3 when a\n"
          "limit was met, 1 when the story cannot start.\n"         "\n"
-         "render and routes write OUT_DIR only when it is new, empty, or an earlier output of\n"
+         "web writes a folder to put on any static web host: the player page, the story's files\n"
+         "under story/ with story/index.json naming them, the glyph font cut to the characters\n"
+         "the story's scripts use, and the licences of what the page carries; OUT_DIR/index.html\n"
+         "served over http plays the story. The page comes from --player DIR, else\n"
+         "$NEV_WEB_PLAYER, else the web/ folder `make web` builds beside nev's own folder.\n"
+         "\n"
+         "render, routes and web write OUT_DIR only when it is new, empty, or an earlier output of\n"
          "the same command (its marker file .nev-output lists all it holds); any other folder\n"
          "is refused and left as it is. The run is checked first and made in a temporary folder\n"
          "beside OUT_DIR, so one that fails or is killed leaves the earlier output whole.\n"
@@ -393,6 +436,7 @@ int runNev(int argc, const char* const argv[]) {
   }
   if (argc >= 2 && std::string_view(argv[1]) == "check") return runCheckCommand(argc - 2, argv + 2);
   if (argc >= 2 && std::string_view(argv[1]) == "routes") return runRoutesCommand(argc - 2, argv + 2);
+  if (argc >= 2 && std::string_view(argv[1]) == "web") return runWebCommand(argc - 2, argv + 2);
   if (argc >= 2 && std::string_view(argv[1]) == "scramble") {
     return runScrambleCommand(argc - 2, argv + 2, true);
   }
@@ -419,10 +463,10 @@ int runNev(int argc, const char* const argv[]) {
   // Without a folder named, the story is the one in the current folder.
   const bool boxed = endingProblemsInBox(display, isatty(STDERR_FILENO) != 0);
   if (offersStoryChooser(line, resolveStoryFile("nev.ini", line.storyDir).has_value(), display)) {
-    return runDesktopShell({nullptr, line.resume, line.textOut, boxed});
+    return runDesktopShell({std::nullopt, line.resume, line.textOut, boxed});
   }
   Problem folderProblem;
-  std::shared_ptr<const LocalStoryFolder> story = openStoryFolder(line.storyDir, folderProblem);
+  std::optional<OpenedStory> story = openStoryFolderOrZip(line.storyDir, folderProblem);
   if (!story) {
     reportEndingProblem(unopenedFolderProblem(folderProblem), boxed);
     return 1;

@@ -5,13 +5,20 @@
 #include "base/file_bytes.h"
 
 TextFile::TextFile(TextFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), ended_(other.ended_) {}
+    : handle_(std::exchange(other.handle_, nullptr)),
+      ended_(other.ended_),
+      inMemory_(std::exchange(other.inMemory_, false)),
+      memory_(std::move(other.memory_)),
+      memoryAt_(other.memoryAt_) {}
 
 TextFile& TextFile::operator=(TextFile&& other) noexcept {
   if (this != &other) {
     close();
     handle_ = std::exchange(other.handle_, nullptr);
     ended_ = other.ended_;
+    inMemory_ = std::exchange(other.inMemory_, false);
+    memory_ = std::move(other.memory_);
+    memoryAt_ = other.memoryAt_;
   }
   return *this;
 }
@@ -28,24 +35,49 @@ bool TextFile::open(const std::string& hostPath, const char* mode) {
   return handle_ != nullptr;
 }
 
+void TextFile::openBytes(std::string bytes) {
+  close();
+  memory_ = std::move(bytes);
+  memoryAt_ = 0;
+  inMemory_ = true;
+  ended_ = false;
+}
+
 bool TextFile::close() {
+  inMemory_ = false;
+  memory_.clear();
   if (handle_ == nullptr) return true;
   const bool flushed = std::fclose(handle_) == 0;
   handle_ = nullptr;
   return flushed;
 }
 
+int TextFile::rawByte() {
+  if (inMemory_) {
+    return memoryAt_ < memory_.size() ? static_cast<unsigned char>(memory_[memoryAt_++]) : EOF;
+  }
+  return std::getc(handle_);
+}
+
+void TextFile::unreadByte(int c) {
+  if (inMemory_) {
+    --memoryAt_;
+  } else {
+    std::ungetc(c, handle_);
+  }
+}
+
 int TextFile::nextByte() {
-  if (ended_ || handle_ == nullptr) return EOF;
-  int c = std::getc(handle_);
+  if (ended_ || !isOpen()) return EOF;
+  int c = rawByte();
   if (c == EOF || c == static_cast<unsigned char>(kEndOfFileMark)) {
     ended_ = true;
     return EOF;
   }
   if (c == '\r') {
-    int next = std::getc(handle_);
+    int next = rawByte();
     if (next == '\n') return '\n';
-    if (next != EOF) std::ungetc(next, handle_);
+    if (next != EOF) unreadByte(next);
   }
   return c;
 }

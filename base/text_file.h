@@ -26,9 +26,11 @@ class TextFile {
 
   // Opens a file by its host path; mode "r" or "w". Returns false when it cannot be opened.
   bool open(const std::string& hostPath, const char* mode);
+  // Reads `bytes` as a file's, for stories whose files are not on disk (a zip, a download).
+  void openBytes(std::string bytes);
   // False when buffered data could not be written out.
   bool close();
-  bool isOpen() const { return handle_ != nullptr; }
+  bool isOpen() const { return handle_ != nullptr || inMemory_; }
   // Whether a read failed: what looked like the end of the file was an error.
   bool readFailed() const { return handle_ != nullptr && std::ferror(handle_) != 0; }
 
@@ -41,7 +43,12 @@ class TextFile {
 
  private:
   int nextByte();
+  int rawByte();
+  void unreadByte(int c);
 
   std::FILE* handle_ = nullptr;
   bool ended_ = false;
+  bool inMemory_ = false;
+  std::string memory_;
+  size_t memoryAt_ = 0;
 };

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-targets=(config script_line runner bitmap midi settings save_file save_game)
+targets=(config script_line runner bitmap midi settings save_file save_game font_subset zip)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
@@ -19,6 +19,8 @@ seeds_midi=(demo/*.mid)
 seeds_settings=(fuzz/seeds/nev.conf)
 seeds_save_file=(fuzz/seeds/save.nevsave)
 seeds_save_game=(fuzz/seeds/save.nevsave fuzz/seeds/save_story_section)
+seeds_font_subset=(fuzz/seeds/tiny.ttf)
+seeds_zip=(fuzz/seeds/story.zip fuzz/seeds/bomb.zip fuzz/seeds/link.zip)
 
 # Absolute paths: a target may work in a folder of its own.
 root=$PWD

@@ -17,6 +17,7 @@ packages=(
   clang libclang-rt-14-dev  # the fuzz targets: libFuzzer and the sanitizers' runtimes for clang
   dpkg-dev file desktop-file-utils appstream  # the Debian package: shlibdeps, its checks
   emscripten  # the browser build (make web)
+  nodejs chromium  # the page's npm packages (synthesizer, puppeteer-core) and the browser tests
 )
 
 # The browser build compiles FreeType and zlib from Debian's source packages (apt-get source).
@@ -36,6 +37,13 @@ add_deb_src() {
   [[ -e "$out.sources" || -e "$out.list" ]]
 }
 
+# Debian's own nodejs comes without npm; a node that ships its own npm needs no package for it.
+install_npm() {
+  command -v npm >/dev/null && return 0
+  [[ $(id -u) -eq 0 ]] || { echo "nev needs npm: sudo apt-get install npm" >&2; return 1; }
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends npm >/dev/null
+}
+
 need_update=0
 if [[ $(id -u) -eq 0 ]] && add_deb_src; then
   echo "added deb-src entries for Debian's sources"
@@ -49,6 +57,7 @@ for p in "${packages[@]}"; do
 done
 if [[ ${#missing[@]} -eq 0 ]]; then
   [[ $need_update -eq 1 ]] && DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  install_npm
   exit 0
 fi
 
@@ -62,3 +71,4 @@ echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+install_npm

@@ -21,6 +21,7 @@ for preset in debug asan-ubsan tsan; do
     echo "== web"
     bash tools/web/build.sh
     bash tests/web/frames_equal_render.sh build/debug/nev build/web-node
+    bash tests/web/sound_check.sh
   fi
 done
 

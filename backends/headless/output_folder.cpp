@@ -24,12 +24,16 @@ constexpr size_t kTemporaryTail = 6;  // mkstemp's letters
 // Far more names than the frames and routes any limit lets a run write.
 constexpr uint64_t kLargestMarker = uint64_t{64} << 20;
 
+constexpr OutputKind kKinds[] = {OutputKind::Render, OutputKind::Routes, OutputKind::Web};
+
 const char* kindLine(OutputKind kind) {
-  return kind == OutputKind::Render ? "nev render output" : "nev routes output";
+  return kind == OutputKind::Render   ? "nev render output"
+         : kind == OutputKind::Routes ? "nev routes output"
+                                      : "nev web output";
 }
 
 const char* commandName(OutputKind kind) {
-  return kind == OutputKind::Render ? "nev render" : "nev routes";
+  return kind == OutputKind::Render ? "nev render" : kind == OutputKind::Routes ? "nev routes" : "nev web";
 }
 
 bool allDigits(std::string_view text) {
@@ -43,6 +47,7 @@ bool writesName(OutputKind kind, std::string_view name) {
     return name == "events.jsonl" ||
            (name.ends_with(".png") && allDigits(name.substr(0, name.size() - 4)));
   }
+  if (kind == OutputKind::Web) return publishesWebName(name);
   return name == "routes.json" || name == "coverage.json" || name == "index.html" ||
          (name.starts_with("r") && allDigits(name.substr(1)));
 }
@@ -69,9 +74,10 @@ std::optional<Marker> readMarker(const fs::path& file) {
   for (size_t end; (end = text->find('\n', start)) != std::string::npos; start = end + 1) {
     const std::string_view line = std::string_view(*text).substr(start, end - start);
     if (start == 0) {
-      if (line != kindLine(OutputKind::Render) && line != kindLine(OutputKind::Routes))
-        return std::nullopt;
-      marker.kind = line == kindLine(OutputKind::Render) ? OutputKind::Render : OutputKind::Routes;
+      const auto* kind = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                      [&](OutputKind each) { return line == kindLine(each); });
+      if (kind == std::end(kKinds)) return std::nullopt;
+      marker.kind = *kind;
     } else if (writesName(marker.kind, line)) {
       marker.names.emplace_back(line);
     } else {
@@ -125,6 +131,20 @@ void removeStaleStagings(const fs::path& folder) {
 }
 
 }  // namespace
+
+bool publishesWebName(std::string_view name) {
+  constexpr std::string_view kFolders[] = {"story", "fonts", "sound", "licences"};
+  constexpr std::string_view kKindsOfFile[] = {".html", ".js", ".css", ".wasm", ".json",
+                                               ".ico", ".png", ".svg", ".txt", ".webmanifest"};
+  if (name.empty() || name.starts_with(".") || name.find('/') != std::string_view::npos) return false;
+  for (std::string_view folder : kFolders) {
+    if (name == folder) return true;
+  }
+  for (std::string_view ending : kKindsOfFile) {
+    if (name.size() > ending.size() && name.ends_with(ending)) return true;
+  }
+  return false;
+}
 
 OutputFolder::OutputFolder(OutputKind kind, fs::path folder, std::string given)
     : kind_(kind), folder_(std::move(folder)), given_(std::move(given)) {}

@@ -1,5 +1,5 @@
 #pragma once
-// The folder `nev render` and `nev routes` write into. It may be new, empty, or an earlier output
+// The folder `nev render`, `nev routes` and `nev web` write into. It may be new, empty, or an earlier output
 // of the same command: one that holds nev's marker file (naming the command and every entry it
 // wrote) and nothing else. Anything else may be the reader's own and is refused, never cleaned.
 // Results are made in a temporary folder beside it and moved in at the end, so a run that fails
@@ -8,11 +8,16 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/problem.h"
 
-enum class OutputKind { Render, Routes };
+enum class OutputKind { Render, Routes, Web };
+
+// Whether `nev web` writes an entry of this name at the top of its folder: the player page's
+// files and folders, the story and its font.
+bool publishesWebName(std::string_view name);
 
 // The marker's name inside an output folder.
 inline constexpr const char* kOutputMarker = ".nev-output";

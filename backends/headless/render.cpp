@@ -17,7 +17,7 @@
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/input.h"
-#include "engine/local_story_folder.h"
+#include "engine/zip_story_files.h"
 #include "engine/messages.h"
 #include "engine/save_game.h"
 #include "engine/story_session.h"
@@ -87,16 +87,17 @@ int warnOfSavesNotWritten(const RenderOptions& options, const std::set<int32_t>&
 // one of them is refused (said on stderr), before the output is touched.
 std::unique_ptr<StorySession> openRun(const RenderOptions& options) {
   Problem folderProblem;
-  std::shared_ptr<const LocalStoryFolder> folder = openStoryFolder(options.storyDir, folderProblem);
-  if (!folder) {
-    std::fprintf(stderr, "nev render: cannot open story folder %s\n",
-                 printableText(options.storyDir).c_str());
+  std::optional<OpenedStory> story = openStoryFolderOrZip(options.storyDir, folderProblem);
+  if (!story) {
+    std::fprintf(stderr, "nev render: cannot open story %s\n",
+                 isStoryZipPath(options.storyDir) ? folderProblem.detail.c_str()
+                     : ("folder " + printableText(options.storyDir)).c_str());
     return nullptr;
   }
   Problem problem;
   const StoryBackends backends{
       [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
-  std::unique_ptr<StorySession> session = openStory(std::move(folder), backends, problem);
+  std::unique_ptr<StorySession> session = openStory(std::move(story->files), backends, problem);
   if (!session) {
     reportProblem(printMessageBox, problem);
     return nullptr;

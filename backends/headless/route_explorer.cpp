@@ -23,7 +23,7 @@
 #include "base/story_files.h"
 #include "base/text_file.h"
 #include "engine/context.h"
-#include "engine/local_story_folder.h"
+#include "engine/zip_story_files.h"
 #include "engine/script/arguments.h"
 #include "engine/script/commands.h"
 #include "engine/story_session.h"
@@ -538,12 +538,12 @@ class Explorer {
 RoutesReport exploreRoutes(const RoutesOptions& options) {
   RoutesReport report;
   Problem folderProblem;
-  std::shared_ptr<const StoryFiles> files = openStoryFolder(options.storyDir, folderProblem);
-  if (!files) {
+  std::optional<OpenedStory> story = openStoryFolderOrZip(options.storyDir, folderProblem);
+  if (!story) {
     report.startProblem = "cannot open story folder " + printableText(options.storyDir);
     return report;
   }
-  Explorer explorer(options, std::move(files), report);
+  Explorer explorer(options, std::move(story->files), report);
   explorer.run();
   return report;
 }

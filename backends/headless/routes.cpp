@@ -10,7 +10,7 @@
 #include "backends/headless/routes_json.h"
 #include "backends/headless/storyboard.h"
 #include "base/codepage.h"
-#include "engine/local_story_folder.h"
+#include "engine/zip_story_files.h"
 
 namespace fs = std::filesystem;
 
@@ -26,7 +26,7 @@ bool writeText(const fs::path& path, const std::string& text) {
 
 int runRoutes(const RoutesOptions& options) {
   Problem folderProblem;
-  if (!openStoryFolder(options.storyDir, folderProblem)) {
+  if (!openStoryFolderOrZip(options.storyDir, folderProblem)) {
     std::fprintf(stderr, "nev routes: cannot open story folder %s\n", printableText(options.storyDir).c_str());
     return 1;
   }

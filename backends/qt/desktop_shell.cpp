@@ -19,7 +19,7 @@
 
 #include "base/story_data.h"
 #include "engine/context.h"
-#include "engine/local_story_folder.h"
+#include "engine/zip_story_files.h"
 #include "engine/messages.h"
 #include "engine/story_session.h"
 #include "engine/text_log.h"
@@ -112,18 +112,18 @@ int runDesktopShell(const DesktopStart& start) {
   application.setWindowIcon(makeIcon());
 
   ReaderSettings settings = loadReaderSettings();
-  std::shared_ptr<const LocalStoryFolder> folder = start.story;
-  if (!folder) {
-    const std::optional<std::string> story = chooseStory(settings.recentStories);
-    if (!story) return 1;
+  std::optional<OpenedStory> story = start.story;
+  if (!story) {
+    const std::optional<std::string> chosen = chooseStory(settings.recentStories);
+    if (!chosen) return 1;
     Problem problem;
-    folder = openStoryFolder(*story, problem);
-    if (!folder) {
+    story = openStoryFolderOrZip(*chosen, problem);
+    if (!story) {
       reportEndingProblem(unopenedFolderProblem(problem), start.endingProblemsInBox);
       return 1;
     }
   }
-  const std::string storyFolder = folder->folder();
+  const std::string storyFolder = story->location;
   Problem problem;
   bool audioMissing = false;
   const StoryBackends backends{
@@ -133,7 +133,7 @@ int runDesktopShell(const DesktopStart& start) {
         audioMissing = !audio->audioAvailable();
         return audio;
       }};
-  std::unique_ptr<StorySession> session = openStory(std::move(folder), backends, problem);
+  std::unique_ptr<StorySession> session = openStory(std::move(story->files), backends, problem);
   if (!session) {
     // Before the window exists, which shows the story's own boxes.
     reportProblemInBox(nullptr, problem);

@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "engine/local_story_folder.h"
+#include "engine/zip_story_files.h"
 
 struct DesktopStart {
   // The story to play; none: the reader first picks the story's folder.
-  std::shared_ptr<const LocalStoryFolder> story;
+  std::optional<OpenedStory> story;
   int resume = -1;            // a place kept when nev last ended: 1 go on, 0 leave it, -1 ask
   std::string textOut;        // where each typed line goes as it is typed ("-": stdout)
   bool endingProblemsInBox = false;  // a problem that ends nev also shows a box

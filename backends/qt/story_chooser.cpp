@@ -11,19 +11,29 @@
 #include <filesystem>
 
 #include "backends/qt/captioned_box.h"
+#include "backends/qt/qt_environment.h"
 #include "base/codepage.h"
 #include "engine/config.h"
 #include "engine/local_story_folder.h"
+#include "engine/zip_story_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// A zip's files, or a folder's (one gone since tells so through its missing nev.ini).
+std::shared_ptr<const StoryFiles> storyFilesAt(const std::string& path, Problem& problem) {
+  if (isStoryZipPath(path)) return openStoryZip(path, problem);
+  return std::make_shared<const LocalStoryFolder>(path);
+}
+
 // The story's title from its nev.ini above its folder; the folder alone when it has none.
 QString storyCaption(const std::string& folder) {
   const QString path = QFile::decodeName(folder.c_str());
   GameConfig config;
-  if (readConfig(LocalStoryFolder(folder), config)) return path;
+  Problem unopened;
+  const std::shared_ptr<const StoryFiles> files = storyFilesAt(folder, unopened);
+  if (!files || readConfig(*files, config)) return path;
   const QString title = QString::fromStdString(cp932ToUtf8(config.windowTitle)).trimmed();
   return title.isEmpty() ? path : title + QStringLiteral("\n") + path;
 }
@@ -72,7 +82,13 @@ StoryChooser::StoryChooser(const std::vector<std::string>& recentStories) {
 bool StoryChooser::pick(const std::string& folder) {
   // The settings the story would open with: a folder it could not open with stays unpicked.
   GameConfig settings;
-  if (const std::optional<Problem> problem = readConfig(LocalStoryFolder(folder), settings)) {
+  Problem unopened;
+  const std::shared_ptr<const StoryFiles> files = storyFilesAt(folder, unopened);
+  if (!files) {
+    reportProblemInBox(this, unopenedFolderProblem(unopened));
+    return false;
+  }
+  if (const std::optional<Problem> problem = readConfig(*files, settings)) {
     reportProblemInBox(this, *problem);
     return false;
   }

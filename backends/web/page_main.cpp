@@ -9,6 +9,7 @@
 
 #include "backends/web/font_file_faces.h"
 #include "backends/web/web_player.h"
+#include "backends/web/web_sound.h"
 #include "backends/web/web_story_files.h"
 #include "base/codepage.h"
 #include "base/freetype_glyph_rasterizer.h"
@@ -52,8 +53,14 @@ EMSCRIPTEN_KEEPALIVE const char* nev_story_title(const char* names) {
 EMSCRIPTEN_KEEPALIVE int nev_play(const char* names, const char* fontPath) {
   auto files = std::make_shared<const WebStoryFiles>(lines(names));
   const std::string font = fontPath;
+  WebSound* sound = nullptr;
   const StoryBackends backends{
-      [font] { return std::make_unique<FreeTypeGlyphRasterizer>(fontFileFaces(font)); }, {}};
+      [font] { return std::make_unique<FreeTypeGlyphRasterizer>(fontFileFaces(font)); },
+      [&sound] {
+        auto made = std::make_unique<WebSound>();
+        sound = made.get();
+        return made;
+      }};
   Problem problem;
   std::unique_ptr<StorySession> session = openStory(files, backends, problem);
   if (!session) {
@@ -62,7 +69,9 @@ EMSCRIPTEN_KEEPALIVE int nev_play(const char* names, const char* fontPath) {
     }, problem);
     return 1;
   }
-  WebPlayer player(session->context(), session->sound());
+  WebPlayer player(session->context(), session->sound(), [sound] {
+    if (sound != nullptr) sound->deliverEndedPieces();
+  });
   player.play();
   return 0;
 }

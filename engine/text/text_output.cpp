@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr char kMarker[] = "\x81\xa5";  // "▼"
-
 bool stopping(const NevContext& context) { return context.shared.stopRunner.load() != 0; }
 
 // One unit with its shadow: shadow colour, shadow, foreground colour, character.
@@ -102,7 +100,7 @@ void waitForClick(RunnerScope scope) {
     {
       std::lock_guard guard(set.pixelLock);
       set.displaySurface.textColour = textColour(config);
-      textOut(set.displaySurface, window.markerX, window.markerY, kMarker, 2);
+      textOut(set.displaySurface, window.markerX, window.markerY, kWaitMarker, 2);
     }
     requestRepaintRect(context, cell);
     if (!pauseRunner(context, layout.charDelay) || skippingWaits(context)) break;

@@ -10,6 +10,9 @@
 
 struct NevContext;
 
+// The marker a click wait blinks, in code page 932: "▼".
+inline constexpr char kWaitMarker[] = "\x81\xa5";
+
 // The layout of a text line or choice item, shared by the typing and by `nev check`: units
 // until a NUL, stopping before a unit that starts with a line feed, a new row (textLeft, one
 // linePitch down) after each charsPerLine units. `onUnit` draws one unit at (x, y) and moves x

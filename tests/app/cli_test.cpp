@@ -52,6 +52,13 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
            "; s=$?; tail -n 1 out/events.jsonl; grep -c replay out/events.jsonl; exit $s";
   };
   warned.write("start.txt", "@Lalone;\n");
+  // A player page as `make web` leaves it, for `nev web` to publish a story with.
+  tools.write("player/index.html", "<!doctype html>");
+  tools.write("player/licences/synth.txt", "LGPL");
+  std::filesystem::create_directory(tools.path() / "player/fonts");
+  std::filesystem::create_symlink("/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf",
+                                  tools.path() / "player/fonts/ipam.ttf");
+  typed.write("\x89\x4A.bmp", "rain");
   // One choice of 255 items on a large picture: the items wait on one save point, not on a
   // copy each (about 16 GB here).
   wide.write("nev.ini", storyIni({{3, "2048"}, {4, "2048"}}));
@@ -191,6 +198,20 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
            " && " + nev + " render" + at(clean) + out + " --load" + at(tools, "\xFF.sav") +
            " && iconv -f UTF-8 -t UTF-8" + at(tools, "out/events.jsonl") + " | grep load",
        0, "\\xFF.sav\"}"},
+      {nev + " web" + at(typed) + at(tools, "web") + " --player" + at(tools, "player") + " && " +
+           nev + " web" + at(typed) + at(tools, "web") + " --player" + at(tools, "player") +
+           " && cd" + at(tools, "web") + " && cat story/index.json story/雨.bmp && ls licences" +
+           " && [ $(stat -c %s fonts/ipam.ttf) -lt 1000000 ]",
+       0, "{\"format\":1,\"title\":\"Test story\",\"files\":[{\"name\":\"nev.ini\",\"size\":" +
+              std::to_string(storyIni({{28, "0"}}).size()) + "},\n{\"name\":\"start.txt\",\"size\":22},"
+              "\n{\"name\":\"雨.bmp\",\"size\":4}]}\nrainipafont-mincho.txt\nsynth.txt\n"},
+      {nev + " web" + at(typed), 1, "nev web: give a story folder and an output folder"},
+      {nev + " web" + at(typed) + out + " --player" + at(empty), 1,
+       "holds no index.html; build it with `make web`"},
+      {"NEV_WEB_PLAYER=" + at(tools, "player").substr(1) + " " + nev + " web" + at(typed) +
+           at(typed, "site"), 1, "lies inside the story folder; give one outside it"},
+      {nev + " web" + at(typed) + at(outputs, "earlier") + " --player" + at(tools, "player"), 1,
+       "/earlier: it holds the output of nev render, not of nev web; "},
       {nev + " check" + at(clean), 0, ""},
       {nev + " check" + at(warned), 0, "start.txt:1: warning: label \"alone\" is never jumped to"},
       {nev + " check" + at(noScript), 1, "nev.ini: error: start script \"start.txt\" not found"},

@@ -27,3 +27,18 @@ font=/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf
 [[ build/web/fonts/ipam.ttf -nt $font ]] || cp "$font" build/web/fonts/ipam.ttf
 gzipped() { gzip -9 -c "$@" | wc -c; }
 echo "make web: the page's wasm and JS are $(gzipped build/web/nev-page.wasm) + $(gzipped build/web/nev-page.js build/web/player.js) bytes gzipped, in build/web/"
+
+# The page's sound: the synthesizer from npm (installed again when its lock changes), the
+# SoundFont, and their licences.
+packages=tools/web/node_modules
+if [[ ! -f $packages/.package-lock.json || tools/web/package-lock.json -nt $packages/.package-lock.json ]]; then
+  (cd tools/web && npm ci --no-audit --no-fund --loglevel=error)
+fi
+mkdir -p build/web/sound build/web/licences
+cp backends/web/page/sound.js build/web/
+cp $packages/js-synthesizer/externals/libfluidsynth-2.4.6.js build/web/sound/libfluidsynth.js
+cp $packages/js-synthesizer/dist/js-synthesizer.min.js build/web/sound/
+cp /usr/share/sounds/sf2/TimGM6mb.sf2 build/web/sound/
+cp /usr/share/doc/timgm6mb-soundfont/copyright build/web/licences/TimGM6mb.txt
+cp $packages/js-synthesizer/LICENSE build/web/licences/js-synthesizer.txt
+cp $packages/js-synthesizer/externals/LICENSE.fluidsynth.txt build/web/licences/fluidsynth.txt
