@@ -119,7 +119,8 @@ std::string WebPlayer::play() {
   }
   runner.closeScript();
   paint();
-  const std::string reason = context_.shared.endRequested.load() == 1 ? "E" : "script";
+  const std::string reason =
+      storyEnded_ || context_.shared.endRequested.load() == 1 ? "E" : "script";
   emit("frame", "\"at\":\"end\"");
   emit("end", "\"reason\":" + jsonString(reason));
   context_.platform.sound->closeMusic(kAllMusicDevices);
@@ -139,6 +140,7 @@ void WebPlayer::invalidate(const Rect* area) {
 void WebPlayer::sleep(int32_t milliseconds) {
   if (ended_) return;
   if (runMessagePrologue(context_)) {
+    storyEnded_ = true;
     stop();
     return;
   }
@@ -162,6 +164,7 @@ void WebPlayer::takeInput() {
   int32_t event[4];
   while (!ended_ && nev_take_input(event) != 0) {
     if (runMessagePrologue(context_)) {
+      storyEnded_ = true;
       stop();
       return;
     }

@@ -54,6 +54,7 @@ class WebPlayer {
   double ctrlDownAt_ = -1;  // the skip key held since; -1: not held
   bool skipByCtrl_ = false;
   bool ended_ = false;
+  bool storyEnded_ = false;  // the script's end request was taken (the prologue clears it)
   bool waitTold_ = false;
   int32_t choiceTold_ = 0;
   int32_t choiceDecidedTold_ = 0;

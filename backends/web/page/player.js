@@ -44,7 +44,12 @@
       return true;
     },
     takeInput() {
-      return input.length > 0 ? input.shift() : null;
+      const now = performance.now();
+      if (input.length === 0 || (input[0].notBefore || 0) > now) return null;
+      const taken = input.shift();
+      // An entry that must follow the one before by a while is timed from when that was taken.
+      if (input.length > 0 && input[0].after) input[0].notBefore = now + input[0].after;
+      return taken;
     },
     blit(rgba, x, y, width, height) {
       picture.putImageData(new ImageData(new Uint8ClampedArray(rgba), width, height), x, y);
@@ -135,12 +140,33 @@
     if (last && last[0] === 1) input.pop();  // only the latest position matters
     input.push([1, x, y, 0]);
   });
+  // A finger has no hover: a tap moves the pointer where it lands and clicks as it lifts, a
+  // little later however quickly it lifts, so that a choice's item lights before the click that
+  // picks it, as under a mouse.
+  const tapClickAfter = 60;
+  let tapAt = null;
   canvas.addEventListener('pointerdown', (event) => {
     if (state !== 'playing' || (event.button !== 0 && event.button !== 2)) return;
     const [x, y] = picturePoint(event);
-    input.push([2, x, y, event.button]);
+    if (event.pointerType === 'mouse' || event.button !== 0) {
+      input.push([2, x, y, event.button]);
+    } else {
+      input.push([1, x, y, 0]);
+      tapAt = [x, y];
+    }
     canvas.focus();
   });
+  canvas.addEventListener('pointerup', () => {
+    if (state === 'playing' && tapAt) {
+      const click = Object.assign([2, tapAt[0], tapAt[1], 0], { after: tapClickAfter });
+      // Still behind its move: timed when the move is taken.
+      const last = input[input.length - 1];
+      if (!(last && last[0] === 1 && last[2] === tapAt[1])) click.notBefore = performance.now() + tapClickAfter;
+      input.push(click);
+    }
+    tapAt = null;
+  });
+  canvas.addEventListener('pointercancel', () => { tapAt = null; });
   canvas.addEventListener('contextmenu', (event) => event.preventDefault());
   const keys = { Enter: 1, ' ': 1, ArrowUp: 2, ArrowDown: 3, Control: 4, PageUp: 6 };
   addEventListener('keydown', (event) => {
