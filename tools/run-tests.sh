@@ -22,6 +22,7 @@ for preset in debug asan-ubsan tsan; do
     bash tools/web/build.sh
     bash tests/web/frames_equal_render.sh build/debug/nev build/web-node
     bash tests/web/sound_check.sh
+    bash tests/web/page_check.sh build/debug/nev
   fi
 done
 
