@@ -1,8 +1,8 @@
 // The page's speed, in headless chromium from a local server: its own load and start → first
 // picture with a cold cache, the CPU it takes idling at a click wait, and how fast it types and
 // skips against render's virtual clock. Prints the figures; judges none.
-//   node bench.js SITE FAST_SITE TIMES.json
-// SITE and FAST_SITE: the demo and the demo typed at no delay, as `nev web` writes them;
+//   node bench.js SITE FAST_SITE SILENT_SITE TIMES.json
+// The demo, the demo typed at no delay, and the demo without music, as `nev web` writes them;
 // TIMES: render's virtual milliseconds for the same runs: {play, fast} from the first wait to the
 // end, {skip} the whole demo skipped.
 'use strict';
@@ -10,7 +10,7 @@ const fs = require('fs');
 const path = require('path');
 const { startServer, launchBrowser } = require('../../tests/web/browser');
 
-const [site, fastSite, timesFile] = process.argv.slice(2);
+const [site, fastSite, silentSite, timesFile] = process.argv.slice(2);
 const times = JSON.parse(fs.readFileSync(timesFile, 'utf8'));
 const idleSeconds = Number(process.env.NEV_BENCH_IDLE_SECONDS || 5);
 
@@ -63,28 +63,44 @@ async function through(page, skipping = false) {
   const begun = await page.evaluate(() => performance.now());
   let seen = await page.evaluate(() => window.nevBench.frames);
   const ended = () => page.evaluate(() => window.nevBench.end !== undefined);
-  if (!skipping && seen > 0) await page.keyboard.press('Enter');
+  if (skipping) await page.keyboard.down('Control');
+  else if (seen > 0) await page.keyboard.press('Enter');
   while (!(await ended())) {
     await page.waitForFunction((n) => window.nevBench.frames > n || window.nevBench.end !== undefined,
                                { timeout: 120000, polling: 'raf' }, seen);
     if (await ended()) break;
     seen = await page.evaluate(() => window.nevBench.frames);
     if (await page.evaluate(() => window.nevBench.at === 'choice')) {
+      // A choice ends skipping: the key is let go, and held again once an item is picked.
+      if (skipping) await page.keyboard.up('Control');
       await page.keyboard.press('ArrowDown');
       // The item is lit once a whole pass over the items has drawn it.
       await new Promise((done) => setTimeout(done, 200));
       await page.keyboard.press('Enter');
-    } else if (!skipping) {
-      await page.keyboard.press('Enter');
+      if (skipping) await page.keyboard.down('Control');
+    } else {
+      await page.keyboard.press('Enter');  // skipping: a wait it stopped at
     }
   }
   return page.evaluate((t0) => ({ ms: window.nevBench.end - t0, chars: window.nevBench.chars }), begun);
 }
 
+// The share of a core the page's thread and the whole browser take over idleSeconds.
+async function idle(browser, session) {
+  await session.send('Performance.enable');
+  const taskSeconds = async () => (await session.send('Performance.getMetrics'))
+    .metrics.find((m) => m.name === 'TaskDuration').value;
+  const before = [await taskSeconds(), cpuSeconds(browser.process().pid)];
+  await new Promise((done) => setTimeout(done, idleSeconds * 1000));
+  const after = [await taskSeconds(), cpuSeconds(browser.process().pid)];
+  const share = (i) => `${(100 * (after[i] - before[i]) / idleSeconds).toFixed(2)} %`;
+  return `the page's thread ${share(0)} of a core, the whole browser ${share(1)}`;
+}
+
 const ms = (x) => `${Math.round(x)} ms`;
 
 (async () => {
-  const server = await startServer({ '/play/': site, '/fast/': fastSite });
+  const server = await startServer({ '/play/': site, '/fast/': fastSite, '/silent/': silentSite });
   const browser = await launchBrowser();
   try {
     const pageOf = (p) => freshPage(browser, server.url, p);
@@ -94,20 +110,17 @@ const ms = (x) => `${Math.round(x)} ms`;
     const first = await run.page.evaluate(() => window.nevBench['first-picture'] - window.nevBench.start);
     console.log(`web bench: the page's own load (cold cache, to its start offer): ${ms(run.loaded)}`);
     console.log(`web bench: start → the demo's first picture (cold cache): ${ms(first)} (budget 1500 ms)`);
-    await run.session.send('Performance.enable');
-    const metric = async () => Object.fromEntries((await run.session.send('Performance.getMetrics'))
-      .metrics.map((m) => [m.name, m.value]));
-    const before = [cpuSeconds(browser.process().pid), await metric()];
-    await new Promise((done) => setTimeout(done, idleSeconds * 1000));
-    const after = [cpuSeconds(browser.process().pid), await metric()];
-    const share = (x) => `${(100 * x / idleSeconds).toFixed(2)} %`;
-    console.log(`web bench: idle at a click wait over ${idleSeconds} s: the page's thread ` +
-      `${share(after[1].TaskDuration - before[1].TaskDuration)} of a core, the whole browser ` +
-      `${share(after[0] - before[0])} (budget 1 %)`);
+    console.log(`web bench: idle at a click wait over ${idleSeconds} s, the demo's music playing: ` +
+      `${await idle(browser, run.session)} (budget 1 %)`);
     // Typing at the story's own speed: through to the end, clicking at once at each wait.
     const played = await through(run.page);
     console.log(`web bench: typing at the story's speed: ${ms(played.ms)} in the page for render's ` +
       `${ms(times.play)} (${(times.play / played.ms).toFixed(2)} story ms per real ms)`);
+    await run.context.close();
+    run = await pageOf('/silent/index.html');
+    await run.page.waitForFunction(() => window.nevBench.frames > 0, { timeout: 60000 });
+    console.log(`web bench: idle at a click wait over ${idleSeconds} s, no music: ` +
+      `${await idle(browser, run.session)} (budget 1 %)`);
     await run.context.close();
     // The fastest typing: every character at once.
     run = await pageOf('/fast/index.html');
@@ -119,9 +132,7 @@ const ms = (x) => `${Math.round(x)} ms`;
     // Skipping: Ctrl held from the first wait to the end.
     run = await pageOf('/play/index.html');
     await run.page.waitForFunction(() => window.nevBench.frames > 0, { timeout: 60000 });
-    await run.page.keyboard.down('Control');
     const skipped = (await through(run.page, true)).ms;
-    await run.page.keyboard.up('Control');
     console.log(`web bench: skipping the demo from its first wait: ${ms(skipped)} in the page ` +
       `(render's clock skipping all of it: ${ms(times.skip)})`);
     await run.context.close();

@@ -32,6 +32,9 @@ export XDG_CONFIG_HOME=$out/config XDG_DATA_HOME=$out/data HOME=$out
 # The demo typed at no delay: the fastest speed a reader can choose.
 cp -r "$source_dir/demo" "$out/fast"
 sed -i 's/^45 /0 /' "$out/fast/nev.ini"
+# The demo without music: what idling costs the player itself.
+cp -r "$source_dir/demo" "$out/silent"
+sed -i '/^@Y/d' "$out/silent/start.txt"
 "$nev" render "$source_dir/demo" "$out/play" >/dev/null
 "$nev" render "$out/fast" "$out/fast-render" >/dev/null
 "$nev" render "$source_dir/demo" "$out/skip" --skip all >/dev/null
@@ -39,10 +42,11 @@ node -e '
   const fs = require("fs");
   const log = (dir) => fs.readFileSync(dir + "/events.jsonl", "utf8").trim().split("\n").map(JSON.parse);
   const span = (dir) => { const e = log(dir); return e[e.length - 1].t - e.find((x) => x.event === "frame").t; };
-  const skip = log(process.argv[4]);
+  const skip = log(process.argv[3]);
   console.log(JSON.stringify({ play: span(process.argv[1]), fast: span(process.argv[2]),
                                skip: skip[skip.length - 1].t }));
 ' "$out/play" "$out/fast-render" "$out/skip" >"$out/times.json"
 "$nev" web "$source_dir/demo" "$out/site" --player "$web" >/dev/null
 "$nev" web "$out/fast" "$out/fast-site" --player "$web" >/dev/null
-node "$source_dir/tools/web/bench.js" "$out/site" "$out/fast-site" "$out/times.json" 2> >(grep -v 'is a stub' >&2)
+"$nev" web "$out/silent" "$out/silent-site" --player "$web" >/dev/null
+node "$source_dir/tools/web/bench.js" "$out/site" "$out/fast-site" "$out/silent-site" "$out/times.json" 2> >(grep -v 'is a stub' >&2)
