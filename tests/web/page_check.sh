@@ -17,3 +17,4 @@ export XDG_CONFIG_HOME=$out/config XDG_DATA_HOME=$out/data HOME=$out
 "$nev" render "$source_dir/demo" "$out/render" --choose 0 >/dev/null
 "$nev" web "$source_dir/demo" "$out/site" --player "$source_dir/build/web" >/dev/null
 node "$source_dir/tests/web/page_check.js" "$out/site" "$out/render" 2> >(grep -v 'is a stub' >&2)
+node "$source_dir/tests/web/menus_check.js" "$out/site" 2> >(grep -v 'is a stub' >&2)
