@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The player page in headless chromium: the demo published by `nev web` played through by keys,
-# each wait's canvas compared with render's frame (make web first).
+# each wait's canvas compared with render's frame; then its menus, backlog and touch (make web first).
 #   tests/web/page_check.sh NEV_BINARY
 set -euo pipefail
 nev=$1

@@ -81,6 +81,9 @@
           target.append(group);
           target = group;
         } else {
+          // A run of short steps (the volumes) reads better across than down.
+          const steps = [...target.querySelectorAll('.nev-caption')];
+          if (steps.length >= 4 && steps.every((step) => step.textContent.length <= 4)) target.classList.add('nev-row');
           target = list;
         }
       }
