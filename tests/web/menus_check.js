@@ -1,7 +1,7 @@
 // The page's menus, backlog, scaling and touch in headless chromium, on the demo `nev web`
-// wrote: a menu command goes through the shell and comes back as its tick; the backlog holds the
-// text typed; the scalings and a phone in both orientations show the whole picture; a long press
-// hides the text.
+// wrote: a menu command goes through the shell and comes back as its tick; F11 and Escape go to
+// full screen and back; the backlog holds the text typed; the scalings and a phone in both
+// orientations show the whole picture; a long press hides the text.
 //   node menus_check.js WEB_OUT
 'use strict';
 const path = require('path');
@@ -39,6 +39,13 @@ async function check(page) {
   expect(await ticked('最速') === 'true' && await ticked('デフォルト') === 'false', 'a speed picked is ticked alone');
   await page.keyboard.press('Escape');
   expect(await page.$eval('#nev-menus', (menus) => menus.hidden), 'Escape closes the menus');
+
+  for (const [key, full, tick] of [['F11', true, 'フルスクリーン表示'], ['Escape', false, 'デフォルトウインドウサイズ']]) {
+    await page.keyboard.press(key);
+    await sleep(300);
+    const shown = await page.evaluate(() => Boolean(document.fullscreenElement));
+    expect(shown === full && await ticked(tick) === 'true', `${key}: full screen ${full}, ${tick} ticked`);
+  }
 
   const canvasBox = () => page.$eval('#nev-picture', (c) => [c.getBoundingClientRect().width, c.getBoundingClientRect().height]);
   const scalings = [['整数倍だけ', [640, 480]], ['画面いっぱい', [800, 600]], ['縦横比を保つ', [800, 600]]];

@@ -261,8 +261,10 @@
         return true;
       }
       if (event.key === 'Escape') {
+        // Leaves full screen first, as the browser's own Escape does; the shell hears of it.
         event.preventDefault();
-        open();
+        if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+        else open();
         return true;
       }
       return false;
