@@ -59,4 +59,5 @@ class WebPlayer {
   int32_t choiceTold_ = 0;
   int32_t choiceDecidedTold_ = 0;
   std::optional<SavePoint> restartAt_;
+  std::string readingMarkShown_;  // the SKIP / AUTO mark the page shows
 };

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The player page in headless chromium: the demo published by `nev web` played down its three
-# routes by keys, clicks and taps, each frame and event compared with render's (make web first).
+# routes by keys, clicks and taps, each frame and event compared with render's;
+# then its menus, backlog and touch (make web first).
 #   tests/web/page_check.sh NEV_BINARY
 set -euo pipefail
 nev=$1
@@ -39,3 +40,4 @@ iconv -f CP932 -t UTF-8 "$source_dir/demo/start.txt" |
 plan+=("{\"name\":\"odd\",\"site\":\"$out/odd-site\",\"render\":\"$out/odd-render\",\"picks\":[1],\"by\":\"clicks\"}")
 (IFS=,; echo "[${plan[*]}]") >"$out/plan.json"
 node "$source_dir/tests/web/page_check.js" "$out/plan.json"
+node "$source_dir/tests/web/menus_check.js" "$out/demo" 2> >(grep -v 'is a stub' >&2)
