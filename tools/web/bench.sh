@@ -11,7 +11,7 @@ web=$source_dir/build/web
 
 gzipped() { cat "$@" | gzip -9 | wc -c; }
 engine=$(gzipped "$web/nev-page.wasm" "$web/nev-page.js")
-page=$(gzipped "$web/player.js" "$web/sound.js")
+page=$(gzipped $(ls "$web"/*.js | grep -v /nev-page.js))
 synth=$(gzipped "$web"/sound/*.js)
 total=$((engine + page + synth))
 budget=3000000
