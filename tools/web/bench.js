@@ -68,7 +68,7 @@ async function through(page, skipping = false) {
   else if (seen > 0) await page.keyboard.press('Enter');
   while (!(await ended())) {
     await page.waitForFunction((n) => window.nevBench.frames > n || window.nevBench.end !== undefined,
-                               { timeout: 120000, polling: 'raf' }, seen);
+                               { timeout: 60000, polling: 'raf' }, seen);
     if (await ended()) break;
     seen = await page.evaluate(() => window.nevBench.frames);
     if (await page.evaluate(() => window.nevBench.at === 'choice')) {
@@ -124,9 +124,10 @@ const ms = (x) => `${Math.round(x)} ms`;
     await run.page.evaluate(() => { window.nevBench = { ...window.nevBench, frames: 0, end: undefined }; });
     await run.page.keyboard.press('Enter');
     await run.page.waitForFunction(() => window.nevBench.frames > 0, { timeout: 60000 });
-    const skipped = await through(run.page, true);
-    console.log(`web bench: skipping the demo from its first wait: ${ms(skipped.ms)} in the page, ` +
-      `stopping at ${skipped.stops} waits as unread (render's clock skipping all of it: ${ms(times.skip)})`);
+    await through(run.page, true).then((skipped) => console.log(
+      `web bench: skipping the demo from its first wait: ${ms(skipped.ms)} in the page, stopping at ` +
+      `${skipped.stops} waits as unread (render's clock skipping all of it: ${ms(times.skip)})`),
+    (error) => console.log(`web bench: skipping not measured: ${error.message}`));
     await run.context.close();
     run = await pageOf('/silent/index.html');
     await run.page.waitForFunction(() => window.nevBench.frames > 0, { timeout: 60000 });
@@ -145,6 +146,6 @@ const ms = (x) => `${Math.round(x)} ms`;
     await server.close();
   }
 })().catch((error) => {
-  console.error('web bench: ' + error.message);
-  process.exit(1);
+  // Timings are reported, never judged.
+  console.log('web bench: the page could not be measured: ' + error.message);
 });
