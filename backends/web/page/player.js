@@ -20,6 +20,7 @@
   let shownFirstPicture = false;
   let fetchedBytes = 0;
   const input = [];        // [kind, x, y, detail], taken by the engine at its sleeps
+  let blitArea = null;     // the last paint's pixels, kept for the next of the same size
 
   function say(text, failed = false) {
     status.textContent = text;
@@ -52,7 +53,12 @@
       return taken;
     },
     blit(rgba, x, y, width, height) {
-      picture.putImageData(new ImageData(new Uint8ClampedArray(rgba), width, height), x, y);
+      // The blinking marker paints one small area over and over: its buffer is made once.
+      if (!blitArea || blitArea.width !== width || blitArea.height !== height) {
+        blitArea = new ImageData(width, height);
+      }
+      blitArea.data.set(rgba);
+      picture.putImageData(blitArea, x, y);
       if (!shownFirstPicture) {
         shownFirstPicture = true;
         first.hidden = true;

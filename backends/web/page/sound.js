@@ -9,7 +9,12 @@
   const scriptBase = document.currentScript ? document.currentScript.src : location.href;
   const soundFolder = new URL('sound/', scriptBase);
   const kRenderFrames = 4096;
+  // Silent blocks rendered, with nothing playing, before the audio graph is suspended: an idle
+  // page then costs the browser nothing for sound, and a release tail still rings out.
+  const kQuietBlocksBeforeSuspend = 2;
+  const kInaudible = 1e-5;  // -100 dB: what a reverb's tail fades through for a long while
   const kAllDevices = 0xFFFFFFFF;
+  const kNoPieces = Object.freeze([]);
 
   function loadScript(url) {
     return new Promise((resolve, reject) => {
@@ -53,6 +58,7 @@
     let defaultSound = null;
     let soundSource = null;
     let soundRequest = 0;
+    let quietBlocks = 0;
 
     const devices = new Map();  // id -> {bytes, lengthMs}
     let nextId = 1;
@@ -103,6 +109,7 @@
       // -1: for ever, until the engine closes it; 1: once, tail left to ring out.
       synth.setPlayerLoop(loop ? -1 : 1);
       synth.playPlayer();
+      wake();
       playing = { id, piece, loop, bytes: device.bytes, frames: 0,
                   length: Math.round(device.lengthMs * sampleRate() / 1000),
                   ended: false, orphaned: false };
@@ -110,6 +117,28 @@
 
     function dropOrphan() {
       if (playing && playing.orphaned) stopSynth();
+    }
+
+    // Something is about to sound: the graph runs again at once (the synthesizer's clock stood
+    // still meanwhile, so the first note is neither late in the piece nor lost).
+    function wake() {
+      quietBlocks = 0;
+      if (context && context.state === 'suspended' && context instanceof AudioContext) context.resume();
+    }
+
+    // After a block rendered with nothing to play.
+    function suspendWhenQuiet(left, right) {
+      if (playing || waiting || soundSource || !(context instanceof AudioContext)) {
+        quietBlocks = 0;
+        return;
+      }
+      for (let i = 0; i < left.length; ++i) {
+        if (Math.abs(left[i]) > kInaudible || Math.abs(right[i]) > kInaudible) {
+          quietBlocks = 0;
+          return;
+        }
+      }
+      if (++quietBlocks >= kQuietBlocksBeforeSuspend && context.state === 'running') context.suspend();
     }
 
     // Renders the music into `left` and `right` (Float32Arrays of one length), counting its
@@ -166,6 +195,7 @@
             renderMusic(left, right);
             lastBlock[0].set(left);
             lastBlock[1].set(right);
+            suspendWhenQuiet(left, right);
           };
           node.connect(musicGain);
           defaultSound = chime(context);
@@ -199,6 +229,7 @@
         if (!synth) {
           stopSynth();
           waiting = { id, piece, loop };
+          wake();
           return true;
         }
         begin(id, piece, loop);
@@ -229,6 +260,7 @@
       // Stops the effect before at once; the new one starts when decoded (the promise).
       playSound(bytes) {
         if (!context) return Promise.resolve();
+        wake();
         const request = ++soundRequest;
         if (soundSource) soundSource.stop();
         soundSource = null;
@@ -238,8 +270,12 @@
           const source = context.createBufferSource();
           source.buffer = buffer;
           source.connect(soundGain || context.destination);
+          source.onended = () => {
+            if (soundSource === source) soundSource = null;
+          };
           source.start();
           soundSource = source;
+          wake();
         };
         return context.decodeAudioData(copy).then(play, () => play(defaultSound || chime(context)));
       },
@@ -252,8 +288,9 @@
         if (soundGain) soundGain.gain.value = soundVolume;
       },
 
+      // Asked at every sleep of the runner: nothing is made while nothing ended.
       takeEndedPieces() {
-        return ended.splice(0);
+        return ended.length === 0 ? kNoPieces : ended.splice(0);
       },
 
       // Resolves once the synthesizer and its SoundFont are ready (or rejects).
