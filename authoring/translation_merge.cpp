@@ -1,7 +1,9 @@
 #include "authoring/translation_merge.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -30,6 +32,42 @@ void carryOver(PoEntry& entry, const PoEntry& old) {
     entry.previousId = old.previousId;
   }
 }
+
+std::u32string codePoints(std::string_view utf8) {
+  std::u32string points;
+  for (size_t at = 0; at < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[at]);
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t point = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t i = 1; i < length && at + i < utf8.size(); ++i) {
+      point = point << 6 | (static_cast<unsigned char>(utf8[at + i]) & 0x3F);
+    }
+    points += point;
+    at += length;
+  }
+  return points;
+}
+
+// How alike two lines are, from 0 to 1: twice their longest common subsequence of characters
+// over their lengths together.
+double likeness(std::string_view a, std::string_view b) {
+  const std::u32string x = codePoints(a);
+  const std::u32string y = codePoints(b);
+  if (x.empty() && y.empty()) return 1;
+  std::vector<size_t> row(y.size() + 1, 0);
+  for (const char32_t c : x) {
+    size_t diagonal = 0;
+    for (size_t j = 1; j <= y.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = c == y[j - 1] ? diagonal + 1 : std::max(row[j], row[j - 1]);
+      diagonal = above;
+    }
+  }
+  return 2.0 * double(row.back()) / double(x.size() + y.size());
+}
+
+// A changed line among lines added or removed around it is known by its likeness to the old.
+constexpr double kSameLineLikeness = 0.5;
 
 }  // namespace
 
@@ -102,12 +140,25 @@ PoFile mergeTranslation(const PoFile& translation, const std::vector<Translation
       }
     }
     const bool inOrder = !before || !after || *before < *after;
-    if (inOrder && gap.size() == end - k) {
-      for (size_t g = 0; g < gap.size(); ++g) {
-        match[k + g] = gap[g];
-        used[gap[g]] = true;
-        changed[k + g] = true;
+    // As many on both sides: the same lines, rewritten. Else each new line takes the most alike
+    // old line after the one the line before it took, when they are alike enough.
+    size_t next = 0;
+    for (size_t n = k; inOrder && n < end; ++n) {
+      std::optional<size_t> best;
+      double bestLikeness = kSameLineLikeness;
+      for (size_t g = next; g < gap.size() && gap.size() != end - k; ++g) {
+        const double alike = likeness(keys[n].text, old[gap[g]].id);
+        if (alike >= bestLikeness) {
+          best = g;
+          bestLikeness = alike;
+        }
       }
+      if (gap.size() == end - k) best = n - k;
+      if (!best) continue;
+      match[n] = gap[*best];
+      used[gap[*best]] = true;
+      changed[n] = true;
+      next = *best + 1;
     }
     k = end;
   }
