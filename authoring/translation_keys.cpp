@@ -132,7 +132,10 @@ std::optional<std::vector<TranslationKey>> storyTranslationKeys(const StoryFiles
                                                           {config.aboutText2, "about text 2"}};
   std::vector<ScriptText> texts;
   for (int i = 0; i < 3; ++i) {
-    if (!isBlank(settings[i].first)) texts.push_back({cp932ToUtf8(settings[i].first), settings[i].second, i + 1});
+    std::string text = cp932ToUtf8(settings[i].first);
+    // nev.ini's reading leaves a blank where the line ended; it is no part of the text.
+    text.erase(text.find_last_not_of(" \t") + 1);
+    if (!text.empty()) texts.push_back({std::move(text), settings[i].second, i + 1});
   }
   const size_t first = keys.size();
   addKeys("nev.ini", texts, keys);
