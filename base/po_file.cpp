@@ -106,7 +106,7 @@ class PoReader {
       current_.extractedComments.emplace_back(rest);
     } else if (kind == ':') {
       while (!rest.empty()) {
-        const size_t space = rest.find_first_of(" \t");
+        const size_t space = rest.find_first_of(" \t\r");
         current_.references.emplace_back(rest.substr(0, space));
         rest = space == std::string_view::npos ? std::string_view{} : trimmed(rest.substr(space));
       }
