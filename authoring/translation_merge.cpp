@@ -1,6 +1,7 @@
 #include "authoring/translation_merge.h"
 
 #include <algorithm>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -89,79 +90,131 @@ PoFile newTranslation(const std::vector<TranslationKey>& keys, const std::string
   return file;
 }
 
-PoFile mergeTranslation(const PoFile& translation, const std::vector<TranslationKey>& keys,
-                        MergeCounts& counts) {
-  const std::vector<PoEntry>& old = translation.entries;
-  std::vector<std::optional<size_t>> match(keys.size());
-  std::vector<bool> used(old.size(), false);
-  std::vector<bool> changed(keys.size(), false);
+namespace {
 
-  // By context and text: the line is where it was, or its own key still names it.
-  std::map<std::pair<std::string, std::string>, size_t> byKey;
-  for (size_t i = 0; i < old.size(); ++i) {
-    if (!old[i].isHeader()) byKey.try_emplace({old[i].context.value_or(""), old[i].id}, i);
-  }
-  for (size_t k = 0; k < keys.size(); ++k) {
-    const auto found = byKey.find({keys[k].context, keys[k].text});
-    if (found != byKey.end() && !used[found->second]) {
-      match[k] = found->second;
-      used[found->second] = true;
+// Which old entry each key takes, and whether its line's text changed on the way.
+class Matching {
+ public:
+  Matching(const std::vector<PoEntry>& old, const std::vector<TranslationKey>& keys)
+      : match(keys.size()), changed(keys.size(), false), old_(old), keys_(keys),
+        used_(old.size(), false) {}
+
+  // By context and text: the line is where it was, or its own key still names it; an obsolete
+  // entry comes back with its line.
+  void byKey() {
+    std::map<std::pair<std::string, std::string>, size_t> byKey;
+    for (size_t i = 0; i < old_.size(); ++i) {
+      if (!old_[i].isHeader()) byKey.try_emplace({old_[i].context.value_or(""), old_[i].id}, i);
+    }
+    for (size_t k = 0; k < keys_.size(); ++k) {
+      const auto found = byKey.find({keys_[k].context, keys_[k].text});
+      if (found != byKey.end() && !used_[found->second]) take(k, found->second, false);
     }
   }
-  // By text within the script: a line that became repeated, or stopped being, changes its key.
-  for (size_t k = 0; k < keys.size(); ++k) {
-    for (size_t i = 0; i < old.size() && !match[k]; ++i) {
-      if (!used[i] && !old[i].obsolete && !old[i].isHeader() && old[i].id == keys[k].text &&
-          contextScript(old[i].context.value_or("")) == contextScript(keys[k].context)) {
-        match[k] = i;
-        used[i] = true;
+
+  // By text within the script, in order: a line that became repeated, or stopped being, changed
+  // its key.
+  void byText() {
+    std::map<std::pair<std::string_view, std::string_view>, std::deque<size_t>> unused;
+    for (size_t i = 0; i < old_.size(); ++i) {
+      if (isPlaced(i)) unused[{scriptOf(i), old_[i].id}].push_back(i);
+    }
+    for (size_t k = 0; k < keys_.size(); ++k) {
+      if (match[k]) continue;
+      const auto found = unused.find({contextScript(keys_[k].context), keys_[k].text});
+      if (found == unused.end()) continue;
+      while (!found->second.empty() && used_[found->second.front()]) found->second.pop_front();
+      if (found->second.empty()) continue;
+      take(k, found->second.front(), false);
+    }
+  }
+
+  // By neighbours: between two lines found again in their order, the lines left over on both
+  // sides. As many on both: the same lines, rewritten. Else each new line takes the most alike
+  // old line after the one the line before it took, when they are alike enough.
+  void byNeighbours() {
+    for (size_t k = 0; k < keys_.size();) {
+      if (match[k]) {
+        ++k;
+        continue;
       }
+      const std::string_view script = contextScript(keys_[k].context);
+      size_t end = k;
+      while (end < keys_.size() && !match[end] && contextScript(keys_[end].context) == script) ++end;
+      const std::optional<size_t> before = k > 0 && sameScript(k - 1, script) ? match[k - 1] : std::nullopt;
+      const std::optional<size_t> after = end < keys_.size() && sameScript(end, script) ? match[end] : std::nullopt;
+      if (!before || !after || *before < *after) {
+        std::vector<size_t> gap;
+        for (size_t i = before ? *before + 1 : 0; i < (after ? *after : old_.size()); ++i) {
+          if (isPlaced(i) && !used_[i] && scriptOf(i) == script) gap.push_back(i);
+        }
+        if (gap.size() == end - k) {
+          for (size_t n = k; n < end; ++n) take(n, gap[n - k], true);
+        } else if (gap.size() * (end - k) <= kMostLikenesses) {
+          takeMostAlike(k, end, gap);
+        }
+      }
+      k = end;
     }
   }
-  // By neighbours: between two lines found again in their order, as many lines left over on
-  // both sides are the same lines with their text changed.
-  for (size_t k = 0; k < keys.size();) {
-    if (match[k]) {
-      ++k;
-      continue;
-    }
-    const std::string_view script = contextScript(keys[k].context);
-    size_t end = k;
-    while (end < keys.size() && !match[end] && contextScript(keys[end].context) == script) ++end;
-    const std::optional<size_t> before =
-        k > 0 && contextScript(keys[k - 1].context) == script ? match[k - 1] : std::nullopt;
-    const std::optional<size_t> after =
-        end < keys.size() && contextScript(keys[end].context) == script ? match[end] : std::nullopt;
-    std::vector<size_t> gap;
-    for (size_t i = before ? *before + 1 : 0; i < (after ? *after : old.size()); ++i) {
-      if (!used[i] && !old[i].obsolete && !old[i].isHeader() &&
-          contextScript(old[i].context.value_or("")) == script) {
-        gap.push_back(i);
-      }
-    }
-    const bool inOrder = !before || !after || *before < *after;
-    // As many on both sides: the same lines, rewritten. Else each new line takes the most alike
-    // old line after the one the line before it took, when they are alike enough.
+
+  std::vector<std::optional<size_t>> match;
+  std::vector<bool> changed;
+
+  bool used(size_t i) const { return used_[i]; }
+
+ private:
+  // Beyond this many pairs to compare, a rewritten stretch is taken as lines gone and new.
+  static constexpr size_t kMostLikenesses = 100000;
+
+  void takeMostAlike(size_t from, size_t end, const std::vector<size_t>& gap) {
     size_t next = 0;
-    for (size_t n = k; inOrder && n < end; ++n) {
+    for (size_t n = from; n < end; ++n) {
       std::optional<size_t> best;
       double bestLikeness = kSameLineLikeness;
-      for (size_t g = next; g < gap.size() && gap.size() != end - k; ++g) {
-        const double alike = likeness(keys[n].text, old[gap[g]].id);
+      for (size_t g = next; g < gap.size(); ++g) {
+        const double alike = likeness(keys_[n].text, old_[gap[g]].id);
         if (alike >= bestLikeness) {
           best = g;
           bestLikeness = alike;
         }
       }
-      if (gap.size() == end - k) best = n - k;
       if (!best) continue;
-      match[n] = gap[*best];
-      used[gap[*best]] = true;
-      changed[n] = true;
+      take(n, gap[*best], true);
       next = *best + 1;
     }
-    k = end;
   }
+
+  void take(size_t key, size_t entry, bool textChanged) {
+    match[key] = entry;
+    used_[entry] = true;
+    changed[key] = textChanged;
+  }
+
+  // An entry that stood for a line of the story when the file was last brought up to date.
+  bool isPlaced(size_t i) const { return !old_[i].obsolete && !old_[i].isHeader(); }
+  std::string_view scriptOf(size_t i) const {
+    return old_[i].context ? contextScript(*old_[i].context) : std::string_view{};
+  }
+  bool sameScript(size_t key, std::string_view script) const {
+    return contextScript(keys_[key].context) == script;
+  }
+
+  const std::vector<PoEntry>& old_;
+  const std::vector<TranslationKey>& keys_;
+  std::vector<bool> used_;
+};
+
+}  // namespace
+
+PoFile mergeTranslation(const PoFile& translation, const std::vector<TranslationKey>& keys,
+                        MergeCounts& counts) {
+  const std::vector<PoEntry>& old = translation.entries;
+  Matching matching(old, keys);
+  matching.byKey();
+  matching.byText();
+  matching.byNeighbours();
+  const std::vector<std::optional<size_t>>& match = matching.match;
 
   PoFile merged;
   if (!old.empty() && old.front().isHeader()) merged.entries.push_back(old.front());
@@ -169,7 +222,7 @@ PoFile mergeTranslation(const PoFile& translation, const std::vector<Translation
     PoEntry entry = entryFor(keys[k]);
     if (!match[k] || !isTranslated(old[*match[k]])) {
       ++counts.added;
-    } else if (changed[k]) {
+    } else if (matching.changed[k]) {
       const PoEntry& was = old[*match[k]];
       carryOver(entry, was);
       entry.setFuzzy(true);
@@ -183,7 +236,7 @@ PoFile mergeTranslation(const PoFile& translation, const std::vector<Translation
     merged.entries.push_back(std::move(entry));
   }
   for (size_t i = 0; i < old.size(); ++i) {
-    if (used[i] || old[i].isHeader() || !isTranslated(old[i])) continue;
+    if (matching.used(i) || old[i].isHeader() || !isTranslated(old[i])) continue;
     PoEntry gone = old[i];
     if (!gone.obsolete) ++counts.obsolete;
     gone.obsolete = true;
