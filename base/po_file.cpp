@@ -135,9 +135,10 @@ class PoReader {
     } else if (line.starts_with("msgid_plural")) {
       field_ = Field::None;  // the previous plural is of no use to nev; not kept
       return {};
-    } else if (!line.starts_with("\"") ||
-               (field_ != Field::PreviousContext && field_ != Field::PreviousId)) {
-      return line.starts_with("\"") ? std::string() : "unknown keyword after #|";
+    } else if (!line.starts_with("\"")) {
+      return "unknown keyword after #|";
+    } else if (field_ != Field::PreviousContext && field_ != Field::PreviousId) {
+      return {};  // the rest of a previous plural
     }
     if (std::string error = readQuoted(line, value); !error.empty()) return error;
     std::optional<std::string>& previous =
