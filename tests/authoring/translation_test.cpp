@@ -135,12 +135,13 @@ TEST(Translation, InitThenUpdateKeepsEachTranslationWithItsLineThroughEdits) {
   ASSERT_TRUE(file) << problem.detail;
   for (size_t i = 1; i < file->entries.size(); ++i) file->entries[i].translations = {"T" + std::to_string(i)};
   story.write("lang/en/story.po", writePoFile(*file));
-  story.write("start.txt", sjis("新しい行\n@LA;\n雨の駅\n@M\n雨の駅に着いた\n@W1\n行く\n@Jnext.txt;\n@E\n"));
+  story.write("start.txt", sjis("新しい行\n@LA;\n雨の駅\n@M\n挿入\n雨の駅に着いた\n@W1\n行く\n@Jnext.txt;\n@E\n"));
   ASSERT_EQ(updateTranslation(story.path().string(), "en", summary), std::nullopt);
-  EXPECT_EQ(summary, "lang/en/story.po: 6 kept, 1 fuzzy, 1 untranslated, 1 obsolete");
+  EXPECT_EQ(summary, "lang/en/story.po: 6 kept, 1 fuzzy, 2 untranslated, 1 obsolete");
   const auto shown = entriesOf(story.read("lang/en/story.po"));
   const std::map<std::pair<std::string, std::string>, Shown> expected = {
       {{"start.txt", "新しい行"}, {"", false, false}},
+      {{"start.txt", "挿入"}, {"", false, false}},
       {{"start.txt", "雨の駅"}, {"T1", false, false}},
       {{"start.txt", "雨の駅に着いた"}, {"T2", true, false}},
       {{"start.txt", "行く"}, {"T3", false, false}},
