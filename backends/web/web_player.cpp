@@ -24,7 +24,10 @@ constexpr double kLongestWork = 16;
 constexpr double kSkipKeyHold = 300;
 
 // What the page's input queue holds: [kind, x, y, detail].
-enum InputKind : int32_t { kPointerMove = 1, kPointerDown = 2, kKeyPressed = 4, kKeyReleased = 5 };
+enum InputKind : int32_t {
+  kPointerMove = 1, kPointerDown = 2, kKeyPressed = 4, kKeyReleased = 5, kMenuCommand = 6,
+  kPageHidden = 8
+};
 // The keys the page passes on, by the codes player.js gives them.
 enum Key : int32_t {
   kKeyAdvance = 1, kKeyUp = 2, kKeyDown = 3, kKeyControl = 4, kKeyCopy = 5, kKeyPageUp = 6
@@ -81,6 +84,9 @@ WebPlayer::WebPlayer(NevContext& context, SoundBackend& sound, std::function<voi
                      ",\"text\":" + jsonString(cp932ToUtf8Escaped(text)));
   };
   platform.sound = &sound;
+  window_.setSlotDialog([this](bool canSave, int32_t lit) {
+    return chooseWebSlot(context_, state_, window_, canSave, lit);
+  });
   sound.setEndOfPieceHandler([this](uint32_t piece) { onMusicNotify(context_, piece); });
 }
 
@@ -94,7 +100,13 @@ WebPlayer::~WebPlayer() {
   platform.sound = none.sound;
 }
 
+void WebPlayer::keepSavesIn(std::string dataFolder, int resume) {
+  dataFolder_ = std::move(dataFolder);
+  resume_ = resume;
+}
+
 std::string WebPlayer::play() {
+  if (!dataFolder_.empty()) openWebSaves(context_, state_, window_, dataFolder_, resume_);
   ScriptRunner runner(context_);
   storyClock_ = lastYield_ = emscripten_get_now();
   for (;;) {
@@ -108,6 +120,7 @@ std::string WebPlayer::play() {
     context_.shared.clicked = 0;
     context_.shared.waitingForClick = 0;
     context_.shared.hideText = 0;
+    waitTold_ = false;  // the loaded wait is a wait of its own
     context_.resumeAt = *restartAt_;
     restartAt_.reset();
     context_.shared.stopRunner = 0;
@@ -121,6 +134,10 @@ std::string WebPlayer::play() {
   paint();
   const std::string reason =
       storyEnded_ || context_.shared.endRequested.load() == 1 ? "E" : "script";
+  // As the desktop's window closing: a finished story starts afresh, else the place is kept.
+  state_.storyEnded = reason == "E";
+  keepPlaceAtExit(context_, state_);
+  storeWebSaves();
   emit("frame", "\"at\":\"end\"");
   emit("end", "\"reason\":" + jsonString(reason));
   context_.platform.sound->closeMusic(kAllMusicDevices);
@@ -147,6 +164,7 @@ void WebPlayer::sleep(int32_t milliseconds) {
   if (atEachSleep_) atEachSleep_();
   paint();
   tellProgress();
+  autoSlot_.keep(context_, state_, false);
   double now = emscripten_get_now();
   storyClock_ = std::max(storyClock_, now) + std::max(milliseconds, 0);
   if (storyClock_ - now >= kShortestYield || now - lastYield_ >= kLongestWork) {
@@ -162,7 +180,9 @@ void WebPlayer::sleep(int32_t milliseconds) {
 
 void WebPlayer::takeInput() {
   int32_t event[4];
+  bool savesMayChange = false;
   while (!ended_ && nev_take_input(event) != 0) {
+    savesMayChange = savesMayChange || event[0] != kPointerMove;
     if (runMessagePrologue(context_)) {
       storyEnded_ = true;
       stop();
@@ -192,10 +212,18 @@ void WebPlayer::takeInput() {
           onSkipKey(context_, state_, false);
         }
         break;
+      case kMenuCommand:
+        onMenuCommand(context_, state_, window_, detail);
+        break;
+      case kPageHidden:
+        autoSlot_.keep(context_, state_, true);
+        break;
       default:
         break;
     }
   }
+  // A slot saved, loaded or deleted: kept in IndexedDB too.
+  if (savesMayChange && !dataFolder_.empty()) storeWebSaves();
 }
 
 void WebPlayer::keyDown(int32_t key, bool repeat) {
@@ -256,7 +284,10 @@ void WebPlayer::tellProgress() {
   const SharedState& shared = context_.shared;
   const ChoiceProgress& choice = shared.choice;
   if (choice.count.load() == 0 && shared.waitingForClick.load() == 1 && shared.clicked.load() == 0) {
-    if (!waitTold_) emit("frame", "\"at\":\"wait\"");
+    if (!waitTold_) {
+      emit("frame", "\"at\":\"wait\"");
+      autoSlot_.placeTaken();
+    }
     waitTold_ = true;
   } else {
     waitTold_ = false;
@@ -265,6 +296,7 @@ void WebPlayer::tellProgress() {
   if (choice.count.load() > 0 && serial != choiceTold_ && choice.item.load() == choice.count.load() - 1) {
     choiceTold_ = serial;
     emit("frame", "\"at\":\"choice\"");
+    autoSlot_.placeTaken();
   }
   if (serial == choiceTold_ && serial != choiceDecidedTold_ && choice.decided.load()) {
     choiceDecidedTold_ = serial;

@@ -38,7 +38,13 @@ class WebWindow final : public WindowPort {
   void setPictureScaling(PictureScaling) override {}
   std::vector<Size> platformDisplayModes() override { return {}; }
   void setMenuItem(int32_t, const std::string&, bool) override {}
-  SlotDialogChoice chooseSlot(const SlotListing*, int32_t, bool, int32_t) override { return {}; }
+  SlotDialogChoice chooseSlot(const SlotListing*, int32_t, bool canSave, int32_t lit) override {
+    return slotDialog_ ? slotDialog_(canSave, lit) : SlotDialogChoice{};
+  }
+  // The slot dialog is the player's, which knows the story's slots.
+  void setSlotDialog(std::function<SlotDialogChoice(bool canSave, int32_t lit)> dialog) {
+    slotDialog_ = std::move(dialog);
+  }
   void greyMenuItem(int32_t, const std::string&) override {}
   void saveScreenshot() override {}
   void showBacklog() override {}
@@ -48,4 +54,5 @@ class WebWindow final : public WindowPort {
   std::function<void(const SavePoint&)> restart_;
   std::function<void()> close_;
   std::function<void(int32_t, int32_t)> volumes_;
+  std::function<SlotDialogChoice(bool, int32_t)> slotDialog_;
 };
