@@ -7,10 +7,15 @@ const { sourceDir, withPage } = require('./browser');
 
 const out = path.resolve(process.argv[2]);
 
-// Counts the page's waits, and whether the canvas is render's frame `n` now.
+// Counts the page's waits, keeping the canvas as ▼ first shows; whether the last is render's `n`.
 const watch = () => {
   window.waits = 0;
-  addEventListener('nev-frame', (event) => { if (event.detail.at === 'wait') ++window.waits; });
+  addEventListener('nev-frame', (event) => {
+    if (event.detail.at !== 'wait') return;
+    ++window.waits;
+    const canvas = document.getElementById('nev-picture');
+    window.lastWait = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+  });
 };
 const canvasIs = (page, n) => page.evaluate(async (file) => {
   const image = await createImageBitmap(await (await fetch(file)).blob(),
@@ -18,8 +23,7 @@ const canvasIs = (page, n) => page.evaluate(async (file) => {
   const want = new OffscreenCanvas(image.width, image.height).getContext('2d');
   want.drawImage(image, 0, 0);
   const a = want.getImageData(0, 0, image.width, image.height).data;
-  const canvas = document.getElementById('nev-picture');
-  const b = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+  const b = window.lastWait;
   return a.length === b.length && a.every((byte, i) => byte === b[i]);
 }, `/render/${String(n).padStart(4, '0')}.png`);
 
@@ -51,14 +55,15 @@ async function check(page, url) {
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => window.waits === 2, { timeout: 30000 });
   await inSlotDialog(page, 1, 'save');
-  await page.waitForFunction(() => !document.getElementById('nev-slots').open);
+  await page.waitForFunction(() => document.getElementById('nev-notice').textContent.includes('セーブしました'));
   await page.evaluate(() => window.nevSaves.stored());
 
   await startAt(page, `${url}/index.html?new`);
   await loadAndExpect(page, 1, 2, problems, 'slot 1 after a reload');
   await inSlotDialog(page, 1);
   await page.evaluate(() => {
-    URL.createObjectURL = (blob) => { window.exported = blob; return 'about:blank'; };
+    const make = URL.createObjectURL;
+    URL.createObjectURL = (blob) => { window.exported = blob; return make(blob); };
   });
   await page.click('#nev-slots-export');
   const exported = await page.evaluate(async () => [...new Uint8Array(await window.exported.arrayBuffer())]);

@@ -180,7 +180,7 @@
       start();
       return;
     }
-    if (state !== 'playing' || $('nev-dialog').open) return;
+    if (state !== 'playing' || document.querySelector('dialog[open]')) return;
     let key = keys[event.key];
     if ((event.key === 'c' || event.key === 'C') && event.ctrlKey) key = 5;
     if (!key) return;
