@@ -164,7 +164,9 @@ void WebPlayer::sleep(int32_t milliseconds) {
   if (atEachSleep_) atEachSleep_();
   paint();
   tellProgress();
-  autoSlot_.keep(context_, state_, false);
+  const ChoiceProgress& choice = context_.shared.choice;
+  autoSlot_.keep(context_, state_,
+                 waitTold_ || (choice.count.load() > 0 && !choice.decided.load()), false);
   double now = emscripten_get_now();
   storyClock_ = std::max(storyClock_, now) + std::max(milliseconds, 0);
   if (storyClock_ - now >= kShortestYield || now - lastYield_ >= kLongestWork) {
@@ -216,7 +218,7 @@ void WebPlayer::takeInput() {
         onMenuCommand(context_, state_, window_, detail);
         break;
       case kPageHidden:
-        autoSlot_.keep(context_, state_, true);
+        autoSlot_.keep(context_, state_, true, true);
         break;
       default:
         break;

@@ -11,13 +11,12 @@
 #include "base/save_file.h"
 #include "base/story_data.h"
 #include "engine/context.h"
-#include "engine/reading.h"
 #include "engine/save_game.h"
 #include "shell/window_proc.h"
 
 namespace {
 
-constexpr double kSkippingWrites = 500;  // ms between auto slot writes while waits fly by
+constexpr double kRestBeforeWriting = 300;  // ms at a wait before the auto slot is written
 constexpr const char* kCaption = "しおり";
 
 EM_JS(void, nev_store_saves, (), { nevSaves.store(); });
@@ -118,11 +117,14 @@ void openWebSaves(NevContext& context, WindowState& state, WindowPort& port,
 
 void storeWebSaves() { nev_store_saves(); }
 
-void WebAutoSlot::keep(NevContext& context, WindowState& state, bool now) {
-  const double time = emscripten_get_now();
-  if (!due_ || (!now && skippingWaits(context) && time - lastWrite_ < kSkippingWrites)) return;
+void WebAutoSlot::placeTaken() {
+  due_ = true;
+  dueAt_ = emscripten_get_now() + kRestBeforeWriting;
+}
+
+void WebAutoSlot::keep(NevContext& context, WindowState& state, bool resting, bool now) {
+  if (!due_ || !(now || (resting && emscripten_get_now() >= dueAt_))) return;
   due_ = false;
-  lastWrite_ = time;
   keepPlaceAtExit(context, state);
   storeWebSaves();
 }

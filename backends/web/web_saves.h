@@ -24,17 +24,19 @@ void openWebSaves(NevContext& context, WindowState& state, WindowPort& port,
 // Asks the page to store what changed in /saves.
 void storeWebSaves();
 
+// Writing a save takes the page tens of milliseconds, so the auto slot is written once the
+// reader has rested at the wait or choice a moment, never while clicking or skipping through.
 class WebAutoSlot {
  public:
   // A wait or a choice has begun: a new place to keep.
-  void placeTaken() { due_ = true; }
-  // Writes the auto slot when a place is due: at once, but while skipping at most twice a
-  // second unless `now` (the page is being hidden).
-  void keep(NevContext& context, WindowState& state, bool now);
+  void placeTaken();
+  // At each sleep: writes the auto slot when a place is due and the reader has been `resting`
+  // there a moment, or at once when `now` (the page is being hidden).
+  void keep(NevContext& context, WindowState& state, bool resting, bool now);
 
  private:
   bool due_ = false;
-  double lastWrite_ = -1e9;
+  double dueAt_ = 0;
 };
 
 // The slot dialog in HTML, with thumbnails; a slot can also be exported as a file and a save

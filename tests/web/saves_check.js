@@ -73,6 +73,13 @@ async function check(page, url) {
   await chooser.accept([path.join(out, 'desktop.sav')]);
   await page.waitForFunction(() => document.getElementById('nev-notice').textContent.includes('読み込みました'));
   await loadAndExpect(page, 2, 3, problems, 'a desktop save');
+  // The tab put away: its place is kept at once.
+  const stores = await page.evaluate(() => {
+    Object.defineProperty(document, 'visibilityState', { value: 'hidden' });
+    document.dispatchEvent(new Event('visibilitychange'));
+    return window.nevSaves.stores;
+  });
+  await page.waitForFunction((n) => window.nevSaves.stores > n + 1, {}, stores);
   await page.evaluate(() => window.nevSaves.stored());
 
   await startAt(page, `${url}/index.html?continue`);

@@ -42,6 +42,7 @@
 
   async function store() {
     if (!engine) return;
+    ++window.nevSaves.stores;
     if (storing) {
       storeAgain = true;
       return;
@@ -103,6 +104,7 @@
       }
     },
     store,
+    stores: 0,  // how many times the engine asked
     // Settles once what was asked to be stored is in IndexedDB.
     stored: () => storing || Promise.resolve(),
     // The engine's slots, one call each, before choose().
