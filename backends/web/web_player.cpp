@@ -12,6 +12,7 @@
 #include "engine/input.h"
 #include "engine/script/runner.h"
 #include "engine/sound/music.h"
+#include "shell/pad_mapping.h"
 #include "shell/reading_menu.h"
 
 namespace {
@@ -25,12 +26,17 @@ constexpr double kSkipKeyHold = 300;
 
 // What the page's input queue holds: [kind, x, y, detail].
 enum InputKind : int32_t {
-  kPointerMove = 1, kPointerDown = 2, kKeyPressed = 4, kKeyReleased = 5, kMenuCommand = 6,
-  kPageHidden = 8
+  kPointerMove = 1, kPointerDown = 2, kKeyPressed = 4, kKeyReleased = 5,
+  kMenuCommand = 6,   // detail: the item's id
+  kMenusOpened = 7,   // their captions and ticks are brought up to date
+  kPadButton = 8,     // y: 1 pressed, 0 released; detail: PadButton
+  kBacklogClosed = 9,
+  kPageHidden = 10,   // the auto slot is written at once
 };
 // The keys the page passes on, by the codes player.js gives them.
 enum Key : int32_t {
-  kKeyAdvance = 1, kKeyUp = 2, kKeyDown = 3, kKeyControl = 4, kKeyCopy = 5, kKeyPageUp = 6
+  kKeyAdvance = 1, kKeyUp = 2, kKeyDown = 3, kKeyControl = 4, kKeyCopy = 5, kKeyPageUp = 6,
+  kKeyQuickSave = 7, kKeyQuickLoad = 8, kKeyFullScreen = 9, kKeyScreenshot = 10, kKeyLeave = 11
 };
 
 EM_JS(int, nev_take_input, (int32_t* event), {
@@ -48,6 +54,10 @@ EM_JS(void, nev_emit, (const char* type, const char* json), {
   nevPage.emit(UTF8ToString(type), UTF8ToString(json));
 });
 
+EM_JS(void, nev_reading_mark, (const char* mark), {
+  if (window.nevMenus) nevMenus.readingMark(UTF8ToString(mark));
+});
+
 EM_JS(void, nev_set_picture_size, (int width, int height), {
   nevPage.setPictureSize(width, height);
 });
@@ -57,7 +67,8 @@ EM_JS(void, nev_set_picture_size, (int width, int height), {
 WebPlayer::WebPlayer(NevContext& context, SoundBackend& sound, std::function<void()> atEachSleep)
     : context_(context),
       atEachSleep_(std::move(atEachSleep)),
-      window_([this](const SavePoint& point) {
+      window_(context,
+              [this](const SavePoint& point) {
                 restartAt_ = point;
                 context_.shared.stopRunner = 1;
               },
@@ -108,6 +119,7 @@ void WebPlayer::keepSavesIn(std::string dataFolder, int resume) {
 std::string WebPlayer::play() {
   if (!dataFolder_.empty()) openWebSaves(context_, state_, window_, dataFolder_, resume_);
   ScriptRunner runner(context_);
+  window_.buildMenus();
   storyClock_ = lastYield_ = emscripten_get_now();
   for (;;) {
     runner.run();
@@ -174,6 +186,11 @@ void WebPlayer::sleep(int32_t milliseconds) {
     now = lastYield_ = emscripten_get_now();
   }
   takeInput();
+  // The runner stops skipping by itself at a choice, so the mark is read at each sleep.
+  if (std::string mark = readingMark(context_); mark != readingMarkShown_) {
+    readingMarkShown_ = std::move(mark);
+    nev_reading_mark(readingMarkShown_.c_str());
+  }
   if (ctrlDownAt_ >= 0 && !skipByCtrl_ && now - ctrlDownAt_ >= kSkipKeyHold) {
     skipByCtrl_ = true;
     onSkipKey(context_, state_, true);
@@ -217,6 +234,18 @@ void WebPlayer::takeInput() {
       case kMenuCommand:
         onMenuCommand(context_, state_, window_, detail);
         break;
+      case kMenusOpened:
+        refreshSaveMenu(context_, state_, window_);
+        refreshReadingMenu(context_, state_, window_);
+        break;
+      case kPadButton:
+        if (detail >= int32_t(PadButton::A) && detail <= int32_t(PadButton::AutoShoulder)) {
+          onPadButton(context_, state_, window_, {PadButton(detail), y != 0});
+        }
+        break;
+      case kBacklogClosed:
+        window_.backlogClosed();
+        break;
       case kPageHidden:
         autoSlot_.keep(context_, state_, true, true);
         break;
@@ -249,6 +278,21 @@ void WebPlayer::keyDown(int32_t key, bool repeat) {
       break;
     case kKeyCopy:
       onWindowKey(context_, state_, window_, WindowKey::CopyText);
+      break;
+    case kKeyQuickSave:
+      onWindowKey(context_, state_, window_, WindowKey::QuickSave);
+      break;
+    case kKeyQuickLoad:
+      onWindowKey(context_, state_, window_, WindowKey::QuickLoad);
+      break;
+    case kKeyFullScreen:
+      onWindowKey(context_, state_, window_, WindowKey::FullScreen);
+      break;
+    case kKeyScreenshot:
+      onWindowKey(context_, state_, window_, WindowKey::Screenshot);
+      break;
+    case kKeyLeave:
+      onWindowKey(context_, state_, window_, WindowKey::Leave);
       break;
     default:
       break;

@@ -64,6 +64,7 @@ class WebPlayer {
   int32_t choiceTold_ = 0;
   int32_t choiceDecidedTold_ = 0;
   std::optional<SavePoint> restartAt_;
+  std::string readingMarkShown_;  // the SKIP / AUTO mark the page shows
   std::string dataFolder_;
   int resume_ = -1;
   WebAutoSlot autoSlot_;

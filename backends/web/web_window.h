@@ -1,18 +1,29 @@
 #pragma once
-// WebWindow: what the window procedure asks of the page. Boxes and questions are HTML dialogs
-// the runner awaits; what the page does not offer yet answers as a reader who closed the
-// dialog would.
+// WebWindow: what the window procedure asks of the page. Boxes, questions and the reader's menu
+// are HTML dialogs the runner awaits; the menus, the backlog and the window's modes are the
+// page's own (menus.js), told of each change as the shell makes it. What the page cannot offer
+// answers as a reader who closed the dialog would.
 
 #include <functional>
 
 #include "shell/window_port.h"
 
+struct NevContext;
+
 class WebWindow final : public WindowPort {
  public:
   // `restart` and `close` are the player's: they stop the runner, which then returns.
-  WebWindow(std::function<void(const SavePoint&)> restart, std::function<void()> close,
-            std::function<void(int32_t music, int32_t sound)> volumes)
-      : restart_(std::move(restart)), close_(std::move(close)), volumes_(std::move(volumes)) {}
+  WebWindow(NevContext& context, std::function<void(const SavePoint&)> restart,
+            std::function<void()> close, std::function<void(int32_t music, int32_t sound)> volumes)
+      : context_(context),
+        restart_(std::move(restart)),
+        close_(std::move(close)),
+        volumes_(std::move(volumes)) {}
+
+  // The menus as the story starts, handed to the page.
+  void buildMenus();
+  // The page closed the backlog.
+  void backlogClosed();
 
   void showBox(const std::string& text, const std::string& caption,
                const std::string& details = {}) override;
@@ -25,19 +36,25 @@ class WebWindow final : public WindowPort {
   void setVolumes(int32_t music, int32_t sound) override { volumes_(music, sound); }
   Size monitorSize() override;
 
-  // The page has no menu bar, desktop handler, file dialog or window modes of its own yet.
-  void appendMenuItem(int32_t, int32_t, const std::string&, bool) override {}
-  void checkMenuItem(int32_t, bool) override {}
+  void appendMenuItem(int32_t submenu, int32_t id, const std::string& caption,
+                      bool columnBreak) override;
+  void checkMenuItem(int32_t id, bool checked) override;
+  void setMenuItem(int32_t id, const std::string& caption, bool enabled) override;
+  void greyMenuItem(int32_t id, const std::string& why) override;
+  // The page's menus are opened by its button, so there is no bar to attach.
   void setMenuBarAttached(bool) override {}
+
+  // The browser's window: the default one, or full screen through the Fullscreen API.
+  void showDefaultWindow(Size) override;
+  void showPreviousWindow(Size) override;
+  void showFullSizeWindow() override;
+  void setEmulatedDisplay(Size) override {}
+  void setPictureScaling(PictureScaling scaling) override;
+  std::vector<Size> platformDisplayModes() override { return {}; }
+
+  // No desktop handler or file dialog in a page.
   bool openWithDesktop(const std::string&) override { return false; }
   std::optional<std::string> chooseFile(const FileDialog&) override { return std::nullopt; }
-  void showDefaultWindow(Size) override {}
-  void showPreviousWindow(Size) override {}
-  void showFullSizeWindow() override {}
-  void setEmulatedDisplay(Size) override {}
-  void setPictureScaling(PictureScaling) override {}
-  std::vector<Size> platformDisplayModes() override { return {}; }
-  void setMenuItem(int32_t, const std::string&, bool) override {}
   SlotDialogChoice chooseSlot(const SlotListing*, int32_t, bool canSave, int32_t lit) override {
     return slotDialog_ ? slotDialog_(canSave, lit) : SlotDialogChoice{};
   }
@@ -45,12 +62,14 @@ class WebWindow final : public WindowPort {
   void setSlotDialog(std::function<SlotDialogChoice(bool canSave, int32_t lit)> dialog) {
     slotDialog_ = std::move(dialog);
   }
-  void greyMenuItem(int32_t, const std::string&) override {}
-  void saveScreenshot() override {}
-  void showBacklog() override {}
-  int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>&) override { return 0; }
+
+  // A PNG download of the picture at its own size.
+  void saveScreenshot() override;
+  void showBacklog() override;
+  int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) override;
 
  private:
+  NevContext& context_;
   std::function<void(const SavePoint&)> restart_;
   std::function<void()> close_;
   std::function<void(int32_t, int32_t)> volumes_;

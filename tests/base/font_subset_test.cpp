@@ -48,7 +48,7 @@ TEST(FontSubset, KeepsEveryGlyphTheDemoDrawsAsTheWholeFontDrawsIt) {
   ASSERT_TRUE(cut) << problem.detail;
   EXPECT_LT(cut->size(), full->bytes->size() / 8);
   // Every table's checksum, and the whole file's through head's adjustment.
-  for (size_t table = 0; table < (uint8_t((*cut)[4]) << 8 | uint8_t((*cut)[5])); ++table) {
+  for (size_t table = 0; table < size_t(uint8_t((*cut)[4]) << 8 | uint8_t((*cut)[5])); ++table) {
     const size_t entry = 12 + 16 * table;
     const bool head = cut->compare(entry, 4, "head") == 0;
     const uint32_t sum = checksum(*cut, word(*cut, entry + 8), word(*cut, entry + 12)) -

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The player page in headless chromium: the demo published by `nev web` played through by keys,
-# each wait's canvas compared with render's frame (make web first).
+# each wait's canvas compared with render's frame; then its menus, backlog and touch (make web first).
 #   tests/web/page_check.sh NEV_BINARY
 set -euo pipefail
 nev=$1
@@ -17,3 +17,4 @@ export XDG_CONFIG_HOME=$out/config XDG_DATA_HOME=$out/data HOME=$out
 "$nev" render "$source_dir/demo" "$out/render" --choose 0 >/dev/null
 "$nev" web "$source_dir/demo" "$out/site" --player "$source_dir/build/web" >/dev/null
 node "$source_dir/tests/web/page_check.js" "$out/site" "$out/render" 2> >(grep -v 'is a stub' >&2)
+node "$source_dir/tests/web/menus_check.js" "$out/site" 2> >(grep -v 'is a stub' >&2)

@@ -28,6 +28,7 @@ const canvasIs = (page, n) => page.evaluate(async (file) => {
 }, `/render/${String(n).padStart(4, '0')}.png`);
 
 async function startAt(page, url) {
+  await page.waitForFunction(() => window.nevSaves.opened);  // not left while it opens
   await page.goto(url);
   await page.evaluate(watch);
   await page.waitForSelector('#nev-start:not([hidden])');
@@ -36,7 +37,7 @@ async function startAt(page, url) {
 }
 async function inSlotDialog(page, slot, button) {
   if (!(await page.$('#nev-slots[open]'))) {
-    await page.evaluate(() => window.nevPage.queueInput([6, 0, 0, 44202]));  // しおりの一覧
+    await page.evaluate(() => window.nevPage.queue([6, 0, 0, 44202]));  // しおりの一覧
     await page.waitForSelector('#nev-slots[open]');
   }
   await page.click(`#nev-slots-grid [data-slot="${slot}"]`);

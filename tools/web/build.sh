@@ -21,12 +21,13 @@ cmake --build --preset web -j2
 mkdir -p build/web-node build/web/fonts
 cp build/web-cmake/nev.js build/web-cmake/nev.wasm build/web-node/
 cp build/web-cmake/nev-page.js build/web-cmake/nev-page.wasm backends/web/page/index.html \
-  backends/web/page/player.js backends/web/page/player.css backends/web/page/saves.js build/web/
+  backends/web/page/player.js backends/web/page/player.css backends/web/page/menus.js \
+  backends/web/page/touch.js backends/web/page/pad.js backends/web/page/saves.js build/web/
 # The whole glyph font, for stories a reader opens from their own device.
 font=/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf
 [[ build/web/fonts/ipam.ttf -nt $font ]] || cp "$font" build/web/fonts/ipam.ttf
 gzipped() { gzip -9 -c "$@" | wc -c; }
-echo "make web: the page's wasm and JS are $(gzipped build/web/nev-page.wasm) + $(gzipped build/web/nev-page.js build/web/player.js) bytes gzipped, in build/web/"
+echo "make web: the page's wasm and JS are $(gzipped build/web/nev-page.wasm) + $(gzipped build/web/nev-page.js build/web/player.js build/web/menus.js build/web/touch.js build/web/pad.js) bytes gzipped, in build/web/"
 
 # The page's sound: the synthesizer from npm (installed again when its lock changes), the
 # SoundFont, and their licences.

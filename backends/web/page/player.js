@@ -46,9 +46,6 @@
       engine.FS.writeFile(path, bytes);
       return true;
     },
-    queueInput(entry) {
-      if (state === 'playing') input.push(entry);
-    },
     takeInput() {
       const now = performance.now();
       if (input.length === 0 || (input[0].notBefore || 0) > now) return null;
@@ -118,17 +115,28 @@
     copyText(text) {
       if (navigator.clipboard) navigator.clipboard.writeText(text).catch(() => {});
     },
+    // For menus.js, touch.js and pad.js: the queue while a story plays.
+    queue(entry) {
+      if (state === 'playing') input.push(entry);
+    },
+    lastQueued() { return input[input.length - 1]; },
+    playing() { return state === 'playing'; },
+    picturePoint(event) { return picturePoint(event); },
     failed(caption, text) {
       console.error(`nev: ${caption}: ${text}`);
       say(`${caption}\n${text}`, true);
     },
   };
 
-  // The picture as large as fits, its proportions kept.
+  // The picture as large as fits: its proportions kept, at a whole multiple (when one fits),
+  // or stretched, as the screen menu says.
   function fit() {
-    const scale = Math.min(innerWidth / canvas.width, innerHeight / canvas.height);
-    canvas.style.width = `${Math.floor(canvas.width * scale)}px`;
-    canvas.style.height = `${Math.floor(canvas.height * scale)}px`;
+    const scaling = window.nevMenus ? nevMenus.scalingMode : 0;
+    let across = innerWidth / canvas.width, down = innerHeight / canvas.height;
+    if (scaling !== 2) across = down = Math.min(across, down);
+    if (scaling === 1 && across >= 1) across = down = Math.floor(across);
+    canvas.style.width = `${Math.floor(canvas.width * across)}px`;
+    canvas.style.height = `${Math.floor(canvas.height * down)}px`;
   }
   addEventListener('resize', fit);
   fit();
@@ -146,41 +154,24 @@
     if (last && last[0] === 1) input.pop();  // only the latest position matters
     input.push([1, x, y, 0]);
   });
-  // A finger has no hover: a tap moves the pointer where it lands and clicks as it lifts, a
-  // little later however quickly it lifts, so that a choice's item lights before the click that
-  // picks it, as under a mouse.
-  const tapClickAfter = 60;
-  let tapAt = null;
+  // Fingers and pens are touch.js's.
   canvas.addEventListener('pointerdown', (event) => {
     if (state !== 'playing' || (event.button !== 0 && event.button !== 2)) return;
-    const [x, y] = picturePoint(event);
-    if (event.pointerType === 'mouse' || event.button !== 0) {
-      input.push([2, x, y, event.button]);
-    } else {
-      input.push([1, x, y, 0]);
-      tapAt = [x, y];
-    }
     canvas.focus();
+    if (event.pointerType !== 'mouse') return;
+    const [x, y] = picturePoint(event);
+    input.push([2, x, y, event.button]);
   });
-  canvas.addEventListener('pointerup', () => {
-    if (state === 'playing' && tapAt) {
-      const click = Object.assign([2, tapAt[0], tapAt[1], 0], { after: tapClickAfter });
-      // Still behind its move: timed when the move is taken.
-      const last = input[input.length - 1];
-      if (!(last && last[0] === 1 && last[2] === tapAt[1])) click.notBefore = performance.now() + tapClickAfter;
-      input.push(click);
-    }
-    tapAt = null;
-  });
-  canvas.addEventListener('pointercancel', () => { tapAt = null; });
   canvas.addEventListener('contextmenu', (event) => event.preventDefault());
-  const keys = { Enter: 1, ' ': 1, ArrowUp: 2, ArrowDown: 3, Control: 4, PageUp: 6 };
+  const keys = { Enter: 1, ' ': 1, ArrowUp: 2, ArrowDown: 3, Control: 4, PageUp: 6,
+                 F5: 7, F9: 8, F11: 9, F12: 10 };
   addEventListener('keydown', (event) => {
     if (state === 'ready') {
       start();
       return;
     }
     if (state !== 'playing' || document.querySelector('dialog[open]')) return;
+    if (window.nevMenus && nevMenus.keyDown(event)) return;
     let key = keys[event.key];
     if ((event.key === 'c' || event.key === 'C') && event.ctrlKey) key = 5;
     if (!key) return;

@@ -4,6 +4,7 @@
 'use strict';
 (() => {
   let engine = null;
+  let filled = false;      // /saves came from IndexedDB: storing it back loses nothing
   let storing = null;      // the store under way
   let storeAgain = false;  // a change came while it ran
   const told = new Set();  // what the reader has been told once
@@ -41,7 +42,7 @@
   }
 
   async function store() {
-    if (!engine) return;
+    if (!filled) return;
     ++window.nevSaves.stores;
     if (storing) {
       storeAgain = true;
@@ -91,10 +92,16 @@
       engine.FS.mkdirTree('/saves');
       try {
         engine.FS.mount(engine.FS.filesystems.IDBFS, {}, '/saves');
-        await syncfs(true);
+        // A page of this site left while it was creating the database can hold it up for good:
+        // the story then plays, its saves kept for this page only.
+        await Promise.race([syncfs(true), new Promise((_, fail) => {
+          setTimeout(() => fail(new Error('IndexedDB does not open')), 5000);
+        })]);
+        filled = true;
       } catch (error) {
         failedToStore(error);
       }
+      window.nevSaves.opened = true;
       if (navigator.storage && navigator.storage.persist) {
         navigator.storage.persist().then((kept) => {
           if (!kept) {
@@ -103,6 +110,7 @@
         }, () => {});
       }
     },
+    opened: false,  // mount() has finished
     store,
     stores: 0,  // how many times the engine asked
     // Settles once what was asked to be stored is in IndexedDB.
@@ -197,7 +205,7 @@
   // A tab closed or put away: the engine keeps its place now, and the store starts at once.
   document.addEventListener('visibilitychange', () => {
     if (document.visibilityState !== 'hidden') return;
-    if (window.nevPage && window.nevPage.queueInput) window.nevPage.queueInput([8, 0, 0, 0]);
+    if (window.nevPage) window.nevPage.queue([10, 0, 0, 0]);
     store();
   });
 })();

@@ -1,0 +1,91 @@
+// The page's menus, backlog, scaling and touch in headless chromium, on the demo `nev web`
+// wrote: a menu command goes through the shell and comes back as its tick; F11 and Escape go to
+// full screen and back; the backlog holds the text typed; the scalings and a phone in both
+// orientations show the whole picture; a long press hides the text.
+//   node menus_check.js WEB_OUT
+'use strict';
+const path = require('path');
+const { withPage } = require('./browser');
+
+const [webOut] = process.argv.slice(2).map((p) => path.resolve(p));
+const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+
+async function check(page) {
+  const problems = [];
+  const expect = (ok, what) => { if (!ok) problems.push(what); };
+  await page.setViewport({ width: 800, height: 600, hasTouch: true });
+  await page.evaluate(() => {
+    window.nevCheck = { waits: 0, text: [] };
+    addEventListener('nev-frame', (event) => { if (event.detail.at === 'wait') window.nevCheck.waits++; });
+    addEventListener('nev-text', (event) => window.nevCheck.text.push(event.detail.text));
+  });
+  await page.waitForSelector('#nev-start:not([hidden])');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => window.nevCheck.waits > 0, { timeout: 30000 });
+
+  const ticked = (caption) => page.$eval('#nev-menus', (menus, want) => [...menus.querySelectorAll('.nev-item')]
+    .filter((item) => item.querySelector('.nev-caption').textContent === want)
+    .map((item) => item.getAttribute('aria-checked')).join(), caption);
+  const pick = async (caption) => {
+    if (await page.$eval('#nev-menus', (menus) => menus.hidden)) await page.keyboard.press('Escape');
+    await page.evaluate((want) => [...document.querySelectorAll('#nev-menus .nev-item')]
+      .find((item) => item.textContent.includes(want)).click(), caption);
+    await sleep(150);  // taken at the runner's next sleep
+  };
+  await page.keyboard.press('Escape');
+  expect(await page.$$eval('#nev-menus:not([hidden]) .nev-tab', (tabs) => tabs.length) === 5, 'Escape opens the five menus');
+  await pick('最速');
+  await page.keyboard.press('Escape');
+  expect(await ticked('最速') === 'true' && await ticked('デフォルト') === 'false', 'a speed picked is ticked alone');
+  await page.keyboard.press('Escape');
+  expect(await page.$eval('#nev-menus', (menus) => menus.hidden), 'Escape closes the menus');
+
+  for (const [key, full, tick] of [['F11', true, 'フルスクリーン表示'], ['Escape', false, 'デフォルトウインドウサイズ']]) {
+    await page.keyboard.press(key);
+    await sleep(300);
+    const shown = await page.evaluate(() => Boolean(document.fullscreenElement));
+    expect(shown === full && await ticked(tick) === 'true', `${key}: full screen ${full}, ${tick} ticked`);
+  }
+
+  const canvasBox = () => page.$eval('#nev-picture', (c) => [c.getBoundingClientRect().width, c.getBoundingClientRect().height]);
+  const scalings = [['整数倍だけ', [640, 480]], ['画面いっぱい', [800, 600]], ['縦横比を保つ', [800, 600]]];
+  for (const [caption, size] of scalings) {
+    await pick(caption);
+    const box = await canvasBox();
+    if (caption === '縦横比を保つ') expect(box[0] / box[1] === 4 / 3 && box[1] === 600, 'proportions kept');
+    else expect(box[0] === size[0] && box[1] === size[1], `${caption}: ${box} not ${size}`);
+  }
+  for (const [width, height] of [[390, 844], [844, 390]]) {
+    await page.setViewport({ width, height, hasTouch: true });
+    const box = await page.$eval('#nev-picture', (c) => c.getBoundingClientRect().toJSON());
+    expect(box.left >= 0 && box.top >= 0 && box.right <= width && box.bottom <= height &&
+           Math.max(box.width / width, box.height / height) > 0.99, `${width}×${height}: the whole picture, as large as fits`);
+  }
+
+  await page.keyboard.press('PageUp');
+  await page.waitForSelector('#nev-backlog:not([hidden])');
+  const typed = await page.evaluate(() => window.nevCheck.text.join('\n'));
+  const shown = await page.$eval('#nev-backlog', (log) => [...log.querySelectorAll('p')].map((p) => p.textContent).join('\n'));
+  expect(shown.length > 0 && typed.includes(shown.split('\n').pop()), 'the backlog holds the text typed');
+  await page.keyboard.press('Escape');
+  expect(await page.$eval('#nev-backlog', (log) => log.hidden), 'Escape closes the backlog');
+
+  const pixels = () => page.$eval('#nev-picture', (c) => c.toDataURL());
+  const before = await pixels();
+  const box = await page.$eval('#nev-picture', (c) => c.getBoundingClientRect().toJSON());
+  await page.touchscreen.touchStart(box.left + box.width / 2, box.top + box.height / 2);
+  await sleep(800);
+  await page.touchscreen.touchEnd();
+  await sleep(200);
+  expect(await pixels() !== before, 'a long press hides the text');
+  return problems;
+}
+
+withPage({ '/': webOut }, '/index.html', check).then((problems) => {
+  for (const problem of problems) console.error(`menus check: ${problem}`);
+  if (problems.length > 0) process.exit(1);
+  console.log('menus check: menus, scaling, phone viewports, backlog and touch as they should be');
+}, (error) => {
+  console.error(`menus check: ${error.stack || error}`);
+  process.exit(1);
+});
