@@ -3,7 +3,7 @@ STORY ?= demo
 # Warnings are errors in CI.
 export NEV_WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: run test deps build bench clean demo fuzz package web
+.PHONY: run test deps build bench clean demo fuzz package web web-bench
 
 deps:
 	@bash tools/install-deps.sh
@@ -39,6 +39,12 @@ package: build
 # The player page built to WebAssembly into build/web/ (and a node player into build/web-node/).
 web: deps
 	@bash tools/web/build.sh
+
+# The page's budgets: its size, load, idle cost, typing and skipping (figures printed).
+web-bench: web
+	@cmake --preset debug >/dev/null
+	@cmake --build --preset debug --target nev
+	@bash tools/web/bench.sh build/debug/nev
 
 test: deps
 	@bash tools/run-tests.sh

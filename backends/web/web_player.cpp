@@ -21,6 +21,7 @@ namespace {
 // must paint and take input at least once a frame while the story works without sleeping.
 constexpr double kShortestYield = 4;
 constexpr double kLongestWork = 16;
+constexpr double kLongestCatchUp = 100;
 // Ctrl held this long starts skipping, as on the desktop.
 constexpr double kSkipKeyHold = 300;
 
@@ -180,7 +181,10 @@ void WebPlayer::sleep(int32_t milliseconds) {
   autoSlot_.keep(context_, state_,
                  waitTold_ || (choice.count.load() > 0 && !choice.decided.load()), false);
   double now = emscripten_get_now();
-  storyClock_ = std::max(storyClock_, now) + std::max(milliseconds, 0);
+  // Each wake-up comes a little late; the story's clock keeps its own time and makes that up
+  // with the next sleeps, unless the page was held up long (a box, a background tab).
+  if (storyClock_ < now - kLongestCatchUp) storyClock_ = now;
+  storyClock_ += std::max(milliseconds, 0);
   if (storyClock_ - now >= kShortestYield || now - lastYield_ >= kLongestWork) {
     emscripten_sleep(static_cast<unsigned>(std::max(storyClock_ - now, 0.0)));
     now = lastYield_ = emscripten_get_now();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The player page in headless chromium: the demo published by `nev web` played through by keys,
-# each wait's canvas compared with render's frame; then its menus, backlog and touch (make web first).
+# The player page in headless chromium: the demo published by `nev web` played down its three
+# routes by keys, clicks and taps, each frame and event compared with render's;
+# then its menus, backlog and touch (make web first).
 #   tests/web/page_check.sh NEV_BINARY
 set -euo pipefail
 nev=$1
@@ -14,7 +15,29 @@ done
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 export XDG_CONFIG_HOME=$out/config XDG_DATA_HOME=$out/data HOME=$out
-"$nev" render "$source_dir/demo" "$out/render" --choose 0 >/dev/null
-"$nev" web "$source_dir/demo" "$out/site" --player "$source_dir/build/web" >/dev/null
-node "$source_dir/tests/web/page_check.js" "$out/site" "$out/render" 2> >(grep -v 'is a stub' >&2)
-node "$source_dir/tests/web/menus_check.js" "$out/site" 2> >(grep -v 'is a stub' >&2)
+"$nev" web "$source_dir/demo" "$out/demo" --player "$source_dir/build/web" >/dev/null
+plan=()
+route=0
+for by in keys clicks taps; do
+  "$nev" render "$source_dir/demo" "$out/render$route" --choose $route >/dev/null
+  plan+=("{\"name\":\"demo\",\"site\":\"$out/demo\",\"render\":\"$out/render$route\",\"picks\":[$route],\"by\":\"$by\"}")
+  route=$((route + 1))
+done
+# The demo typed at no delay, its files named in mixed case, one in Shift-JIS, one in a
+# folder named with "\", and a broken picture's box before its end.
+odd=$out/odd
+cp -r "$source_dir/demo" "$odd"
+sed -i 's/^45 /0 /' "$odd/nev.ini"
+mv "$odd/station.bmp" "$odd/駅.BMP"
+mv "$odd/route.txt" "$odd/Route.TXT"
+mkdir "$odd/Se" && mv "$odd/bell.wav" "$odd/Se/Bell.WAV"
+echo "not a picture" >"$odd/Broken.bmp"
+iconv -f CP932 -t UTF-8 "$source_dir/demo/start.txt" |
+  sed -e 's/station\.bmp/駅.bmp/' -e 's/@Zbell/@Zse\\bell/' -e 's/^@E/@G0,0,broken.bmp,0xCC0020;\r\n@E/' |
+  iconv -f UTF-8 -t CP932 >"$odd/start.txt"
+"$nev" web "$odd" "$out/odd-site" --player "$source_dir/build/web" >/dev/null
+"$nev" render "$odd" "$out/odd-render" --choose 1 >/dev/null 2>&1 || [[ $? == 2 ]]
+plan+=("{\"name\":\"odd\",\"site\":\"$out/odd-site\",\"render\":\"$out/odd-render\",\"picks\":[1],\"by\":\"clicks\"}")
+(IFS=,; echo "[${plan[*]}]") >"$out/plan.json"
+node "$source_dir/tests/web/page_check.js" "$out/plan.json"
+node "$source_dir/tests/web/menus_check.js" "$out/demo" 2> >(grep -v 'is a stub' >&2)
