@@ -11,7 +11,8 @@
   const tiles = [];        // by slot: {path, text, used, thumbnail}
 
   // A refusal to keep the saves is said once a browser session (a private window forgets that
-  // it was said along with the rest); the notice goes when tapped, or after a while.
+  // it was said along with the rest); the notice lets clicks through to the picture and goes
+  // after a while.
   function tellOnce(what, text) {
     const key = 'nev-told-' + what;
     try {
@@ -22,8 +23,7 @@
     const notice = document.getElementById('nev-saves-notice');
     notice.textContent = text;
     notice.hidden = false;
-    notice.onclick = () => { notice.hidden = true; };
-    setTimeout(notice.onclick, 15000);
+    setTimeout(() => { notice.hidden = true; }, 12000);
   }
 
   function syncfs(populate) {
