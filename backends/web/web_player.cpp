@@ -126,21 +126,10 @@ std::string WebPlayer::play() {
     runner.run();
     if (!restartAt_ || ended_) break;
     // A load: the runner has returned; the save point's own starts afresh.
-    {
-      std::lock_guard guard(context_.music.lock);
-      context_.platform.sound->closeMusic(kAllMusicDevices);
-    }
-    context_.shared.clicked = 0;
-    context_.shared.waitingForClick = 0;
-    context_.shared.hideText = 0;
-    waitTold_ = false;  // the loaded wait is a wait of its own
-    context_.resumeAt = *restartAt_;
+    readyToGoOnFrom(context_, *restartAt_);
     restartAt_.reset();
-    context_.shared.stopRunner = 0;
-    prepareRunnerSurfaces(context_);
-    if (!canRestoreSavePoint(context_, context_.resumeAt)) {
-      restoreSavedPictures(context_, context_.resumeAt);
-    }
+    waitTold_ = false;  // the loaded wait is a wait of its own
+    showSavedPicturesAtOnce(context_);
     invalidate(nullptr);
   }
   runner.closeScript();

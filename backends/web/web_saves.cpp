@@ -17,7 +17,6 @@
 namespace {
 
 constexpr double kRestBeforeWriting = 300;  // ms at a wait before the auto slot is written
-constexpr const char* kCaption = "しおり";
 
 EM_JS(void, nev_store_saves, (), { nevSaves.store(); });
 EM_JS(void, nev_slot_tile, (int slot, const char* path, const char* text, int used,
@@ -38,29 +37,6 @@ std::string identityHash(const GameConfig& config) {
   return name.substr(name.rfind('-') + 1);
 }
 
-std::string slotName(int32_t slot) {
-  if (slot == kQuickSlot) return "クイックのしおり";
-  if (slot == kAutoSlot) return "オートのしおり";
-  return "しおり " + std::to_string(slot);
-}
-
-SlotListing listingOf(const NevContext& context, const std::string& path) {
-  SlotListing listing;
-  const std::optional<std::string> bytes = readWholeFile(path, kLargestSaveFile);
-  if (!bytes) return listing;
-  listing.problem = decodeSaveSummary(*bytes, storyIdentity(context.config), listing.summary);
-  listing.used = !listing.problem;
-  return listing;
-}
-
-void tell(WindowPort& port, const std::string& text, Problem problem) {
-  problem.boxText = text;
-  problem.caption = kCaption;
-  reportProblem([&port](const std::string& t, const std::string& c,
-                        const std::string& d) { port.showBox(t, c, d); },
-                problem);
-}
-
 // A save file the reader gave, made here or on the desktop, put into `slot` once it is known
 // to be this story's and loadable here.
 void importSave(NevContext& context, SaveSlots& slots, WindowPort& port, const std::string& from,
@@ -69,23 +45,22 @@ void importSave(NevContext& context, SaveSlots& slots, WindowPort& port, const s
   SavePoint point;
   if (std::optional<Problem> problem = readSave(context, from, point)) {
     std::filesystem::remove(from, error);
-    tell(port, "このファイルはこの物語のしおりとして読み込めません", std::move(*problem));
+    tellSaveProblem(port, "このファイルはこの物語のしおりとして読み込めません", std::move(*problem));
     return;
   }
   SlotListing& listing = slots.listings[size_t(slot)];
-  if ((listing.used || listing.problem) &&
-      !port.askBeforeLosing(slotName(slot) + " に上書きしますか？", kCaption)) {
+  if (!mayOverwriteSlot(slots, port, slot)) {
     std::filesystem::remove(from, error);
     return;
   }
   const std::string to = slotPath(slots, slot);
   std::filesystem::rename(from, to, error);
   if (error) {
-    tell(port, "しおりを読み込めませんでした",
+    tellSaveProblem(port, "しおりを読み込めませんでした",
          fileProblem(ProblemKind::CannotWrite, to, error.message()));
     return;
   }
-  listing = listingOf(context, to);
+  listing = readSlotListing(context.config, to);
   storeWebSaves();
   port.showNotice("読み込みました（" + slotName(slot) + "）");
 }
