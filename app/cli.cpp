@@ -13,6 +13,7 @@
 
 #include "authoring/check.h"
 #include "authoring/script_conversion.h"
+#include "authoring/translation_folder.h"
 #include "backends/headless/render.h"
 #include "backends/headless/routes.h"
 #include "backends/headless/web_export.h"
@@ -173,6 +174,30 @@ int runScrambleCommand(int count, const char* const words[], bool scramble) {
   return 0;
 }
 
+int runTranslateCommand(int count, const char* const words[]) {
+  const std::string_view action = count > 0 ? words[0] : "";
+  if (count != 3 || (action != "init" && action != "update")) {
+    std::fprintf(stderr, "usage: nev translate init|update STORY_DIR CODE\n");
+    return 2;
+  }
+  const std::string language = words[2];
+  if (!isLanguageCode(language)) {
+    std::fprintf(stderr, "nev translate: %s is no language code; write one such as en or pt_BR\n",
+                 printableHostText(language).c_str());
+    return 2;
+  }
+  std::string summary;
+  const std::optional<Problem> problem = action == "init"
+                                             ? initTranslation(words[1], language, summary)
+                                             : updateTranslation(words[1], language, summary);
+  if (problem) {
+    std::fputs(problemLine(*problem, "nev translate").c_str(), stderr);
+    return 1;
+  }
+  std::printf("%s\n", summary.c_str());
+  return 0;
+}
+
 int runWebCommand(int count, const char* const words[]) {
   WebExportOptions options;
   std::vector<std::string> positional;
@@ -269,6 +294,7 @@ const char* usageText() {
          "                  [--max-output BYTES] [--jobs N]\n"
          "       nev web STORY_DIR OUT_DIR [--player DIR]\n"
          "       nev scramble PLAIN OUT | nev unscramble STX OUT\n"
+         "       nev translate init|update STORY_DIR CODE\n"
          "       nev --help | --version\n"
          "\n"
          "Plays the story in STORY_DIR (default: the current folder): its nev.ini, its start\n"
@@ -330,6 +356,13 @@ const char* usageText() {
          "scramble writes the scrambled form of a plain script (what the player reads when\n"
          "nev.ini asks for scrambled scripts); unscramble gives the plain form back. The output\n"
          "is replaced only by a complete file, and may not be the input.\n"
+         "\n"
+         "translate init writes STORY_DIR/lang/CODE/story.po, a gettext PO file (UTF-8) with\n"
+         "every text line and choice item of the story's scripts and the texts of its nev.ini,\n"
+         "each untranslated; it never writes over one. translate update brings that file up to\n"
+         "date after the scripts changed: translations stay with their lines, a line whose text\n"
+         "changed keeps its translation marked fuzzy, lines that are gone are kept as obsolete\n"
+         "entries and new lines come untranslated. The story's own files are never changed.\n"
          "\n"
          "  -h, --help   show this text\n"
          "  --version    show nev's version\n";
@@ -437,6 +470,9 @@ int runNev(int argc, const char* const argv[]) {
   if (argc >= 2 && std::string_view(argv[1]) == "check") return runCheckCommand(argc - 2, argv + 2);
   if (argc >= 2 && std::string_view(argv[1]) == "routes") return runRoutesCommand(argc - 2, argv + 2);
   if (argc >= 2 && std::string_view(argv[1]) == "web") return runWebCommand(argc - 2, argv + 2);
+  if (argc >= 2 && std::string_view(argv[1]) == "translate") {
+    return runTranslateCommand(argc - 2, argv + 2);
+  }
   if (argc >= 2 && std::string_view(argv[1]) == "scramble") {
     return runScrambleCommand(argc - 2, argv + 2, true);
   }

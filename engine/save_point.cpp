@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/context.h"
+#include "engine/gfx/surfaces.h"
 #include "engine/script/line_reader.h"
 #include "engine/text/message_window.h"
 
@@ -196,4 +197,22 @@ void resumeSavedMusic(NevContext& context, const SavedMusic& saved) {
   // A new number all the same, so that the end of a piece from before the load is not taken
   // for one of this story's.
   ++music.piece;
+}
+
+void readyToGoOnFrom(NevContext& context, const SavePoint& point) {
+  {
+    std::lock_guard guard(context.music.lock);
+    context.platform.sound->closeMusic(kAllMusicDevices);
+  }
+  context.shared.clicked = 0;
+  context.shared.waitingForClick = 0;
+  context.shared.hideText = 0;  // the loaded page is shown with its text
+  context.resumeAt = point;
+  context.shared.stopRunner = 0;
+}
+
+void showSavedPicturesAtOnce(NevContext& context) {
+  if (!context.resumeAt.taken) return;
+  prepareRunnerSurfaces(context);
+  if (!canRestoreSavePoint(context, context.resumeAt)) restoreSavedPictures(context, context.resumeAt);
 }

@@ -85,5 +85,12 @@ std::optional<Problem> restoreSavePoint(RunnerScope scope, const SavePoint& poin
 // the runner has restored the rest; nothing when they do not fit.
 void restoreSavedPictures(NevContext& context, const SavePoint& point);
 
+// A stopped runner's story made ready to go on from `point`, as a load does: the music left
+// behind stops, and the reader's pending click and hidden text are dropped.
+void readyToGoOnFrom(NevContext& context, const SavePoint& point);
+// When the story goes on from context.resumeAt: its pictures put in place before the runner
+// starts, so that a paint coming first never shows the scene from before the load.
+void showSavedPicturesAtOnce(NevContext& context);
+
 // Starts the save point's piece again where it was, without a word to the log.
 void resumeSavedMusic(NevContext& context, const SavedMusic& music);

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr const char* kCaption = "しおり";
 constexpr size_t kCaptionTextLength = 24;  // characters of the page's first line
 
 bool savePointTaken(NevContext& context) {
@@ -25,7 +24,9 @@ bool savePointTaken(NevContext& context) {
   return context.savePoints.latest.taken;
 }
 
-SlotListing readListing(const GameConfig& config, const std::string& path) {
+}  // namespace
+
+SlotListing readSlotListing(const GameConfig& config, const std::string& path) {
   SlotListing listing;
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return listing;
@@ -36,12 +37,22 @@ SlotListing readListing(const GameConfig& config, const std::string& path) {
   return listing;
 }
 
+void tellSaveProblem(WindowPort& port, const std::string& text, Problem problem) {
+  problem.boxText = text;
+  problem.caption = kSaveCaption;
+  reportProblem([&port](const std::string& t, const std::string& c,
+                        const std::string& d) { port.showBox(t, c, d); },
+                problem);
+}
+
+namespace {
+
 void listSlots(NevContext& context, SaveSlots& slots) {
   if (slots.listed) return;
   slots.listed = true;
   if (slots.dataFolder.empty()) return;
   for (int32_t slot = 1; slot <= kAutoSlot; ++slot) {
-    slots.listings[size_t(slot)] = readListing(context.config, slotPath(slots, slot));
+    slots.listings[size_t(slot)] = readSlotListing(context.config, slotPath(slots, slot));
   }
 }
 
@@ -53,14 +64,6 @@ std::string firstCharacters(const std::string& text, size_t count) {
     while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
   }
   return end < text.size() ? text.substr(0, end) + "…" : text;
-}
-
-void tell(WindowPort& port, const std::string& text, Problem problem) {
-  problem.boxText = text;
-  problem.caption = kCaption;
-  reportProblem([&port](const std::string& t, const std::string& c,
-                        const std::string& d) { port.showBox(t, c, d); },
-                problem);
 }
 
 }  // namespace
@@ -130,30 +133,33 @@ void refreshSaveMenu(NevContext& context, WindowState& state, WindowPort& port) 
   port.setMenuItem(kMenuSlotDialog, "しおりの一覧…", !slots.dataFolder.empty());
 }
 
-namespace {
-
-// The slot as questions and notices name it.
 std::string slotName(int32_t slot) {
   if (slot == kQuickSlot) return "クイックのしおり";
   if (slot == kAutoSlot) return "オートのしおり";
   return "しおり " + std::to_string(slot);
 }
 
+namespace {
+
 bool holdsAFile(const SlotListing& listing) { return listing.used || listing.problem.has_value(); }
 
+}  // namespace
+
 // The quick slot is overwritten without a word: F5 is meant to be one key.
-bool mayOverwrite(const SaveSlots& slots, WindowPort& port, int32_t slot) {
+bool mayOverwriteSlot(const SaveSlots& slots, WindowPort& port, int32_t slot) {
   if (slot == kQuickSlot || !holdsAFile(slots.listings[size_t(slot)])) return true;
-  return port.askBeforeLosing(slotName(slot) + " に上書きしますか？", kCaption);
+  return port.askBeforeLosing(slotName(slot) + " に上書きしますか？", kSaveCaption);
 }
+
+namespace {
 
 void writeSlot(NevContext& context, SaveSlots& slots, WindowPort& port, int32_t slot) {
   const std::string path = slotPath(slots, slot);
   if (std::optional<Problem> problem = writeLatestSave(context, path, std::time(nullptr))) {
-    tell(port, "セーブできませんでした", std::move(*problem));
+    tellSaveProblem(port, "セーブできませんでした", std::move(*problem));
     return;
   }
-  slots.listings[size_t(slot)] = readListing(context.config, path);
+  slots.listings[size_t(slot)] = readSlotListing(context.config, path);
   port.showNotice("セーブしました（" + slotName(slot) + "）");
 }
 
@@ -164,7 +170,7 @@ void saveToSlot(NevContext& context, WindowState& state, WindowPort& port, int32
   // Before the first wait there is nothing to go back to; F5 then does nothing.
   if (slots.dataFolder.empty() || !savePointTaken(context)) return;
   listSlots(context, slots);
-  if (mayOverwrite(slots, port, slot)) writeSlot(context, slots, port, slot);
+  if (mayOverwriteSlot(slots, port, slot)) writeSlot(context, slots, port, slot);
 }
 
 void loadFromSlot(NevContext& context, WindowState& state, WindowPort& port, int32_t slot) {
@@ -175,7 +181,7 @@ void loadFromSlot(NevContext& context, WindowState& state, WindowPort& port, int
   if (!std::filesystem::exists(path, error)) return;  // an empty slot: nothing to load
   SavePoint point;
   if (std::optional<Problem> problem = readSave(context, path, point)) {
-    tell(port, "ロードできませんでした", std::move(*problem));
+    tellSaveProblem(port, "ロードできませんでした", std::move(*problem));
     return;
   }
   port.restartStoryAt(point);
@@ -198,7 +204,7 @@ void showSlotDialog(NevContext& context, WindowState& state, WindowPort& port) {
         return;
       case SlotDialogChoice::Action::Save:
         if (choice.slot > kSaveSlots || !canSave) return;
-        if (!mayOverwrite(slots, port, choice.slot)) break;  // back to the dialog
+        if (!mayOverwriteSlot(slots, port, choice.slot)) break;  // back to the dialog
         writeSlot(context, slots, port, choice.slot);
         return;
       case SlotDialogChoice::Action::Load:
@@ -206,7 +212,7 @@ void showSlotDialog(NevContext& context, WindowState& state, WindowPort& port) {
         return;
       case SlotDialogChoice::Action::Delete: {
         if (!holdsAFile(slots.listings[size_t(choice.slot)]) ||
-            !port.askBeforeLosing(slotName(choice.slot) + " を削除しますか？", kCaption)) {
+            !port.askBeforeLosing(slotName(choice.slot) + " を削除しますか？", kSaveCaption)) {
           break;
         }
         std::error_code error;
@@ -241,8 +247,8 @@ bool resumeFromAutoSlot(NevContext& context, WindowState& state, WindowPort& por
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return false;
   if (std::optional<Problem> problem = readSave(context, path, point)) {
-    tell(port, "前回の続きを読み込めませんでした", std::move(*problem));
+    tellSaveProblem(port, "前回の続きを読み込めませんでした", std::move(*problem));
     return false;
   }
-  return answer == 1 || port.askYesNo("前回の続きから始めますか？", kCaption);
+  return answer == 1 || port.askYesNo("前回の続きから始めますか？", kSaveCaption);
 }

@@ -12,12 +12,15 @@
 #include "engine/save_game.h"
 #include "shell/window_port.h"
 
+struct GameConfig;
 struct NevContext;
 struct WindowState;
 
 inline constexpr int32_t kSaveSlots = 10;  // numbered from 1
 inline constexpr int32_t kQuickSlot = 11;
 inline constexpr int32_t kAutoSlot = 12;
+// The caption of every box and question about saves.
+inline constexpr const char* kSaveCaption = "しおり";
 
 struct SlotListing {
   bool used = false;     // a save this story can read is there
@@ -30,6 +33,17 @@ struct SaveSlots {
   bool listed = false;     // the listings below are read, once, when first wanted
   std::array<SlotListing, kAutoSlot + 1> listings;  // by slot number; 0 unused
 };
+
+// What the slot file at `path` holds, as the menus and dialogs list it.
+SlotListing readSlotListing(const GameConfig& config, const std::string& path);
+
+// The slot as questions and notices name it: "しおり 3", "クイックのしおり".
+std::string slotName(int32_t slot);
+// True when `slot` may be written: empty, the quick slot, or the reader said yes.
+bool mayOverwriteSlot(const SaveSlots& slots, WindowPort& port, int32_t slot);
+
+// A save or load that failed: a box captioned as the slots are, and one stderr line.
+void tellSaveProblem(WindowPort& port, const std::string& text, Problem problem);
 
 // "slot01.sav" … "slot10.sav", "quick.sav", "auto.sav".
 std::string slotPath(const SaveSlots& slots, int32_t slot);

@@ -17,6 +17,7 @@ packages=(
   clang libclang-rt-14-dev  # the fuzz targets: libFuzzer and the sanitizers' runtimes for clang
   dpkg-dev file desktop-file-utils appstream  # the Debian package: shlibdeps, its checks
   emscripten  # the browser build (make web)
+  gettext  # msgfmt --check on the translation files nev writes
   nodejs chromium  # the page's npm packages (synthesizer, puppeteer-core) and the browser tests
 )
 

@@ -23,6 +23,7 @@ for preset in debug asan-ubsan tsan; do
     bash tests/web/frames_equal_render.sh build/debug/nev build/web-node
     bash tests/web/sound_check.sh
     bash tests/web/page_check.sh build/debug/nev
+    bash tests/web/saves_check.sh build/debug/nev
     NEV_BENCH_IDLE_SECONDS=2 bash tools/web/bench.sh build/debug/nev
   fi
 done

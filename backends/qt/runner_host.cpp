@@ -16,15 +16,10 @@ RunnerHost::RunnerHost(NevContext& context, std::function<void()> finished)
 RunnerHost::~RunnerHost() { stopThenRelease({}); }
 
 void RunnerHost::start() {
-  if (context_.resumeAt.taken) {
-    // The runner puts the save's pictures back as well, but the window may paint before it
-    // does, and after that only the marker's or the items' cells: the scene from before the
-    // load would stay under them.
-    prepareRunnerSurfaces(context_);
-    if (!canRestoreSavePoint(context_, context_.resumeAt)) {
-      restoreSavedPictures(context_, context_.resumeAt);
-    }
-  }
+  // The runner puts the save's pictures back as well, but the window may paint before it does,
+  // and after that only the marker's or the items' cells: the scene from before the load would
+  // stay under them.
+  showSavedPicturesAtOnce(context_);
   thread_ = std::thread([this] {
     runner_->run();
     finished_();
@@ -33,16 +28,7 @@ void RunnerHost::start() {
 
 void RunnerHost::restartAt(const SavePoint& point) {
   stop();
-  {
-    // The piece of the story left behind stops; the save point's own starts with the runner.
-    std::lock_guard guard(context_.music.lock);
-    context_.platform.sound->closeMusic(kAllMusicDevices);
-  }
-  context_.shared.clicked = 0;
-  context_.shared.waitingForClick = 0;
-  context_.shared.hideText = 0;  // the loaded page is shown with its text
-  context_.resumeAt = point;
-  context_.shared.stopRunner = 0;
+  readyToGoOnFrom(context_, point);
   start();
 }
 

@@ -9,13 +9,16 @@
 
 #include "backends/web/font_file_faces.h"
 #include "backends/web/web_player.h"
+#include "backends/web/web_saves.h"
 #include "backends/web/web_sound.h"
 #include "backends/web/web_story_files.h"
 #include "base/codepage.h"
+#include "base/file_bytes.h"
 #include "base/freetype_glyph_rasterizer.h"
 #include "engine/config.h"
 #include "engine/host.h"
 #include "engine/story_session.h"
+#include "engine/zip_story_files.h"
 
 namespace {
 
@@ -34,24 +37,53 @@ EM_JS(void, nev_box, (const char* caption, const char* text), {
   nevPage.failed(UTF8ToString(caption), UTF8ToString(text));
 });
 
+void tellPage(const Problem& problem) {
+  reportProblem([](const std::string& text, const std::string& caption, const std::string&) {
+    nev_box(caption.c_str(), text.c_str());
+  }, problem);
+}
+
+// The story the page names: the zip it put at `zipPath` in the module's file system, else the
+// files `names` lists (one a line). Null, `problem` saying why, when the zip is refused.
+std::shared_ptr<const StoryFiles> storyFiles(const char* names, const char* zipPath,
+                                             Problem& problem) {
+  if (zipPath[0] == '\0') return std::make_shared<const WebStoryFiles>(lines(names));
+  std::optional<std::string> bytes = readWholeFile(zipPath);
+  const std::string label = std::string(zipPath).substr(std::string(zipPath).rfind('/') + 1);
+  if (!bytes) {
+    problem = fileProblem(ProblemKind::CannotRead, label, "cannot be read");
+    return nullptr;
+  }
+  return openZipStory(std::move(*bytes), label, problem);
+}
+
 }  // namespace
 
 extern "C" {
 
 // The story's window title, UTF-8, from its nev.ini; empty when it has none or cannot be read.
-EMSCRIPTEN_KEEPALIVE const char* nev_story_title(const char* names) {
+EMSCRIPTEN_KEEPALIVE const char* nev_story_title(const char* names, const char* zipPath) {
   static std::string title;
-  const WebStoryFiles files(lines(names));
+  Problem problem;
+  const std::shared_ptr<const StoryFiles> files = storyFiles(names, zipPath, problem);
   GameConfig config;
-  title = readConfig(files, config) ? std::string() : validUtf8Escaped(cp932ToUtf8(config.windowTitle));
+  title = !files || readConfig(*files, config) ? std::string()
+                                               : validUtf8Escaped(cp932ToUtf8(config.windowTitle));
   return title.c_str();
 }
 
-// Plays the story whose files `names` lists (one a line), drawing with the font file at
-// `fontPath` in the module's file system. 0 when it ended by its own @E or script end; 1 when
-// it could not start (the page has been told why).
-EMSCRIPTEN_KEEPALIVE int nev_play(const char* names, const char* fontPath) {
-  auto files = std::make_shared<const WebStoryFiles>(lines(names));
+// Plays the story (as storyFiles names it), drawing with the font file at `fontPath` in the
+// module's file system; its saves are kept by `location` (where the page found the story) and
+// `resume` answers whether to go on from the auto slot (1 yes, 0 no, -1 ask). 0 when it ended by
+// its own @E or script end; 1 when it could not start (the page has been told why).
+EMSCRIPTEN_KEEPALIVE int nev_play(const char* names, const char* zipPath, const char* fontPath,
+                                  const char* location, int resume) {
+  Problem problem;
+  std::shared_ptr<const StoryFiles> files = storyFiles(names, zipPath, problem);
+  if (!files) {
+    tellPage(problem);
+    return 1;
+  }
   const std::string font = fontPath;
   WebSound* sound = nullptr;
   const StoryBackends backends{
@@ -61,17 +93,15 @@ EMSCRIPTEN_KEEPALIVE int nev_play(const char* names, const char* fontPath) {
         sound = made.get();
         return made;
       }};
-  Problem problem;
   std::unique_ptr<StorySession> session = openStory(files, backends, problem);
   if (!session) {
-    reportProblem([](const std::string& text, const std::string& caption, const std::string&) {
-      nev_box(caption.c_str(), text.c_str());
-    }, problem);
+    tellPage(problem);
     return 1;
   }
   WebPlayer player(session->context(), session->sound(), [sound] {
     if (sound != nullptr) sound->deliverEndedPieces();
   });
+  player.keepSavesIn(webDataFolder(location, session->context().config), resume);
   player.play();
   return 0;
 }

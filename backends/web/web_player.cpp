@@ -32,6 +32,7 @@ enum InputKind : int32_t {
   kMenusOpened = 7,   // their captions and ticks are brought up to date
   kPadButton = 8,     // y: 1 pressed, 0 released; detail: PadButton
   kBacklogClosed = 9,
+  kPageHidden = 10,   // the auto slot is written at once
 };
 // The keys the page passes on, by the codes player.js gives them.
 enum Key : int32_t {
@@ -95,6 +96,9 @@ WebPlayer::WebPlayer(NevContext& context, SoundBackend& sound, std::function<voi
                      ",\"text\":" + jsonString(cp932ToUtf8Escaped(text)));
   };
   platform.sound = &sound;
+  window_.setSlotDialog([this](bool canSave, int32_t lit) {
+    return chooseWebSlot(context_, state_, window_, canSave, lit);
+  });
   sound.setEndOfPieceHandler([this](uint32_t piece) { onMusicNotify(context_, piece); });
 }
 
@@ -108,7 +112,13 @@ WebPlayer::~WebPlayer() {
   platform.sound = none.sound;
 }
 
+void WebPlayer::keepSavesIn(std::string dataFolder, int resume) {
+  dataFolder_ = std::move(dataFolder);
+  resume_ = resume;
+}
+
 std::string WebPlayer::play() {
+  if (!dataFolder_.empty()) openWebSaves(context_, state_, window_, dataFolder_, resume_);
   ScriptRunner runner(context_);
   window_.buildMenus();
   storyClock_ = lastYield_ = emscripten_get_now();
@@ -116,26 +126,20 @@ std::string WebPlayer::play() {
     runner.run();
     if (!restartAt_ || ended_) break;
     // A load: the runner has returned; the save point's own starts afresh.
-    {
-      std::lock_guard guard(context_.music.lock);
-      context_.platform.sound->closeMusic(kAllMusicDevices);
-    }
-    context_.shared.clicked = 0;
-    context_.shared.waitingForClick = 0;
-    context_.shared.hideText = 0;
-    context_.resumeAt = *restartAt_;
+    readyToGoOnFrom(context_, *restartAt_);
     restartAt_.reset();
-    context_.shared.stopRunner = 0;
-    prepareRunnerSurfaces(context_);
-    if (!canRestoreSavePoint(context_, context_.resumeAt)) {
-      restoreSavedPictures(context_, context_.resumeAt);
-    }
+    waitTold_ = false;  // the loaded wait is a wait of its own
+    showSavedPicturesAtOnce(context_);
     invalidate(nullptr);
   }
   runner.closeScript();
   paint();
   const std::string reason =
       storyEnded_ || context_.shared.endRequested.load() == 1 ? "E" : "script";
+  // As the desktop's window closing: a finished story starts afresh, else the place is kept.
+  state_.storyEnded = reason == "E";
+  keepPlaceAtExit(context_, state_);
+  storeWebSaves();
   emit("frame", "\"at\":\"end\"");
   emit("end", "\"reason\":" + jsonString(reason));
   context_.platform.sound->closeMusic(kAllMusicDevices);
@@ -162,6 +166,9 @@ void WebPlayer::sleep(int32_t milliseconds) {
   if (atEachSleep_) atEachSleep_();
   paint();
   tellProgress();
+  const ChoiceProgress& choice = context_.shared.choice;
+  autoSlot_.keep(context_, state_,
+                 waitTold_ || (choice.count.load() > 0 && !choice.decided.load()), false);
   double now = emscripten_get_now();
   // Each wake-up comes a little late; the story's clock keeps its own time and makes that up
   // with the next sleeps, unless the page was held up long (a box, a background tab).
@@ -185,7 +192,9 @@ void WebPlayer::sleep(int32_t milliseconds) {
 
 void WebPlayer::takeInput() {
   int32_t event[4];
+  bool savesMayChange = false;
   while (!ended_ && nev_take_input(event) != 0) {
+    savesMayChange = savesMayChange || event[0] != kPointerMove;
     if (runMessagePrologue(context_)) {
       storyEnded_ = true;
       stop();
@@ -230,10 +239,15 @@ void WebPlayer::takeInput() {
       case kBacklogClosed:
         window_.backlogClosed();
         break;
+      case kPageHidden:
+        autoSlot_.keep(context_, state_, true, true);
+        break;
       default:
         break;
     }
   }
+  // A slot saved, loaded or deleted: kept in IndexedDB too.
+  if (savesMayChange && !dataFolder_.empty()) storeWebSaves();
 }
 
 void WebPlayer::keyDown(int32_t key, bool repeat) {
@@ -309,7 +323,10 @@ void WebPlayer::tellProgress() {
   const SharedState& shared = context_.shared;
   const ChoiceProgress& choice = shared.choice;
   if (choice.count.load() == 0 && shared.waitingForClick.load() == 1 && shared.clicked.load() == 0) {
-    if (!waitTold_) emit("frame", "\"at\":\"wait\"");
+    if (!waitTold_) {
+      emit("frame", "\"at\":\"wait\"");
+      autoSlot_.placeTaken();
+    }
     waitTold_ = true;
   } else {
     waitTold_ = false;
@@ -318,6 +335,7 @@ void WebPlayer::tellProgress() {
   if (choice.count.load() > 0 && serial != choiceTold_ && choice.item.load() == choice.count.load() - 1) {
     choiceTold_ = serial;
     emit("frame", "\"at\":\"choice\"");
+    autoSlot_.placeTaken();
   }
   if (serial == choiceTold_ && serial != choiceDecidedTold_ && choice.decided.load()) {
     choiceDecidedTold_ = serial;

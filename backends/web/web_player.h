@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "backends/web/web_saves.h"
 #include "backends/web/web_window.h"
 #include "base/surface.h"
 #include "engine/save_point.h"
@@ -27,6 +28,10 @@ class WebPlayer {
   ~WebPlayer();
   WebPlayer(const WebPlayer&) = delete;
   WebPlayer& operator=(const WebPlayer&) = delete;
+
+  // The reader's saves and read marks in `dataFolder`; `resume` answers the question whether
+  // to go on from the auto slot (1 yes, 0 no, -1 ask). Without it the story cannot be saved.
+  void keepSavesIn(std::string dataFolder, int resume);
 
   // Plays until the story ends or the page closes it; the end's word ("E", "script").
   std::string play();
@@ -60,4 +65,7 @@ class WebPlayer {
   int32_t choiceDecidedTold_ = 0;
   std::optional<SavePoint> restartAt_;
   std::string readingMarkShown_;  // the SKIP / AUTO mark the page shows
+  std::string dataFolder_;
+  int resume_ = -1;
+  WebAutoSlot autoSlot_;
 };

@@ -55,7 +55,13 @@ class WebWindow final : public WindowPort {
   // No desktop handler or file dialog in a page.
   bool openWithDesktop(const std::string&) override { return false; }
   std::optional<std::string> chooseFile(const FileDialog&) override { return std::nullopt; }
-  SlotDialogChoice chooseSlot(const SlotListing*, int32_t, bool, int32_t) override { return {}; }
+  SlotDialogChoice chooseSlot(const SlotListing*, int32_t, bool canSave, int32_t lit) override {
+    return slotDialog_ ? slotDialog_(canSave, lit) : SlotDialogChoice{};
+  }
+  // The slot dialog is the player's, which knows the story's slots.
+  void setSlotDialog(std::function<SlotDialogChoice(bool canSave, int32_t lit)> dialog) {
+    slotDialog_ = std::move(dialog);
+  }
 
   // A PNG download of the picture at its own size.
   void saveScreenshot() override;
@@ -67,4 +73,5 @@ class WebWindow final : public WindowPort {
   std::function<void(const SavePoint&)> restart_;
   std::function<void()> close_;
   std::function<void(int32_t, int32_t)> volumes_;
+  std::function<SlotDialogChoice(bool, int32_t)> slotDialog_;
 };

@@ -57,6 +57,11 @@ async function check(page) {
   }
   for (const [width, height] of [[390, 844], [844, 390]]) {
     await page.setViewport({ width, height, hasTouch: true });
+    // The page fits the picture in its resize handler, which runs after the viewport changed.
+    await page.waitForFunction((w, h) => {
+      const b = document.getElementById('nev-picture').getBoundingClientRect();
+      return b.right <= w && b.bottom <= h && Math.max(b.width / w, b.height / h) > 0.99;
+    }, { timeout: 5000 }, width, height).catch(() => {});
     const box = await page.$eval('#nev-picture', (c) => c.getBoundingClientRect().toJSON());
     expect(box.left >= 0 && box.top >= 0 && box.right <= width && box.bottom <= height &&
            Math.max(box.width / width, box.height / height) > 0.99, `${width}×${height}: the whole picture, as large as fits`);

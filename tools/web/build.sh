@@ -22,7 +22,7 @@ mkdir -p build/web-node build/web/fonts
 cp build/web-cmake/nev.js build/web-cmake/nev.wasm build/web-node/
 cp build/web-cmake/nev-page.js build/web-cmake/nev-page.wasm backends/web/page/index.html \
   backends/web/page/player.js backends/web/page/player.css backends/web/page/menus.js \
-  backends/web/page/touch.js backends/web/page/pad.js build/web/
+  backends/web/page/touch.js backends/web/page/pad.js backends/web/page/saves.js build/web/
 # The whole glyph font, for stories a reader opens from their own device.
 font=/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf
 [[ build/web/fonts/ipam.ttf -nt $font ]] || cp "$font" build/web/fonts/ipam.ttf

@@ -21,6 +21,9 @@
   let fetchedBytes = 0;
   const input = [];        // [kind, x, y, detail], taken by the engine at its sleeps
   let blitArea = null;     // the last paint's pixels, kept for the next of the same size
+  // The URL's answer to whether to go on from where the reader left off: 1 yes, 0 no, -1 ask.
+  const params = new URLSearchParams(location.search);
+  let resume = params.has('continue') ? 1 : params.has('new') ? 0 : -1;
 
   function say(text, failed = false) {
     status.textContent = text;
@@ -174,7 +177,7 @@
       start();
       return;
     }
-    if (state !== 'playing' || $('nev-dialog').open) return;
+    if (state !== 'playing' || document.querySelector('dialog[open]')) return;
     if (window.nevMenus && nevMenus.keyDown(event)) return;
     let key = keys[event.key];
     if ((event.key === 'c' || event.key === 'C') && event.ctrlKey) key = 5;
@@ -197,6 +200,7 @@
     if (index.format !== 1 || !Array.isArray(index.files)) throw new Error('index.json: not a story index');
     return {
       title: index.title || '',
+      location: new URL(base).pathname,
       names: index.files.map((file) => file.name),
       async read(name) {
         const url = new URL(name.split('/').map(encodeURIComponent).join('/'), base);
@@ -212,9 +216,11 @@
     for (const [path, file] of files) byName.set(path, file);
     // A folder holding only the story's folder: that folder is the story.
     let names = [...byName.keys()];
+    let folderName = '';
     while (names.length > 0 && names.every((name) => name.includes('/')) &&
            new Set(names.map((name) => name.slice(0, name.indexOf('/')))).size === 1) {
       const cut = names[0].indexOf('/') + 1;
+      folderName = names[0].slice(0, cut - 1);
       for (const name of names) {
         byName.set(name.slice(cut), byName.get(name));
         byName.delete(name);
@@ -223,12 +229,23 @@
     }
     return {
       title: '',
+      location: 'folder:' + folderName,
       names,
       async read(name) {
         const file = byName.get(name);
         return file ? new Uint8Array(await file.arrayBuffer()) : null;
       },
     };
+  }
+
+  // A story zip from the reader's device, read whole into the engine's memory.
+  async function zipStory(file) {
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    await engineReady;
+    const zipPath = '/zip/' + file.name.replace(/\//g, '_');
+    engine.FS.mkdirTree('/zip');
+    engine.FS.writeFile(zipPath, bytes);
+    return { title: '', location: 'zip:' + file.name, names: [], zipPath, read: async () => null };
   }
 
   async function entries(entry, path, out) {
@@ -248,8 +265,8 @@
     story = found;
     if (!story.title) {
       await engineReady;
-      story.title = await engine.ccall('nev_story_title', 'string', ['string'],
-                                       [story.names.join('\n')], { async: true });
+      story.title = await engine.ccall('nev_story_title', 'string', ['string', 'string'],
+                                       [story.names.join('\n'), story.zipPath || ''], { async: true });
     }
     document.title = story.title || 'nev';
     $('nev-title').textContent = story.title || 'nev';
@@ -266,6 +283,9 @@
       const files = [...event.target.files].map((file) => [file.webkitRelativePath || file.name, file]);
       if (files.length > 0) offer(localStory(files));
     });
+    $('nev-zip').addEventListener('change', async (event) => {
+      if (event.target.files.length > 0) offer(await zipStory(event.target.files[0]));
+    });
     first.addEventListener('dragover', (event) => {
       event.preventDefault();
       first.classList.add('nev-dropping');
@@ -275,6 +295,11 @@
       event.preventDefault();
       first.classList.remove('nev-dropping');
       const files = [];
+      const dropped = [...event.dataTransfer.files];
+      if (dropped.length === 1 && /\.zip$/i.test(dropped[0].name)) {
+        offer(await zipStory(dropped[0]));
+        return;
+      }
       for (const item of event.dataTransfer.items) {
         const entry = item.webkitGetAsEntry && item.webkitGetAsEntry();
         if (entry) await entries(entry, '', files);
@@ -294,8 +319,10 @@
     await engineReady;
     canvas.tabIndex = 0;
     canvas.focus();
-    const failed = await engine.ccall('nev_play', 'number', ['string', 'string'],
-                                      [story.names.join('\n'), fontPath], { async: true });
+    const failed = await engine.ccall(
+      'nev_play', 'number', ['string', 'string', 'string', 'string', 'number'],
+      [story.names.join('\n'), story.zipPath || '', fontPath, story.location, resume], { async: true });
+    resume = -1;  // the URL answered for its first story only
     input.length = 0;
     first.hidden = false;
     progress.hidden = true;
@@ -310,6 +337,7 @@
       fetch('fonts/ipam.ttf').then((reply) => (reply.ok ? reply.arrayBuffer() : null)),
     ]);
     engine = module;
+    await window.nevSaves.mount(engine);
     engine.FS.mkdirTree('/fonts');
     if (font) engine.FS.writeFile(fontPath, new Uint8Array(font));
     else console.error('nev: fonts/ipam.ttf cannot be fetched; text is not drawn');
