@@ -5,12 +5,8 @@
 set -euo pipefail
 nev=$1
 source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
-for needed in node python3 /usr/bin/chromium; do
-  command -v "$needed" >/dev/null || { echo "saves check: skipped ($needed is missing)"; exit 0; }
-done
-for needed in build/web/nev-page.wasm tools/web/node_modules/puppeteer-core; do
-  [[ -e "$source_dir/$needed" ]] || { echo "saves check: skipped (no $needed: run make web)"; exit 0; }
-done
+source "$source_dir/tests/web/needs.sh"
+needs "saves check" node python3 /usr/bin/chromium build/web/nev-page.wasm tools/web/node_modules/puppeteer-core
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 export XDG_CONFIG_HOME=$out/config XDG_DATA_HOME=$out/data HOME=$out

@@ -3,11 +3,7 @@
 # from build/web/ (make web first).
 set -euo pipefail
 source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
-for needed in node /usr/bin/chromium; do
-  command -v "$needed" >/dev/null || { echo "sound check: skipped ($needed is missing)"; exit 0; }
-done
-for needed in build/web/sound.js build/web/sound/TimGM6mb.sf2 tools/web/node_modules/puppeteer-core; do
-  [[ -e "$source_dir/$needed" ]] || { echo "sound check: skipped (no $needed: run make web)"; exit 0; }
-done
+source "$source_dir/tests/web/needs.sh"
+needs "sound check" node /usr/bin/chromium build/web/sound.js build/web/sound/TimGM6mb.sf2 tools/web/node_modules/puppeteer-core
 # FluidSynth's stubs for files it never opens here speak on the console; nothing else may.
 node "$source_dir/tests/web/sound_check.js" 2> >(grep -v 'is a stub' >&2)
