@@ -32,3 +32,9 @@ GlyphRasterizer& noGlyphs() {
   static NoGlyphs none;
   return none;
 }
+
+void releasePlayerSeams(PlatformServices& platform) {
+  GlyphRasterizer* const glyphs = platform.glyphs;
+  platform = PlatformServices{};
+  platform.glyphs = glyphs;
+}

@@ -125,3 +125,7 @@ struct PlatformServices {
   GlyphRasterizer* glyphs = &noGlyphs();
   SoundBackend* sound = &silentSound();
 };
+
+// A player gone: every seam it filled in goes back to the null objects; the glyphs stay the
+// story's own.
+void releasePlayerSeams(PlatformServices& platform);

@@ -438,14 +438,6 @@ HeadlessResult playHeadless(NevContext& context, const HeadlessOptions& options,
   }
   HeadlessResult result = player.finish();
   result.loadProblem = loadProblem;
-  // The player is gone; what it filled in goes back to the null objects.
-  const PlatformServices none;
-  platform.invalidate = none.invalidate;
-  platform.messageBox = none.messageBox;
-  platform.sleep = none.sleep;
-  platform.scriptLine = none.scriptLine;
-  platform.playerState = none.playerState;
-  platform.lineTyped = none.lineTyped;
-  platform.sound = none.sound;
+  releasePlayerSeams(platform);
   return result;
 }

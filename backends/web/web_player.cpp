@@ -40,6 +40,20 @@ enum Key : int32_t {
   kKeyQuickSave = 7, kKeyQuickLoad = 8, kKeyFullScreen = 9, kKeyScreenshot = 10, kKeyLeave = 11
 };
 
+// The keys that are the window's own, as the desktop's window gives them.
+std::optional<WindowKey> windowKeyOf(int32_t key) {
+  switch (key) {
+    case kKeyPageUp: return WindowKey::Backlog;
+    case kKeyCopy: return WindowKey::CopyText;
+    case kKeyQuickSave: return WindowKey::QuickSave;
+    case kKeyQuickLoad: return WindowKey::QuickLoad;
+    case kKeyFullScreen: return WindowKey::FullScreen;
+    case kKeyScreenshot: return WindowKey::Screenshot;
+    case kKeyLeave: return WindowKey::Leave;
+    default: return std::nullopt;
+  }
+}
+
 EM_JS(int, nev_take_input, (int32_t* event), {
   const e = nevPage.takeInput();
   if (!e) return 0;
@@ -102,15 +116,7 @@ WebPlayer::WebPlayer(NevContext& context, SoundBackend& sound, std::function<voi
   sound.setEndOfPieceHandler([this](uint32_t piece) { onMusicNotify(context_, piece); });
 }
 
-WebPlayer::~WebPlayer() {
-  PlatformServices& platform = context_.platform;
-  const PlatformServices none;
-  platform.invalidate = none.invalidate;
-  platform.messageBox = none.messageBox;
-  platform.sleep = none.sleep;
-  platform.lineTyped = none.lineTyped;
-  platform.sound = none.sound;
-}
+WebPlayer::~WebPlayer() { releasePlayerSeams(context_.platform); }
 
 void WebPlayer::keepSavesIn(std::string dataFolder, int resume) {
   dataFolder_ = std::move(dataFolder);
@@ -252,6 +258,10 @@ void WebPlayer::takeInput() {
 
 void WebPlayer::keyDown(int32_t key, bool repeat) {
   if (key != kKeyControl) ctrlDownAt_ = -1;  // Ctrl with another key (Ctrl+C) does not skip
+  if (const std::optional<WindowKey> windowKey = windowKeyOf(key)) {
+    onWindowKey(context_, state_, window_, *windowKey);
+    return;
+  }
   switch (key) {
     case kKeyAdvance:
       stopSkippingByReader(context_, state_);
@@ -263,29 +273,8 @@ void WebPlayer::keyDown(int32_t key, bool repeat) {
         onWindowKey(context_, state_, window_, WindowKey::Backlog);
       }
       break;
-    case kKeyPageUp:
-      onWindowKey(context_, state_, window_, WindowKey::Backlog);
-      break;
     case kKeyControl:
       if (!repeat) ctrlDownAt_ = emscripten_get_now();
-      break;
-    case kKeyCopy:
-      onWindowKey(context_, state_, window_, WindowKey::CopyText);
-      break;
-    case kKeyQuickSave:
-      onWindowKey(context_, state_, window_, WindowKey::QuickSave);
-      break;
-    case kKeyQuickLoad:
-      onWindowKey(context_, state_, window_, WindowKey::QuickLoad);
-      break;
-    case kKeyFullScreen:
-      onWindowKey(context_, state_, window_, WindowKey::FullScreen);
-      break;
-    case kKeyScreenshot:
-      onWindowKey(context_, state_, window_, WindowKey::Screenshot);
-      break;
-    case kKeyLeave:
-      onWindowKey(context_, state_, window_, WindowKey::Leave);
       break;
     default:
       break;

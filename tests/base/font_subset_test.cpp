@@ -59,15 +59,15 @@ TEST(FontSubset, KeepsEveryGlyphTheDemoDrawsAsTheWholeFontDrawsIt) {
 
   FreeTypeGlyphRasterizer whole(facesOf(*full->bytes)), kept(facesOf(*cut));
   for (const int32_t size : {-20, -24, -28}) {
-    FontSpec spec{.height = size, .weight = 700, .faceName = "ＭＳ 明朝"};
+    FontSpec face{.height = size, .weight = 700, .faceName = "ＭＳ 明朝"};
     for (const char32_t point : wanted) {
-      const GlyphMask a = whole.rasterize(spec, utf8(point)), b = kept.rasterize(spec, utf8(point));
+      const GlyphMask a = whole.rasterize(face, utf8(point)), b = kept.rasterize(face, utf8(point));
       ASSERT_TRUE(std::tie(a.left, a.top, a.width, a.height, a.coverage) ==
                   std::tie(b.left, b.top, b.width, b.height, b.coverage))
           << utf8(point) << " at " << size;
     }
-    EXPECT_FALSE(whole.rasterize(spec, "鬱").coverage.empty());
-    EXPECT_TRUE(kept.rasterize(spec, "鬱").coverage.empty()) << "a glyph no script uses stays";
+    EXPECT_FALSE(whole.rasterize(face, "鬱").coverage.empty());
+    EXPECT_TRUE(kept.rasterize(face, "鬱").coverage.empty()) << "a glyph no script uses stays";
   }
 
   // A composite glyph keeps the glyphs it is built of.
