@@ -250,6 +250,10 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
       line.resume = word == "--continue" ? 1 : 0;
       continue;
     }
+    if (word == "--watch") {
+      line.watch = true;
+      continue;
+    }
     if (word == "--text-out" && i + 1 < argc) {
       const std::string path = argv[++i];
       line.textOut = path == "-" ? path : fs::absolute(path).string();
@@ -285,7 +289,7 @@ bool offersStoryChooser(const CommandLine& line, bool storyHere, DisplayKind dis
 }
 
 const char* usageText() {
-  return "usage: nev [--continue | --new] [--text-out FILE] [STORY_DIR]\n"
+  return "usage: nev [--continue | --new] [--text-out FILE] [--watch] [STORY_DIR]\n"
          "       nev render STORY_DIR OUT_DIR [--choose I,J,...] [--client WxH] [--max-frames N]\n"
          "                  [--max-steps N] [--max-time MS] [--save-at N:FILE]... [--load FILE]\n"
          "                  [--skip all | --skip read --read-marks FILE]\n"
@@ -305,6 +309,9 @@ const char* usageText() {
          "story ends keeps the place, and the next start asks whether to go on from there:\n"
          "--continue answers yes, --new answers no. --text-out FILE (- for standard output)\n"
          "writes each line as it is typed and each choice's items, in UTF-8.\n"
+         "--watch (for authors) plays each saved change to the scripts at once from the same\n"
+         "line (Shift+R reads them again by hand); a change with new lint errors is not played,\n"
+         "and its errors show beside the picture.\n"
          "\n"
          "render plays the story without a window on a virtual clock and writes OUT_DIR/NNNN.png\n"
          "at every click wait and choice, and OUT_DIR/events.jsonl. It clicks through waits and\n"
@@ -499,7 +506,7 @@ int runNev(int argc, const char* const argv[]) {
   // Without a folder named, the story is the one in the current folder.
   const bool boxed = endingProblemsInBox(display, isatty(STDERR_FILENO) != 0);
   if (offersStoryChooser(line, resolveStoryFile("nev.ini", line.storyDir).has_value(), display)) {
-    return runDesktopShell({std::nullopt, line.resume, line.textOut, boxed});
+    return runDesktopShell({std::nullopt, line.resume, line.textOut, boxed, line.watch});
   }
   Problem folderProblem;
   std::optional<OpenedStory> story = openStoryFolderOrZip(line.storyDir, folderProblem);
@@ -515,5 +522,5 @@ int runNev(int argc, const char* const argv[]) {
                  line.storyDir.c_str());
     return 1;
   }
-  return runDesktopShell({std::move(story), line.resume, line.textOut, boxed});
+  return runDesktopShell({std::move(story), line.resume, line.textOut, boxed, line.watch});
 }

@@ -36,6 +36,10 @@ void addDeveloperMenu(WindowPort& port) {
   port.appendMenuItem(kSubmenuHelp, kMenuRemoveMenu, "メニュー消去", false);
 }
 
+void addReloadItem(WindowPort& port) {
+  port.appendMenuItem(kSubmenuHelp, kMenuReloadScripts, "スクリプト再読み込み\tShift+R", true);
+}
+
 int32_t runScramblingTool(WindowPort& port, const std::string& storyFolder) {
   std::optional<std::string> inputPath = port.chooseFile(plainScriptDialog(storyFolder));
   if (!inputPath) return -1;

@@ -11,6 +11,9 @@ struct NevContext;
 
 void addDeveloperMenu(WindowPort& port);
 
+// The author's live reload, offered only while the scripts are watched.
+void addReloadItem(WindowPort& port);
+
 // Asks for a plain script and for the scrambled file to write, and writes it. 0 when the
 // output was written, -1 when the tool stopped early (after saying why, where there is a why).
 // Both dialogs open in `storyFolder`.

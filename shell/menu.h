@@ -42,6 +42,8 @@ inline constexpr int32_t kAutoSpeeds = 3;
 inline constexpr int32_t kMenuScreenshot = 45040;
 inline constexpr int32_t kMenuCopyText = 45041;
 inline constexpr int32_t kVolumeSteps = 5;
+// With --watch: the scripts read again, the reader kept at the same line.
+inline constexpr int32_t kMenuReloadScripts = 46000;
 
 inline constexpr int32_t kSubmenuGame = 0;
 inline constexpr int32_t kSubmenuScreen = 1;

@@ -114,4 +114,6 @@ class WindowPort {
   virtual void showBacklog() = 0;
   // A small menu over the picture, walked with the pad or the keys; the id picked, or 0.
   virtual int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) = 0;
+  // With --watch: the scripts as they now are on disk, the reader kept at the same line.
+  virtual void reloadScripts() {}
 };

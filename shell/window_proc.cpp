@@ -89,6 +89,7 @@ std::string versionText(const GameConfig& config) {
 void buildStartMenus(NevContext& context, WindowState& state, WindowPort& port) {
   buildDisplayModeMenu(state.displayModes, port);
   if (context.config.developerMenu == 1) addDeveloperMenu(port);
+  if (state.watchingScripts) addReloadItem(port);
 }
 
 void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, int32_t id) {
@@ -145,6 +146,9 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
       if (!developer) return;
       port.setMenuBarAttached(false);
       state.menuBar.menuBarPinned = false;
+      return;
+    case kMenuReloadScripts:
+      if (state.watchingScripts) port.reloadScripts();
       return;
     case kMenuQuickSave:
       saveToSlot(context, state, port, kQuickSlot);

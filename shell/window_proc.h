@@ -26,6 +26,7 @@ struct WindowState {
   // none since: the story opens next time as if never seen.
   bool windowSizeForgotten = false;
   bool storyEnded = false;  // the story's @E ended the program
+  bool watchingScripts = false;  // --watch: the author's edits are played at once
   bool fullSize() const { return mode != WindowMode::Default; }
 };
 

@@ -188,6 +188,13 @@ int runDesktopShell(const DesktopStart& start) {
       status = 128 + endSignal;
     } else {
       window.startStory();
+      if (start.watch && !std::filesystem::is_directory(storyFolder, noFolder)) {
+        std::fprintf(stderr, "nev: %s: --watch follows a story folder, not a zip; played unwatched\n",
+                     storyFolder.c_str());
+      } else if (start.watch) {
+        window.state().watchingScripts = true;
+        window.watchScripts(storyFolder);
+      }
       rememberStory(settings, storyFolder);
       buildStartMenus(context, window.state(), window);
       window.showAsRemembered();

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDockWidget>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
@@ -21,6 +23,7 @@
 
 #include "backends/qt/backlog_view.h"
 #include "backends/qt/captioned_box.h"
+#include "backends/qt/live_reload.h"
 #include "backends/qt/picture_view.h"
 #include "backends/qt/remembered_settings.h"
 #include "backends/qt/slot_dialog.h"
@@ -372,6 +375,47 @@ QAction* MainWindow::action(int32_t id) const {
 
 void MainWindow::startStory() { runner_.start(); }
 
+void MainWindow::watchScripts(const std::string& folder) {
+  liveReload_ = std::make_unique<LiveReload>(
+      context_, folder,
+      LiveReload::Window{[this](const SavePoint& point) {
+                           if (!tornDown_) restartStoryAt(point);
+                         },
+                         [this](const std::vector<std::string>& errors) { showLintErrors(errors); }});
+}
+
+void MainWindow::reloadScripts() {
+  if (liveReload_) liveReload_->reload();
+}
+
+void MainWindow::showLintErrors(const std::vector<std::string>& errors) {
+  if (errors.empty()) {
+    if (lintDock_ != nullptr) lintDock_->hide();
+    return;
+  }
+  if (lintDock_ == nullptr) {
+    lintDock_ = new QDockWidget(QStringLiteral("スクリプトの誤り"), this);
+    lintDock_->setObjectName(QStringLiteral("lintPanel"));
+    lintDock_->setFeatures(QDockWidget::DockWidgetClosable);
+    auto* text = new QPlainTextEdit(lintDock_);
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    text->setMinimumWidth(280);
+    lintDock_->setWidget(text);
+    addDockWidget(Qt::RightDockWidgetArea, lintDock_);
+  }
+  QString text = QStringLiteral("前のスクリプトのまま続けています:\n");
+  for (const std::string& error : errors) text += qs(error) + QStringLiteral("\n");
+  qobject_cast<QPlainTextEdit*>(lintDock_->widget())->setPlainText(text);
+  lintDock_->show();
+  for (const std::string& error : errors) std::fprintf(stderr, "nev: %s\n", error.c_str());
+}
+
+QPlainTextEdit* MainWindow::lintPanel() const {
+  if (lintDock_ == nullptr || lintDock_->isHidden()) return nullptr;
+  return qobject_cast<QPlainTextEdit*>(lintDock_->widget());
+}
+
 void MainWindow::restartStoryAt(const SavePoint& point) {
   runner_.restartAt(point);
   mailbox_.askRepaint(nullptr);
@@ -458,6 +502,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (liveReload_ && event->key() == Qt::Key_R && event->modifiers() == Qt::ShiftModifier) {
+    runMenuCommand(kMenuReloadScripts);
+    return;
+  }
   if (!input_.keyPressed(*event)) QMainWindow::keyPressEvent(event);
 }
 
@@ -469,6 +517,7 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event) {
 void MainWindow::teardown() {
   if (tornDown_) return;
   tornDown_ = true;
+  liveReload_.reset();
   runner_.stopThenRelease([this] {
     keepPlaceAtExit(context_, state_);
     if (settings_ != nullptr) {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,6 +24,9 @@
 #include "shell/window_proc.h"
 
 class BacklogView;
+class LiveReload;
+class QDockWidget;
+class QPlainTextEdit;
 class CaptionedBox;
 class PadReader;
 class PictureView;
@@ -73,6 +77,14 @@ class MainWindow : public QMainWindow, public WindowPort {
   void copyText(const std::string& utf8) override;
   void showBacklog() override;
   int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) override;
+  void reloadScripts() override;
+
+  // --watch: each saved change of the story's scripts in `folder` is played at once.
+  void watchScripts(const std::string& folder);
+  // The lint errors that kept a change from playing, beside the picture; none: the panel goes.
+  void showLintErrors(const std::vector<std::string>& errors);
+  // The panel, while it shows.
+  QPlainTextEdit* lintPanel() const;
 
   // Reads the game controllers while the window lives: the pad reaches the story, the
   // backlog, the reader's menu and the boxes, whichever is in front.
@@ -144,6 +156,8 @@ class MainWindow : public QMainWindow, public WindowPort {
   QTimer* flashEnds_ = nullptr;  // one timer, so an earlier word's end does not cut a later one
   QLabel* mark_ = nullptr;
   PadReader* pad_ = nullptr;
+  std::unique_ptr<LiveReload> liveReload_;
+  QDockWidget* lintDock_ = nullptr;
   QTimer* padTimer_ = nullptr;
   ReaderInput input_;
   WindowPlacement placement_;

@@ -1,0 +1,159 @@
+#include "backends/qt/live_reload.h"
+
+#include <QString>
+#include <algorithm>
+#include <cctype>
+#include <mutex>
+
+#include "authoring/check.h"
+#include "base/text_file.h"
+#include "engine/context.h"
+#include "engine/script/saved_place.h"
+
+namespace {
+
+// An editor's save: a temporary file written, the old one renamed away, the new one renamed in.
+constexpr int kSettleMs = 300;
+// Often enough to see every wait a reader clicks through; skipping may pass some unseen.
+constexpr int kFollowMs = 50;
+// The waits kept to fall back to; each holds the three pictures.
+constexpr size_t kKeptWaits = 24;
+
+bool isScriptName(std::string name) {
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+  return name.size() > 4 && (name.ends_with(".txt") || name.ends_with(".stx"));
+}
+
+bool sameWait(const SavePoint& a, const SavePoint& b) {
+  return a.scriptName == b.scriptName && a.linesRead == b.linesRead && a.kind == b.kind &&
+         a.history == b.history;
+}
+
+QString qs(const std::string& path) { return QString::fromStdString(path); }
+
+}  // namespace
+
+bool relocateSavePoint(SavePoint& point, const std::vector<std::string>& lines) {
+  if (point.place.line.empty()) return false;
+  const std::optional<int32_t> found = findSavedPlace(lines, point.place);
+  if (!found) return false;
+  point.linesRead += *found - point.place.lineIndex;
+  point.waitLine = *found;
+  point.place = savedPlaceAt(lines, *found);
+  return true;
+}
+
+LiveReload::LiveReload(NevContext& context, std::string folder, Window window)
+    : context_(context), folder_(std::move(folder)), window_(std::move(window)) {
+  playing_ = readScripts();
+  playingErrors_ = lintErrorKeys(lintErrors());
+  watchFiles();
+  settle_.setSingleShot(true);
+  settle_.setInterval(kSettleMs);
+  QObject::connect(&settle_, &QTimer::timeout, [this] { reload(); });
+  QObject::connect(&watcher_, &QFileSystemWatcher::fileChanged, [this] { settle_.start(); });
+  QObject::connect(&watcher_, &QFileSystemWatcher::directoryChanged, [this] { settle_.start(); });
+  QObject::connect(&follow_, &QTimer::timeout, [this] { followSavePoints(); });
+  follow_.start(kFollowMs);
+}
+
+void LiveReload::followSavePoints() {
+  std::lock_guard guard(context_.savePoints.lock);
+  const SavePoint& latest = context_.savePoints.latest;
+  if (!latest.taken || (!waits_.empty() && sameWait(latest, waits_.back()))) return;
+  waits_.push_back(latest);
+  if (waits_.size() > kKeptWaits) waits_.pop_front();
+}
+
+ScriptTexts LiveReload::readScripts() const {
+  ScriptTexts scripts;
+  for (const std::string& name : context_.files->list()) {
+    if (!isScriptName(name)) continue;
+    const std::optional<std::string> path = context_.files->resolve(name);
+    TextFile script;
+    if (!path || !context_.files->openScript(name, script)) continue;
+    scripts[*path] = readScriptLines(script, context_.config.scrambledScripts);
+  }
+  return scripts;
+}
+
+std::set<std::pair<std::string, std::string>> LiveReload::lintErrorKeys(
+    const std::vector<CheckFinding>& findings) {
+  std::set<std::pair<std::string, std::string>> keys;
+  for (const CheckFinding& finding : findings) keys.insert({finding.file, finding.message});
+  return keys;
+}
+
+std::vector<CheckFinding> LiveReload::lintErrors() const {
+  std::vector<CheckFinding> errors = checkStory(folder_);
+  std::erase_if(errors, [](const CheckFinding& f) { return f.severity != FindingSeverity::Error; });
+  return errors;
+}
+
+void LiveReload::watchFiles() {
+  // A file renamed over is a new file, which the watcher no longer follows.
+  if (!watcher_.directories().contains(qs(folder_))) watcher_.addPath(qs(folder_));
+  const QStringList watched = watcher_.files();
+  for (const std::string& name : context_.files->list()) {
+    if (!isScriptName(name)) continue;
+    const std::optional<std::string> path = context_.files->resolve(name);
+    if (path && !watched.contains(qs(*path))) watcher_.addPath(qs(*path));
+  }
+}
+
+int LiveReload::pickWait(const ScriptTexts& now) {
+  for (int i = int(waits_.size()) - 1; i >= 0; --i) {
+    SavePoint& wait = waits_[size_t(i)];
+    const std::optional<std::string> path = context_.files->resolve(wait.scriptName);
+    if (!path) continue;
+    const auto was = playing_.find(*path);
+    const auto is = now.find(*path);
+    if (was == playing_.end() || is == now.end()) continue;
+    if (wait.place.line.empty()) wait.place = savedPlaceAt(was->second, wait.waitLine);
+    SavePoint moved = wait;
+    if (relocateSavePoint(moved, is->second)) return i;
+  }
+  return -1;
+}
+
+void LiveReload::reload() {
+  watchFiles();
+  ScriptTexts now = readScripts();
+  if (now == playing_) {
+    window_.showErrors({});
+    return;
+  }
+  const std::vector<CheckFinding> errors = lintErrors();
+  std::vector<std::string> newErrors;
+  for (const CheckFinding& error : errors) {
+    if (!playingErrors_.contains({error.file, error.message})) {
+      newErrors.push_back(formatFinding(error));
+    }
+  }
+  window_.showErrors(newErrors);
+  if (!newErrors.empty()) return;  // the old scripts play on; the next save tries again
+
+  followSavePoints();
+  const int picked = pickWait(now);
+  if (picked < 0) {
+    waits_.clear();
+    window_.goOnFrom(SavePoint{});
+  } else {
+    waits_.erase(waits_.begin() + picked + 1, waits_.end());
+    window_.goOnFrom(waits_.back());
+    // The waits kept are noted against the scripts now playing.
+    std::deque<SavePoint> kept;
+    for (SavePoint& wait : waits_) {
+      const std::optional<std::string> path = context_.files->resolve(wait.scriptName);
+      if (wait.place.line.empty() && path && playing_.contains(*path)) {
+        wait.place = savedPlaceAt(playing_.at(*path), wait.waitLine);
+      }
+      if (path && now.contains(*path) && relocateSavePoint(wait, now.at(*path))) {
+        kept.push_back(std::move(wait));
+      }
+    }
+    waits_ = std::move(kept);
+  }
+  playing_ = std::move(now);
+  playingErrors_ = lintErrorKeys(errors);
+}

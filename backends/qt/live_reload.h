@@ -1,0 +1,65 @@
+#pragma once
+// The author's live reload: the story's scripts watched on disk, and each saved change played at
+// once from the reader's place. The runner goes on from a save point as a load does, found again
+// by its line and neighbours; when the wait's own line changed, from the nearest earlier wait
+// whose line still stands. A change that brings lint errors the playing scripts did not have is
+// not played: the errors are shown and the old scripts go on.
+
+#include <QFileSystemWatcher>
+#include <QTimer>
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "authoring/check.h"
+#include "engine/save_point.h"
+
+struct NevContext;
+
+// Every script of the story as the runner reads it, by its path on disk.
+using ScriptTexts = std::map<std::string, std::vector<std::string>>;
+
+// Where a save point's wait went to in `lines`, a changed version of the script it was taken in,
+// its place noted again there; false when its line no longer stands.
+bool relocateSavePoint(SavePoint& point, const std::vector<std::string>& lines);
+
+class LiveReload {
+ public:
+  struct Window {
+    std::function<void(const SavePoint&)> goOnFrom;  // as a load does; untaken: the start
+    std::function<void(const std::vector<std::string>&)> showErrors;  // none: the panel goes
+  };
+  // Watches the story in `folder` (its files in context.files) from now on.
+  LiveReload(NevContext& context, std::string folder, Window window);
+
+  // Reads the scripts again now, as a saved change does after a moment.
+  void reload();
+
+ private:
+  // Keeps the waits the runner passes, nearest last, to fall back to.
+  void followSavePoints();
+  ScriptTexts readScripts() const;
+  std::vector<CheckFinding> lintErrors() const;
+  // Errors compared without their lines, which an edit elsewhere moves.
+  static std::set<std::pair<std::string, std::string>> lintErrorKeys(
+      const std::vector<CheckFinding>& findings);
+  void watchFiles();
+  // The earliest of `waits_` whose line still stands in `now`, nearest first; its index, or -1.
+  int pickWait(const ScriptTexts& now);
+
+  NevContext& context_;
+  std::string folder_;
+  Window window_;
+  ScriptTexts playing_;
+  std::set<std::pair<std::string, std::string>> playingErrors_;
+  // The waits passed since the start or the last reload, the latest last; their places are
+  // noted against `playing_`.
+  std::deque<SavePoint> waits_;
+  QFileSystemWatcher watcher_;
+  QTimer settle_;  // an editor's save is several events
+  QTimer follow_;
+};

@@ -1,0 +1,92 @@
+// The author's live reload under a real window: a script saved while the reader waits.
+
+#include "backends/qt/live_reload.h"
+
+#include <gtest/gtest.h>
+
+#include <QPlainTextEdit>
+#include <QTest>
+#include <filesystem>
+#include <mutex>
+
+#include "backends/qt/main_window.h"
+#include "engine/context.h"
+#include "qt_windows.h"
+#include "story_world.h"
+
+namespace {
+
+struct Edit {
+  const char* what;
+  const char* script;       // start.txt as saved while the reader waits at "three"
+  bool renamedOver;         // as most editors save
+  int32_t waitLine;         // where the reader then waits (0-based)
+  const char* waitText;     // the page's last line there
+  const char* panelSays;    // the lint panel's error; null: no panel
+};
+
+const Edit kEdits[] = {
+    {"a line inserted above", "zero\none\ntwo\nthree\nfour\n", true, 3, "three", nullptr},
+    {"a line written in place below", "one\ntwo\nthree\nthree and a half\nfour\n", false, 2,
+     "three", nullptr},
+    {"the wait's own line changed", "one\ntwo\nthree, changed\nfour\n", true, 1, "two", nullptr},
+    {"a jump to a missing script", "one\ntwo\nthree\n@Jmissing.txt\nfour\n", true, 2, "three",
+     "missing.txt"},
+};
+
+SavePoint latestWait(NevContext& context) {
+  std::lock_guard guard(context.savePoints.lock);
+  return context.savePoints.latest;
+}
+
+TEST(LiveReload, ASavedScriptPlaysOnFromTheReadersLineOrTheWaitBeforeIt) {
+  if (!widgetsApplicationRuns()) GTEST_SKIP() << "another kind of Qt application runs here";
+  auto eventually = [](const std::function<bool()>& done) { return QTest::qWaitFor(done, 180000); };
+  for (const Edit& edit : kEdits) {
+    SCOPED_TRACE(edit.what);
+    TempFolder story;
+    story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}, {9, "16"}}));
+    story.write("start.txt", "one\ntwo\nthree\nfour\n");
+    std::unique_ptr<StorySession> session = openWithDesktopGlyphs(story);
+    ASSERT_NE(session, nullptr);
+    NevContext& context = session->context();
+    MainWindow window(context);
+    window.startStory();
+    window.state().watchingScripts = true;
+    window.watchScripts(std::filesystem::canonical(story.path()).string());
+    buildStartMenus(context, window.state(), window);
+    window.showDefaultWindow({640, 480});
+    auto waitsAt = [&](int32_t line, const char* text) {
+      const SavePoint wait = latestWait(context);
+      return context.shared.waitingForClick.load() == 1 && wait.waitLine == line &&
+             !wait.history.empty() && wait.history.back().starts_with(text);
+    };
+    for (int32_t line = 0; line < 2; ++line) {
+      ASSERT_TRUE(eventually([&] { return waitsAt(line, line == 0 ? "one" : "two"); }));
+      QTest::mouseClick(window.centralWidget(), Qt::LeftButton, {}, QPoint(300, 300));
+    }
+    ASSERT_TRUE(eventually([&] { return waitsAt(2, "three"); }));
+    QTest::qWait(200);  // the window has seen the wait
+
+    if (edit.renamedOver) {
+      story.write("start.txt.new", edit.script);
+      std::filesystem::rename(story.path() / "start.txt.new", story.path() / "start.txt");
+    } else {
+      story.write("start.txt", edit.script);
+    }
+    if (edit.panelSays != nullptr) {
+      ASSERT_TRUE(eventually([&] { return window.lintPanel() != nullptr; }));
+      EXPECT_TRUE(window.lintPanel()->toPlainText().contains(QString::fromUtf8(edit.panelSays)))
+          << window.lintPanel()->toPlainText().toStdString();
+      EXPECT_TRUE(waitsAt(edit.waitLine, edit.waitText));
+      continue;
+    }
+    ASSERT_TRUE(eventually([&] { return waitsAt(edit.waitLine, edit.waitText); }));
+    EXPECT_EQ(window.lintPanel(), nullptr);
+    // The reader goes on in the new script.
+    QTest::mouseClick(window.centralWidget(), Qt::LeftButton, {}, QPoint(300, 300));
+    ASSERT_TRUE(eventually([&] { return latestWait(context).waitLine == edit.waitLine + 1; }));
+  }
+}
+
+}  // namespace
