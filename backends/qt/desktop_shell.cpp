@@ -27,6 +27,7 @@
 #include "shell/window_proc.h"
 #include "backends/qt/captioned_box.h"
 #include "backends/qt/main_window.h"
+#include "backends/qt/playing_scripts.h"
 #include "backends/fontconfig/fontconfig_faces.h"
 #include "backends/qt/qt_environment.h"
 #include "base/freetype_glyph_rasterizer.h"
@@ -133,6 +134,16 @@ int runDesktopShell(const DesktopStart& start) {
         audioMissing = !audio->audioAvailable();
         return audio;
       }};
+  // Watched, the runner reads the scripts as the author's last accepted change left them.
+  std::shared_ptr<PlayingScripts> playing;
+  std::error_code notFolder;
+  if (start.watch && std::filesystem::is_directory(storyFolder, notFolder)) {
+    playing = std::make_shared<PlayingScripts>(std::move(story->files));
+    story->files = playing;
+  } else if (start.watch) {
+    std::fprintf(stderr, "nev: %s: --watch follows a story folder, not a zip; played unwatched\n",
+                 storyFolder.c_str());
+  }
   std::unique_ptr<StorySession> session = openStory(std::move(story->files), backends, problem);
   if (!session) {
     // Before the window exists, which shows the story's own boxes.
@@ -187,14 +198,11 @@ int runDesktopShell(const DesktopStart& start) {
     if (window.ended()) {
       status = 128 + endSignal;
     } else {
-      window.startStory();
-      if (start.watch && !std::filesystem::is_directory(storyFolder, noFolder)) {
-        std::fprintf(stderr, "nev: %s: --watch follows a story folder, not a zip; played unwatched\n",
-                     storyFolder.c_str());
-      } else if (start.watch) {
+      if (playing) {
         window.state().watchingScripts = true;
-        window.watchScripts(storyFolder);
+        window.watchScripts(*playing, storyFolder);
       }
+      window.startStory();
       rememberStory(settings, storyFolder);
       buildStartMenus(context, window.state(), window);
       window.showAsRemembered();

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "authoring/check.h"
+#include "backends/qt/playing_scripts.h"
 #include "base/text_file.h"
 #include "engine/context.h"
 #include "engine/script/saved_place.h"
@@ -43,9 +44,11 @@ bool relocateSavePoint(SavePoint& point, const std::vector<std::string>& lines) 
   return true;
 }
 
-LiveReload::LiveReload(NevContext& context, std::string folder, Window window)
-    : context_(context), folder_(std::move(folder)), window_(std::move(window)) {
+LiveReload::LiveReload(NevContext& context, PlayingScripts& scripts, std::string folder,
+                       Window window)
+    : context_(context), scripts_(scripts), folder_(std::move(folder)), window_(std::move(window)) {
   playing_ = readScripts();
+  scripts_.play(playing_);
   playingErrors_ = lintErrorKeys(lintErrors());
   watchFiles();
   settle_.setSingleShot(true);
@@ -66,15 +69,25 @@ void LiveReload::followSavePoints() {
 }
 
 ScriptTexts LiveReload::readScripts() const {
+  const StoryFiles& disk = scripts_.onDisk();
   ScriptTexts scripts;
-  for (const std::string& name : context_.files->list()) {
+  for (const std::string& name : disk.list()) {
     if (!isScriptName(name)) continue;
-    const std::optional<std::string> path = context_.files->resolve(name);
-    TextFile script;
-    if (!path || !context_.files->openScript(name, script)) continue;
-    scripts[*path] = readScriptLines(script, context_.config.scrambledScripts);
+    const std::optional<std::string> path = disk.resolve(name);
+    std::optional<std::string> bytes = disk.read(name);
+    if (path && bytes) scripts[*path] = std::move(*bytes);
   }
   return scripts;
+}
+
+std::optional<std::vector<std::string>> LiveReload::linesOf(const ScriptTexts& scripts,
+                                                           const std::string& scriptName) const {
+  const std::optional<std::string> path = scripts_.onDisk().resolve(scriptName);
+  const auto found = path ? scripts.find(*path) : scripts.end();
+  if (found == scripts.end()) return std::nullopt;
+  TextFile script;
+  script.openBytes(found->second);
+  return readScriptLines(script, context_.config.scrambledScripts);
 }
 
 std::set<std::pair<std::string, std::string>> LiveReload::lintErrorKeys(
@@ -94,9 +107,10 @@ void LiveReload::watchFiles() {
   // A file renamed over is a new file, which the watcher no longer follows.
   if (!watcher_.directories().contains(qs(folder_))) watcher_.addPath(qs(folder_));
   const QStringList watched = watcher_.files();
-  for (const std::string& name : context_.files->list()) {
+  const StoryFiles& disk = scripts_.onDisk();
+  for (const std::string& name : disk.list()) {
     if (!isScriptName(name)) continue;
-    const std::optional<std::string> path = context_.files->resolve(name);
+    const std::optional<std::string> path = disk.resolve(name);
     if (path && !watched.contains(qs(*path))) watcher_.addPath(qs(*path));
   }
 }
@@ -104,14 +118,12 @@ void LiveReload::watchFiles() {
 int LiveReload::pickWait(const ScriptTexts& now) {
   for (int i = int(waits_.size()) - 1; i >= 0; --i) {
     SavePoint& wait = waits_[size_t(i)];
-    const std::optional<std::string> path = context_.files->resolve(wait.scriptName);
-    if (!path) continue;
-    const auto was = playing_.find(*path);
-    const auto is = now.find(*path);
-    if (was == playing_.end() || is == now.end()) continue;
-    if (wait.place.line.empty()) wait.place = savedPlaceAt(was->second, wait.waitLine);
+    const std::optional<std::vector<std::string>> was = linesOf(playing_, wait.scriptName);
+    const std::optional<std::vector<std::string>> is = linesOf(now, wait.scriptName);
+    if (!was || !is) continue;
+    if (wait.place.line.empty()) wait.place = savedPlaceAt(*was, wait.waitLine);
     SavePoint moved = wait;
-    if (relocateSavePoint(moved, is->second)) return i;
+    if (relocateSavePoint(moved, *is)) return i;
   }
   return -1;
 }
@@ -135,6 +147,7 @@ void LiveReload::reload() {
 
   followSavePoints();
   const int picked = pickWait(now);
+  scripts_.play(now);
   if (picked < 0) {
     waits_.clear();
     window_.goOnFrom(SavePoint{});
@@ -144,13 +157,10 @@ void LiveReload::reload() {
     // The waits kept are noted against the scripts now playing.
     std::deque<SavePoint> kept;
     for (SavePoint& wait : waits_) {
-      const std::optional<std::string> path = context_.files->resolve(wait.scriptName);
-      if (wait.place.line.empty() && path && playing_.contains(*path)) {
-        wait.place = savedPlaceAt(playing_.at(*path), wait.waitLine);
-      }
-      if (path && now.contains(*path) && relocateSavePoint(wait, now.at(*path))) {
-        kept.push_back(std::move(wait));
-      }
+      const std::optional<std::vector<std::string>> was = linesOf(playing_, wait.scriptName);
+      const std::optional<std::vector<std::string>> is = linesOf(now, wait.scriptName);
+      if (wait.place.line.empty() && was) wait.place = savedPlaceAt(*was, wait.waitLine);
+      if (is && relocateSavePoint(wait, *is)) kept.push_back(std::move(wait));
     }
     waits_ = std::move(kept);
   }

@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -18,10 +19,11 @@
 #include "authoring/check.h"
 #include "engine/save_point.h"
 
+class PlayingScripts;
 struct NevContext;
 
-// Every script of the story as the runner reads it, by its path on disk.
-using ScriptTexts = std::map<std::string, std::vector<std::string>>;
+// Every script of the story, its bytes by its path on disk.
+using ScriptTexts = std::map<std::string, std::string>;
 
 // Where a save point's wait went to in `lines`, a changed version of the script it was taken in,
 // its place noted again there; false when its line no longer stands.
@@ -33,8 +35,9 @@ class LiveReload {
     std::function<void(const SavePoint&)> goOnFrom;  // as a load does; untaken: the start
     std::function<void(const std::vector<std::string>&)> showErrors;  // none: the panel goes
   };
-  // Watches the story in `folder` (its files in context.files) from now on.
-  LiveReload(NevContext& context, std::string folder, Window window);
+  // Watches the story in `folder` from now on; the runner reads the scripts `scripts` serves
+  // (context.files), which are the ones on disk as they are now until a change is accepted.
+  LiveReload(NevContext& context, PlayingScripts& scripts, std::string folder, Window window);
 
   // Reads the scripts again now, as a saved change does after a moment.
   void reload();
@@ -43,6 +46,9 @@ class LiveReload {
   // Keeps the waits the runner passes, nearest last, to fall back to.
   void followSavePoints();
   ScriptTexts readScripts() const;
+  // The script at `path` as the runner reads it, line by line; nothing when it is not there.
+  std::optional<std::vector<std::string>> linesOf(const ScriptTexts& scripts,
+                                                  const std::string& scriptName) const;
   std::vector<CheckFinding> lintErrors() const;
   // Errors compared without their lines, which an edit elsewhere moves.
   static std::set<std::pair<std::string, std::string>> lintErrorKeys(
@@ -52,6 +58,7 @@ class LiveReload {
   int pickWait(const ScriptTexts& now);
 
   NevContext& context_;
+  PlayingScripts& scripts_;
   std::string folder_;
   Window window_;
   ScriptTexts playing_;

@@ -375,9 +375,9 @@ QAction* MainWindow::action(int32_t id) const {
 
 void MainWindow::startStory() { runner_.start(); }
 
-void MainWindow::watchScripts(const std::string& folder) {
+void MainWindow::watchScripts(PlayingScripts& scripts, const std::string& folder) {
   liveReload_ = std::make_unique<LiveReload>(
-      context_, folder,
+      context_, scripts, folder,
       LiveReload::Window{[this](const SavePoint& point) {
                            if (!tornDown_) restartStoryAt(point);
                          },

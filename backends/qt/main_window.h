@@ -30,6 +30,7 @@ class QPlainTextEdit;
 class CaptionedBox;
 class PadReader;
 class PictureView;
+class PlayingScripts;
 class QAction;
 class QLabel;
 class QMenu;
@@ -79,8 +80,9 @@ class MainWindow : public QMainWindow, public WindowPort {
   int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) override;
   void reloadScripts() override;
 
-  // --watch: each saved change of the story's scripts in `folder` is played at once.
-  void watchScripts(const std::string& folder);
+  // --watch: each saved change of the story's scripts in `folder` is played at once; the runner
+  // reads the scripts `scripts` serves. Before startStory.
+  void watchScripts(PlayingScripts& scripts, const std::string& folder);
   // The lint errors that kept a change from playing, beside the picture; none: the panel goes.
   void showLintErrors(const std::vector<std::string>& errors);
   // The panel, while it shows.
