@@ -41,10 +41,11 @@ class LiveReload {
 
   // Reads the scripts again now, as a saved change does after a moment.
   void reload();
+  // Keeps the wait the runner is at, to fall back to; the window calls it before the reader's
+  // input can end the wait, and a timer between.
+  void followSavePoints();
 
  private:
-  // Keeps the waits the runner passes, nearest last, to fall back to.
-  void followSavePoints();
   ScriptTexts readScripts() const;
   // The script at `path` as the runner reads it, line by line; nothing when it is not there.
   std::optional<std::vector<std::string>> linesOf(const ScriptTexts& scripts,

@@ -363,6 +363,7 @@ void MainWindow::onPad(PadEvent event) {
   } else if (prologue()) {
     return;
   } else {
+    if (liveReload_) liveReload_->followSavePoints();
     onPadButton(context_, state_, *this, event);
     refreshReadingMark();
   }
@@ -490,6 +491,10 @@ bool MainWindow::event(QEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_ && prologue()) return true;
+  // The wait a click or a key is about to end is one a reload may come back to.
+  if (liveReload_ && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)) {
+    liveReload_->followSavePoints();
+  }
   if (watched == view_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
     refreshReadingMark();
   }
@@ -502,6 +507,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (liveReload_) liveReload_->followSavePoints();
   if (liveReload_ && event->key() == Qt::Key_R && event->modifiers() == Qt::ShiftModifier) {
     runMenuCommand(kMenuReloadScripts);
     return;
