@@ -401,7 +401,7 @@ void MainWindow::showLintErrors(const std::vector<std::string>& errors) {
     auto* text = new QPlainTextEdit(lintDock_);
     text->setReadOnly(true);
     text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    text->setMinimumWidth(280);
+    text->setMinimumWidth(240);
     lintDock_->setWidget(text);
     addDockWidget(Qt::RightDockWidgetArea, lintDock_);
   }
