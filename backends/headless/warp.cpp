@@ -27,8 +27,9 @@ namespace {
 constexpr unsigned kMostJobs = 8;
 
 Problem lineProblem(const WarpTarget& target, const std::string& why) {
-  return Problem{ProblemKind::StoryFile, {}, {}, printableText(target.file) + ":" +
-                 std::to_string(target.line) + ": " + why};
+  return Problem{ProblemKind::StoryFile, {}, {},
+                 printableText(target.file) + ":" + std::to_string(target.line) + ": " + why, 0,
+                 "nev check --routes lists the lines no route reaches"};
 }
 
 // Which script lines count as the target: the line itself, and for a label the line after it,
@@ -143,7 +144,7 @@ std::optional<WarpStart> findWarpStart(const std::string& storyDir, const WarpTa
   }
   const std::vector<std::string> lines = readScriptLines(script, context.config.scrambledScripts);
   if (target.line > int32_t(lines.size())) {
-    problem = lineProblem(target, "the script has " + std::to_string(lines.size()) + " lines");
+    problem = lineProblem(target, "the script ends at line " + std::to_string(lines.size()));
     return std::nullopt;
   }
   const std::string& text = lines[size_t(target.line - 1)];

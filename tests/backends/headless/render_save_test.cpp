@@ -210,11 +210,12 @@ TEST(RenderSave, AWarpStartsAtTheLastWaitBeforeItsLineAsTheWholeRunHadIt) {
   story.write("nev.ini", storyIni());
   story.write("start.txt", "one\n@Jstart.txt,x;\ntwo\n@Lx;\n");
   for (const auto& [target, says] : {std::pair{"start.txt:3", "no route reaches this line"},
-                                     std::pair{"start.txt:5", "the script has 4 lines"},
+                                     std::pair{"start.txt:5", "the script ends at line 4"},
                                      std::pair{"other.txt:1", "the story has no such script"}}) {
     const ProgramRun run = render(story.path(), out.path() / "frames", std::string("--warp ") + target);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.output, std::string("nev render: ") + target + ": " + says + "\n");
+    EXPECT_EQ(run.output.substr(0, run.output.find(';')),
+              std::string("nev render: ") + target + ": " + says);
     EXPECT_FALSE(fs::exists(out.path() / "frames"));
   }
 }
