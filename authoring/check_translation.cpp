@@ -177,14 +177,13 @@ void checkEntries(const PoFile& po, const std::vector<TranslationKey>& keys,
                             "not in the file yet (" + keyPlace(keys[i]) +
                                 "): nev translate update adds it"});
   }
-  const size_t translatable = keys.size();
   if (!untranslated.empty() || !fuzzy.empty() || obsolete > 0) {
+    const size_t done = keys.size() - untranslated.size() - fuzzy.size();
     findings.report(poName, 0, FindingSeverity::Warning,
-                    std::to_string(translatable - untranslated.size()) + " of " +
-                        std::to_string(translatable) + " lines translated: " +
-                        std::to_string(untranslated.size()) + " untranslated, " +
-                        std::to_string(fuzzy.size()) + " fuzzy, " + std::to_string(obsolete) +
-                        " obsolete");
+                    std::to_string(keys.size()) + " lines: " + std::to_string(done) +
+                        " translated, " + std::to_string(fuzzy.size()) + " fuzzy, " +
+                        std::to_string(untranslated.size()) + " untranslated; " +
+                        std::to_string(obsolete) + " obsolete entries");
   }
   for (auto* list : {&untranslated, &fuzzy, &other}) {
     for (CheckFinding& finding : *list) {
@@ -235,7 +234,8 @@ void checkReplacements(const LocalStoryFolder& story, const std::string& folder,
     if (own && (own->width != picture->width || own->height != picture->height)) {
       findings.report(replacement, 0, FindingSeverity::Warning,
                       "is " + std::to_string(picture->width) + "x" +
-                          std::to_string(picture->height) + "; the story's " + name + " is " +
+                          std::to_string(picture->height) + "; the story's " +
+                          fs::path(*original).filename().string() + " is " +
                           std::to_string(own->width) + "x" + std::to_string(own->height));
     }
   }
