@@ -81,21 +81,25 @@
       playing = null;
     }
 
+    function startPlayer(bytes, loop) {
+      synth.resetPlayer();
+      synth.addSMFDataToPlayer(bytes.buffer);
+      // -1: for ever, until the engine closes it; 1: once, tail left to ring out.
+      synth.setPlayerLoop(loop ? -1 : 1);
+    }
+
     function begin(id, piece, fromMs, loop) {
       const device = devices.get(id);
       if (!device) return;
       stopSynth();
-      synth.resetPlayer();
-      synth.addSMFDataToPlayer(device.bytes.buffer);
-      // -1: for ever, until the engine closes it; 1: once, tail left to ring out.
-      synth.setPlayerLoop(loop ? -1 : 1);
+      startPlayer(device.bytes, loop);
       const length = Math.round(device.lengthMs * sampleRate / 1000);
       // A piece resumed where a save left it; past its end it starts over.
       const from = fromMs > 0 && fromMs < device.lengthMs ? tickAt(device.bytes, fromMs) : null;
       synth.playPlayer();
-      if (from !== null) synth.seekPlayer(from);
       const frames = from !== null ? Math.round(fromMs * sampleRate / 1000) : 0;
-      playing = { id, piece, loop, bytes: device.bytes, frames, length, ended: false, orphaned: false };
+      playing = { id, piece, loop, bytes: device.bytes, frames, length, ended: false, orphaned: false,
+                  seekTo: from };
       events.began(id, frames);
     }
 
@@ -167,7 +171,24 @@
           right.fill(0);
           return false;
         }
-        synth.render([left, right]);
+        if (playing && playing.seekTo !== null) {
+          // Once the player runs: a seek before its first step is lost.
+          synth.render([left.subarray(0, 1), right.subarray(0, 1)]);
+          synth.seekPlayer(playing.seekTo);
+          playing.seekTo = null;
+        }
+        const untilSeam = playing && playing.loop && playing.length > 0 ? playing.length - playing.frames : 0;
+        if (untilSeam > 0 && untilSeam < left.length) {
+          // The loop begins again exactly where the piece's data ends: the synthesizer's own
+          // loop would come some 30 ms late, after it found every track done.
+          synth.render([left.subarray(0, untilSeam), right.subarray(0, untilSeam)]);
+          startPlayer(playing.bytes, true);
+          synth.playPlayer();
+          playing.seekTo = null;
+          synth.render([left.subarray(untilSeam), right.subarray(untilSeam)]);
+        } else {
+          synth.render([left, right]);
+        }
         if (playing) {
           playing.frames += left.length;
           // The file's own length, or where the synthesizer found the data ended, if earlier.

@@ -178,7 +178,8 @@
         lastBlock[0].set(left);
         lastBlock[1].set(right);
         if (audible || (core && core.busy()) || soundSource) quietBlocks = 0;
-        else if (++quietBlocks >= kQuietBlocksBeforeSuspend && context.state === 'running') context.suspend();
+        else if (++quietBlocks >= kQuietBlocksBeforeSuspend && context.state === 'running' &&
+                 context instanceof AudioContext) context.suspend();
       };
       processor.connect(musicGain);
     }
