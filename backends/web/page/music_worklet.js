@@ -4,6 +4,8 @@
 // piece, where a piece began, and a long quiet (the page may then suspend the audio).
 'use strict';
 
+// The synthesizer's worklet script leaves its classes on the scope's class, not on the scope.
+const { Synthesizer } = AudioWorkletGlobalScope.JSSynth;
 const kQuietQuantaBeforeTelling = 375;  // about a second of silence with nothing playing
 
 class NevMusicProcessor extends AudioWorkletProcessor {
@@ -31,8 +33,8 @@ class NevMusicProcessor extends AudioWorkletProcessor {
 
   async load(font) {
     try {
-      await JSSynth.Synthesizer.waitForWasmInitialized();
-      const synth = new JSSynth.Synthesizer();
+      await Synthesizer.waitForWasmInitialized();
+      const synth = new Synthesizer();
       synth.init(sampleRate);
       await synth.loadSFont(font);
       this.core.ready(synth);

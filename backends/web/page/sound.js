@@ -70,7 +70,7 @@
     const devices = new Set();
     let track = null;  // {id, frames, at}: `frames` into the piece at context frame `at`
 
-    const onAudioThread = () => context instanceof AudioContext && Boolean(context.audioWorklet);
+    const onAudioThread = () => Boolean(context && context.audioWorklet);
 
     function localCore() {
       if (!core) core = nevMusicCore.createMusicCore(sampleRate(), { ended: tellEnded, began() {} });
@@ -95,7 +95,8 @@
         if (devices.has(message.began)) track = { id: message.began, frames: message.frames, at: message.at };
       } else if (message.quiet) {
         // Told before a call still on its way: not quiet after all.
-        if (message.serial === callsPosted && !soundSource && context.state === 'running') context.suspend();
+        if (message.serial === callsPosted && !soundSource && context.state === 'running' &&
+            context instanceof AudioContext) context.suspend();
       }
     }
 
