@@ -88,17 +88,32 @@ int runCheckCommand(int argc, const char* const argv[]) {
     return 2;
   }
   const std::string storyDir = folders[0];
-  std::error_code error;
-  fs::directory_iterator folder(storyDir, error);
-  if (error) {
-    std::fprintf(stderr, "nev check: cannot read story folder %s: %s\n", storyDir.c_str(),
-                 error.message().c_str());
-    return 1;
+  std::vector<CheckFinding> findings;
+  if (!language.empty()) {
+    // A translation's check leaves the story's own findings to its author.
+    if (isStoryZipPath(storyDir)) {
+      std::fprintf(stderr, "nev check: --lang checks a story folder, not a zip\n");
+      return 2;
+    }
+    findings = checkTranslation(storyDir, language, fontconfigFaces());
+  } else if (isStoryZipPath(storyDir)) {
+    Problem problem;
+    const std::shared_ptr<const ZipStoryFiles> zip = openStoryZip(storyDir, problem);
+    if (!zip) {
+      std::fprintf(stderr, "nev check: %s\n", printableText(problem.detail).c_str());
+      return 1;
+    }
+    findings = checkStory(*zip);
+  } else {
+    std::error_code error;
+    fs::directory_iterator folder(storyDir, error);
+    if (error) {
+      std::fprintf(stderr, "nev check: cannot read story folder %s: %s\n", storyDir.c_str(),
+                   error.message().c_str());
+      return 1;
+    }
+    findings = checkStory(storyDir);
   }
-  // A translation's check leaves the story's own findings to its author.
-  std::vector<CheckFinding> findings = language.empty()
-                                           ? checkStory(storyDir)
-                                           : checkTranslation(storyDir, language, fontconfigFaces());
   // The exploration's findings join the lint's as warnings: lines no route carries out.
   if (routes && language.empty() && !hasError(findings)) {
     RoutesOptions options;
@@ -328,7 +343,7 @@ const char* usageText() {
          "Plays the story in STORY_DIR (default: the current folder): its nev.ini, its start\n"
          "script and the pictures, music and sounds the scripts name. Started without\n"
          "STORY_DIR where there is no nev.ini, on a desktop, it offers a story chooser.\n"
-         "STORY_DIR may also be the story zipped (a .zip file), for nev, render and routes.\n"
+         "STORY_DIR may also be the story zipped (a .zip file), for nev, render, routes, check and web.\n"
          "The しおり menu keeps saves (F5 quick save, F9 quick load); ending nev before the\n"
          "story ends keeps the place, and the next start asks whether to go on from there:\n"
          "--continue answers yes, --new answers no. --text-out FILE (- for standard output)\n"

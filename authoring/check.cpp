@@ -190,9 +190,12 @@ void readScript(StoryCheck& story, size_t script) {
 }  // namespace
 
 std::vector<CheckFinding> checkStory(const std::string& storyDir) {
+  return checkStory(LocalStoryFolder(storyDir));
+}
+
+std::vector<CheckFinding> checkStory(const StoryFiles& files) {
   StoryCheck story;
-  const LocalStoryFolder folder(storyDir);
-  story.files = &folder;
+  story.files = &files;
   checkConfig(story);
   checkStartScript(story);
   // Reading a script can add the scripts it jumps to.

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class StoryFiles;
+
 enum class FindingSeverity { Error, Warning };
 
 struct CheckFinding {
@@ -18,6 +20,8 @@ struct CheckFinding {
 // Findings come grouped by file in the order the files were met, each file's errors first, in
 // line order, then its warnings.
 std::vector<CheckFinding> checkStory(const std::string& storyDir);
+// The same for a story opened already: a folder or a zip.
+std::vector<CheckFinding> checkStory(const StoryFiles& files);
 
 // One finding as a compiler prints it: "FILE:LINE: error: message", without a line feed.
 std::string formatFinding(const CheckFinding& finding);

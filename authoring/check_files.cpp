@@ -83,9 +83,13 @@ void checkPlainSource(StoryCheck& story, const std::string& name) {
 
 std::optional<std::string> findStoryFile(std::string_view name, const StoryFiles& files) {
   std::optional<std::string> path = files.resolve(name);
+  if (!path) return std::nullopt;
   std::error_code error;
-  if (!path || !fs::is_regular_file(*path, error)) return std::nullopt;
-  return path;
+  const fs::file_status status = fs::status(*path, error);
+  if (fs::is_regular_file(status)) return path;
+  // A story that is no folder on disk (a zip): the file is there when it reads.
+  if (!fs::exists(status) && files.read(name)) return path;
+  return std::nullopt;
 }
 
 void checkNamedFile(StoryCheck& story, size_t script, int line, ArgumentKind kind,

@@ -119,6 +119,23 @@ std::vector<std::string> ZipStoryFiles::list() const {
   return names;
 }
 
+std::vector<std::string> ZipStoryFiles::allFiles() const {
+  std::vector<std::string> names;
+  std::vector<std::pair<int, std::string>> folders{{rootNode_, ""}};
+  while (!folders.empty()) {
+    const auto [folder, path] = folders.back();
+    folders.pop_back();
+    for (int c : nodes_[folder].children) {
+      const Node& node = nodes_[c];
+      if (node.utf8.starts_with(".") || (folder == 0 && node.name == kMacResourceFolder)) continue;
+      if (node.entry >= 0) names.push_back(path + node.utf8);
+      else folders.emplace_back(c, path + node.utf8 + "/");
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 std::optional<std::string> ZipStoryFiles::extract(int node, std::string* why,
                                                   uint64_t largest) const {
   if (node < 0) {

@@ -15,6 +15,7 @@
 #include "engine/config.h"
 #include "engine/host.h"
 #include "engine/local_story_folder.h"
+#include "engine/zip_story_files.h"
 
 namespace fs = std::filesystem;
 
@@ -46,7 +47,7 @@ std::string pageName(const fs::path& relative) {
 }
 
 struct StoryFile {
-  fs::path source;
+  fs::path source;  // empty for a file of a story zip
   std::string name;
   uint64_t size;
 };
@@ -78,6 +79,23 @@ bool listStoryFiles(const fs::path& root, std::vector<StoryFile>& files, std::st
   }
   std::sort(files.begin(), files.end(),
             [](const StoryFile& a, const StoryFile& b) { return a.name < b.name; });
+  return true;
+}
+
+// Every file of a story zip, read once for its size.
+bool listZipFiles(const ZipStoryFiles& zip, std::vector<StoryFile>& files, std::string& error) {
+  for (const std::string& name : zip.allFiles()) {
+    if (!files.empty() && files.back().name == name) {
+      error = "two story files are both named " + printableText(name) + " on the web";
+      return false;
+    }
+    const std::optional<std::string> bytes = zip.read(name);
+    if (!bytes) {
+      error = zip.problem(name, "cannot read " + printableText(name));
+      return false;
+    }
+    files.push_back({{}, name, bytes->size()});
+  }
   return true;
 }
 
@@ -149,7 +167,15 @@ int exportWebStory(const WebExportOptions& options) {
     std::fputs(problemLine(problem, kProgram).c_str(), stderr);
     return 1;
   }
-  std::shared_ptr<const LocalStoryFolder> story = openStoryFolder(options.storyDir, problem);
+  std::shared_ptr<const StoryFiles> story;
+  std::shared_ptr<const ZipStoryFiles> zip;
+  fs::path storyFolder;
+  if (isStoryZipPath(options.storyDir)) {
+    story = zip = openStoryZip(options.storyDir, problem);
+  } else if (std::shared_ptr<const LocalStoryFolder> folder = openStoryFolder(options.storyDir, problem)) {
+    storyFolder = folder->folder();
+    story = std::move(folder);
+  }
   if (!story) {
     std::fputs(problemLine(problem, kProgram).c_str(), stderr);
     return 1;
@@ -160,18 +186,20 @@ int exportWebStory(const WebExportOptions& options) {
     return 1;
   }
   const fs::path outFolder = fs::weakly_canonical(fs::absolute(options.outDir), error);
-  const fs::path storyFolder = story->folder();
-  const std::string outWithinStory = outFolder.lexically_relative(storyFolder).string();
+  const std::string outWithinStory =
+      zip ? std::string("..") : outFolder.lexically_relative(storyFolder).string();
   if (!outWithinStory.empty() && !outWithinStory.starts_with("..")) {
     return fail("the output folder " + printableHostText(options.outDir) +
                 " lies inside the story folder; give one outside it");
   }
   std::vector<StoryFile> files;
   std::string listError;
-  if (!listStoryFiles(storyFolder, files, listError)) return fail(listError);
+  if (zip ? !listZipFiles(*zip, files, listError) : !listStoryFiles(storyFolder, files, listError)) {
+    return fail(listError);
+  }
   for (const StoryFile& file : files) {
     if (file.name == "index.json") {
-      return fail(printableHostText(file.source.string()) +
+      return fail((file.source.empty() ? printableText(file.name) : printableHostText(file.source.string())) +
                   ": a story file may not be named index.json, the page's own index of the story");
     }
   }
@@ -192,8 +220,14 @@ int exportWebStory(const WebExportOptions& options) {
   fs::copy(player, staging, fs::copy_options::recursive | fs::copy_options::overwrite_existing, error);
   if (error) return fail("cannot copy the player folder: " + error.message());
   for (const StoryFile& file : files) {
-    fs::create_directories((staging / "story" / file.name).parent_path(), error);
-    if (!error) fs::copy_file(file.source, staging / "story" / file.name, error);
+    const fs::path copy = staging / "story" / file.name;
+    if (file.source.empty()) {
+      const std::optional<std::string> bytes = zip->read(file.name);
+      if (!bytes || !writeBytes(copy, *bytes)) return fail("cannot copy " + printableText(file.name));
+      continue;
+    }
+    fs::create_directories(copy.parent_path(), error);
+    if (!error) fs::copy_file(file.source, copy, error);
     if (error) return fail("cannot copy " + printableHostText(file.source.string()) + ": " + error.message());
   }
   // A link copied from the player must not lead the cut font onto the file it points at.

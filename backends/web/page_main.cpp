@@ -3,6 +3,7 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,15 +62,22 @@ std::shared_ptr<const StoryFiles> storyFiles(const char* names, const char* zipP
 
 extern "C" {
 
-// The story's window title, UTF-8, from its nev.ini; empty when it has none or cannot be read.
-EMSCRIPTEN_KEEPALIVE const char* nev_story_title(const char* names, const char* zipPath) {
-  static std::string title;
+// The story's window title, UTF-8, from its nev.ini, written into the page's own `out` of
+// `capacity` bytes (ended by a zero when it fits); empty when it has none or cannot be read.
+// Its length in bytes: a page whose buffer was too small asks again with a larger one.
+EMSCRIPTEN_KEEPALIVE int nev_story_title(const char* names, const char* zipPath, char* out,
+                                         int capacity) {
   Problem problem;
   const std::shared_ptr<const StoryFiles> files = storyFiles(names, zipPath, problem);
   GameConfig config;
-  title = !files || readConfig(*files, config) ? std::string()
-                                               : validUtf8Escaped(cp932ToUtf8(config.windowTitle));
-  return title.c_str();
+  const std::string title = !files || readConfig(*files, config)
+                                ? std::string()
+                                : validUtf8Escaped(cp932ToUtf8(config.windowTitle));
+  if (capacity > 0 && title.size() < size_t(capacity)) {
+    std::copy(title.begin(), title.end(), out);
+    out[title.size()] = '\0';
+  }
+  return int(title.size());
 }
 
 // Plays the story (as storyFiles names it), drawing with the font file at `fontPath` in the

@@ -22,6 +22,8 @@ namespace {
 constexpr double kShortestYield = 4;
 constexpr double kLongestWork = 16;
 constexpr double kLongestCatchUp = 100;
+// How often input is looked for while the menus hold the story.
+constexpr unsigned kMenusOpenPoll = 50;
 // Ctrl held this long starts skipping, as on the desktop.
 constexpr double kSkipKeyHold = 300;
 
@@ -33,6 +35,7 @@ enum InputKind : int32_t {
   kPadButton = 8,     // y: 1 pressed, 0 released; detail: PadButton
   kBacklogClosed = 9,
   kPageHidden = 10,   // the auto slot is written at once
+  kMenusClosed = 11,
 };
 // The keys the page passes on, by the codes player.js gives them.
 enum Key : int32_t {
@@ -185,6 +188,13 @@ void WebPlayer::sleep(int32_t milliseconds) {
     now = lastYield_ = emscripten_get_now();
   }
   takeInput();
+  // The story stands still under the open menus, as under a desktop's menu; their commands
+  // are carried out meanwhile.
+  while (menusOpen_ && !ended_ && context_.shared.stopRunner.load() == 0) {
+    emscripten_sleep(kMenusOpenPoll);
+    takeInput();
+    now = lastYield_ = storyClock_ = emscripten_get_now();
+  }
   // The runner stops skipping by itself at a choice, so the mark is read at each sleep.
   if (std::string mark = readingMark(context_); mark != readingMarkShown_) {
     readingMarkShown_ = std::move(mark);
@@ -234,6 +244,7 @@ void WebPlayer::takeInput() {
         onMenuCommand(context_, state_, window_, detail);
         break;
       case kMenusOpened:
+        menusOpen_ = true;
         refreshSaveMenu(context_, state_, window_);
         refreshReadingMenu(context_, state_, window_);
         break;
@@ -241,6 +252,9 @@ void WebPlayer::takeInput() {
         if (detail >= int32_t(PadButton::A) && detail <= int32_t(PadButton::AutoShoulder)) {
           onPadButton(context_, state_, window_, {PadButton(detail), y != 0});
         }
+        break;
+      case kMenusClosed:
+        menusOpen_ = false;
         break;
       case kBacklogClosed:
         window_.backlogClosed();

@@ -61,6 +61,7 @@ class WebPlayer {
   bool ended_ = false;
   bool storyEnded_ = false;  // the script's end request was taken (the prologue clears it)
   bool waitTold_ = false;
+  bool menusOpen_ = false;  // the page's menus over the picture hold the story
   int32_t choiceTold_ = 0;
   int32_t choiceDecidedTold_ = 0;
   std::optional<SavePoint> restartAt_;

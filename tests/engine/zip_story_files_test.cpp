@@ -101,6 +101,11 @@ TEST(ZipStoryFiles, FindsNamesAsInAFolderInsideTheOneFolderZipped) {
   for (const auto& [name, bytes] : cases) EXPECT_EQ(files->read(name), bytes) << name;
   EXPECT_EQ(files->resolve("BG\\ROOM.bmp"), "/x/s.zip/Story/bg/Room.BMP");
   EXPECT_EQ(files->list(), (std::vector<std::string>{"NEV.INI", "bg", "\x8a\x47", "音楽"}));
+  const std::vector<std::string> all = files->allFiles();
+  EXPECT_EQ(all.size(), 4u);
+  for (const std::string& name : all) EXPECT_TRUE(files->read(name)) << name;
+  EXPECT_EQ(all[1], "bg/Room.BMP");
+  EXPECT_EQ(all[3], "音楽/駅.mid");
 }
 
 TEST(ZipStoryFiles, AZippedStoryPlaysAsItsFolder) {
@@ -118,6 +123,17 @@ TEST(ZipStoryFiles, AZippedStoryPlaysAsItsFolder) {
                          "' --choose 1").status, 0) << from;
   }
   EXPECT_NE(fromZip.read("events.jsonl").find("二つ目"), std::string::npos);
+  // Checked and published from the zip as from the folder.
+  TempFolder player, site;
+  player.write("index.html", "<!doctype html>");
+  std::filesystem::create_directory(player.path() / "fonts");
+  std::filesystem::create_symlink("/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf",
+                                  player.path() / "fonts/ipam.ttf");
+  EXPECT_EQ(runProgram(NEV_BINARY " check '" + zip + "'").status, 0);
+  EXPECT_EQ(runProgram(NEV_BINARY " web '" + zip + "' '" + (site.path() / "out").string() +
+                       "' --player '" + player.path().string() + "'").status, 0);
+  EXPECT_EQ(site.read("out/story/絵.bmp"), members[3].bytes);
+  EXPECT_NE(site.read("out/story/index.json").find("{\"name\":\"B.TXT\""), std::string::npos);
   for (const auto& file : std::filesystem::directory_iterator(fromFolder.path())) {
     const std::string name = file.path().filename().string();
     EXPECT_TRUE(fromZip.read(name) == fromFolder.read(name)) << name;

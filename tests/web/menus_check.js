@@ -75,6 +75,15 @@ async function check(page) {
   await page.keyboard.press('Escape');
   expect(await page.$eval('#nev-backlog', (log) => log.hidden), 'Escape closes the backlog');
 
+  // The open menus hold the story: a click given meanwhile takes effect once they close.
+  await page.keyboard.press('Escape');
+  const lines = await page.evaluate(() => { nevPage.queue([2, 10, 10, 0]); return window.nevCheck.text.length; });
+  await sleep(800);
+  expect(await page.evaluate(() => window.nevCheck.text.length) === lines, 'the open menus hold the story');
+  await page.keyboard.press('Escape');
+  await page.waitForFunction((n) => window.nevCheck.text.length > n, { timeout: 10000 }, lines).catch(() => {});
+  expect(await page.evaluate(() => window.nevCheck.text.length) > lines, 'the story goes on once they close');
+
   const pixels = () => page.$eval('#nev-picture', (c) => c.toDataURL());
   const before = await pixels();
   const box = await page.$eval('#nev-picture', (c) => c.getBoundingClientRect().toJSON());

@@ -38,7 +38,8 @@ fi
 mkdir -p build/web/sound build/web/licences
 cp backends/web/page/sound.js build/web/
 cp $packages/js-synthesizer/externals/libfluidsynth-2.4.6.js build/web/sound/libfluidsynth.js
-cp $packages/js-synthesizer/dist/js-synthesizer.min.js build/web/sound/
+cp $packages/js-synthesizer/dist/js-synthesizer.min.js $packages/js-synthesizer/dist/js-synthesizer.worklet.min.js \
+  backends/web/page/music_core.js backends/web/page/music_worklet.js build/web/sound/
 cp /usr/share/sounds/sf2/TimGM6mb.sf2 build/web/sound/
 cp /usr/share/doc/timgm6mb-soundfont/copyright build/web/licences/TimGM6mb.txt
 cp $packages/js-synthesizer/LICENSE build/web/licences/js-synthesizer.txt

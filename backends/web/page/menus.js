@@ -107,6 +107,7 @@
     if (first) first.focus();
   }
   function close() {
+    if (!panel.hidden) queue([11, 0, 0, 0]);  // the story goes on
     panel.hidden = true;
     canvas.focus();
   }

@@ -17,6 +17,7 @@
       now.forEach((pressed, index) => {
         const button = padButtons[index];
         if (button === undefined || pressed === Boolean(was[index])) return;
+        if (pressed && nevPage.startFromFirstScreen()) return;
         if (window.nevMenus && nevMenus.padButton(button, pressed)) return;
         if (nevPage.playing()) nevPage.queue([8, 0, pressed ? 1 : 0, button]);
       });

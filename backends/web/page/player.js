@@ -128,6 +128,12 @@
     },
     lastQueued() { return input[input.length - 1]; },
     playing() { return state === 'playing'; },
+    // A press on the first screen (a key, a tap, a pad's button) starts the story.
+    startFromFirstScreen() {
+      if (state !== 'ready') return false;
+      start();
+      return true;
+    },
     picturePoint(event) { return picturePoint(event); },
     failed(caption, text) {
       console.error(`nev: ${caption}: ${text}`);
@@ -261,12 +267,27 @@
     }
   }
 
+  // The title from the story's nev.ini, into a buffer this page owns while the engine reads.
+  async function storyTitle(found) {
+    for (let capacity = 256; ; ) {
+      const buffer = engine._malloc(capacity);
+      try {
+        const length = await engine.ccall('nev_story_title', 'number', ['string', 'string', 'number', 'number'],
+                                          [found.names.join('\n'), found.zipPath || '', buffer, capacity],
+                                          { async: true });
+        if (length < capacity) return engine.UTF8ToString(buffer, length);
+        capacity = length + 1;
+      } finally {
+        engine._free(buffer);
+      }
+    }
+  }
+
   async function offer(found) {
     story = found;
     if (!story.title) {
       await engineReady;
-      story.title = await engine.ccall('nev_story_title', 'string', ['string', 'string'],
-                                       [story.names.join('\n'), story.zipPath || ''], { async: true });
+      story.title = await storyTitle(story);
     }
     document.title = story.title || 'nev';
     $('nev-title').textContent = story.title || 'nev';

@@ -1,18 +1,15 @@
 // The page's sound on Web Audio: MIDI music through the SoundFont synthesizer, WAV effects
-// decoded by the browser. The engine's model: each music device plays one MIDI file once and
-// tells when its data has ended; a looping piece is closed and opened again by the engine.
-// The synthesizer goes on looping by itself at the end of the data, and the engine's replay of
-// the same bytes takes that playback over, so a loop has no gap however late the engine answers.
+// decoded by the browser. The music's own state lives beside the synthesizer (music_core.js):
+// on the audio thread where the browser has AudioWorklet, else here under a ScriptProcessor.
 'use strict';
 
 (function () {
   const scriptBase = document.currentScript ? document.currentScript.src : location.href;
   const soundFolder = new URL('sound/', scriptBase);
   const kRenderFrames = 4096;
-  // Silent blocks rendered, with nothing playing, before the audio graph is suspended: an idle
-  // page then costs the browser nothing for sound, and a release tail still rings out.
+  // Silent blocks rendered here, with nothing playing, before the audio graph is suspended: an
+  // idle page then costs the browser nothing for sound, and a release tail still rings out.
   const kQuietBlocksBeforeSuspend = 2;
-  const kInaudible = 1e-5;  // -100 dB: what a reverb's tail fades through for a long while
   const kAllDevices = 0xFFFFFFFF;
   const kNoPieces = Object.freeze([]);
 
@@ -26,10 +23,10 @@
     });
   }
 
-  function sameBytes(a, b) {
-    if (a.length !== b.length) return false;
-    for (let i = 0; i < a.length; ++i) if (a[i] !== b[i]) return false;
-    return true;
+  async function fetchFont() {
+    const response = await fetch(new URL('TimGM6mb.sf2', soundFolder));
+    if (!response.ok) throw new Error('no SoundFont (' + response.status + ')');
+    return response.arrayBuffer();
   }
 
   // A short chime, standing in for an effect whose file does not decode.
@@ -45,11 +42,10 @@
   }
 
   // One sound set-up over `options.context` (an AudioContext, made on start() when not given).
-  // Without a context the music can still be rendered by renderMusic(), as the tests do.
+  // Without a context the music can still be rendered here by renderMusic(), as the tests do.
   function createNevSound(options = {}) {
     let context = options.context || null;
     const sampleRate = () => (context ? context.sampleRate : options.sampleRate || 44100);
-    let synth = null;
     let synthReady = null;  // a promise, made when music is first needed
     let musicGain = null;
     let soundGain = null;
@@ -59,64 +55,90 @@
     let soundSource = null;
     let soundRequest = 0;
     let quietBlocks = 0;
-
-    const devices = new Map();  // id -> {bytes, lengthMs}
     let nextId = 1;
-    // What the synthesizer plays: the device, its piece, frames played since its data began,
-    // the piece's length in frames; `ended` once its end was told, `orphaned` once its device
-    // was closed after that (kept for a moment in case the engine plays it again).
-    let playing = null;
-    let waiting = null;  // a play asked for before the synthesizer was ready
     const ended = [];
+    const tellEnded = (piece) => ended.push(piece);
+
+    // The music rendered here: its core (made when first needed).
+    let core = null;
+    // The music rendered on the audio thread: its node, the calls not yet posted (sent
+    // together, so a close and the replay that takes the loop over arrive as one), the open
+    // devices, and where the piece playing began on the context's clock.
+    let node = null;
+    let calls = [];
+    let callsPosted = 0;
+    const devices = new Set();
+    let track = null;  // {id, frames, at}: `frames` into the piece at context frame `at`
+
+    const onAudioThread = () => Boolean(context && context.audioWorklet);
+
+    function localCore() {
+      if (!core) core = nevMusicCore.createMusicCore(sampleRate(), { ended: tellEnded, began() {} });
+      return core;
+    }
+
+    function call(...args) {
+      if (calls.length === 0) queueMicrotask(postCalls);
+      calls.push(args);
+    }
+
+    function postCalls() {
+      if (!node || calls.length === 0) return;
+      node.port.postMessage({ calls, serial: ++callsPosted });
+      calls = [];
+    }
+
+    function heard(message) {
+      if (message.ended !== undefined) {
+        ended.push(message.ended);
+      } else if (message.began !== undefined) {
+        if (devices.has(message.began)) track = { id: message.began, frames: message.frames, at: message.at };
+      } else if (message.quiet) {
+        // Told before a call still on its way: not quiet after all.
+        if (message.serial === callsPosted && !soundSource && context.state === 'running' &&
+            context instanceof AudioContext) context.suspend();
+      }
+    }
+
+    async function audioThreadSynth() {
+      const worklet = context.audioWorklet;
+      for (const script of ['libfluidsynth.js', 'js-synthesizer.worklet.min.js', 'music_core.js', 'music_worklet.js']) {
+        await worklet.addModule(new URL(script, soundFolder));
+      }
+      const font = await fetchFont();
+      node = new AudioWorkletNode(context, 'nev-music', { numberOfInputs: 0, outputChannelCount: [2] });
+      node.connect(musicGain);
+      const ready = new Promise((resolve, reject) => {
+        node.port.onmessage = ({ data }) => {
+          if (data.ready) resolve();
+          else if (data.failed) reject(new Error(data.failed));
+          else heard(data);
+        };
+      });
+      node.port.postMessage({ font }, [font]);
+      postCalls();
+      await ready;
+    }
+
+    async function localSynth() {
+      if (!window.JSSynth) {
+        await loadScript(new URL('libfluidsynth.js', soundFolder));
+        await loadScript(new URL('js-synthesizer.min.js', soundFolder));
+      }
+      await JSSynth.waitForReady();
+      const font = await fetchFont();
+      const made = new JSSynth.Synthesizer();
+      made.init(sampleRate());
+      await made.loadSFont(font);
+      localCore().ready(made);
+    }
 
     function ensureSynth() {
       if (!synthReady) {
-        synthReady = (async () => {
-          if (!window.JSSynth) {
-            await loadScript(new URL('libfluidsynth.js', soundFolder));
-            await loadScript(new URL('js-synthesizer.min.js', soundFolder));
-          }
-          await JSSynth.waitForReady();
-          const response = await fetch(new URL('TimGM6mb.sf2', soundFolder));
-          if (!response.ok) throw new Error('no SoundFont (' + response.status + ')');
-          const font = await response.arrayBuffer();
-          const made = new JSSynth.Synthesizer();
-          made.init(sampleRate());
-          await made.loadSFont(font);
-          synth = made;
-          if (waiting) {
-            const { id, piece, loop } = waiting;
-            waiting = null;
-            begin(id, piece, loop);
-          }
-        })();
+        synthReady = onAudioThread() ? audioThreadSynth() : localSynth();
         synthReady.catch((error) => console.error('nev: no music: ' + error.message));
       }
       return synthReady;
-    }
-
-    function stopSynth() {
-      if (synth) synth.stopPlayer();
-      playing = null;
-    }
-
-    function begin(id, piece, loop) {
-      const device = devices.get(id);
-      if (!device) return;
-      stopSynth();
-      synth.resetPlayer();
-      synth.addSMFDataToPlayer(device.bytes.buffer);
-      // -1: for ever, until the engine closes it; 1: once, tail left to ring out.
-      synth.setPlayerLoop(loop ? -1 : 1);
-      synth.playPlayer();
-      wake();
-      playing = { id, piece, loop, bytes: device.bytes, frames: 0,
-                  length: Math.round(device.lengthMs * sampleRate() / 1000),
-                  ended: false, orphaned: false };
-    }
-
-    function dropOrphan() {
-      if (playing && playing.orphaned) stopSynth();
     }
 
     // Something is about to sound: the graph runs again at once (the synthesizer's clock stood
@@ -126,39 +148,41 @@
       if (context && context.state === 'suspended' && context instanceof AudioContext) context.resume();
     }
 
-    // After a block rendered with nothing to play.
-    function suspendWhenQuiet(left, right) {
-      if (playing || waiting || soundSource || !(context instanceof AudioContext)) {
-        quietBlocks = 0;
-        return;
-      }
-      for (let i = 0; i < left.length; ++i) {
-        if (Math.abs(left[i]) > kInaudible || Math.abs(right[i]) > kInaudible) {
-          quietBlocks = 0;
-          return;
-        }
-      }
-      if (++quietBlocks >= kQuietBlocksBeforeSuspend && context.state === 'running') context.suspend();
-    }
-
-    // Renders the music into `left` and `right` (Float32Arrays of one length), counting its
-    // frames and noting each end of a piece's data.
+    // Renders the music here into `left` and `right` (Float32Arrays of one length).
     function renderMusic(left, right) {
-      dropOrphan();
-      if (!synth) {
+      if (!core) {
         left.fill(0);
         right.fill(0);
-        return;
+        return false;
       }
-      synth.render([left, right]);
-      if (!playing) return;
-      playing.frames += left.length;
-      // The file's own length, or where the synthesizer found the data ended, if earlier.
-      const over = playing.length > 0 && playing.frames >= playing.length;
-      if (!playing.ended && (over || !synth.isPlayerPlaying())) {
-        playing.ended = true;
-        ended.push(playing.piece);
-      }
+      return core.render(left, right);
+    }
+
+    // The ScriptProcessor that renders here where the browser has no AudioWorklet.
+    function scriptProcessor() {
+      const processor = context.createScriptProcessor(kRenderFrames, 0, 2);
+      // After the page was busy the browser asks for the same block of time several times
+      // over and plays one answer: each gets the same music, which does not skip ahead.
+      let lastTime = -Infinity;
+      const lastBlock = [new Float32Array(kRenderFrames), new Float32Array(kRenderFrames)];
+      processor.onaudioprocess = (event) => {
+        const block = event.outputBuffer;
+        const left = block.getChannelData(0);
+        const right = block.getChannelData(1);
+        if (event.playbackTime < lastTime + block.duration / 2) {
+          left.set(lastBlock[0]);
+          right.set(lastBlock[1]);
+          return;
+        }
+        lastTime = event.playbackTime;
+        const audible = renderMusic(left, right);
+        lastBlock[0].set(left);
+        lastBlock[1].set(right);
+        if (audible || (core && core.busy()) || soundSource) quietBlocks = 0;
+        else if (++quietBlocks >= kQuietBlocksBeforeSuspend && context.state === 'running' &&
+                 context instanceof AudioContext) context.suspend();
+      };
+      processor.connect(musicGain);
     }
 
     const api = {
@@ -177,27 +201,7 @@
           soundGain.gain.value = soundVolume;
           musicGain.connect(context.destination);
           soundGain.connect(context.destination);
-          const node = context.createScriptProcessor(kRenderFrames, 0, 2);
-          // After the page was busy the browser asks for the same block of time several times
-          // over and plays one answer: each gets the same music, which does not skip ahead.
-          let lastTime = -Infinity;
-          const lastBlock = [new Float32Array(kRenderFrames), new Float32Array(kRenderFrames)];
-          node.onaudioprocess = (event) => {
-            const block = event.outputBuffer;
-            const left = block.getChannelData(0);
-            const right = block.getChannelData(1);
-            if (event.playbackTime < lastTime + block.duration / 2) {
-              left.set(lastBlock[0]);
-              right.set(lastBlock[1]);
-              return;
-            }
-            lastTime = event.playbackTime;
-            renderMusic(left, right);
-            lastBlock[0].set(left);
-            lastBlock[1].set(right);
-            suspendWhenQuiet(left, right);
-          };
-          node.connect(musicGain);
+          if (!onAudioThread()) scriptProcessor();
           defaultSound = chime(context);
         }
       },
@@ -206,54 +210,44 @@
       openMusic(bytes, lengthMs) {
         const id = nextId++;
         if (nextId === kAllDevices) nextId = 1;
-        devices.set(id, { bytes: new Uint8Array(bytes), lengthMs: lengthMs || 0 });
+        const copy = new Uint8Array(bytes);
+        if (onAudioThread()) {
+          devices.add(id);
+          call('open', id, copy, lengthMs || 0);
+        } else {
+          localCore().open(id, copy, lengthMs || 0);
+        }
         ensureSynth();
         return id;
       },
 
-      // Plays the device from its beginning (MIDI does not seek; `fromMs` is where the engine
-      // would have it, and the piece starts over as on the desktop). `loop`: the engine is
-      // expected to play it again at its end.
+      // Plays the device from `fromMs` into its piece (0: its beginning). `loop`: the engine
+      // is expected to play it again at its end.
       playMusic(id, piece, fromMs, loop = true) {
-        const device = devices.get(id);
-        if (!device) return false;
-        if (playing && playing.orphaned && playing.loop && !fromMs &&
-            sameBytes(playing.bytes, device.bytes)) {
-          // The engine's replay of the piece that just looped: the synthesizer is already
-          // past its beginning, by the frames played beyond the old end.
-          playing = { ...playing, id, piece, frames: playing.frames - playing.length,
-                      ended: false, orphaned: false };
-          return true;
-        }
-        waiting = null;
-        if (!synth) {
-          stopSynth();
-          waiting = { id, piece, loop };
-          wake();
-          return true;
-        }
-        begin(id, piece, loop);
+        wake();
+        if (!onAudioThread()) return localCore().play(id, piece, fromMs, loop);
+        if (!devices.has(id)) return false;
+        call('play', id, piece, fromMs, loop);
+        // Until the audio thread tells where it began.
+        track = { id, frames: Math.round((fromMs || 0) * sampleRate() / 1000),
+                  at: Math.round(context.currentTime * sampleRate()) };
         return true;
       },
 
       musicPosition(id) {
-        if (!playing || playing.id !== id || playing.orphaned) return null;
-        return Math.floor(playing.frames * 1000 / sampleRate());
+        if (!onAudioThread()) return core ? core.position(id) : null;
+        if (!track || track.id !== id) return null;
+        const frames = track.frames + context.currentTime * sampleRate() - track.at;
+        return Math.max(0, Math.floor(frames * 1000 / sampleRate()));
       },
 
       closeMusic(id) {
+        if (!onAudioThread()) return core ? core.close(id) : id === kAllDevices;
         const all = id === kAllDevices;
         if (!all && !devices.has(id)) return false;
         if (all) devices.clear(); else devices.delete(id);
-        if (waiting && (all || waiting.id === id)) waiting = null;
-        if (playing && (all || playing.id === id)) {
-          if (!all && playing.ended) {
-            playing.orphaned = true;
-            queueMicrotask(dropOrphan);
-          } else {
-            stopSynth();
-          }
-        }
+        if (track && (all || track.id === id)) track = null;
+        call('close', id);
         return true;
       },
 
