@@ -1,5 +1,6 @@
 #include "backends/headless/render.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,9 @@
 #include "backends/fontconfig/fontconfig_faces.h"
 #include "backends/headless/output_folder.h"
 #include "backends/headless/stop_signals.h"
+#ifdef NEV_HAVE_VIDEO
+#include "backends/headless/video_render.h"
+#endif
 #include "base/codepage.h"
 #include "base/file_bytes.h"
 #include "base/freetype_glyph_rasterizer.h"
@@ -83,9 +87,9 @@ int warnOfSavesNotWritten(const RenderOptions& options, const std::set<int32_t>&
   return status;
 }
 
-// The session the run plays, with its client size, read marks and save loaded; nothing when
-// one of them is refused (said on stderr), before the output is touched.
-std::unique_ptr<StorySession> openRun(const RenderOptions& options) {
+}  // namespace
+
+std::unique_ptr<StorySession> openRenderSession(const RenderOptions& options) {
   Problem folderProblem;
   std::optional<OpenedStory> story = openStoryFolderOrZip(options.storyDir, folderProblem);
   if (!story) {
@@ -116,6 +120,16 @@ std::unique_ptr<StorySession> openRun(const RenderOptions& options) {
   if (!options.loadFile.empty() && !loadSave(context, options.loadFile)) return nullptr;
   return session;
 }
+
+bool namesVideoFile(const std::string& out) {
+  const size_t dot = out.rfind('.');
+  if (dot == std::string::npos || out.find('/', dot) != std::string::npos) return false;
+  std::string ending = out.substr(dot + 1);
+  for (char& c : ending) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ending == "webm" || ending == "mkv" || ending == "mp4";
+}
+
+namespace {
 
 // Plays the open session into `outDir`; the exit status.
 int playStory(const RenderOptions& options, NevContext& context, const fs::path& outDir,
@@ -165,6 +179,15 @@ int playStory(const RenderOptions& options, NevContext& context, const fs::path&
 }  // namespace
 
 int renderStory(const RenderOptions& options) {
+  if (namesVideoFile(options.outDir)) {
+#ifdef NEV_HAVE_VIDEO
+    return renderVideo(options);
+#else
+    std::fprintf(stderr, "nev render: this nev was built without video (FFmpeg's libraries were"
+                         " missing); give a folder to write frames into instead\n");
+    return 1;
+#endif
+  }
   if (!outputTargetsAllowed(options)) return 1;
   Problem refused;
   std::optional<OutputFolder> out =
@@ -173,7 +196,7 @@ int renderStory(const RenderOptions& options) {
     std::fputs(problemLine(refused, "nev render").c_str(), stderr);
     return 1;
   }
-  std::unique_ptr<StorySession> session = openRun(options);
+  std::unique_ptr<StorySession> session = openRenderSession(options);
   if (!session) return 1;
 
   // From here a signal ends the run with its output kept and its log closed.
