@@ -152,6 +152,9 @@ int renderVideo(const RenderOptions& options) {
       return 1;
     }
   }
+  // Before any thread starts (the encoders' and the synthesizer's), so that none of them is
+  // where a signal lands.
+  const StopSignals signals;
   const char* chosen = std::getenv("NEV_SOUNDFONT");
   const std::optional<std::string> soundFont =
       findSoundFont(chosen != nullptr && *chosen != '\0' ? chosen : nullptr,
@@ -192,7 +195,6 @@ int renderVideo(const RenderOptions& options) {
     return 1;
   }
 
-  const StopSignals signals;
   VideoRecording recording(*encoder, *soundtrack, video.fps, isatty(STDERR_FILENO) != 0);
   VideoSubtitles subtitles;
   int64_t lineBegan = 0;
