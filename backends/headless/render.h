@@ -5,11 +5,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "backends/headless/headless_player.h"
+#include "backends/headless/warp.h"
 
 class StorySession;
 
@@ -32,6 +34,8 @@ struct RenderOptions {
   // Frame number → the file its wait's or choice's save point goes to.
   std::vector<std::pair<int32_t, std::string>> saveAt;
   std::string loadFile;  // empty: from the story's start
+  std::optional<WarpTarget> warp;  // start at the last wait or choice before this line
+  bool eventsOnly = false;  // the log alone: no frame is encoded or written
   int32_t skip = 0;       // SkipMode, for the whole run
   std::string readMarks;  // lines read before, and where each line typed is marked
   VideoOptions video;
@@ -40,9 +44,10 @@ struct RenderOptions {
 // Whether OUT names a video file rather than a folder.
 bool namesVideoFile(const std::string& out);
 
-// The session a run plays, with its client size, read marks and save loaded; nothing when one
-// of them is refused (said on stderr), before any output is touched.
-std::unique_ptr<StorySession> openRenderSession(const RenderOptions& options);
+// The session a run plays, with its client size, read marks and save or warp loaded; nothing
+// when one of them is refused (said on stderr), before any output is touched. A warp's picks
+// are put before run.play.choices.
+std::unique_ptr<StorySession> openRenderSession(RenderOptions& run);
 
 // Exit status: 0 the story ended cleanly, 2 it ended after a message box, 3 at a limit or at
 // a choice that cannot be picked or a --save-at frame never reached, 1 it could not start or a

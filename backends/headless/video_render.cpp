@@ -170,7 +170,8 @@ int renderVideo(const RenderOptions& options) {
     std::fprintf(stderr, "nev render: %s\n", printableText(problem).c_str());
     return 1;
   }
-  std::unique_ptr<StorySession> session = openRenderSession(options);
+  RenderOptions run = options;
+  std::unique_ptr<StorySession> session = openRenderSession(run);
   if (!session) return 1;
   NevContext& context = session->context();
 
@@ -200,7 +201,7 @@ int renderVideo(const RenderOptions& options) {
   int64_t lineBegan = 0;
   bool endWritten = false;
 
-  HeadlessOptions play = options.play;
+  HeadlessOptions play = run.play;
   play.loadedFrom = options.loadFile;
   play.interrupted = [&] { return signals.received() != 0 || recording.failed(); };
   play.onPictureHeld = [&](int64_t from, int64_t until, const PixelTarget& client) {
