@@ -332,6 +332,8 @@ const char* usageText() {
          "                  [--max-steps N] [--max-time MS] [--save-at N:FILE]... [--load FILE]\n"
          "                  [--skip all | --skip read --read-marks FILE]\n"
          "                  [--warp FILE:LINE] [--events-only]\n"
+         "       nev render STORY_DIR OUT.webm|OUT.mkv|OUT.mp4 [--choose I,J,...] [--fps N]\n"
+         "                  [--click-after MS] [--scale N] [--lossless] [--subtitles] [--threads N]\n"
          "       nev check [--routes] [--lang CODE] STORY_DIR\n"
          "       nev routes STORY_DIR OUT_DIR [--max-routes N] [--max-steps N] [--max-frames N]\n"
          "                  [--max-output BYTES] [--jobs N]\n"
@@ -372,6 +374,15 @@ const char* usageText() {
          "A --save-at frame the run never reaches is told, with exit status 3.\n"
          "--warp FILE:LINE starts the run as nev --warp does, its picks before --choose's.\n"
          "--events-only writes events.jsonl alone, the same log, without encoding a frame.\n"
+         "\n"
+         "render to OUT ending in .webm or .mkv (VP9 and Opus) or .mp4 (H.264 and AAC) writes\n"
+         "the playthrough as a video instead: at the story's own pace, each wait and choice\n"
+         "looked at for --click-after milliseconds (default: the auto mode's time for the line),\n"
+         "--fps frames a second (default 30), the picture --scale times its size, with the music\n"
+         "synthesized from the General MIDI SoundFont (NEV_SOUNDFONT names another) and the\n"
+         "sounds mixed in. --lossless keeps every pixel (VP9 lossless RGB, or H.264 RGB at\n"
+         "quantizer 0); --subtitles writes the lines as OUT.vtt beside it; --threads N limits\n"
+         "the encoders' threads. A signal ends the video where it is, finished and playable.\n"
          "\n"
          "Files named to be written (--save-at, --read-marks, --text-out, scramble's OUT) are\n"
          "regular files or new names in a folder that is there, never a link, pipe or device\n"
@@ -497,6 +508,32 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
       options.skip = int32_t(mode == "all" ? SkipMode::AllText : SkipMode::ReadText);
     } else if (word == "--read-marks" && hasValue) {
       options.readMarks = fs::absolute(argv[++i]).string();
+    } else if (word == "--fps" && hasValue) {
+      if (!parsePositive(argv[++i], options.video.fps) || options.video.fps > 240) {
+        error = "--fps takes a number of frames a second, at most 240";
+        return false;
+      }
+    } else if (word == "--click-after" && hasValue) {
+      const std::string value = argv[++i];
+      if (value != "0" && !parsePositive(value, options.video.clickAfter)) {
+        error = "--click-after takes milliseconds";
+        return false;
+      }
+      if (value == "0") options.video.clickAfter = 0;
+    } else if (word == "--scale" && hasValue) {
+      if (!parsePositive(argv[++i], options.video.scale) || options.video.scale > 8) {
+        error = "--scale takes a whole multiple from 1 to 8";
+        return false;
+      }
+    } else if (word == "--threads" && hasValue) {
+      if (!parsePositive(argv[++i], options.video.threads) || options.video.threads > 64) {
+        error = "--threads takes a number of encoder threads from 1 to 64";
+        return false;
+      }
+    } else if (word == "--lossless") {
+      options.video.lossless = true;
+    } else if (word == "--subtitles") {
+      options.video.subtitles = true;
     } else if (word.size() > 1 && word[0] == '-') {
       error = "unknown or incomplete option " + printableText(word);
       return false;
@@ -506,6 +543,19 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
   }
   if (positional.size() != 2) {
     error = "render needs a story folder and an output folder";
+    return false;
+  }
+  const bool videoOptions = options.video.fps != VideoOptions().fps ||
+                            options.video.clickAfter >= 0 || options.video.scale != 1 ||
+                            options.video.threads != 0 || options.video.lossless ||
+                            options.video.subtitles;
+  if (videoOptions && !namesVideoFile(positional[1])) {
+    error = "--fps, --click-after, --scale, --threads, --lossless and --subtitles are for a "
+            "video (OUT ending in .webm, .mkv or .mp4)";
+    return false;
+  }
+  if (options.eventsOnly && namesVideoFile(positional[1])) {
+    error = "--events-only writes a folder, not a video";
     return false;
   }
   if (options.warp && !options.loadFile.empty()) {

@@ -19,6 +19,8 @@ packages=(
   emscripten  # the browser build (make web)
   gettext  # msgfmt --check on the translation files nev writes
   nodejs chromium  # the page's npm packages (synthesizer, puppeteer-core) and the browser tests
+  libavformat-dev libavcodec-dev libswscale-dev libfluidsynth-dev  # render's videos: encoding, music
+  ffmpeg  # the video tests: ffprobe and decoding frames back
 )
 
 # The browser build compiles FreeType and zlib from Debian's source packages (apt-get source).

@@ -60,7 +60,8 @@ class HeadlessPlayer {
         sound_([this] { return now_; },
                [this](SoundEvent event, std::string_view name, int32_t loop) {
                  logSound(event, name, loop);
-               }) {
+               },
+               options.onSoundCue) {
     sound_.setEndOfPieceHandler([this](uint32_t piece) { onMusicNotify(context_, piece); });
     const int32_t width = context.shared.cwinX.load();
     const int32_t height = context.shared.cwinY.load();
@@ -150,12 +151,14 @@ class HeadlessPlayer {
     const int64_t wakeAt = now_ + (milliseconds > 0 ? milliseconds : 0);
     // A piece that ends during the sleep ends at its own time, so a loop keeps its length.
     for (auto end = sound_.pendingEnd(); end && *end <= wakeAt; end = sound_.pendingEnd()) {
+      holdPicture(std::max(now_, *end));
       now_ = std::max(now_, *end);
       if (passedTimeLimit()) return;
       handleMessage();
       if (ended()) return;
       sound_.endPiece();
     }
+    holdPicture(wakeAt);
     now_ = wakeAt;
     if (passedTimeLimit()) return;
     handleMessage();
@@ -164,8 +167,14 @@ class HeadlessPlayer {
     if (context_.shared.choice.count > 0) {
       driveChoice();
     } else if (context_.shared.waitingForClick.load() == 1 && context_.shared.clicked.load() == 0) {
-      writeFrame("wait");
-      if (!ended()) leftClick(context_.shared.mouseY.load());
+      if (!holding_) {
+        writeFrame("wait");
+        if (ended()) return;
+        startHold();
+      }
+      if (holdEnded()) leftClick(context_.shared.mouseY.load());
+    } else {
+      holding_ = false;  // the wait ended by itself
     }
   }
 
@@ -215,7 +224,21 @@ class HeadlessPlayer {
     if (runMessagePrologue(context_)) end(HeadlessEnd::StoryEnd);
   }
 
+  void holdPicture(int64_t until) {
+    if (options_.onPictureHeld && until > now_) options_.onPictureHeld(now_, until, target_);
+  }
+
+  // The reader looks at the wait or choice for a while before clicking.
+  void startHold() {
+    holding_ = true;
+    holdUntil_ = now_;
+    if (options_.clickHold) holdUntil_ += options_.clickHold(context_.reading.lastLineUnits);
+  }
+
+  bool holdEnded() const { return now_ >= holdUntil_; }
+
   void leftClick(int32_t y) {
+    holding_ = false;
     handleMessage();
     onLeftButton(context_, y);
   }
@@ -260,8 +283,12 @@ class HeadlessPlayer {
         break;
       case ChoicePhase::Pointing:
         if (choice.item == pick_ && choice.highlighted) {
-          writeFrame("choice");
-          if (ended()) return;
+          if (!holding_) {
+            writeFrame("choice");
+            if (ended()) return;
+            startHold();
+          }
+          if (!holdEnded()) break;
           leftClick(pointerY_);
           choicePhase_ = ChoicePhase::Clicked;
         }
@@ -353,6 +380,8 @@ class HeadlessPlayer {
   size_t choicesUsed_ = 0;
   int32_t pick_ = 0;
   int32_t pointerY_ = 0;
+  bool holding_ = false;  // a wait's or choice's frame is written; its click is to come
+  int64_t holdUntil_ = 0;
   HeadlessSound sound_;
 };
 

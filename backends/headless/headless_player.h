@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "backends/headless/headless_sound.h"
 #include "base/surface.h"
 #include "engine/script/script_cursor.h"
 
@@ -39,6 +40,15 @@ struct HeadlessOptions {
   std::function<void(const std::string& caption, const std::string& text)> onBox;
   // Asked at each script line and sleep: true ends the run there, as a limit would.
   std::function<bool()> interrupted;
+
+  // For a player that shows time passing, as a video does. The client's picture, which stays
+  // as it is from `from` until the clock reaches `until`, told before the clock moves on.
+  std::function<void(int64_t from, int64_t until, const PixelTarget& client)> onPictureHeld;
+  // Each piece of music and sound effect as it starts or stops, with its file.
+  std::function<void(const SoundCue& cue)> onSoundCue;
+  // How long the reader looks at a click wait or choice before clicking, in virtual
+  // milliseconds, from the characters of the line before it; unset: clicked at once.
+  std::function<int64_t(int32_t units)> clickHold;
 };
 
 // A frame of the client area, numbered from 1, taken at a "wait", "choice" or at the "end".

@@ -6,16 +6,27 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "engine/host.h"
+
+// What would be heard from the virtual time `at` on, for a player that makes the sound itself.
+struct SoundCue {
+  enum class Kind { Music, MusicStop, Effect };
+  Kind kind = Kind::MusicStop;
+  int64_t at = 0;
+  std::string bytes;     // the standard MIDI file or the wave file; empty: nothing to play
+  int64_t position = 0;  // milliseconds into the piece, where it goes on after a load
+};
 
 class HeadlessSound final : public SoundBackend {
  public:
   using VirtualClock = std::function<int64_t()>;  // milliseconds
   using Report = std::function<void(SoundEvent event, std::string_view name, int32_t loop)>;
+  using Cue = std::function<void(const SoundCue& cue)>;
 
-  HeadlessSound(VirtualClock clock, Report report);
+  HeadlessSound(VirtualClock clock, Report report, Cue cue = {});
 
   // The virtual time at which the playing piece ends; nothing while no piece plays.
   std::optional<int64_t> pendingEnd() const;
@@ -30,14 +41,21 @@ class HeadlessSound final : public SoundBackend {
   uint32_t closeMusic(uint32_t deviceId) override;
   std::optional<int64_t> musicPosition(uint32_t deviceId) override;
   uint32_t playMusicFrom(uint32_t deviceId, uint32_t piece, int64_t position) override;
-  void playSound(const StoryFiles&, const std::string&) override {}
+  void playSound(const StoryFiles& files, const std::string& name) override;
   void note(SoundEvent event, std::string_view name, int32_t loop) override;
 
  private:
+  void stopPlaying();
+
   VirtualClock clock_;
   Report report_;
+  Cue cue_;
   EndOfPieceHandler handler_;
-  std::map<uint32_t, int64_t> deviceLengths_;  // open devices and their pieces' lengths
+  struct Device {
+    int64_t length = 0;
+    std::string midi;  // kept only for cues
+  };
+  std::map<uint32_t, Device> devices_;  // open devices and their pieces
   uint32_t nextDeviceId_ = 1;
   uint32_t playingDevice_ = 0;  // 0: none
   uint32_t playingPiece_ = 0;

@@ -1,5 +1,6 @@
 #include "backends/headless/render.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,9 @@
 #include "backends/fontconfig/fontconfig_faces.h"
 #include "backends/headless/output_folder.h"
 #include "backends/headless/stop_signals.h"
+#ifdef NEV_HAVE_VIDEO
+#include "backends/headless/video_render.h"
+#endif
 #include "base/codepage.h"
 #include "base/file_bytes.h"
 #include "base/freetype_glyph_rasterizer.h"
@@ -118,6 +122,34 @@ std::unique_ptr<StorySession> openRun(const RenderOptions& options, const WarpSt
   return session;
 }
 
+}  // namespace
+
+std::unique_ptr<StorySession> openRenderSession(RenderOptions& run) {
+  // The line's place is found before the output is touched; the picks that lead on from it
+  // come before those asked for.
+  std::optional<WarpStart> warp;
+  if (run.warp) {
+    Problem unreached;
+    warp = findWarpStart(run.storyDir, *run.warp, run.clientWidth, run.clientHeight, unreached);
+    if (!warp) {
+      std::fputs(problemLine(unreached, "nev render").c_str(), stderr);
+      return nullptr;
+    }
+    run.play.choices.insert(run.play.choices.begin(), warp->picks.begin(), warp->picks.end());
+  }
+  return openRun(run, warp ? &*warp : nullptr);
+}
+
+bool namesVideoFile(const std::string& out) {
+  const size_t dot = out.rfind('.');
+  if (dot == std::string::npos || out.find('/', dot) != std::string::npos) return false;
+  std::string ending = out.substr(dot + 1);
+  for (char& c : ending) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ending == "webm" || ending == "mkv" || ending == "mp4";
+}
+
+namespace {
+
 // Plays the open session into `outDir`; the exit status.
 int playStory(const RenderOptions& options, NevContext& context, const fs::path& outDir,
               std::ostream& events, const StopSignals& signals) {
@@ -169,6 +201,15 @@ int playStory(const RenderOptions& options, NevContext& context, const fs::path&
 }  // namespace
 
 int renderStory(const RenderOptions& options) {
+  if (namesVideoFile(options.outDir)) {
+#ifdef NEV_HAVE_VIDEO
+    return renderVideo(options);
+#else
+    std::fprintf(stderr, "nev render: this nev was built without video (FFmpeg's libraries were"
+                         " missing); give a folder to write frames into instead\n");
+    return 1;
+#endif
+  }
   if (!outputTargetsAllowed(options)) return 1;
   Problem refused;
   std::optional<OutputFolder> out =
@@ -177,21 +218,8 @@ int renderStory(const RenderOptions& options) {
     std::fputs(problemLine(refused, "nev render").c_str(), stderr);
     return 1;
   }
-  // The line's place is found before the output is touched; the picks that lead on from it
-  // come before those asked for.
   RenderOptions run = options;
-  std::optional<WarpStart> warp;
-  if (options.warp) {
-    Problem unreached;
-    warp = findWarpStart(options.storyDir, *options.warp, options.clientWidth,
-                         options.clientHeight, unreached);
-    if (!warp) {
-      std::fputs(problemLine(unreached, "nev render").c_str(), stderr);
-      return 1;
-    }
-    run.play.choices.insert(run.play.choices.begin(), warp->picks.begin(), warp->picks.end());
-  }
-  std::unique_ptr<StorySession> session = openRun(run, warp ? &*warp : nullptr);
+  std::unique_ptr<StorySession> session = openRenderSession(run);
   if (!session) return 1;
 
   // From here a signal ends the run with its output kept and its log closed.

@@ -4,6 +4,7 @@
 // always gives the same files.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -11,6 +12,18 @@
 
 #include "backends/headless/headless_player.h"
 #include "backends/headless/warp.h"
+
+class StorySession;
+
+// For a video file (OUT ending in .webm, .mkv or .mp4) instead of a folder.
+struct VideoOptions {
+  int32_t fps = 30;
+  int32_t clickAfter = -1;  // milliseconds each wait and choice is looked at; -1: auto's time
+  int32_t scale = 1;        // whole multiples of the client's size
+  bool lossless = false;
+  bool subtitles = false;   // a WebVTT file of the lines beside the video
+  int32_t threads = 0;      // the encoders'; 0: they choose
+};
 
 struct RenderOptions {
   std::string storyDir;
@@ -25,7 +38,16 @@ struct RenderOptions {
   bool eventsOnly = false;  // the log alone: no frame is encoded or written
   int32_t skip = 0;       // SkipMode, for the whole run
   std::string readMarks;  // lines read before, and where each line typed is marked
+  VideoOptions video;
 };
+
+// Whether OUT names a video file rather than a folder.
+bool namesVideoFile(const std::string& out);
+
+// The session a run plays, with its client size, read marks and save or warp loaded; nothing
+// when one of them is refused (said on stderr), before any output is touched. A warp's picks
+// are put before run.play.choices.
+std::unique_ptr<StorySession> openRenderSession(RenderOptions& run);
 
 // Exit status: 0 the story ended cleanly, 2 it ended after a message box, 3 at a limit or at
 // a choice that cannot be picked or a --save-at frame never reached, 1 it could not start or a

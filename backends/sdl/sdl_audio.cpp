@@ -20,7 +20,7 @@
 
 #include "backends/sdl/job_thread.h"
 #include "backends/sdl/library_messages.h"
-#include "backends/sdl/sound_font.h"
+#include "base/sound_font.h"
 #include "base/codepage.h"
 #include "base/file_bytes.h"
 #include "engine/sound/story_midi.h"

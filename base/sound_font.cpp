@@ -1,4 +1,4 @@
-#include "backends/sdl/sound_font.h"
+#include "base/sound_font.h"
 
 #include <algorithm>
 #include <cctype>
