@@ -131,6 +131,8 @@ int runRoutesCommand(int argc, const char* const argv[]) {
         std::fprintf(stderr, "nev routes: --jobs takes a number from 1 to 256\n");
         return 1;
       }
+    } else if (word == "--lang" && hasValue) {
+      options.language = argv[++i];
     } else if (word.size() > 1 && word[0] == '-') {
       std::fprintf(stderr, "nev routes: unknown or incomplete option %s\n%s",
                    printableText(std::string(word)).c_str(), usageText());
@@ -255,6 +257,10 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
       line.textOut = path == "-" ? path : fs::absolute(path).string();
       continue;
     }
+    if (word == "--lang" && i + 1 < argc) {
+      line.language = argv[++i];
+      continue;
+    }
     if (word.size() > 1 && word[0] == '-') {
       line.action = CommandLine::Action::Error;
       line.error = "unknown option " + std::string(word);
@@ -285,13 +291,13 @@ bool offersStoryChooser(const CommandLine& line, bool storyHere, DisplayKind dis
 }
 
 const char* usageText() {
-  return "usage: nev [--continue | --new] [--text-out FILE] [STORY_DIR]\n"
+  return "usage: nev [--continue | --new] [--text-out FILE] [--lang CODE] [STORY_DIR]\n"
          "       nev render STORY_DIR OUT_DIR [--choose I,J,...] [--client WxH] [--max-frames N]\n"
          "                  [--max-steps N] [--max-time MS] [--save-at N:FILE]... [--load FILE]\n"
-         "                  [--skip all | --skip read --read-marks FILE]\n"
+         "                  [--skip all | --skip read --read-marks FILE] [--lang CODE]\n"
          "       nev check [--routes] STORY_DIR\n"
          "       nev routes STORY_DIR OUT_DIR [--max-routes N] [--max-steps N] [--max-frames N]\n"
-         "                  [--max-output BYTES] [--jobs N]\n"
+         "                  [--max-output BYTES] [--jobs N] [--lang CODE]\n"
          "       nev web STORY_DIR OUT_DIR [--player DIR]\n"
          "       nev scramble PLAIN OUT | nev unscramble STX OUT\n"
          "       nev translate init|update STORY_DIR CODE\n"
@@ -304,7 +310,8 @@ const char* usageText() {
          "The しおり menu keeps saves (F5 quick save, F9 quick load); ending nev before the\n"
          "story ends keeps the place, and the next start asks whether to go on from there:\n"
          "--continue answers yes, --new answers no. --text-out FILE (- for standard output)\n"
-         "writes each line as it is typed and each choice's items, in UTF-8.\n"
+         "writes each line as it is typed and each choice's items, in UTF-8. --lang CODE reads\n"
+         "the story in its translation in STORY_DIR/lang/CODE/ (for nev, render and routes).\n"
          "\n"
          "render plays the story without a window on a virtual clock and writes OUT_DIR/NNNN.png\n"
          "at every click wait and choice, and OUT_DIR/events.jsonl. It clicks through waits and\n"
@@ -437,6 +444,8 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
       options.skip = int32_t(mode == "all" ? SkipMode::AllText : SkipMode::ReadText);
     } else if (word == "--read-marks" && hasValue) {
       options.readMarks = fs::absolute(argv[++i]).string();
+    } else if (word == "--lang" && hasValue) {
+      options.language = argv[++i];
     } else if (word.size() > 1 && word[0] == '-') {
       error = "unknown or incomplete option " + printableText(word);
       return false;
@@ -499,7 +508,7 @@ int runNev(int argc, const char* const argv[]) {
   // Without a folder named, the story is the one in the current folder.
   const bool boxed = endingProblemsInBox(display, isatty(STDERR_FILENO) != 0);
   if (offersStoryChooser(line, resolveStoryFile("nev.ini", line.storyDir).has_value(), display)) {
-    return runDesktopShell({std::nullopt, line.resume, line.textOut, boxed});
+    return runDesktopShell({std::nullopt, line.resume, line.textOut, boxed, line.language});
   }
   Problem folderProblem;
   std::optional<OpenedStory> story = openStoryFolderOrZip(line.storyDir, folderProblem);
@@ -515,5 +524,5 @@ int runNev(int argc, const char* const argv[]) {
                  line.storyDir.c_str());
     return 1;
   }
-  return runDesktopShell({std::move(story), line.resume, line.textOut, boxed});
+  return runDesktopShell({std::move(story), line.resume, line.textOut, boxed, line.language});
 }

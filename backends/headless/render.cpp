@@ -97,7 +97,7 @@ std::unique_ptr<StorySession> openRun(const RenderOptions& options) {
   Problem problem;
   const StoryBackends backends{
       [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
-  std::unique_ptr<StorySession> session = openStory(std::move(story->files), backends, problem);
+  std::unique_ptr<StorySession> session = openStory(std::move(story->files), backends, problem, options.language);
   if (!session) {
     reportProblem(printMessageBox, problem);
     return nullptr;

@@ -21,6 +21,7 @@ struct RenderOptions {
   std::string loadFile;  // empty: from the story's start
   int32_t skip = 0;       // SkipMode, for the whole run
   std::string readMarks;  // lines read before, and where each line typed is marked
+  std::string language;   // a translation's code; empty: the original
 };
 
 // Exit status: 0 the story ended cleanly, 2 it ended after a message box, 3 at a limit or at

@@ -23,6 +23,7 @@ struct RoutesOptions {
   int32_t maxFrames = 200;       // frames a route may write
   int64_t maxOutput = int64_t{1} << 30;  // bytes of frames in all
   int32_t jobs = 1;              // routes played at once
+  std::string language;          // a translation's code; empty: the original
 };
 
 struct ChoicePoint {

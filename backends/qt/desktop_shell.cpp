@@ -133,7 +133,7 @@ int runDesktopShell(const DesktopStart& start) {
         audioMissing = !audio->audioAvailable();
         return audio;
       }};
-  std::unique_ptr<StorySession> session = openStory(std::move(story->files), backends, problem);
+  std::unique_ptr<StorySession> session = openStory(std::move(story->files), backends, problem, start.language);
   if (!session) {
     // Before the window exists, which shows the story's own boxes.
     reportProblemInBox(nullptr, problem);

@@ -13,6 +13,7 @@ struct DesktopStart {
   int resume = -1;            // a place kept when nev last ended: 1 go on, 0 leave it, -1 ask
   std::string textOut;        // where each typed line goes as it is typed ("-": stdout)
   bool endingProblemsInBox = false;  // a problem that ends nev also shows a box
+  std::string language;              // a translation's code; empty: the original
 };
 
 // Plays the story in a window until the reader or the story ends it.

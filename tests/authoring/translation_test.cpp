@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "authoring/translation_folder.h"
-#include "authoring/translation_keys.h"
+#include "engine/translation/translation_keys.h"
 #include "base/po_file.h"
 #include "engine/local_story_folder.h"
 #include "test_files.h"
