@@ -12,6 +12,7 @@ struct CommandLine {
   int resume = -1;
   std::string textOut;  // --text-out FILE
   std::string language;  // --lang CODE: a translation; empty: the original
+  std::string warp;     // --warp FILE:LINE
   std::string error;        // what was wrong, for Action::Error
 };
 

@@ -133,7 +133,8 @@ int runDesktopShell(const DesktopStart& start) {
         audioMissing = !audio->audioAvailable();
         return audio;
       }};
-  std::unique_ptr<StorySession> session = openStory(std::move(story->files), backends, problem, start.language);
+  std::unique_ptr<StorySession> session =
+      openStory(std::move(story->files), backends, problem, start.language);
   if (!session) {
     // Before the window exists, which shows the story's own boxes.
     reportProblemInBox(nullptr, problem);
@@ -182,7 +183,12 @@ int runDesktopShell(const DesktopStart& start) {
     // Before the question whether to go on, which opens where the window will.
     window.setReaderSettings(&settings, storyDataName(storyFolder));
     SavePoint kept;
-    if (resumeFromAutoSlot(context, window.state(), window, start.resume, kept)) context.resumeAt = kept;
+    if (start.warpedTo) {
+      if (start.warpedTo->taken) context.resumeAt = *start.warpedTo;
+      window.state().saveSlots.keepsPlace = false;
+    } else if (resumeFromAutoSlot(context, window.state(), window, start.resume, kept)) {
+      context.resumeAt = kept;
+    }
     // A signal while the reader was being asked ends nev before the story starts.
     if (window.ended()) {
       status = 128 + endSignal;

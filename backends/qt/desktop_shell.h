@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/save_point.h"
 #include "engine/zip_story_files.h"
 
 struct DesktopStart {
@@ -13,6 +14,9 @@ struct DesktopStart {
   int resume = -1;            // a place kept when nev last ended: 1 go on, 0 leave it, -1 ask
   std::string textOut;        // where each typed line goes as it is typed ("-": stdout)
   bool endingProblemsInBox = false;  // a problem that ends nev also shows a box
+  // Where --warp starts the story (not taken: at its start); the place kept for the next start
+  // is then neither offered nor written.
+  std::optional<SavePoint> warpedTo;
   std::string language;              // a translation's code; empty: the original
 };
 
