@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "authoring/check.h"
+#include "authoring/check_translation.h"
 #include "authoring/script_conversion.h"
 #include "authoring/translation_folder.h"
+#include "backends/fontconfig/fontconfig_faces.h"
 #include "backends/headless/render.h"
 #include "backends/headless/routes.h"
 #include "backends/headless/web_export.h"
@@ -66,9 +68,17 @@ bool parsePositive(const std::string& text, int64_t& value) {
 int runCheckCommand(int argc, const char* const argv[]) {
   std::vector<std::string> folders;
   bool routes = false;
+  std::string language;
   for (int i = 0; i < argc; ++i) {
     if (std::string_view(argv[i]) == "--routes") {
       routes = true;
+    } else if (std::string_view(argv[i]) == "--lang" && i + 1 < argc) {
+      language = argv[++i];
+      if (!isLanguageCode(language)) {
+        std::fprintf(stderr, "nev check: %s is no language code; write one such as en or pt_BR\n",
+                     printableText(language).c_str());
+        return 2;
+      }
     } else {
       folders.push_back(argv[i]);
     }
@@ -85,9 +95,12 @@ int runCheckCommand(int argc, const char* const argv[]) {
                  error.message().c_str());
     return 1;
   }
-  std::vector<CheckFinding> findings = checkStory(storyDir);
+  // A translation's check leaves the story's own findings to its author.
+  std::vector<CheckFinding> findings = language.empty()
+                                           ? checkStory(storyDir)
+                                           : checkTranslation(storyDir, language, fontconfigFaces());
   // The exploration's findings join the lint's as warnings: lines no route carries out.
-  if (routes && !hasError(findings)) {
+  if (routes && language.empty() && !hasError(findings)) {
     RoutesOptions options;
     options.storyDir = storyDir;
     const RoutesReport report = exploreRoutes(options);
@@ -306,7 +319,7 @@ const char* usageText() {
          "                  [--max-steps N] [--max-time MS] [--save-at N:FILE]... [--load FILE]\n"
          "                  [--skip all | --skip read --read-marks FILE]\n"
          "                  [--warp FILE:LINE] [--events-only] [--lang CODE]\n"
-         "       nev check [--routes] STORY_DIR\n"
+         "       nev check [--routes] [--lang CODE] STORY_DIR\n"
          "       nev routes STORY_DIR OUT_DIR [--max-routes N] [--max-steps N] [--max-frames N]\n"
          "                  [--max-output BYTES] [--jobs N] [--lang CODE]\n"
          "       nev web STORY_DIR OUT_DIR [--player DIR]\n"
@@ -355,7 +368,10 @@ const char* usageText() {
          "names, short choices and commands, full pages, unreachable labels, what scrambling\n"
          "would lose, text or the click marker past the picture's edge). Exit status: 1 when\n"
          "there is an error, 0 otherwise. With --routes it also explores the routes and warns of\n"
-         "each line no route reaches.\n"
+         "each line no route reaches. With --lang CODE it checks the translation in\n"
+         "STORY_DIR/lang/CODE instead: untranslated, fuzzy and stale entries, PO syntax errors,\n"
+         "characters its font cannot draw, replacement files that replace nothing or pictures of\n"
+         "another size.\n"
          "\n"
          "routes plays every route of the story headless: at each choice each item in turn, a\n"
          "route that meets a choice point already explored joining it. OUT_DIR gets routes.json\n"

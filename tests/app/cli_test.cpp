@@ -108,7 +108,7 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
   const std::string memoryBound = kUnderSanitizer ? "" : "ulimit -v 1048576; ";
   const std::vector<Case> cases = {
       {nev + " --version", 0, "nev "},
-      {nev + " --help", 0, "       nev check [--routes] STORY_DIR\n"},
+      {nev + " --help", 0, "       nev check [--routes] [--lang CODE] STORY_DIR\n"},
       {nev + " --frobnicate", 2, "nev: unknown option --frobnicate"},
       {nev + " -", 1, "nev: cannot open story folder -:"},
       {nev + at(empty, "missing"), 1, "cannot open story folder " + empty.path().string()},
@@ -224,6 +224,9 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {nev + " check" + at(noScript), 1, "nev.ini: error: start script \"start.txt\" not found"},
       {nev + " check" + at(empty, "missing"), 1, "nev check: cannot read story folder"},
       {nev + " check", 2, "nev check: give exactly one story folder"},
+      {nev + " check --lang ../en" + at(clean), 2, "nev check: ../en is no language code"},
+      {nev + " check --lang en" + at(clean), 1,
+       "lang/en/story.po: error: no such translation; nev translate init makes one"},
       {nev + " translate init" + at(typed) + " ../en", 2, "../en is no language code"},
       {nev + " translate update" + at(typed) + " en", 1, "no such translation; nev translate init"},
       {nev + " translate init" + at(typed) + " en && cat" + at(typed, "lang/en/story.po"), 0,

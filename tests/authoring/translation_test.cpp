@@ -8,7 +8,10 @@
 #include <tuple>
 #include <vector>
 
+#include "authoring/check_translation.h"
 #include "authoring/translation_folder.h"
+#include "backends/fontconfig/fontconfig_faces.h"
+#include "base/file_bytes.h"
 #include "engine/translation/translation_keys.h"
 #include "base/po_file.h"
 #include "engine/local_story_folder.h"
@@ -157,4 +160,71 @@ TEST(Translation, InitThenUpdateKeepsEachTranslationWithItsLineThroughEdits) {
   EXPECT_EQ(updated.status, 0) << updated.output;
 }
 
+TEST(Translation, CheckNamesEachProblemOfATranslationWithItsPlace) {
+  TempFolder story;
+  story.write("nev.ini", storyIni({{0, sjis("駅")}}));
+  story.write("start.txt", sjis("一\n二\n三\n四\n@C0,0,pic.bmp,0xCC0020;\n@E\n"));
+  story.write("pic.bmp", bmp(2, 2, 24, 0, "", std::string(16, '\0')));
+  std::string summary;
+  ASSERT_FALSE(initTranslation(story.path(), "xx", summary));
+  Problem problem;
+  std::optional<PoFile> po = readPoFile(story.read("lang/xx/story.po"), "", problem);
+  ASSERT_TRUE(po) << problem.detail;
+  // The test font draws only "A" and "B".
+  const std::map<std::string, std::string> translated = {
+      {"一", "A B"}, {"三", "B"}, {"四", "AéB"}, {"駅", "AB"}, {"About", "A"}, {"Test", "B"}};
+  std::erase_if(po->entries, [](const PoEntry& entry) { return entry.id == "二"; });
+  for (PoEntry& entry : po->entries) {
+    if (translated.contains(entry.id)) entry.translations = {translated.at(entry.id)};
+    if (entry.id == "三") entry.setFuzzy(true);
+  }
+  po->entries.push_back({.context = "start.txt", .id = "五", .translations = {"B"}});
+  po->entries.push_back({.context = "start.txt", .id = "六", .translations = {"A"}, .obsolete = true});
+  const std::string poText = writePoFile(*po);
+  po = readPoFile(poText, "", problem);
+  std::map<std::string, int> lineOf;
+  for (const PoEntry& entry : po->entries) lineOf[entry.id] = entry.line;
+  story.write("lang/xx/story.po", poText);
+  story.write("lang/xx/language.ini", "[language]\r\nname=Test\r\nfont=tiny.ttf\r\nsize=big\r\n");
+  story.write("lang/xx/tiny.ttf", *readWholeFile(NEV_SOURCE_DIR "/fuzz/seeds/tiny.ttf"));
+  story.write("lang/xx/PIC.BMP", bmp(3, 2, 24, 0, "", std::string(24, '\0')));
+  story.write("lang/xx/gone.wav", "RIFF");
+
+  const std::string poName = "lang/xx/story.po";
+  using Expected = std::tuple<std::string, int, std::string>;
+  const auto findings = [&story] {
+    std::vector<Expected> found;
+    for (const CheckFinding& finding : checkTranslation(story.path(), "xx", {})) {
+      found.emplace_back(finding.file, finding.line, finding.message);
+    }
+    return found;
+  };
+  const std::vector<Expected> expected = {
+      {poName, 0, "7 lines: 5 translated, 1 fuzzy, 1 untranslated; 1 obsolete entries"},
+      {poName, 0, "not in the file yet (start.txt:2): nev translate update adds it"},
+      {poName, lineOf["三"], "fuzzy (start.txt:3): its line changed; check the translation and "
+                             "remove the fuzzy flag"},
+      {poName, lineOf["四"], "the font cannot draw é (start.txt:4)"},
+      {poName, lineOf["五"], "no line of start.txt reads \"五\" any more; nev translate update "
+                             "keeps it as obsolete"},
+      {"lang/xx/language.ini", 4, "size is not a number of pixels; the story's own is used"},
+      {"lang/xx/PIC.BMP", 0, "is 3x2; the story's pic.bmp is 2x2"},
+      {"lang/xx/gone.wav", 0, "replaces no file of the story; its name is not one the story has"},
+  };
+  EXPECT_EQ(findings(), expected);
+
+  story.write("lang/xx/story.po", "msgid \"a\"\nmsgstr \"\\q\"\n");
+  story.write("lang/xx/language.ini", "[language]\nfont=none.ttf\n");
+  EXPECT_EQ(findings(), (std::vector<Expected>{
+                            {poName, 2, "invalid escape \\q"},
+                            {"lang/xx/language.ini", 2, "font none.ttf is not in lang/xx"},
+                            {"lang/xx/PIC.BMP", 0, "is 3x2; the story's pic.bmp is 2x2"},
+                            {"lang/xx/gone.wav", 0, "replaces no file of the story; its name is "
+                                                    "not one the story has"},
+                            {"lang/xx/tiny.ttf", 0, "replaces no file of the story; its name is "
+                                                    "not one the story has"}}));
+
+  // The demo's English is whole and drawable.
+  EXPECT_EQ(checkTranslation(NEV_SOURCE_DIR "/demo", "en", fontconfigFaces()).size(), 0u);
+}
 }  // namespace
