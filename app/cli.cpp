@@ -159,6 +159,8 @@ int runRoutesCommand(int argc, const char* const argv[]) {
         std::fprintf(stderr, "nev routes: --jobs takes a number from 1 to 256\n");
         return 1;
       }
+    } else if (word == "--lang" && hasValue) {
+      options.language = argv[++i];
     } else if (word.size() > 1 && word[0] == '-') {
       std::fprintf(stderr, "nev routes: unknown or incomplete option %s\n%s",
                    printableText(std::string(word)).c_str(), usageText());
@@ -287,6 +289,10 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
       line.textOut = path == "-" ? path : fs::absolute(path).string();
       continue;
     }
+    if (word == "--lang" && i + 1 < argc) {
+      line.language = argv[++i];
+      continue;
+    }
     if (word == "--warp" && i + 1 < argc) {
       line.warp = argv[++i];
       WarpTarget target;
@@ -327,16 +333,16 @@ bool offersStoryChooser(const CommandLine& line, bool storyHere, DisplayKind dis
 
 const char* usageText() {
   return "usage: nev [--continue | --new] [--text-out FILE] [--warp FILE:LINE] [--watch]\n"
-         "           [STORY_DIR]\n"
+         "           [--lang CODE] [STORY_DIR]\n"
          "       nev render STORY_DIR OUT_DIR [--choose I,J,...] [--client WxH] [--max-frames N]\n"
          "                  [--max-steps N] [--max-time MS] [--save-at N:FILE]... [--load FILE]\n"
          "                  [--skip all | --skip read --read-marks FILE]\n"
-         "                  [--warp FILE:LINE] [--events-only]\n"
+         "                  [--warp FILE:LINE] [--events-only] [--lang CODE]\n"
          "       nev render STORY_DIR OUT.webm|OUT.mkv|OUT.mp4 [--choose I,J,...] [--fps N]\n"
          "                  [--click-after MS] [--scale N] [--lossless] [--subtitles] [--threads N]\n"
          "       nev check [--routes] [--lang CODE] STORY_DIR\n"
          "       nev routes STORY_DIR OUT_DIR [--max-routes N] [--max-steps N] [--max-frames N]\n"
-         "                  [--max-output BYTES] [--jobs N]\n"
+         "                  [--max-output BYTES] [--jobs N] [--lang CODE]\n"
          "       nev web STORY_DIR OUT_DIR [--player DIR]\n"
          "       nev scramble PLAIN OUT | nev unscramble STX OUT\n"
          "       nev translate init|update STORY_DIR CODE\n"
@@ -349,7 +355,8 @@ const char* usageText() {
          "The しおり menu keeps saves (F5 quick save, F9 quick load); ending nev before the\n"
          "story ends keeps the place, and the next start asks whether to go on from there:\n"
          "--continue answers yes, --new answers no. --text-out FILE (- for standard output)\n"
-         "writes each line as it is typed and each choice's items, in UTF-8.\n"
+         "writes each line as it is typed and each choice's items, in UTF-8. --lang CODE reads\n"
+         "the story in its translation in STORY_DIR/lang/CODE/ (for nev, render and routes).\n"
          "--warp FILE:LINE starts at that line of a script: the first route that reaches it\n"
          "(fewest picks) is played unseen to the last wait or choice before it, and the story\n"
          "starts there with its pictures, music and page; nothing is marked read and the place\n"
@@ -534,6 +541,8 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
       options.video.lossless = true;
     } else if (word == "--subtitles") {
       options.video.subtitles = true;
+    } else if (word == "--lang" && hasValue) {
+      options.language = argv[++i];
     } else if (word.size() > 1 && word[0] == '-') {
       error = "unknown or incomplete option " + printableText(word);
       return false;
@@ -617,9 +626,8 @@ int runNev(int argc, const char* const argv[]) {
       std::fprintf(stderr, "nev: --warp needs the story folder named\n%s", usageText());
       return 2;
     }
-    DesktopStart chosen{std::nullopt, line.resume, line.textOut, boxed};
-    chosen.watch = line.watch;
-    return runDesktopShell(chosen);
+    return runDesktopShell(
+        {std::nullopt, line.resume, line.textOut, boxed, {}, line.watch, line.language});
   }
   Problem folderProblem;
   std::optional<OpenedStory> story = openStoryFolderOrZip(line.storyDir, folderProblem);
@@ -635,8 +643,8 @@ int runNev(int argc, const char* const argv[]) {
                  line.storyDir.c_str());
     return 1;
   }
-  DesktopStart start{std::move(story), line.resume, line.textOut, boxed};
-  start.watch = line.watch;
+  DesktopStart start{std::move(story), line.resume, line.textOut, boxed, {}, line.watch,
+                     line.language};
   if (!line.warp.empty()) {
     WarpTarget target;
     std::string unused;

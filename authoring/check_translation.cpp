@@ -10,12 +10,12 @@
 #include <tuple>
 #include <utility>
 
-#include "authoring/translation_keys.h"
 #include "base/bitmap_file.h"
 #include "base/file_bytes.h"
 #include "base/font_coverage.h"
 #include "base/po_file.h"
 #include "engine/local_story_folder.h"
+#include "engine/translation/translation_keys.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "authoring/translation_keys.h"
+#include "engine/translation/translation_keys.h"
 #include "authoring/translation_merge.h"
 #include "base/codepage.h"
 #include "base/po_file.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/translation_keys.h"
+#include "engine/translation/translation_keys.h"
 #include "base/po_file.h"
 
 // A new translation into `language`, every entry untranslated. `now` as the PO header writes

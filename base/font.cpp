@@ -105,6 +105,59 @@ const GlyphMask& glyphOfUnit(Font& font, uint8_t first, uint8_t second) {
   return font.glyphs.emplace(unit, std::move(mask)).first->second;
 }
 
+std::u32string codePointsOf(std::string_view text) {
+  std::u32string points;
+  for (size_t at = 0; at < text.size();) {
+    const auto lead = static_cast<uint8_t>(text[at]);
+    const int length = lead < 0x80         ? 1
+                       : lead >> 5 == 0x6  ? 2
+                       : lead >> 4 == 0xE  ? 3
+                       : lead >> 3 == 0x1E ? 4
+                                           : 0;
+    if (length == 0 || at + length > text.size()) break;
+    char32_t point = length == 1 ? lead : lead & (0x7F >> length);
+    for (int i = 1; i < length; ++i)
+      point = point << 6 | (static_cast<uint8_t>(text[at + i]) & 0x3F);
+    points.push_back(point);
+    at += length;
+  }
+  return points;
+}
+
+std::string utf8Of(char32_t point) {
+  std::string out;
+  if (point < 0x80) {
+    out += static_cast<char>(point);
+  } else if (point < 0x800) {
+    out += static_cast<char>(0xC0 | point >> 6);
+    out += static_cast<char>(0x80 | (point & 0x3F));
+  } else if (point < 0x10000) {
+    out += static_cast<char>(0xE0 | point >> 12);
+    out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (point & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | point >> 18);
+    out += static_cast<char>(0x80 | (point >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (point & 0x3F));
+  }
+  return out;
+}
+
+const GlyphMask& glyphOfCharacter(Font& font, char32_t point) {
+  std::lock_guard<std::mutex> hold(font.cacheLock);
+  auto found = font.characters.find(point);
+  if (found != font.characters.end()) return found->second;
+  GlyphMask mask;
+  if (font.rasterizer != nullptr) mask = font.rasterizer->rasterize(font.attributes, utf8Of(point));
+  return font.characters.emplace(point, std::move(mask)).first->second;
+}
+
+void drawGlyph(DrawingContext& context, int32_t x, int32_t y, const GlyphMask& glyph) {
+  if (context.bitmap == nullptr || context.bitmap->monochrome) return;
+  drawMask(*context.bitmap, x, y, glyph, pixelOf(context.textColour));
+}
+
 void textOut(DrawingContext& context, int32_t x, int32_t y, const char* bytes, int32_t count) {
   Bitmap* bitmap = context.bitmap;
   if (context.font == nullptr || bitmap == nullptr || bitmap->monochrome || bytes == nullptr) {

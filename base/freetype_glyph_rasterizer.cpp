@@ -22,26 +22,6 @@ bool sizeIsSane(int32_t height) {
   return height != 0 && std::abs(int64_t{height}) <= kLargestHeight;
 }
 
-// The code points of UTF-8 text; a broken sequence ends it.
-std::vector<char32_t> codePointsOf(const std::string& text) {
-  std::vector<char32_t> points;
-  for (size_t at = 0; at < text.size();) {
-    const auto lead = static_cast<uint8_t>(text[at]);
-    const int length = lead < 0x80         ? 1
-                       : lead >> 5 == 0x6  ? 2
-                       : lead >> 4 == 0xE  ? 3
-                       : lead >> 3 == 0x1E ? 4
-                                           : 0;
-    if (length == 0 || at + length > text.size()) break;
-    char32_t point = length == 1 ? lead : lead & (0x7F >> length);
-    for (int i = 1; i < length; ++i)
-      point = point << 6 | (static_cast<uint8_t>(text[at + i]) & 0x3F);
-    points.push_back(point);
-    at += length;
-  }
-  return points;
-}
-
 }  // namespace
 
 struct FreeTypeGlyphRasterizer::Library {
@@ -88,6 +68,7 @@ FreeTypeGlyphRasterizer::Face* FreeTypeGlyphRasterizer::faceFor(const std::strin
   if (found != faceByName_.end()) return found->second.get();
   std::unique_ptr<Face> face;
   std::optional<FontFile> file = faces_ ? faces_(faceName) : std::nullopt;
+  if (auto added = addedFiles_.find(faceName); added != addedFiles_.end()) file = added->second;
   if (library_->handle != nullptr && file && file->bytes != nullptr) {
     face = std::make_unique<Face>();
     face->file = std::move(*file);
@@ -118,6 +99,15 @@ FreeTypeGlyphRasterizer::Face* FreeTypeGlyphRasterizer::faceFor(const std::strin
                         (os2 == nullptr || os2->usWeightClass < 700);
   }
   return faceByName_.emplace(faceName, std::move(face)).first->second.get();
+}
+
+bool FreeTypeGlyphRasterizer::addFaceFile(const std::string& faceName,
+                                          std::shared_ptr<const std::string> bytes) {
+  if (bytes == nullptr) return false;
+  std::lock_guard<std::mutex> hold(lock_);
+  addedFiles_[faceName] = FontFile{std::move(bytes), 0};
+  faceByName_.erase(faceName);
+  return faceFor(faceName) != nullptr;
 }
 
 bool FreeTypeGlyphRasterizer::canMake(const FontSpec& wanted) {
@@ -179,6 +169,7 @@ GlyphMask FreeTypeGlyphRasterizer::rasterize(const FontSpec& wanted, const std::
     pen += static_cast<int32_t>((slot->advance.x + 32) >> 6);
   }
 
+  mask.advance = pen;
   // The mask is the smallest box that holds every inked pixel.
   int32_t left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
   for (const Ink& ink : inks) {

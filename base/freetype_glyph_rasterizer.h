@@ -34,6 +34,7 @@ class FreeTypeGlyphRasterizer final : public GlyphRasterizer {
 
   GlyphMask rasterize(const FontSpec& wanted, const std::string& text) override;
   bool canMake(const FontSpec& wanted) override;
+  bool addFaceFile(const std::string& faceName, std::shared_ptr<const std::string> bytes) override;
 
  private:
   struct Face;
@@ -44,4 +45,5 @@ class FreeTypeGlyphRasterizer final : public GlyphRasterizer {
   struct Library;
   std::unique_ptr<Library> library_;
   std::unordered_map<std::string, std::unique_ptr<Face>> faceByName_;
+  std::unordered_map<std::string, FontFile> addedFiles_;
 };

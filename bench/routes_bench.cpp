@@ -43,7 +43,9 @@ void BM_ExploreLattice(benchmark::State& state) {
   const std::string out = (std::filesystem::temp_directory_path() / "nev-bench-routes").string();
   for (auto _ : state) {
     std::filesystem::remove_all(out);
-    RoutesOptions options{story, out};
+    RoutesOptions options;
+    options.storyDir = story;
+    options.outDir = out;
     options.jobs = int32_t(state.range(0));
     if (runRoutes(options) != 0) return state.SkipWithError("the lattice did not explore cleanly");
   }

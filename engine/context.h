@@ -17,6 +17,8 @@
 #include "engine/sound/music.h"
 #include "engine/story_files.h"
 
+class StoryTranslation;
+
 struct NevContext {
   explicit NevContext(const GameConfig& settings = {}) : config(settings) {
     shared.messageFontSize = settings.fontSize;
@@ -25,6 +27,8 @@ struct NevContext {
   // The story's own files; its session keeps them alive.
   const StoryFiles* files = &noStoryFiles();
   const GameConfig config;
+  // The translation being read, loaded once; null: the original.
+  const StoryTranslation* translation = nullptr;
   SharedState shared;
   SurfaceSet surfaces;
   MusicState music;

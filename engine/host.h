@@ -112,8 +112,9 @@ struct PlatformServices {
   // Told of every script line the runner carries out (the cursor holds it), so a player can
   // bound a story that loops without ever waiting. On the runner's thread.
   std::function<void(const ScriptCursor& cursor)> scriptLine = [](const ScriptCursor&) {};
-  // Told of each text line once it is typed (its script, 1-based line and bytes without the
-  // line feed), and of each choice's items as the choice begins: for logs and other tools.
+  // Told of each text line once it is typed (its script, 1-based line and its text in UTF-8, as
+  // the reader reads it, without the line feed), and of each choice's items (UTF-8 likewise) as
+  // the choice begins: for logs and other tools.
   std::function<void(const std::string& script, int32_t line, std::string_view text)> lineTyped =
       [](const std::string&, int32_t, std::string_view) {};
   std::function<void(const std::vector<std::string>& items)> choiceOffered =

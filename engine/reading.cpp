@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/codepage.h"
 #include "base/story_files.h"
+#include "engine/script/line_reader.h"
 #include "engine/context.h"
 #include "engine/host.h"
 
@@ -151,12 +153,34 @@ void addBacklogLine(Backlog& backlog, std::string line) {
   backlog.pages.back().push_back(std::move(line));
 }
 
+// The line as the backlog keeps it: a translation marked, and cut to what a save holds.
+std::string backlogLine(std::string_view text, const std::string* translated) {
+  if (translated == nullptr) return std::string(text);
+  std::string line = kBacklogTranslatedMark + *translated;
+  if (line.size() >= size_t(kScriptLineSize) - 1) {
+    size_t cut = size_t(kScriptLineSize) - 2;
+    while (cut > 1 && (static_cast<uint8_t>(line[cut]) & 0xC0) == 0x80) --cut;
+    line.resize(cut);
+  }
+  return line;
+}
+
 }  // namespace
 
-void endTypedLine(NevContext& context, std::string_view script, int32_t line, std::string_view text) {
+std::string backlogLineText(std::string_view line, bool& choice) {
+  choice = !line.empty() && line.front() == kBacklogChoiceMark;
+  if (choice) line.remove_prefix(1);
+  if (!line.empty() && line.front() == kBacklogTranslatedMark) {
+    return validUtf8Escaped(line.substr(1));
+  }
+  return cp932ToUtf8(line);
+}
+
+void endTypedLine(NevContext& context, std::string_view script, int32_t line, std::string_view text,
+                  const std::string* translated) {
   context.reading.marks.mark(script, line);
   context.reading.lastLineUnits = unitsOf(text);
-  addBacklogLine(context.reading.backlog, std::string(text));
+  addBacklogLine(context.reading.backlog, backlogLine(text, translated));
 }
 
 void startBacklogPage(NevContext& context) {
@@ -167,8 +191,9 @@ void startBacklogPage(NevContext& context) {
   if (backlog.pages.size() > kBacklogPages) backlog.pages.erase(backlog.pages.begin());
 }
 
-void noteBacklogChoice(NevContext& context, std::string_view item) {
-  addBacklogLine(context.reading.backlog, kBacklogChoiceMark + std::string(item));
+void noteBacklogChoice(NevContext& context, std::string_view item,
+                       const std::string* translated) {
+  addBacklogLine(context.reading.backlog, kBacklogChoiceMark + backlogLine(item, translated));
 }
 
 std::vector<std::vector<std::string>> backlogPages(NevContext& context) {

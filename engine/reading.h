@@ -66,6 +66,11 @@ struct Backlog {
   std::vector<std::vector<std::string>> pages;  // never more than kBacklogPages
 };
 inline constexpr char kBacklogChoiceMark = '\x01';
+// A line in UTF-8 (a translation's) carries this mark, after the choice's where both are there.
+inline constexpr char kBacklogTranslatedMark = '\x02';
+
+// A backlog line as the reader reads it, in UTF-8, and whether it is a picked item.
+std::string backlogLineText(std::string_view line, bool& choice);
 
 struct ReadingState {
   std::atomic<int32_t> skip{0};  // SkipMode
@@ -89,11 +94,13 @@ struct ReadingState {
 // read text stops at the first line not read.
 bool beginTypedLine(NevContext& context, std::string_view script, int32_t line);
 // After it: the line is read now.
-void endTypedLine(NevContext& context, std::string_view script, int32_t line, std::string_view text);
+void endTypedLine(NevContext& context, std::string_view script, int32_t line, std::string_view text,
+                  const std::string* translated = nullptr);
 
 // The runner: a new page begins (@P), or an item was picked.
 void startBacklogPage(NevContext& context);
-void noteBacklogChoice(NevContext& context, std::string_view item);
+void noteBacklogChoice(NevContext& context, std::string_view item,
+                       const std::string* translated = nullptr);
 // A copy, for showing or saving; and putting one back at a load.
 std::vector<std::vector<std::string>> backlogPages(NevContext& context);
 void setBacklogPages(NevContext& context, std::vector<std::vector<std::string>> pages);

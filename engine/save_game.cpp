@@ -19,6 +19,7 @@ namespace {
 constexpr int64_t kLargestPixelCount = int64_t{1} << 26;
 // Far beyond any page, and small enough that sums of a few places never overflow.
 constexpr int32_t kFarthestPagePlace = 1 << 24;
+constexpr size_t kLargestLanguageCode = 64;
 
 // Each line fits the runner's buffer (`longest`), and there are no more than `most`.
 void lineList(SaveArchive& archive, std::vector<std::string>& lines, uint32_t most,
@@ -122,6 +123,10 @@ void eachSection(SavePoint& point, SaveSummary& summary, Visit&& visit) {
   });
   // A save from before the backlog has none.
   visit("backlog", false, [&](SaveArchive& archive) { backlogSection(archive, point.backlog); });
+  // Nor one from before translations: it was made in the original.
+  visit("language", false, [&](SaveArchive& archive) {
+    archive.bytes(point.language, kLargestLanguageCode);
+  });
 }
 
 const std::string* findSection(const SaveSections& save, std::string_view name) {

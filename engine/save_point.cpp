@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "engine/context.h"
+#include "engine/translation/story_translation.h"
+#include "base/codepage.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/script/line_reader.h"
 #include "engine/text/message_window.h"
@@ -56,6 +58,7 @@ void takeSavePoint(RunnerScope scope, SavePointKind kind, int32_t choiceCount) {
   point.waitLine = runner.cursor.linesRead() - 1 - (kind == SavePointKind::Choice ? choiceCount : 0);
   point.choiceItems.assign(runner.choiceTable, runner.choiceTable + choiceCount);
   point.history.assign(runner.history.lines, runner.history.lines + runner.history.lineCount);
+  point.language = context.translation != nullptr ? context.translation->code() : "";
   copyPagePlaces(point, runner.messageWindow);
   for (size_t i = 0; i < kTextWindowFields; ++i) {
     point.textWindow[i] = runner.layout.*kTextWindowSettings[i];
@@ -160,6 +163,11 @@ std::optional<Problem> restoreSavePoint(RunnerScope scope, const SavePoint& poin
   runner.history.lineCount = 0;
   for (const std::string& line : point.history) {
     if (runner.history.lineCount >= kHistorySlots) break;
+    // The page keeps no places, so its translations are found again by their originals.
+    runner.history.translated[runner.history.lineCount] =
+        context.translation != nullptr
+            ? context.translation->ofOriginal(cp932ToUtf8Escaped(withoutLineEnd(line)))
+            : nullptr;
     copyLine(runner.history.lines[runner.history.lineCount++], line);
   }
   for (size_t i = 0; i < point.choiceItems.size() && i < size_t(kChoiceSlots); ++i) {

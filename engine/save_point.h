@@ -50,6 +50,9 @@ struct SavePoint {
   std::vector<Pixel> display, compose, overlay;
   SavedMusic music;
   std::vector<std::vector<std::string>> backlog;
+  // The translation it was made in ("en"); empty: the original. The place is the script's either
+  // way.
+  std::string language;
   // The player's own part, as its playerState seam gave it.
   std::string playerState;
   // The save format it was written in, which reads it back.

@@ -7,6 +7,8 @@
 #include "engine/input.h"
 #include "engine/messages.h"
 #include "engine/text/message_window.h"
+#include "engine/translation/translated_story_files.h"
+#include "engine/translation/translated_typing.h"
 
 StorySession::StorySession(std::shared_ptr<const StoryFiles> files, const GameConfig& settings,
                            const StoryBackends& backends)
@@ -27,15 +29,28 @@ void StorySession::takeSound(const SoundBackendFactory& makeSound) {
 }
 
 std::unique_ptr<StorySession> openStory(std::shared_ptr<const StoryFiles> files,
-                                        const StoryBackends& backends, Problem& problem) {
+                                        const StoryBackends& backends, Problem& problem,
+                                        std::string_view language) {
   GameConfig settings;
   if (std::optional<Problem> bad = readConfig(*files, settings)) {
     problem = std::move(*bad);
     return nullptr;
   }
+  std::unique_ptr<const StoryTranslation> translation;
+  if (!language.empty()) {
+    translation = StoryTranslation::load(*files, language, problem);
+    if (!translation) return nullptr;
+    files = std::make_shared<TranslatedStoryFiles>(std::move(files), translation->folder());
+  }
   auto session = std::make_unique<StorySession>(std::move(files), settings, backends);
   NevContext& context = session->context();
+  session->translation_ = std::move(translation);
+  context.translation = session->translation_.get();
   createMessageFont(context);
+  if (std::optional<Problem> bad = createTranslatedFont(context)) {
+    problem = std::move(*bad);
+    return nullptr;
+  }
   onClientSize(context, context.config.screenWidth, context.config.screenHeight);
   if (!createDisplaySurface(context)) {
     const std::string size = std::to_string(context.config.screenWidth) + " × " +

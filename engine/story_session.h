@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "base/font.h"
 #include "base/problem.h"
@@ -12,6 +13,7 @@
 #include "engine/context.h"
 #include "engine/host.h"
 #include "engine/story_files.h"
+#include "engine/translation/story_translation.h"
 
 // Each session draws with a rasterizer of its own.
 using GlyphRasterizerFactory = std::function<std::unique_ptr<GlyphRasterizer>()>;
@@ -41,13 +43,15 @@ class StorySession {
 
  private:
   friend std::unique_ptr<StorySession> openStory(std::shared_ptr<const StoryFiles>,
-                                                 const StoryBackends&, Problem&);
+                                                 const StoryBackends&, Problem&,
+                                                 std::string_view);
   // Made last by openStory, once the story is known to start.
   void takeSound(const SoundBackendFactory& makeSound);
 
   std::shared_ptr<const StoryFiles> files_;
   std::unique_ptr<GlyphRasterizer> glyphs_;
   std::unique_ptr<SoundBackend> sound_;
+  std::unique_ptr<const StoryTranslation> translation_;
   // Last, so it goes first: its font and the runner's files use the members above.
   std::unique_ptr<NevContext> context_;
 };
@@ -55,5 +59,8 @@ class StorySession {
 // Opens a story the one way every host does: the settings from its nev.ini, the message font,
 // the display surface (black) and a client area of the story's size, then the sound. Null, with
 // `problem` filled in for the box and the line on standard error, when the story cannot start.
+// With a `language` code the story is read in its translation in lang/CODE/; a code without one
+// is a problem.
 std::unique_ptr<StorySession> openStory(std::shared_ptr<const StoryFiles> files,
-                                        const StoryBackends& backends, Problem& problem);
+                                        const StoryBackends& backends, Problem& problem,
+                                        std::string_view language = {});

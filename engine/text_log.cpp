@@ -47,12 +47,12 @@ void TextLog::write(const std::string& text) {
 void TextLog::attach(PlatformServices& platform) {
   if (file_ == nullptr) return;
   platform.lineTyped = [this](const std::string&, int32_t, std::string_view text) {
-    write(cp932ToUtf8Escaped(text) + "\n");
+    write(std::string(text) + "\n");
   };
   platform.choiceOffered = [this](const std::vector<std::string>& items) {
     std::string lines;
     for (size_t i = 0; i < items.size(); ++i) {
-      lines += "[" + std::to_string(i + 1) + "] " + cp932ToUtf8Escaped(items[i]) + "\n";
+      lines += "[" + std::to_string(i + 1) + "] " + items[i] + "\n";
     }
     write(lines);
   };

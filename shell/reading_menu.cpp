@@ -148,8 +148,9 @@ std::string pageText(NevContext& context) {
   std::string text;
   if (pages.empty()) return text;
   for (const std::string& line : pages.back()) {
-    if (!line.empty() && line.front() == kBacklogChoiceMark) continue;
-    text += cp932ToUtf8(line) + "\n";
+    bool choice = false;
+    std::string shown = backlogLineText(line, choice);
+    if (!choice) text += shown + "\n";
   }
   return text;
 }

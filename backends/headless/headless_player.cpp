@@ -129,7 +129,7 @@ class HeadlessPlayer {
 
   void logText(const std::string& script, int32_t line, std::string_view text) {
     log("\"event\":\"text\",\"file\":" + jsonString(cp932ToUtf8Escaped(script)) +
-        ",\"line\":" + std::to_string(line) + ",\"text\":" + jsonString(cp932ToUtf8Escaped(text)));
+        ",\"line\":" + std::to_string(line) + ",\"text\":" + jsonString(std::string(text)));
   }
 
   void logLoad(const std::string& file) {

@@ -101,7 +101,8 @@ std::unique_ptr<StorySession> openRun(const RenderOptions& options, const WarpSt
   Problem problem;
   const StoryBackends backends{
       [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
-  std::unique_ptr<StorySession> session = openStory(std::move(story->files), backends, problem);
+  std::unique_ptr<StorySession> session =
+      openStory(std::move(story->files), backends, problem, options.language);
   if (!session) {
     reportProblem(printMessageBox, problem);
     return nullptr;

@@ -39,6 +39,7 @@ struct RenderOptions {
   int32_t skip = 0;       // SkipMode, for the whole run
   std::string readMarks;  // lines read before, and where each line typed is marked
   VideoOptions video;
+  std::string language;   // a translation's code; empty: the original
 };
 
 // Whether OUT names a video file rather than a folder.

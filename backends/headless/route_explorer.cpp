@@ -273,7 +273,7 @@ class Explorer {
     Problem why;
     const StoryBackends backends{
         [this] { return std::make_unique<FreeTypeGlyphRasterizer>(faces_); }, {}};
-    std::unique_ptr<StorySession> session = openStory(files_, backends, why);
+    std::unique_ptr<StorySession> session = openStory(files_, backends, why, options_.language);
     if (!session) problem = why.detail;
     return session;
   }
@@ -309,7 +309,7 @@ class Explorer {
     play.limits.maxSteps = options_.maxSteps;
     play.limits.maxFrames = options_.maxFrames;
     std::string typed;
-    play.onLineTyped = [&typed](std::string_view text) { typed += cp932ToUtf8Escaped(text) + "\n"; };
+    play.onLineTyped = [&typed](std::string_view text) { typed += std::string(text) + "\n"; };
     play.onBox = [&route](const std::string& caption, const std::string& text) {
       route.boxes.emplace_back(validUtf8Escaped(caption), validUtf8Escaped(text));
     };

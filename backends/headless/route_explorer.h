@@ -26,6 +26,7 @@ struct RoutesOptions {
   int32_t maxFrames = 200;       // frames a route may write
   int64_t maxOutput = int64_t{1} << 30;  // bytes of frames in all
   int32_t jobs = 1;              // routes played at once
+  std::string language;          // a translation's code; empty: the original
   // Each line a route carries out, with the items picked from the story's start to there; on
   // the route's own thread.
   std::function<void(const ScriptCursor& cursor, const std::vector<int32_t>& picked)> onRouteLine;

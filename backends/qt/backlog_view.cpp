@@ -28,8 +28,8 @@ BacklogView::BacklogView(QWidget* parent, const GameConfig& config, int32_t font
   for (const std::vector<std::string>& page : pages) {
     bool first = true;
     for (const std::string& line : page) {
-      const bool choice = !line.empty() && line.front() == kBacklogChoiceMark;
-      QString text = QString::fromStdString(cp932ToUtf8(choice ? line.substr(1) : line));
+      bool choice = false;
+      QString text = QString::fromStdString(backlogLineText(line, choice));
       if (choice) text = QStringLiteral("→ ") + text;
       lines_.push_back({text, choice, first});
       first = false;

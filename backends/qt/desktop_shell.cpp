@@ -144,7 +144,7 @@ int runDesktopShell(const DesktopStart& start) {
     std::fprintf(stderr, "nev: %s: --watch follows a story folder, not a zip; played unwatched\n",
                  storyFolder.c_str());
   }
-  std::unique_ptr<StorySession> session = openStory(std::move(story->files), backends, problem);
+  std::unique_ptr<StorySession> session = openStory(std::move(story->files), backends, problem, start.language);
   if (!session) {
     // Before the window exists, which shows the story's own boxes.
     reportProblemInBox(nullptr, problem);

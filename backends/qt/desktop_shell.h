@@ -18,6 +18,7 @@ struct DesktopStart {
   // is then neither offered nor written.
   std::optional<SavePoint> warpedTo;
   bool watch = false;  // the author's edits to the scripts are played at once
+  std::string language;              // a translation's code; empty: the original
 };
 
 // Plays the story in a window until the reader or the story ends it.

@@ -110,7 +110,7 @@ WebPlayer::WebPlayer(NevContext& context, SoundBackend& sound, std::function<voi
   platform.lineTyped = [this](const std::string& script, int32_t line, std::string_view text) {
     emit("text", "\"file\":" + jsonString(cp932ToUtf8Escaped(script)) +
                      ",\"line\":" + std::to_string(line) +
-                     ",\"text\":" + jsonString(cp932ToUtf8Escaped(text)));
+                     ",\"text\":" + jsonString(std::string(text)));
   };
   platform.sound = &sound;
   window_.setSlotDialog([this](bool canSave, int32_t lit) {

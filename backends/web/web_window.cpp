@@ -153,9 +153,10 @@ void WebWindow::showBacklog() {
   for (const std::vector<std::string>& page : backlogPages(context_)) {
     std::string lines;
     for (const std::string& line : page) {
-      const bool choice = !line.empty() && line.front() == kBacklogChoiceMark;
+      bool choice = false;
+      const std::string text = backlogLineText(line, choice);
       if (!lines.empty()) lines += ',';
-      lines += "[" + jsonString(cp932ToUtf8Escaped(choice ? line.substr(1) : line)) + "," +
+      lines += "[" + jsonString(text) + "," +
                (choice ? "1" : "0") + "]";
     }
     pages += (pages.empty() ? "[" : ",[") + lines + "]";

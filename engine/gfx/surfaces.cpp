@@ -87,6 +87,7 @@ void releaseSurfaces(NevContext& context) {
   std::lock_guard guard(set.pixelLock);
   selectFont(set.displaySurface, set.savedFont);
   set.messageFont.reset();
+  set.translatedFont.reset();
   selectBrush(set.displaySurface, set.displayPreviousBrush);
   selectBitmap(set.displaySurface, set.displayPreviousBitmap);
   set.displayBitmap.reset();

@@ -28,6 +28,8 @@ struct SurfaceSet {
   std::unique_ptr<Bitmap> overlayBitmap;
   // The message font, selected into displaySurface from the runner's first step on.
   std::unique_ptr<Font> messageFont;
+  // A translation's font, drawn with directly, never selected; null while the original plays.
+  std::unique_ptr<Font> translatedFont;
   // What each first selection replaced, selected back at release.
   Bitmap* displayPreviousBitmap = nullptr;
   ColourValue displayPreviousBrush = kWhite;

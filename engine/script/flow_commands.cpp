@@ -11,7 +11,9 @@
 #include "engine/gfx/surfaces.h"
 #include "base/codepage.h"
 #include "engine/script/arguments.h"
+#include "engine/script/runner.h"
 #include "engine/text/text_output.h"
+#include "engine/translation/translated_typing.h"
 
 namespace {
 
@@ -29,6 +31,12 @@ bool isLabelLine(char* line, const char* label) {
   char* cursor = line + 2;
   const char* first = nextArgument(cursor);
   return first != nullptr && std::strcmp(first, label) == 0;
+}
+
+// The translation of item `item` of a choice of `count` whose items were the lines last read.
+const std::string* translatedItem(RunnerScope scope, int32_t count, int32_t item) {
+  const ScriptCursor& cursor = scope.runner.cursor;
+  return translatedLine(scope.story, cursor.scriptName(), cursor.linesRead() - count + 1 + item);
 }
 
 }  // namespace
@@ -82,7 +90,11 @@ CommandOutcome commandChoice(RunnerScope scope, char* arguments) {
   stopSkipping(context);
   takeSavePoint(scope, SavePointKind::Choice, count);
   std::vector<std::string> items;
-  for (int32_t i = 0; i < count; ++i) items.emplace_back(withoutLineEnd(runner.choiceTable[i]));
+  for (int32_t i = 0; i < count; ++i) {
+    const std::string* translated = translatedItem(scope, count, i);
+    items.push_back(translated != nullptr ? *translated
+                                          : cp932ToUtf8Escaped(withoutLineEnd(runner.choiceTable[i])));
+  }
   context.platform.choiceOffered(items);
   pickChoiceItem(scope, count);
   return CommandOutcome::Continue;
@@ -101,6 +113,15 @@ void pickChoiceItem(RunnerScope scope, int32_t count) {
   bool hoverSeen = false;
   bool decided = false;
   int32_t selected = 0;
+  // A translated item may wrap; its band then covers all its rows.
+  const std::string* translated[kChoiceSlots] = {};
+  std::vector<TranslatedRow> rows[kChoiceSlots];
+  for (int32_t i = 0; i < count; ++i) {
+    translated[i] = translatedItem(scope, count, i);
+    if (translated[i] != nullptr) {
+      rows[i] = layOutTranslatedLine(context, runner.layout, *translated[i]);
+    }
+  }
   for (int32_t i = 0; shared.stopRunner.load() == 0;) {
     holdWhileTextHidden(context);
     if (i == 0) {
@@ -116,14 +137,24 @@ void pickChoiceItem(RunnerScope scope, int32_t count) {
     const int32_t cwinY = shared.cwinY.load();
     const int32_t height = context.config.screenHeight;
     const int32_t top = wrapDiv(wrapMul(window.choiceY, cwinY), height);
-    const int32_t bottom = wrapAdd(top, wrapDiv(wrapMul(cwinY, runner.layout.fontSize), height));
+    int32_t extent = runner.layout.fontSize;
+    if (translated[i] != nullptr) {
+      extent = wrapAdd(wrapMul(translatedRowSpacing(context, runner.layout),
+                               int32_t(rows[i].size()) - 1),
+                       translatedFontSize(context));
+    }
+    const int32_t bottom = wrapAdd(top, wrapDiv(wrapMul(cwinY, extent), height));
     const int32_t mouseY = shared.mouseY.load();
     const bool underMouse = top <= mouseY && mouseY <= bottom;
     progress.bandTop[i] = top;
     progress.bandBottom[i] = bottom;
     progress.item = i;
     progress.highlighted = underMouse;
-    drawChoiceItem(scope, runner.choiceTable[i], underMouse);
+    if (translated[i] != nullptr) {
+      drawTranslatedChoiceItem(scope, rows[i], underMouse);
+    } else {
+      drawChoiceItem(scope, runner.choiceTable[i], underMouse);
+    }
     if (underMouse) {
       hoverSeen = true;
       selected = i;
@@ -136,7 +167,9 @@ void pickChoiceItem(RunnerScope scope, int32_t count) {
   }
   shared.waitingForClick = 0;
   progress.count = 0;
-  if (decided) noteBacklogChoice(context, withoutLineEnd(runner.choiceTable[selected]));
+  if (decided) {
+    noteBacklogChoice(context, withoutLineEnd(runner.choiceTable[selected]), translated[selected]);
+  }
   for (int32_t skipped = 0;
        skipped < selected && runner.cursor.readLine(context.config.scrambledScripts) > 0;
        ++skipped) {
@@ -163,7 +196,11 @@ CommandOutcome commandRedraw(RunnerScope scope, char*) {
   runner.messageWindow.cursorY = runner.layout.textTop;
   const TextHistory& history = runner.history;
   for (int32_t slot = 0; slot < history.lineCount; ++slot) {
-    drawTextLine(scope, history.lines[slot], true);
+    if (history.translated[slot] != nullptr) {
+      drawTranslatedLine(scope, *history.translated[slot], true);
+    } else {
+      drawTextLine(scope, history.lines[slot], true);
+    }
   }
   return CommandOutcome::Continue;
 }

@@ -12,14 +12,19 @@
 #include "engine/gfx/surfaces.h"
 #include "engine/script/flow_commands.h"
 #include "engine/text/text_output.h"
+#include "engine/translation/story_translation.h"
+#include "engine/translation/translated_typing.h"
+#include "base/codepage.h"
 
 namespace {
 
-void keepInHistory(TextHistory& history, const char* line, int length) {
+void keepInHistory(TextHistory& history, const char* line, int length,
+                   const std::string* translated) {
   // A page longer than the history keeps its first lines: those are the ones standing in the
   // text window from its top, which is what a redraw reproduces.
   if (history.lineCount >= kHistorySlots) return;
   std::memcpy(history.lines[history.lineCount], line, length + 1);
+  history.translated[history.lineCount] = translated;
   ++history.lineCount;
 }
 
@@ -36,6 +41,12 @@ ScriptRunner::ScriptRunner(NevContext& story, RunnerOperations operations)
     : story_(story),
       operations_(std::move(operations)),
       record_(std::make_unique<RunnerStorage>(story.config)) {}
+
+const std::string* translatedLine(const NevContext& context, const std::string& script,
+                                  int32_t line) {
+  if (context.translation == nullptr) return nullptr;
+  return context.translation->line(*context.files, script, line);
+}
 
 const char* startScriptName(int32_t scrambledScripts) {
   return scrambledScripts == 0 ? "start.txt" : "start.stx";
@@ -87,17 +98,23 @@ void ScriptRunner::run() {
     if (length == 0) break;
     context.platform.scriptLine(runner.cursor);
     if (line[0] != '@') {
-      keepInHistory(runner.history, line, length);
+      const std::string* translated = translatedLine(context, runner.cursor.scriptName(),
+                                                     runner.cursor.linesRead());
+      keepInHistory(runner.history, line, length, translated);
       const std::string_view text = withoutLineEnd(std::string_view(line, size_t(length)));
-      if (beginTypedLine(context, runner.cursor.scriptName(), runner.cursor.linesRead())) {
-        // At once, and shown with one repaint.
-        operations.drawTextLine(scope(), line, true);
-        context.platform.invalidate(nullptr);
+      const bool atOnce =
+          beginTypedLine(context, runner.cursor.scriptName(), runner.cursor.linesRead());
+      if (translated != nullptr) {
+        drawTranslatedLine(scope(), *translated, atOnce);
       } else {
-        operations.drawTextLine(scope(), line, false);
+        operations.drawTextLine(scope(), line, atOnce);
       }
-      endTypedLine(context, runner.cursor.scriptName(), runner.cursor.linesRead(), text);
-      context.platform.lineTyped(runner.cursor.scriptName(), runner.cursor.linesRead(), text);
+      // At once, and shown with one repaint.
+      if (atOnce) context.platform.invalidate(nullptr);
+      endTypedLine(context, runner.cursor.scriptName(), runner.cursor.linesRead(), text,
+                   translated);
+      context.platform.lineTyped(runner.cursor.scriptName(), runner.cursor.linesRead(),
+                                 translated != nullptr ? *translated : cp932ToUtf8Escaped(text));
       if (runner.layout.waitEveryLine == 1) operations.waitForClick(scope());
       continue;
     }

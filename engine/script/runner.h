@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "engine/script/commands.h"
 #include "engine/script/runner_state.h"
@@ -50,6 +51,11 @@ class ScriptRunner {
   // Large (the history and choice tables); on the heap.
   std::unique_ptr<RunnerStorage> record_;
 };
+
+// The translation of line `line` (1-based) of `script` being read; null while the original plays
+// or where the line is untranslated.
+const std::string* translatedLine(const NevContext& context, const std::string& script,
+                                  int32_t line);
 
 // The name of the start script for a scrambledScripts value.
 const char* startScriptName(int32_t scrambledScripts);

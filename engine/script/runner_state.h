@@ -4,6 +4,7 @@
 // it only to what it calls on its own thread; what the window thread may see is in SharedState.
 
 #include <cstdint>
+#include <string>
 
 #include "engine/config.h"
 #include "engine/script/line_reader.h"
@@ -16,6 +17,8 @@ inline constexpr int kHistorySlots = 255;
 // The text lines shown since the last new page; the page redraw is its only reader.
 struct TextHistory {
   char lines[kHistorySlots][kScriptLineSize];
+  // Each line's translation, owned by the story's translation; null: the line as it stands.
+  const std::string* translated[kHistorySlots] = {};
   int32_t lineCount = 0;
 };
 

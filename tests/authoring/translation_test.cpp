@@ -10,9 +10,9 @@
 
 #include "authoring/check_translation.h"
 #include "authoring/translation_folder.h"
-#include "authoring/translation_keys.h"
 #include "backends/fontconfig/fontconfig_faces.h"
 #include "base/file_bytes.h"
+#include "engine/translation/translation_keys.h"
 #include "base/po_file.h"
 #include "engine/local_story_folder.h"
 #include "test_files.h"

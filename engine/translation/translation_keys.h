@@ -28,5 +28,9 @@ struct TranslationKey {
 std::optional<std::vector<TranslationKey>> storyTranslationKeys(const StoryFiles& files,
                                                                 Problem& problem);
 
+// The name a key's context and file give the script the story names `named` (cp932 bytes, any
+// case, "\" or "/"); nothing when the story has no such file.
+std::optional<std::string> scriptKeyName(const StoryFiles& files, std::string_view named);
+
 // The script a key's context names: the context up to its first ":".
 std::string_view contextScript(std::string_view context);

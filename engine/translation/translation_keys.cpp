@@ -1,4 +1,4 @@
-#include "authoring/translation_keys.h"
+#include "engine/translation/translation_keys.h"
 
 #include <cstring>
 #include <deque>
@@ -99,6 +99,12 @@ void addKeys(std::string_view script, const std::vector<ScriptText>& texts,
 }
 
 }  // namespace
+
+std::optional<std::string> scriptKeyName(const StoryFiles& files, std::string_view named) {
+  const std::optional<std::string> path = files.resolve(named);
+  if (!path) return std::nullopt;
+  return folderName(files, *path, named);
+}
 
 std::string_view contextScript(std::string_view context) {
   return context.substr(0, context.find(':'));
