@@ -89,6 +89,7 @@ std::string versionText(const GameConfig& config) {
 void buildStartMenus(NevContext& context, WindowState& state, WindowPort& port) {
   buildDisplayModeMenu(state.displayModes, port);
   if (context.config.developerMenu == 1) addDeveloperMenu(port);
+  buildLanguageMenu(context, state, port);
 }
 
 void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, int32_t id) {
@@ -157,6 +158,7 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
       return;
     default:
       if (onReadingCommand(context, state, port, id)) return;
+      if (onLanguageCommand(context, state, port, id)) return;
       if (id >= kMenuDisplayModeFirst && id < kMenuDisplayModeFirst + kMenuDisplayModeCount) {
         setDisplayMode(state.displayModes, port, id - kMenuDisplayModeFirst);
       } else if (id >= kMenuSaveSlotFirst && id < kMenuSaveSlotFirst + kSaveSlots) {

@@ -13,6 +13,8 @@ struct DesktopStart {
   int resume = -1;            // a place kept when nev last ended: 1 go on, 0 leave it, -1 ask
   std::string textOut;        // where each typed line goes as it is typed ("-": stdout)
   bool endingProblemsInBox = false;  // a problem that ends nev also shows a box
+  // A translation's code; empty: the language the story was last read in, else the original.
+  std::string language;
 };
 
 // Plays the story in a window until the reader or the story ends it.
