@@ -65,9 +65,19 @@ void buildLanguageMenu(NevContext& context, WindowState& state, WindowPort& port
     port.appendMenuItem(kSubmenuLanguage, id, state.languages[i].name, false);
     port.checkMenuItem(id, state.languages[i].code == state.language);
   }
+  port.appendMenuItem(kSubmenuLanguage, kMenuShowOriginal, "原文を表示\tO", true);
+}
+
+void showOriginal(NevContext& context, WindowPort& port, bool shown) {
+  context.reading.showOriginal = shown ? 1 : 0;
+  port.checkMenuItem(kMenuShowOriginal, shown);
 }
 
 bool onLanguageCommand(NevContext& context, WindowState& state, WindowPort& port, int32_t id) {
+  if (id == kMenuShowOriginal) {
+    showOriginal(context, port, context.reading.showOriginal.load() == 0);
+    return true;
+  }
   if (id < kMenuLanguageFirst || id >= kMenuLanguageFirst + kMenuLanguageCount) return false;
   const size_t index = size_t(id - kMenuLanguageFirst);
   if (index > state.languages.size()) return true;

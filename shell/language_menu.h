@@ -28,5 +28,9 @@ std::string languageNames(const std::vector<StoryLanguage>& languages);
 // read (state.language) checked.
 void buildLanguageMenu(NevContext& context, WindowState& state, WindowPort& port);
 
+// The page in its original while `shown`, at a click wait, back to the translation after: the
+// O key held, or the menu item.
+void showOriginal(NevContext& context, WindowPort& port, bool shown);
+
 // A command of the 言語 menu; false for ids it does not own.
 bool onLanguageCommand(NevContext& context, WindowState& state, WindowPort& port, int32_t id);

@@ -44,6 +44,7 @@ inline constexpr int32_t kMenuCopyText = 45041;
 inline constexpr int32_t kVolumeSteps = 5;
 inline constexpr int32_t kMenuLanguageFirst = 46000;  // the original, then each translation
 inline constexpr int32_t kMenuLanguageCount = 100;
+inline constexpr int32_t kMenuShowOriginal = 46100;  // the page in the original, until chosen again
 
 inline constexpr int32_t kSubmenuGame = 0;
 inline constexpr int32_t kSubmenuScreen = 1;
@@ -76,7 +77,8 @@ inline bool isCheckableItem(int32_t id) {
          (id >= kMenuMusicVolumeFirst && id < kMenuMusicVolumeFirst + kVolumeSteps) ||
          (id >= kMenuSoundVolumeFirst && id < kMenuSoundVolumeFirst + kVolumeSteps) ||
          (id >= kMenuAutoSpeedFirst && id < kMenuAutoSpeedFirst + kAutoSpeeds) || id == kMenuMute ||
-         (id >= kMenuLanguageFirst && id < kMenuLanguageFirst + kMenuLanguageCount);
+         (id >= kMenuLanguageFirst && id < kMenuLanguageFirst + kMenuLanguageCount) ||
+         id == kMenuShowOriginal;
 }
 
 // The menu bar as the program starts, before the display modes and developer items are added.

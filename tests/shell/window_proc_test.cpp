@@ -183,7 +183,8 @@ TEST(WindowProc, LanguageMenuListsTranslationsAndReopensAtThePlace) {
   world.story.write("lang/xx/language.ini", "[language]\nname=Unfinished\n");
   buildLanguageMenu(context, state, port);
   EXPECT_EQ(port.calls,
-            "46000 in 5 原文; on 46000; 46001 in 5 English; off 46001; 46002 in 5 pt-BR; off 46002; ");
+            "46000 in 5 原文; on 46000; 46001 in 5 English; off 46001; 46002 in 5 pt-BR; off 46002; "
+            "46100 in 5|原文を表示\tO; ");
   world.onSleep = [&] { context.shared.clicked = 1; };
   const std::pair<int32_t, std::string> steps[] = {
       {kMenuLanguageFirst + 2, "off 46002; reopen in pt-BR at the start; "},
@@ -198,6 +199,32 @@ TEST(WindowProc, LanguageMenuListsTranslationsAndReopensAtThePlace) {
     else onMenuCommand(context, state, port, id);
     EXPECT_EQ(port.calls, calls) << id;
   }
+
+  // Held at a wait, the page stands in the original over the bare picture; let go, the page
+  // comes back as it was (here a pixel the translation had drawn).
+  StoryWorld held{64, 48, [](GameConfig& settings) { settings.waitEveryLine = 1; }};
+  const auto pixel = [&] { return held.context->surfaces.displayBitmap->pixels.back(); };
+  std::vector<Pixel> seen;
+  held.onSleep = [&] {
+    if (held.context->shared.waitingForClick.load() == 0 || held.context->shared.clicked.load() == 1) return;
+    if (seen.empty()) {
+      held.context->surfaces.displayBitmap->pixels.back() = 0x123456;
+      onMenuCommand(*held.context, state, port, kMenuShowOriginal);
+    } else if (held.context->reading.showOriginal.load() == 0) {
+      held.context->shared.clicked = 1;
+    } else if (pixel() == 0x123456) {
+      return;  // not yet redrawn
+    } else {
+      seen.push_back(pixel());
+      onMenuCommand(*held.context, state, port, kMenuShowOriginal);
+      return;
+    }
+    seen.push_back(pixel());
+  };
+  port.calls.clear();
+  held.runStory(sjis("line\r\n"));
+  EXPECT_EQ(seen, (std::vector<Pixel>{0x123456, 0, 0x123456}));
+  EXPECT_EQ(port.calls, "on 46100; off 46100; ");
 }
 
 // Whatever the keys and commands, leaving the full-size modes gives the menus back.
