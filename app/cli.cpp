@@ -255,6 +255,15 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
       line.textOut = path == "-" ? path : fs::absolute(path).string();
       continue;
     }
+    if (word == "--warp" && i + 1 < argc) {
+      line.warp = argv[++i];
+      WarpTarget target;
+      if (!parseWarpTarget(line.warp, target, line.error)) {
+        line.action = CommandLine::Action::Error;
+        return line;
+      }
+      continue;
+    }
     if (word.size() > 1 && word[0] == '-') {
       line.action = CommandLine::Action::Error;
       line.error = "unknown option " + std::string(word);
@@ -285,10 +294,11 @@ bool offersStoryChooser(const CommandLine& line, bool storyHere, DisplayKind dis
 }
 
 const char* usageText() {
-  return "usage: nev [--continue | --new] [--text-out FILE] [STORY_DIR]\n"
+  return "usage: nev [--continue | --new] [--text-out FILE] [--warp FILE:LINE] [STORY_DIR]\n"
          "       nev render STORY_DIR OUT_DIR [--choose I,J,...] [--client WxH] [--max-frames N]\n"
          "                  [--max-steps N] [--max-time MS] [--save-at N:FILE]... [--load FILE]\n"
          "                  [--skip all | --skip read --read-marks FILE]\n"
+         "                  [--warp FILE:LINE] [--events-only]\n"
          "       nev check [--routes] STORY_DIR\n"
          "       nev routes STORY_DIR OUT_DIR [--max-routes N] [--max-steps N] [--max-frames N]\n"
          "                  [--max-output BYTES] [--jobs N]\n"
@@ -305,6 +315,10 @@ const char* usageText() {
          "story ends keeps the place, and the next start asks whether to go on from there:\n"
          "--continue answers yes, --new answers no. --text-out FILE (- for standard output)\n"
          "writes each line as it is typed and each choice's items, in UTF-8.\n"
+         "--warp FILE:LINE starts at that line of a script: the first route that reaches it\n"
+         "(fewest picks) is played unseen to the last wait or choice before it, and the story\n"
+         "starts there with its pictures, music and page; nothing is marked read and the place\n"
+         "kept for the next start is left as it was. A line no route reaches is refused.\n"
          "\n"
          "render plays the story without a window on a virtual clock and writes OUT_DIR/NNNN.png\n"
          "at every click wait and choice, and OUT_DIR/events.jsonl. It clicks through waits and\n"
@@ -320,6 +334,8 @@ const char* usageText() {
          "--skip all types every line at once and writes no frame at its wait; --skip read does\n"
          "so for the lines --read-marks FILE holds; every line typed is marked in FILE.\n"
          "A --save-at frame the run never reaches is told, with exit status 3.\n"
+         "--warp FILE:LINE starts the run as nev --warp does, its picks before --choose's.\n"
+         "--events-only writes events.jsonl alone, the same log, without encoding a frame.\n"
          "\n"
          "Files named to be written (--save-at, --read-marks, --text-out, scramble's OUT) are\n"
          "regular files or new names in a folder that is there, never a link, pipe or device\n"
@@ -428,6 +444,11 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
       options.saveAt.push_back({frame, fs::absolute(value.substr(colon + 1)).string()});
     } else if (word == "--load" && hasValue) {
       options.loadFile = fs::absolute(argv[++i]).string();
+    } else if (word == "--warp" && hasValue) {
+      options.warp.emplace();
+      if (!parseWarpTarget(argv[++i], *options.warp, error)) return false;
+    } else if (word == "--events-only") {
+      options.eventsOnly = true;
     } else if (word == "--skip" && hasValue) {
       const std::string_view mode = argv[++i];
       if (mode != "all" && mode != "read") {
@@ -446,6 +467,10 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
   }
   if (positional.size() != 2) {
     error = "render needs a story folder and an output folder";
+    return false;
+  }
+  if (options.warp && !options.loadFile.empty()) {
+    error = "--warp and --load both say where to start: give one";
     return false;
   }
   if (options.skip == int32_t(SkipMode::ReadText) && options.readMarks.empty()) {
@@ -499,6 +524,10 @@ int runNev(int argc, const char* const argv[]) {
   // Without a folder named, the story is the one in the current folder.
   const bool boxed = endingProblemsInBox(display, isatty(STDERR_FILENO) != 0);
   if (offersStoryChooser(line, resolveStoryFile("nev.ini", line.storyDir).has_value(), display)) {
+    if (!line.warp.empty()) {
+      std::fprintf(stderr, "nev: --warp needs the story folder named\n%s", usageText());
+      return 2;
+    }
     return runDesktopShell({std::nullopt, line.resume, line.textOut, boxed});
   }
   Problem folderProblem;
@@ -515,5 +544,22 @@ int runNev(int argc, const char* const argv[]) {
                  line.storyDir.c_str());
     return 1;
   }
-  return runDesktopShell({std::move(story), line.resume, line.textOut, boxed});
+  DesktopStart start{std::move(story), line.resume, line.textOut, boxed};
+  if (!line.warp.empty()) {
+    WarpTarget target;
+    std::string unused;
+    parseWarpTarget(line.warp, target, unused);
+    Problem unreached;
+    std::optional<WarpStart> warp = findWarpStart(line.storyDir, target, 0, 0, unreached);
+    if (!warp) {
+      unreached.caption = "nev";
+      unreached.boxText = unreached.detail;
+      reportEndingProblem(unreached, boxed);
+      return 1;
+    }
+    // The window keeps no player's part of its own.
+    warp->point.playerState.clear();
+    start.warpedTo = std::move(warp->point);
+  }
+  return runDesktopShell(start);
 }

@@ -11,6 +11,7 @@ struct CommandLine {
   // The answer to "go on from where you stopped?": 1 --continue, 0 --new, -1 ask.
   int resume = -1;
   std::string textOut;  // --text-out FILE
+  std::string warp;     // --warp FILE:LINE
   std::string error;        // what was wrong, for Action::Error
 };
 

@@ -226,7 +226,7 @@ void showSlotDialog(NevContext& context, WindowState& state, WindowPort& port) {
 
 void keepPlaceAtExit(NevContext& context, WindowState& state) {
   SaveSlots& slots = state.saveSlots;
-  if (slots.dataFolder.empty()) return;
+  if (slots.dataFolder.empty() || !slots.keepsPlace) return;
   const std::string path = slotPath(slots, kAutoSlot);
   std::error_code error;
   if (state.storyEnded) {

@@ -31,6 +31,7 @@ struct SlotListing {
 struct SaveSlots {
   std::string dataFolder;  // empty: saving is not possible (no home folder)
   bool listed = false;     // the listings below are read, once, when first wanted
+  bool keepsPlace = true;  // false: the auto slot is not written at exit (a warped start)
   std::array<SlotListing, kAutoSlot + 1> listings;  // by slot number; 0 unused
 };
 

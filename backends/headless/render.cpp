@@ -85,7 +85,7 @@ int warnOfSavesNotWritten(const RenderOptions& options, const std::set<int32_t>&
 
 // The session the run plays, with its client size, read marks and save loaded; nothing when
 // one of them is refused (said on stderr), before the output is touched.
-std::unique_ptr<StorySession> openRun(const RenderOptions& options) {
+std::unique_ptr<StorySession> openRun(const RenderOptions& options, const WarpStart* warp) {
   Problem folderProblem;
   std::optional<OpenedStory> story = openStoryFolderOrZip(options.storyDir, folderProblem);
   if (!story) {
@@ -114,6 +114,7 @@ std::unique_ptr<StorySession> openRun(const RenderOptions& options) {
     }
   }
   if (!options.loadFile.empty() && !loadSave(context, options.loadFile)) return nullptr;
+  if (warp != nullptr && warp->point.taken) context.resumeAt = warp->point;
   return session;
 }
 
@@ -126,7 +127,7 @@ int playStory(const RenderOptions& options, NevContext& context, const fs::path&
     char name[32];
     std::snprintf(name, sizeof name, "%04d.png", number);
     const std::string path = (outDir / name).string();
-    if (!writePngFile(path, client.pixels, client.width, client.height)) {
+    if (!options.eventsOnly && !writePngFile(path, client.pixels, client.width, client.height)) {
       lostFrame = "cannot write " + path;
       return false;
     }
@@ -134,6 +135,9 @@ int playStory(const RenderOptions& options, NevContext& context, const fs::path&
   };
   HeadlessOptions play = options.play;
   play.loadedFrom = options.loadFile;
+  if (options.warp && context.resumeAt.taken) {
+    play.loadedFrom = options.warp->file + ":" + std::to_string(options.warp->line);
+  }
   play.interrupted = [&signals] { return signals.received() != 0; };
   const HeadlessResult result = playHeadless(context, play, events, keepFrame);
   int status = 1;
@@ -173,7 +177,21 @@ int renderStory(const RenderOptions& options) {
     std::fputs(problemLine(refused, "nev render").c_str(), stderr);
     return 1;
   }
-  std::unique_ptr<StorySession> session = openRun(options);
+  // The line's place is found before the output is touched; the picks that lead on from it
+  // come before those asked for.
+  RenderOptions run = options;
+  std::optional<WarpStart> warp;
+  if (options.warp) {
+    Problem unreached;
+    warp = findWarpStart(options.storyDir, *options.warp, options.clientWidth,
+                         options.clientHeight, unreached);
+    if (!warp) {
+      std::fputs(problemLine(unreached, "nev render").c_str(), stderr);
+      return 1;
+    }
+    run.play.choices.insert(run.play.choices.begin(), warp->picks.begin(), warp->picks.end());
+  }
+  std::unique_ptr<StorySession> session = openRun(run, warp ? &*warp : nullptr);
   if (!session) return 1;
 
   // From here a signal ends the run with its output kept and its log closed.
@@ -188,7 +206,7 @@ int renderStory(const RenderOptions& options) {
                  printableText(out->staging().string()).c_str());
     return 1;
   }
-  const int status = playStory(options, session->context(), out->staging(), events, signals);
+  const int status = playStory(run, session->context(), out->staging(), events, signals);
   events.close();
   // A run that failed leaves the earlier output as it was.
   if (status == 1) return 1;

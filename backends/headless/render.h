@@ -4,11 +4,13 @@
 // always gives the same files.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "backends/headless/headless_player.h"
+#include "backends/headless/warp.h"
 
 struct RenderOptions {
   std::string storyDir;
@@ -19,6 +21,8 @@ struct RenderOptions {
   // Frame number → the file its wait's or choice's save point goes to.
   std::vector<std::pair<int32_t, std::string>> saveAt;
   std::string loadFile;  // empty: from the story's start
+  std::optional<WarpTarget> warp;  // start at the last wait or choice before this line
+  bool eventsOnly = false;  // the log alone: no frame is encoded or written
   int32_t skip = 0;       // SkipMode, for the whole run
   std::string readMarks;  // lines read before, and where each line typed is marked
 };

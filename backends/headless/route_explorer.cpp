@@ -313,7 +313,10 @@ class Explorer {
     play.onBox = [&route](const std::string& caption, const std::string& text) {
       route.boxes.emplace_back(validUtf8Escaped(caption), validUtf8Escaped(text));
     };
-    play.onScriptLine = [&run](const ScriptCursor& script) { noteLine(run.coverage, script); };
+    play.onScriptLine = [&run, this](const ScriptCursor& script) {
+      noteLine(run.coverage, script);
+      if (options_.onRouteLine) options_.onRouteLine(script, run.route.picked);
+    };
     play.pickItem = [&](int32_t count) -> int32_t {
       if (!resumedChoiceTaken) {
         resumedChoiceTaken = true;

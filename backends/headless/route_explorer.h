@@ -11,9 +11,12 @@
 // lets another route have its job meanwhile. The report is the same for any number of jobs.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
+
+class ScriptCursor;
 
 struct RoutesOptions {
   std::string storyDir;
@@ -23,6 +26,9 @@ struct RoutesOptions {
   int32_t maxFrames = 200;       // frames a route may write
   int64_t maxOutput = int64_t{1} << 30;  // bytes of frames in all
   int32_t jobs = 1;              // routes played at once
+  // Each line a route carries out, with the items picked from the story's start to there; on
+  // the route's own thread.
+  std::function<void(const ScriptCursor& cursor, const std::vector<int32_t>& picked)> onRouteLine;
 };
 
 struct ChoicePoint {

@@ -171,9 +171,13 @@ Reading readStory(const DesktopStart& start, const std::shared_ptr<const StoryFi
     // Before the question whether to go on, which opens where the window will.
     window.setReaderSettings(&settings, storyDataName(storyFolder));
     SavePoint kept;
+    // A warped reading keeps no place, in whichever language it goes on.
+    if (start.warpedTo) window.state().saveSlots.keepsPlace = false;
     if (carried) {
       // Not asked again: the reader was reading there a moment ago.
       if (carried->taken) context.resumeAt = *carried;
+    } else if (start.warpedTo) {
+      if (start.warpedTo->taken) context.resumeAt = *start.warpedTo;
     } else if (resumeFromAutoSlot(context, window.state(), window, start.resume, kept)) {
       context.resumeAt = kept;
     }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/save_point.h"
 #include "engine/zip_story_files.h"
 
 struct DesktopStart {
@@ -15,6 +16,9 @@ struct DesktopStart {
   bool endingProblemsInBox = false;  // a problem that ends nev also shows a box
   // A translation's code; empty: the language the story was last read in, else the original.
   std::string language;
+  // Where --warp starts the story (not taken: at its start); the place kept for the next start
+  // is then neither offered nor written.
+  std::optional<SavePoint> warpedTo;
 };
 
 // Plays the story in a window until the reader or the story ends it.

@@ -132,6 +132,11 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {nev + " render" + at(clean) + out + " --max-frames 0", 1, "--max-frames takes"},
       {nev + " render" + at(clean) + out + " --save-at 2", 1, "--save-at takes a frame number"},
       {nev + " render" + at(clean) + out + " --load" + at(tools, "p.txt"), 1, "p.txt: not a save file"},
+      {nev + " render" + at(clean) + out + " --warp start.txt", 1, "--warp takes a script and a line"},
+      {nev + " render" + at(clean) + out + " --warp a:1 --load x", 1, "--warp and --load both"},
+      {nev + " --warp :3" + at(clean), 2, "nev: --warp takes a script and a line"},
+      {"QT_QPA_PLATFORM=offscreen " + nev + " --warp START.TXT:2" + at(clean), 1,
+       "nev: START.TXT:2: the script ends at line 1; nev check --routes lists"},
       {"cd " + at(clean) + " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + nev +
            " --new --continue", 1, "no display to open a window on"},
       {"env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:9999 " + nev + at(clean) + " </dev/null", 1,

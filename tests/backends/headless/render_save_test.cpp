@@ -169,6 +169,57 @@ TEST(RenderSave, ASaveWithoutThePlayersPartLoads) {
   EXPECT_TRUE(loaded.read(frameName(1)) == whole.read(frameName(2)));
 }
 
+// The number of the first frame after the text event of `file`'s `line`.
+size_t frameAfterLine(const std::string& log, const std::string& file, int line) {
+  const std::string text = "\"event\":\"text\",\"file\":\"" + file + "\",\"line\":" +
+                           std::to_string(line) + ",";
+  const size_t frame = log.find("\"event\":\"frame\",\"file\":\"", log.find(text));
+  return frame == std::string::npos ? 0 : std::stoul(log.substr(frame + 24, 4));
+}
+
+// A warp starts where the uninterrupted run stood at the last wait or choice before the line,
+// and goes on with its very frames, whatever case the script is named in.
+TEST(RenderSave, AWarpStartsAtTheLastWaitBeforeItsLineAsTheWholeRunHadIt) {
+  const fs::path demo = NEV_SOURCE_DIR "/demo";
+  const struct {
+    std::string target, choose, waitFile;
+    int waitLine;
+  } cases[] = {
+      {"ROUTE.TXT:27", "--choose 2", "route.txt", 21},  // the third item's branch
+      {"start.txt:42", "--choose 0", "route.txt", 8},   // fewest picks: the first item's
+      {"start.txt:29", "--choose 0", "start.txt", 25},  // an item line: the choice's own place
+      {"start.txt:3", "--choose 0", "", 0},              // before any wait: the start
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target);
+    TempFolder whole, warped;
+    ASSERT_EQ(render(demo, whole.path(), c.choose).status, 0);
+    const ProgramRun run = render(demo, warped.path(), "--warp " + c.target);
+    ASSERT_EQ(run.status, 0) << run.output;
+    const size_t first =
+        c.waitLine == 0 ? 1 : frameAfterLine(whole.read("events.jsonl"), c.waitFile, c.waitLine);
+    ASSERT_GT(first, 0u);
+    const size_t frames = countFrames(whole.path());
+    ASSERT_EQ(countFrames(warped.path()), frames - first + 1);
+    for (size_t k = 1; k <= frames - first + 1; ++k) {
+      EXPECT_TRUE(warped.read(frameName(k)) == whole.read(frameName(first + k - 1))) << k;
+    }
+  }
+  // A line no route reaches, and lines that are not there, are refused before any output.
+  TempFolder story, out;
+  story.write("nev.ini", storyIni());
+  story.write("start.txt", "one\n@Jstart.txt,x;\ntwo\n@Lx;\n");
+  for (const auto& [target, says] : {std::pair{"start.txt:3", "no route reaches this line"},
+                                     std::pair{"start.txt:5", "the script ends at line 4"},
+                                     std::pair{"other.txt:1", "the story has no such script"}}) {
+    const ProgramRun run = render(story.path(), out.path() / "frames", std::string("--warp ") + target);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output.substr(0, run.output.find(';')),
+              std::string("nev render: ") + target + ": " + says);
+    EXPECT_FALSE(fs::exists(out.path() / "frames"));
+  }
+}
+
 TEST(RenderSave, ASaveThatCannotBeLoadedIsOneLineAndStatusOne) {
   TempFolder story, other, rewritten, out, saves;
   story.write("nev.ini", storyIni());

@@ -84,6 +84,11 @@ TEST(Render, SameStoryTwiceGivesTheSameFramesAndLog) {
       const std::string name = file.path().filename().string();
       EXPECT_TRUE(second.read(name) == first.read(name)) << name << " of " << c.log;
     }
+    // The log alone is the same log, without a frame written.
+    TempFolder logOnly;
+    EXPECT_EQ(render(story, logOnly, c.options + " --events-only"), c.status);
+    EXPECT_EQ(logOnly.read("events.jsonl"), log);
+    EXPECT_FALSE(std::filesystem::exists(logOnly.path() / "0001.png")) << c.log;
   }
 }
 

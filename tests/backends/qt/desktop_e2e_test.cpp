@@ -41,4 +41,21 @@ TEST(Desktop, DemoStoryPlaysWithTheMouseAndEndsFromTheMenuOrASignal) {
   EXPECT_NE(run.output.find("ended with 143"), std::string::npos) << run.output;
 }
 
+// Warped into the third item's branch, the window shows that page at once and keeps no place for
+// the next start.
+TEST(Desktop, AWarpOpensAtItsLineAndLeavesTheKeptPlaceAlone) {
+  SKIP_REAL_WINDOW_UNDER_TSAN();
+  const std::string steps = R"sh(
+    "$0" --warp ROUTE.TXT:27 "$1" & nev=$!
+    echo window; until [ "$(xdotool search --onlyvisible --class nev | wc -l)" = 1 ]; do sleep 0.1; done
+    echo text; until [ "$(xwd -root -silent | grep -aoF "$(printf "\354\366\372")" | wc -l)" -gt 50 ]; do sleep 0.1; done
+    echo signal; kill -TERM $nev; wait $nev; echo "ended with $?"
+    [ -z "$(find "$XDG_DATA_HOME/nev" -name auto.sav)" ] || exit 103)sh";
+  const ProgramRun run = runProgram(
+      "env -u QT_QPA_PLATFORM SDL_AUDIODRIVER=dummy LC_ALL=C timeout 240 " NEV_SOURCE_DIR "/tests/own_display.sh 1024x768 sh -c '" +
+      steps + "' '" NEV_BINARY "' '" NEV_SOURCE_DIR "/demo'");
+  EXPECT_EQ(run.status, 0) << "the last step begun failed:\n" << run.output;
+  EXPECT_NE(run.output.find("ended with 143"), std::string::npos) << run.output;
+}
+
 }  // namespace
