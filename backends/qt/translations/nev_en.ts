@@ -309,9 +309,5 @@ Create it?</translation>
         <source>閉じる</source>
         <translation>Close</translation>
     </message>
-    <message>
-        <source>しおりを選んでください</source>
-        <translation>Choose a bookmark</translation>
-    </message>
 </context>
 </TS>

@@ -309,9 +309,5 @@
         <source>閉じる</source>
         <translation>閉じる</translation>
     </message>
-    <message>
-        <source>しおりを選んでください</source>
-        <translation>しおりを選んでください</translation>
-    </message>
 </context>
 </TS>
