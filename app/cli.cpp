@@ -627,7 +627,7 @@ int runNev(int argc, const char* const argv[]) {
       return 2;
     }
     return runDesktopShell(
-        {std::nullopt, line.resume, line.textOut, boxed, {}, line.watch, line.language});
+        {std::nullopt, line.resume, line.textOut, boxed, line.language, {}, line.watch});
   }
   Problem folderProblem;
   std::optional<OpenedStory> story = openStoryFolderOrZip(line.storyDir, folderProblem);
@@ -643,8 +643,8 @@ int runNev(int argc, const char* const argv[]) {
                  line.storyDir.c_str());
     return 1;
   }
-  DesktopStart start{std::move(story), line.resume, line.textOut, boxed, {}, line.watch,
-                     line.language};
+  DesktopStart start{std::move(story), line.resume, line.textOut, boxed, line.language, {},
+                     line.watch};
   if (!line.warp.empty()) {
     WarpTarget target;
     std::string unused;

@@ -32,14 +32,25 @@ std::optional<std::string> LocalStoryFolder::resolve(std::string_view name) cons
   return resolveStoryFile(name, folder_);
 }
 
-std::vector<std::string> LocalStoryFolder::list() const {
+namespace {
+
+std::vector<std::string> entriesOf(const fs::path& folder) {
   std::vector<std::string> names;
   std::error_code error;
-  for (fs::directory_iterator it(folder_, error), end; !error && it != end; it.increment(error)) {
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     names.push_back(it->path().filename().string());
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+}  // namespace
+
+std::vector<std::string> LocalStoryFolder::list() const { return entriesOf(folder_); }
+
+std::vector<std::string> LocalStoryFolder::listIn(std::string_view folder) const {
+  const std::optional<std::string> path = resolve(folder);
+  return path ? entriesOf(*path) : std::vector<std::string>{};
 }
 
 std::optional<std::string> LocalStoryFolder::read(std::string_view name, uint64_t largest) const {

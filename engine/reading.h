@@ -82,6 +82,8 @@ struct ReadingState {
   std::atomic<int32_t> autoBaseDelay{1500};    // milliseconds
   std::atomic<int32_t> autoDelayPerUnit{60};   // milliseconds a character
   std::atomic<int32_t> backlogOpen{0};         // auto waits while the reader looks back
+  // 1 while the reader holds the page in the original before its translation.
+  std::atomic<int32_t> showOriginal{0};
   ReadMarks marks;
   Backlog backlog;
   // The runner's own: whether the line just typed had been read before, so that the waits after

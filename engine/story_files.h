@@ -23,6 +23,12 @@ class StoryFiles {
   virtual std::optional<std::string> resolve(std::string_view name) const = 0;
   // The names of the entries in the story's folder itself.
   virtual std::vector<std::string> list() const = 0;
+  // The names of the entries in `folder`, a folder of the story's named as any file is, in
+  // order; none where there is no such folder or the host cannot list it.
+  virtual std::vector<std::string> listIn(std::string_view folder) const {
+    (void)folder;
+    return {};
+  }
   // The whole file; nothing when it is missing, not a regular file, larger than `largest` bytes
   // or cannot be read.
   virtual std::optional<std::string> read(

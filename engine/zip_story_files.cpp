@@ -136,6 +136,15 @@ std::vector<std::string> ZipStoryFiles::allFiles() const {
   return names;
 }
 
+std::vector<std::string> ZipStoryFiles::listIn(std::string_view folder) const {
+  const int node = findNode(folder);
+  std::vector<std::string> names;
+  if (node < 0 || nodes_[node].entry >= 0) return names;
+  for (int c : nodes_[node].children) names.push_back(nodes_[c].name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 std::optional<std::string> ZipStoryFiles::extract(int node, std::string* why,
                                                   uint64_t largest) const {
   if (node < 0) {

@@ -24,6 +24,7 @@ class ZipStoryFiles final : public StoryFiles {
   // Every file under the story's folder, by its path from there: UTF-8, "/" between folders,
   // sorted; names starting with a dot and a Mac's resource folder left out. Each reads back.
   std::vector<std::string> allFiles() const;
+  std::vector<std::string> listIn(std::string_view folder) const override;
   std::optional<std::string> read(
       std::string_view name, uint64_t largest = std::numeric_limits<uint64_t>::max()) const override;
   bool openScript(std::string_view name, TextFile& script) const override;

@@ -82,5 +82,7 @@ std::vector<MenuBarEntry> startMenuBar() {
         {Kind::Item, kMenuVersion, "バージョン情報"}}},
       {"しおり", bookmarkEntries()},
       {"読みかた", readingEntries()},
+      // Filled in with the story's languages when it has translations; hidden when not.
+      {"言語", {}},
   };
 }

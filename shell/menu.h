@@ -43,13 +43,17 @@ inline constexpr int32_t kMenuScreenshot = 45040;
 inline constexpr int32_t kMenuCopyText = 45041;
 inline constexpr int32_t kVolumeSteps = 5;
 // With --watch: the scripts read again, the reader kept at the same line.
-inline constexpr int32_t kMenuReloadScripts = 46000;
+inline constexpr int32_t kMenuReloadScripts = 47000;
+inline constexpr int32_t kMenuLanguageFirst = 46000;  // the original, then each translation
+inline constexpr int32_t kMenuLanguageCount = 100;
+inline constexpr int32_t kMenuShowOriginal = 46100;  // the page in the original, until chosen again
 
 inline constexpr int32_t kSubmenuGame = 0;
 inline constexpr int32_t kSubmenuScreen = 1;
 inline constexpr int32_t kSubmenuHelp = 2;
 inline constexpr int32_t kSubmenuBookmarks = 3;
 inline constexpr int32_t kSubmenuReading = 4;
+inline constexpr int32_t kSubmenuLanguage = 5;
 
 // One line of a menu: an item with an id, a separator (id 0), or the start of a submenu.
 struct MenuEntry {
@@ -65,7 +69,7 @@ struct MenuBarEntry {
 };
 
 // Items shown with a check mark: the message speeds, the window's mode and display size, the
-// ways of scaling, the reading toggles and the volumes.
+// ways of scaling, the reading toggles, the volumes and the languages.
 inline bool isCheckableItem(int32_t id) {
   return (id >= kMenuSpeedFastest && id <= kMenuSpeedDefault) || id == kMenuDefaultWindow ||
          id == kMenuFullSizeWindow || id == kMenuFullScreen ||
@@ -74,7 +78,9 @@ inline bool isCheckableItem(int32_t id) {
          (id >= kMenuSkip && id <= kMenuSkipUnread) ||
          (id >= kMenuMusicVolumeFirst && id < kMenuMusicVolumeFirst + kVolumeSteps) ||
          (id >= kMenuSoundVolumeFirst && id < kMenuSoundVolumeFirst + kVolumeSteps) ||
-         (id >= kMenuAutoSpeedFirst && id < kMenuAutoSpeedFirst + kAutoSpeeds) || id == kMenuMute;
+         (id >= kMenuAutoSpeedFirst && id < kMenuAutoSpeedFirst + kAutoSpeeds) || id == kMenuMute ||
+         (id >= kMenuLanguageFirst && id < kMenuLanguageFirst + kMenuLanguageCount) ||
+         id == kMenuShowOriginal;
 }
 
 // The menu bar as the program starts, before the display modes and developer items are added.

@@ -28,3 +28,19 @@ void rememberWindow(ReaderSettings& settings, const StoryWindow& window) {
 void forgetWindow(ReaderSettings& settings, const std::string& story) {
   std::erase_if(settings.storyWindows, [&](const StoryWindow& window) { return window.story == story; });
 }
+
+std::string rememberedLanguage(const ReaderSettings& settings, const std::string& story) {
+  for (const StoryLanguageChoice& choice : settings.storyLanguages) {
+    if (choice.story == story) return choice.code;
+  }
+  return {};
+}
+
+void rememberLanguage(ReaderSettings& settings, const std::string& story, const std::string& code) {
+  if (story.empty()) return;
+  std::vector<StoryLanguageChoice>& choices = settings.storyLanguages;
+  std::erase_if(choices, [&](const StoryLanguageChoice& choice) { return choice.story == story; });
+  if (code.empty()) return;
+  choices.insert(choices.begin(), {story, code});
+  if (choices.size() > kStoryWindowsKept) choices.resize(kStoryWindowsKept);
+}

@@ -35,6 +35,13 @@ struct StoryWindow {
   bool operator==(const StoryWindow&) const = default;
 };
 
+// The language a story was last read in, when not its original.
+struct StoryLanguageChoice {
+  std::string story;  // as for StoryWindow
+  std::string code;
+  bool operator==(const StoryLanguageChoice&) const = default;
+};
+
 struct ReaderSettings {
   WindowMode windowMode = WindowMode::Default;
   Size displayMode;              // the emulated display; {0, 0}: the monitor's own size
@@ -42,6 +49,7 @@ struct ReaderSettings {
   std::vector<std::string> recentStories;  // absolute folders, most recent first
   ReadingChoices reading;
   std::vector<StoryWindow> storyWindows;   // most recent first
+  std::vector<StoryLanguageChoice> storyLanguages;  // most recent first
   bool operator==(const ReaderSettings&) const = default;
 };
 
@@ -58,3 +66,9 @@ const StoryWindow* rememberedWindow(const ReaderSettings& settings, const std::s
 // Puts `window` first, replacing its story's earlier one, keeping at most kStoryWindowsKept.
 void rememberWindow(ReaderSettings& settings, const StoryWindow& window);
 void forgetWindow(ReaderSettings& settings, const std::string& story);
+
+// The translation `story` was last read in; empty: its original.
+std::string rememberedLanguage(const ReaderSettings& settings, const std::string& story);
+// Puts `story`'s choice first, keeping at most kStoryWindowsKept; the original is remembered by
+// forgetting the story's translation.
+void rememberLanguage(ReaderSettings& settings, const std::string& story, const std::string& code);

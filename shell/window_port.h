@@ -101,6 +101,9 @@ class WindowPort {
   // Stops the runner at once, as ending does, and starts it again at the save point; the
   // window repaints whole. The window's mode and display stay as they are.
   virtual void restartStoryAt(const SavePoint& point) = 0;
+  // Ends this reading and opens the story again in translation `code` (empty: the original), at
+  // the save point when it is taken, else at the start.
+  virtual void reopenInLanguage(const std::string& code, const SavePoint& point) = 0;
 
   // Music and sound-effect volumes, in percent.
   virtual void setVolumes(int32_t music, int32_t sound) = 0;

@@ -90,6 +90,7 @@ void buildStartMenus(NevContext& context, WindowState& state, WindowPort& port) 
   buildDisplayModeMenu(state.displayModes, port);
   if (context.config.developerMenu == 1) addDeveloperMenu(port);
   if (state.watchingScripts) addReloadItem(port);
+  buildLanguageMenu(context, state, port);
 }
 
 void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, int32_t id) {
@@ -161,6 +162,7 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
       return;
     default:
       if (onReadingCommand(context, state, port, id)) return;
+      if (onLanguageCommand(context, state, port, id)) return;
       if (id >= kMenuDisplayModeFirst && id < kMenuDisplayModeFirst + kMenuDisplayModeCount) {
         setDisplayMode(state.displayModes, port, id - kMenuDisplayModeFirst);
       } else if (id >= kMenuSaveSlotFirst && id < kMenuSaveSlotFirst + kSaveSlots) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "shell/display_modes.h"
+#include "shell/language_menu.h"
 #include "engine/input.h"
 #include "shell/reading_menu.h"
 #include "shell/save_slots.h"
@@ -21,6 +22,8 @@ struct WindowState {
   PictureScaling scaling = PictureScaling::KeepProportions;
   SaveSlots saveSlots;
   ReadingChoices reading;
+  std::vector<StoryLanguage> languages;  // the story's translations, as the 言語 menu lists them
+  std::string language;                  // the one being read; empty: the original
   bool skipByKey = false;  // the skip going on was started by holding Ctrl
   // The reader asked that this story's window size and scaling be forgotten, and has chosen
   // none since: the story opens next time as if never seen.
@@ -36,7 +39,8 @@ enum class WindowKey {
   Screenshot /* F12 */, CopyText /* Ctrl+C */, Backlog /* Up, Page Up */
 };
 
-// After the window exists: the display-mode items, then the developer items when enabled.
+// After the window exists: the display-mode items, then the developer items when enabled, then
+// the story's languages.
 void buildStartMenus(NevContext& context, WindowState& state, WindowPort& port);
 
 // A menu command by its id; ids no menu names are ignored.

@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libsdl2-mixer-dev
   qt6-translations-l10n  # Qt's own dialogs and buttons in the desktop's language
+  qt6-l10n-tools  # lrelease: our own captions' translations compiled at build time
   libxcb1-dev libwayland-dev  # whether the desktop's display answers before Qt is asked to open it
   zlib1g-dev  # save files: sections compressed, and checked with its CRC-32
   libfreetype-dev libfontconfig-dev  # glyphs drawn from font files, found on the desktop

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QSpacerItem>
 
+#include "backends/qt/our_captions.h"
 #include "engine/host.h"
 
 namespace {
@@ -15,7 +16,7 @@ QString qs(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsiz
 
 CaptionedBox::CaptionedBox(Icon icon, const std::string& caption, const std::string& text,
                            QWidget* parent)
-    : QMessageBox(icon, qs(caption), qs(text), QMessageBox::NoButton, parent) {}
+    : QMessageBox(icon, ourCaption(caption), ourCaption(text), QMessageBox::NoButton, parent) {}
 
 void CaptionedBox::setDetails(const std::string& details) { setDetailedText(qs(details)); }
 

@@ -5,12 +5,9 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSocketNotifier>
-#include <QTranslator>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -27,6 +24,7 @@
 #include "shell/window_proc.h"
 #include "backends/qt/captioned_box.h"
 #include "backends/qt/main_window.h"
+#include "backends/qt/our_captions.h"
 #include "backends/qt/playing_scripts.h"
 #include "backends/fontconfig/fontconfig_faces.h"
 #include "backends/qt/qt_environment.h"
@@ -67,15 +65,6 @@ QIcon makeIcon() {
   return icon;
 }
 
-// Boxes and dialogs speak the reader's language through Qt's own translations.
-void installTranslations(QApplication& application) {
-  auto* translator = new QTranslator(&application);
-  if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    application.installTranslator(translator);
-  }
-}
-
 // SIGINT, SIGTERM and SIGHUP end nev as ゲーム終了 does. A handler can reach nothing but this
 // pipe, which the window thread watches.
 int signalPipe[2] = {-1, -1};
@@ -100,6 +89,128 @@ std::unique_ptr<QSocketNotifier> watchEndSignals(std::function<void(int)> end) {
   return notifier;
 }
 
+// How one reading of the story ended: for good, or to open it again in another language.
+struct Reading {
+  int status = 0;
+  std::optional<std::string> nextLanguage;
+  SavePoint place;
+};
+
+// Plays the story in `language` (empty: the original) until the reader or the story ends it,
+// from `carried` when the reader came from another language.
+Reading readStory(const DesktopStart& start, const std::shared_ptr<const StoryFiles>& files,
+                  PlayingScripts* playing, const std::string& storyFolder, std::string language,
+                  const std::optional<SavePoint>& carried, ReaderSettings& settings,
+                  CaptionLanguage& captions) {
+  Reading reading;
+  QApplication& application = *qApp;
+  Problem problem;
+  bool audioMissing = false;
+  const StoryBackends backends{
+      [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); },
+      [&audioMissing] {
+        auto audio = std::make_unique<SdlAudio>();
+        audioMissing = !audio->audioAvailable();
+        return audio;
+      }};
+  std::unique_ptr<StorySession> session = openStory(files, backends, problem, language);
+  if (!session && !language.empty() && language != start.language) {
+    // The translation remembered from last time is gone: the original, said once.
+    std::fprintf(stderr, "nev: %s; reading the original\n", problem.detail.c_str());
+    language.clear();
+    session = openStory(files, backends, problem, language);
+  }
+  if (!session) {
+    // Before the window exists, which shows the story's own boxes.
+    reportProblemInBox(nullptr, problem);
+    reading.status = 1;
+    return reading;
+  }
+  captions.use(language);
+  rememberLanguage(settings, storyDataName(storyFolder), language);
+  NevContext& context = session->context();
+  TextLog textLog;
+  if (!start.textOut.empty()) {
+    if (std::optional<Problem> unwritable = textLog.open(start.textOut, storyFolder)) {
+      unwritable->detail = "cannot write " + unwritable->detail;
+      unwritable->boxText = "入力した文字を書き出すファイルに書き込めません";
+      unwritable->caption = "nev";
+      unwritable->advice = "give --text-out another file";
+      reportEndingProblem(*unwritable, start.endingProblemsInBox);
+      reading.status = 1;
+      return reading;
+    }
+  }
+  textLog.attach(context.platform);
+  SoundBackend& audio = session->sound();
+
+  int& status = reading.status;
+  {
+    PadReader pad;  // outlives the window that reads it
+    MainWindow window(context);
+    // The end of a piece reaches the window thread as a message of its own.
+    audio.setEndOfPieceHandler([&window](uint32_t piece) { window.postEndOfPiece(piece); });
+    int endSignal = 0;
+    window.onEnded = [&audio, &endSignal] {
+      audio.setEndOfPieceHandler({});
+      QCoreApplication::exit(endSignal == 0 ? 0 : 128 + endSignal);
+    };
+    window.onLanguageChosen = [&window, &reading](const std::string& code, const SavePoint& point) {
+      reading.nextLanguage = code;
+      reading.place = point;
+      window.destroyWindow();
+    };
+    const auto signalWatch = watchEndSignals([&window, &endSignal](int signal) {
+      if (endSignal == 0) endSignal = signal;
+      window.destroyWindow();
+    });
+    std::error_code noFolder;
+    window.state().saveSlots.dataFolder = storyDataFolder(storyFolder);
+    window.state().language = language;
+    // Lines read before, kept beside the saves; without them nothing counts as read.
+    const std::string marksFile = window.state().saveSlots.dataFolder + "/read.txt";
+    std::filesystem::create_directories(window.state().saveSlots.dataFolder, noFolder);
+    removeStaleTemporaries(window.state().saveSlots.dataFolder);
+    if (const std::optional<Problem> unmarked = context.reading.marks.open(marksFile)) {
+      std::fprintf(stderr, "nev: %s; skipping treats every line as unread\n",
+                   unmarked->detail.c_str());
+    }
+    // Before the question whether to go on, which opens where the window will.
+    window.setReaderSettings(&settings, storyDataName(storyFolder));
+    SavePoint kept;
+    // A warped reading keeps no place, in whichever language it goes on.
+    if (start.warpedTo) window.state().saveSlots.keepsPlace = false;
+    if (carried) {
+      // Not asked again: the reader was reading there a moment ago.
+      if (carried->taken) context.resumeAt = *carried;
+    } else if (start.warpedTo) {
+      if (start.warpedTo->taken) context.resumeAt = *start.warpedTo;
+    } else if (resumeFromAutoSlot(context, window.state(), window, start.resume, kept)) {
+      context.resumeAt = kept;
+    }
+    // A signal while the reader was being asked ends nev before the story starts.
+    if (window.ended()) {
+      status = 128 + endSignal;
+    } else {
+      if (playing != nullptr) {
+        window.state().watchingScripts = true;
+        window.watchScripts(*playing, storyFolder);
+      }
+      window.startStory();
+      if (!carried) rememberStory(settings, storyFolder);
+      buildStartMenus(context, window.state(), window);
+      window.showAsRemembered();
+      window.readPad(pad);
+      if (audioMissing) tellNoAudioDevice(window);
+      // A story can end before the loop starts; its end then needs no loop.
+      if (!window.ended()) status = application.exec();
+    }
+  }
+  // A signal ends nev, whatever else was asked.
+  if (status != 0) reading.nextLanguage.reset();
+  return reading;
+}
+
 }  // namespace
 
 int runDesktopShell(const DesktopStart& start) {
@@ -109,7 +220,6 @@ int runDesktopShell(const DesktopStart& start) {
   static char* argv[] = {name, nullptr};
   prepareQtEnvironment();
   QApplication application(argc, argv);
-  installTranslations(application);
   application.setWindowIcon(makeIcon());
 
   ReaderSettings settings = loadReaderSettings();
@@ -125,98 +235,30 @@ int runDesktopShell(const DesktopStart& start) {
     }
   }
   const std::string storyFolder = story->location;
-  Problem problem;
-  bool audioMissing = false;
-  const StoryBackends backends{
-      [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); },
-      [&audioMissing] {
-        auto audio = std::make_unique<SdlAudio>();
-        audioMissing = !audio->audioAvailable();
-        return audio;
-      }};
+  const std::string storyName = storyDataName(storyFolder);
+  std::shared_ptr<const StoryFiles> files = std::move(story->files);
   // Watched, the runner reads the scripts as the author's last accepted change left them.
   std::shared_ptr<PlayingScripts> playing;
   std::error_code notFolder;
   if (start.watch && std::filesystem::is_directory(storyFolder, notFolder)) {
-    playing = std::make_shared<PlayingScripts>(std::move(story->files));
-    story->files = playing;
+    playing = std::make_shared<PlayingScripts>(std::move(files));
+    files = playing;
   } else if (start.watch) {
     std::fprintf(stderr, "nev: %s: --watch follows a story folder, not a zip; played unwatched\n",
                  storyFolder.c_str());
   }
-  std::unique_ptr<StorySession> session = openStory(std::move(story->files), backends, problem, start.language);
-  if (!session) {
-    // Before the window exists, which shows the story's own boxes.
-    reportProblemInBox(nullptr, problem);
-    return 1;
+  std::string language =
+      !start.language.empty() ? start.language : rememberedLanguage(settings, storyName);
+  CaptionLanguage captions(application);
+  std::optional<SavePoint> carried;  // the reader's place, taken into another language
+  for (;;) {
+    Reading reading = readStory(start, files, playing.get(), storyFolder, language, carried,
+                                settings, captions);
+    if (!reading.nextLanguage) {
+      saveReaderSettings(settings);
+      return reading.status;
+    }
+    language = *reading.nextLanguage;
+    carried = std::move(reading.place);
   }
-  NevContext& context = session->context();
-  TextLog textLog;
-  if (!start.textOut.empty()) {
-    if (std::optional<Problem> unwritable = textLog.open(start.textOut, storyFolder)) {
-      unwritable->detail = "cannot write " + unwritable->detail;
-      unwritable->boxText = "入力した文字を書き出すファイルに書き込めません";
-      unwritable->caption = "nev";
-      unwritable->advice = "give --text-out another file";
-      reportEndingProblem(*unwritable, start.endingProblemsInBox);
-      return 1;
-    }
-  }
-  textLog.attach(context.platform);
-  SoundBackend& audio = session->sound();
-
-  int status = 0;
-  {
-    PadReader pad;  // outlives the window that reads it
-    MainWindow window(context);
-    // The end of a piece reaches the window thread as a message of its own.
-    audio.setEndOfPieceHandler([&window](uint32_t piece) { window.postEndOfPiece(piece); });
-    int endSignal = 0;
-    window.onEnded = [&audio, &endSignal] {
-      audio.setEndOfPieceHandler({});
-      QCoreApplication::exit(endSignal == 0 ? 0 : 128 + endSignal);
-    };
-    const auto signalWatch = watchEndSignals([&window, &endSignal](int signal) {
-      if (endSignal == 0) endSignal = signal;
-      window.destroyWindow();
-    });
-    std::error_code noFolder;
-    window.state().saveSlots.dataFolder = storyDataFolder(storyFolder);
-    // Lines read before, kept beside the saves; without them nothing counts as read.
-    const std::string marksFile = window.state().saveSlots.dataFolder + "/read.txt";
-    std::filesystem::create_directories(window.state().saveSlots.dataFolder, noFolder);
-    removeStaleTemporaries(window.state().saveSlots.dataFolder);
-    if (const std::optional<Problem> unmarked = context.reading.marks.open(marksFile)) {
-      std::fprintf(stderr, "nev: %s; skipping treats every line as unread\n",
-                   unmarked->detail.c_str());
-    }
-    // Before the question whether to go on, which opens where the window will.
-    window.setReaderSettings(&settings, storyDataName(storyFolder));
-    SavePoint kept;
-    if (start.warpedTo) {
-      if (start.warpedTo->taken) context.resumeAt = *start.warpedTo;
-      window.state().saveSlots.keepsPlace = false;
-    } else if (resumeFromAutoSlot(context, window.state(), window, start.resume, kept)) {
-      context.resumeAt = kept;
-    }
-    // A signal while the reader was being asked ends nev before the story starts.
-    if (window.ended()) {
-      status = 128 + endSignal;
-    } else {
-      if (playing) {
-        window.state().watchingScripts = true;
-        window.watchScripts(*playing, storyFolder);
-      }
-      window.startStory();
-      rememberStory(settings, storyFolder);
-      buildStartMenus(context, window.state(), window);
-      window.showAsRemembered();
-      window.readPad(pad);
-      if (audioMissing) tellNoAudioDevice(window);
-      // A story can end before the loop starts; its end then needs no loop.
-      if (!window.ended()) status = application.exec();
-    }
-  }
-  saveReaderSettings(settings);
-  return status;
 }

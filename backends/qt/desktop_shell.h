@@ -14,11 +14,12 @@ struct DesktopStart {
   int resume = -1;            // a place kept when nev last ended: 1 go on, 0 leave it, -1 ask
   std::string textOut;        // where each typed line goes as it is typed ("-": stdout)
   bool endingProblemsInBox = false;  // a problem that ends nev also shows a box
+  // A translation's code; empty: the language the story was last read in, else the original.
+  std::string language;
   // Where --warp starts the story (not taken: at its start); the place kept for the next start
   // is then neither offered nor written.
   std::optional<SavePoint> warpedTo;
   bool watch = false;  // the author's edits to the scripts are played at once
-  std::string language;              // a translation's code; empty: the original
 };
 
 // Plays the story in a window until the reader or the story ends it.

@@ -24,6 +24,7 @@
 #include "backends/qt/backlog_view.h"
 #include "backends/qt/captioned_box.h"
 #include "backends/qt/live_reload.h"
+#include "backends/qt/our_captions.h"
 #include "backends/qt/picture_view.h"
 #include "backends/qt/remembered_settings.h"
 #include "backends/qt/slot_dialog.h"
@@ -162,13 +163,15 @@ MainWindow::~MainWindow() {
 void MainWindow::buildMenuBar() {
   int32_t index = 0;
   for (const MenuBarEntry& bar : startMenuBar()) {
-    QMenu* menu = menuBar()->addMenu(qs(bar.caption));
+    QMenu* menu = menuBar()->addMenu(ourCaption(bar.caption));
     submenus_[index++] = menu;
+    // A menu filled in later shows once it has items.
+    menu->menuAction()->setVisible(!bar.entries.empty());
     QMenu* target = menu;
     for (const MenuEntry& entry : bar.entries) {
       switch (entry.kind) {
         case MenuEntry::Kind::SubmenuStart:
-          target = menu->addMenu(qs(entry.caption));
+          target = menu->addMenu(ourCaption(entry.caption));
           break;
         case MenuEntry::Kind::SubmenuEnd:
           target = menu;
@@ -177,7 +180,7 @@ void MainWindow::buildMenuBar() {
           target->addSeparator();
           break;
         case MenuEntry::Kind::Item: {
-          QAction* item = target->addAction(qs(entry.caption));
+          QAction* item = target->addAction(ourCaption(entry.caption));
           if (isCheckableItem(entry.id)) {
             item->setCheckable(true);
             item->setChecked(entry.checked);
@@ -241,7 +244,7 @@ void MainWindow::refreshReadingMark() {
   }
 }
 
-void MainWindow::showNotice(const std::string& text) { flashMessage(qs(text), 2000); }
+void MainWindow::showNotice(const std::string& text) { flashMessage(ourCaption(text), 2000); }
 
 void MainWindow::setVolumes(int32_t music, int32_t sound) {
   context_.platform.sound->setVolumes(music, sound);
@@ -251,13 +254,13 @@ void MainWindow::greyMenuItem(int32_t id, const std::string& why) {
   QAction* item = action(id);
   if (item == nullptr) return;
   item->setEnabled(false);
-  item->setToolTip(qs(why));
+  item->setToolTip(ourCaption(why));
   // The submenu says it too, so the reader need not open it to learn why.
   for (QObject* holder : item->associatedObjects()) {
     auto* menu = qobject_cast<QMenu*>(holder);
     if (menu == nullptr) continue;
     menu->setToolTipsVisible(true);
-    menu->menuAction()->setToolTip(qs(why));
+    menu->menuAction()->setToolTip(ourCaption(why));
     for (QObject* outer : menu->menuAction()->associatedObjects()) {
       if (auto* parentMenu = qobject_cast<QMenu*>(outer)) parentMenu->setToolTipsVisible(true);
     }
@@ -287,11 +290,11 @@ void MainWindow::saveScreenshot() {
   if (pixels.empty() || !QDir().mkpath(folder) ||
       !writePngFile(hostPath, pixels.data(), width, height)) {
     std::fprintf(stderr, "nev: %s: the screenshot cannot be written\n", hostPath.c_str());
-    flashMessage(QStringLiteral("スクリーンショットを保存できませんでした"), 3000);
+    flashMessage(ourCaption("スクリーンショットを保存できませんでした"), 3000);
     return;
   }
   std::fprintf(stderr, "nev: screenshot saved to %s\n", hostPath.c_str());
-  flashMessage(QStringLiteral("スクリーンショット: ") + path, 3000);
+  flashMessage(ourCaption("スクリーンショット: ") + path, 3000);
 }
 
 void MainWindow::copyText(const std::string& utf8) {
@@ -317,7 +320,7 @@ int32_t MainWindow::chooseFromReaderMenu(const std::vector<ReaderMenuItem>& item
   QMenu menu(this);
   menu.setObjectName(QStringLiteral("readerMenu"));
   for (const ReaderMenuItem& item : items) {
-    QAction* entry = menu.addAction(qs(item.caption));
+    QAction* entry = menu.addAction(ourCaption(item.caption));
     entry->setData(item.id);
     entry->setCheckable(item.checked);
     entry->setChecked(item.checked);
@@ -422,9 +425,13 @@ void MainWindow::restartStoryAt(const SavePoint& point) {
   mailbox_.askRepaint(nullptr);
 }
 
+void MainWindow::reopenInLanguage(const std::string& code, const SavePoint& point) {
+  if (onLanguageChosen) onLanguageChosen(code, point);
+}
+
 void MainWindow::setMenuItem(int32_t id, const std::string& caption, bool enabled) {
   if (QAction* item = action(id)) {
-    item->setText(qs(caption));
+    item->setText(ourCaption(caption));
     item->setEnabled(enabled);
   }
 }
@@ -442,8 +449,8 @@ void MainWindow::placeBox(CaptionedBox& box) const {
 
 bool MainWindow::askYesNo(const std::string& text, const std::string& caption) {
   CaptionedBox box(QMessageBox::Question, caption, text, this);
-  QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
-  box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+  QPushButton* yes = box.addButton(ourCaption("はい"), QMessageBox::YesRole);
+  box.addButton(ourCaption("いいえ"), QMessageBox::NoRole);
   placeBox(box);
   box.exec();
   return box.clickedButton() == yes;
@@ -451,8 +458,8 @@ bool MainWindow::askYesNo(const std::string& text, const std::string& caption) {
 
 bool MainWindow::askBeforeLosing(const std::string& text, const std::string& caption) {
   CaptionedBox box(QMessageBox::Question, caption, text, this);
-  QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
-  QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+  QPushButton* yes = box.addButton(ourCaption("はい"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(ourCaption("いいえ"), QMessageBox::NoRole);
   box.setDefaultButton(no);
   box.setEscapeButton(no);
   placeBox(box);
@@ -582,8 +589,9 @@ void MainWindow::collectMail() {
 void MainWindow::appendMenuItem(int32_t submenu, int32_t id, const std::string& caption,
                                 bool columnBreak) {
   QMenu* menu = submenus_[submenu];
+  menu->menuAction()->setVisible(true);
   if (columnBreak) menu->addSeparator();
-  QAction* item = menu->addAction(qs(caption));
+  QAction* item = menu->addAction(ourCaption(caption));
   item->setCheckable(isCheckableItem(id));
   connect(item, &QAction::triggered, this, [this, id] { runMenuCommand(id); });
   actions_[id] = item;
@@ -601,7 +609,7 @@ bool MainWindow::openWithDesktop(const std::string& hostPath) {
 }
 
 std::optional<std::string> MainWindow::chooseFile(const FileDialog& dialog) {
-  QFileDialog chooser(this, qs(dialog.title));
+  QFileDialog chooser(this, ourCaption(dialog.title));
   chooser.setOption(QFileDialog::DontUseNativeDialog);
   if (!dialog.folder.empty()) chooser.setDirectory(qs(dialog.folder));
   QStringList filters;
@@ -614,7 +622,7 @@ std::optional<std::string> MainWindow::chooseFile(const FileDialog& dialog) {
   const QString path = chooser.selectedFiles().first();
   if (!dialog.mustExist && !QFileInfo::exists(path)) {
     const auto answer = QMessageBox::question(
-        this, qs(dialog.title), path + QStringLiteral("\nこのファイルは存在しません。\n作成しますか?"));
+        this, ourCaption(dialog.title), path + u'\n' + ourCaption("このファイルは存在しません。\n作成しますか?"));
     if (answer != QMessageBox::Yes) return std::nullopt;
   }
   return path.toStdString();

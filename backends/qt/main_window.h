@@ -72,6 +72,7 @@ class MainWindow : public QMainWindow, public WindowPort {
                               int32_t lit) override;
   void showNotice(const std::string& text) override;
   void restartStoryAt(const SavePoint& point) override;
+  void reopenInLanguage(const std::string& code, const SavePoint& point) override;
   void setVolumes(int32_t music, int32_t sound) override;
   void greyMenuItem(int32_t id, const std::string& why) override;
   void saveScreenshot() override;
@@ -109,6 +110,8 @@ class MainWindow : public QMainWindow, public WindowPort {
   bool ended() const { return tornDown_; }
   // Called once the window has been destroyed; the shell ends its event loop there.
   std::function<void()> onEnded;
+  // The reader chose another language: the shell ends this window and opens the story again.
+  std::function<void(const std::string& code, const SavePoint& point)> onLanguageChosen;
   WindowState& state() { return state_; }
   QAction* action(int32_t id) const;
 
@@ -151,7 +154,7 @@ class MainWindow : public QMainWindow, public WindowPort {
   ReaderSettings* settings_ = nullptr;
   std::string story_;
   PictureView* view_ = nullptr;
-  QMenu* submenus_[5] = {};
+  QMenu* submenus_[6] = {};
   std::map<int32_t, QAction*> actions_;
   BacklogView* backlog_ = nullptr;
   QLabel* flash_ = nullptr;

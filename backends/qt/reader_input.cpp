@@ -82,6 +82,10 @@ bool ReaderInput::keyPressed(const QKeyEvent& event) {
     case Qt::Key_F9:
       onWindowKey(context_, state_, port_, WindowKey::QuickLoad);
       return true;
+    case Qt::Key_O:
+      if (event.modifiers() != Qt::NoModifier || state_.language.empty()) break;
+      if (!event.isAutoRepeat()) showOriginal(context_, port_, true);
+      return true;
     default:
       break;
   }
@@ -90,6 +94,9 @@ bool ReaderInput::keyPressed(const QKeyEvent& event) {
 }
 
 void ReaderInput::keyReleased(const QKeyEvent& event) {
+  if (event.key() == Qt::Key_O && !event.isAutoRepeat() && context_.reading.showOriginal.load() != 0) {
+    showOriginal(context_, port_, false);
+  }
   if (event.key() == Qt::Key_Control && !event.isAutoRepeat()) {
     ctrlHeld_.stop();
     onSkipKey(context_, state_, false);

@@ -185,6 +185,17 @@ ReaderSettings readSettings(QSettings& store, bool& damaged) {
       read.markDamaged();
     }
   }
+  // "<story> <code>", most recent first; a code is a folder's name, so has no space.
+  for (const QString& line : read.texts("languages/stories")) {
+    const QStringList parts = line.split(u' ');
+    if (parts.size() == 2 && !parts[0].isEmpty() && !parts[1].isEmpty()) {
+      if (settings.storyLanguages.size() < kStoryWindowsKept) {
+        settings.storyLanguages.push_back({parts[0].toStdString(), parts[1].toStdString()});
+      }
+    } else {
+      read.markDamaged();
+    }
+  }
   damaged = read.damaged();
   return settings;
 }
@@ -210,6 +221,17 @@ void writeSettings(QSettings& store, const ReaderSettings& settings) {
     store.remove("stories/recent");
   } else {
     store.setValue("stories/recent", recent);
+  }
+  QStringList languages;
+  for (const StoryLanguageChoice& choice : settings.storyLanguages) {
+    if (choice.code.find(' ') == std::string::npos) {
+      languages.append(QString::fromStdString(choice.story + " " + choice.code));
+    }
+  }
+  if (languages.isEmpty()) {
+    store.remove("languages/stories");
+  } else {
+    store.setValue("languages/stories", languages);
   }
   QStringList windows;
   for (const StoryWindow& window : settings.storyWindows) windows.append(storyWindowLine(window));

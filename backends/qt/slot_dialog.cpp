@@ -16,6 +16,8 @@
 #include <functional>
 #include <vector>
 
+#include "backends/qt/our_captions.h"
+
 namespace {
 
 constexpr int kTilesPerPage = 6;
@@ -68,7 +70,7 @@ SlotDialogChoice runSlotDialog(QWidget* parent, const SlotListing* listings, int
 
   QDialog dialog(parent);
   dialog.setObjectName(QStringLiteral("slots"));  // the pad's buttons reach it as its own keys
-  dialog.setWindowTitle(QStringLiteral("しおり"));
+  dialog.setWindowTitle(ourCaption("しおり"));
   auto* list = new QListWidget(&dialog);
   list->setViewMode(QListView::IconMode);
   list->setMovement(QListView::Static);
@@ -83,8 +85,8 @@ SlotDialogChoice runSlotDialog(QWidget* parent, const SlotListing* listings, int
   list->setFixedSize(kTile.width() * kTileColumns + frame,
                      kTile.height() * (kTilesPerPage / kTileColumns) + frame);
 
-  auto* previous = new QPushButton(QStringLiteral("◀ 前のページ"), &dialog);
-  auto* next = new QPushButton(QStringLiteral("次のページ ▶"), &dialog);
+  auto* previous = new QPushButton(ourCaption("◀ 前のページ"), &dialog);
+  auto* next = new QPushButton(ourCaption("次のページ ▶"), &dialog);
   auto* pageNumber = new QLabel(&dialog);
   auto* paging = new QHBoxLayout;
   paging->addWidget(previous);
@@ -94,10 +96,10 @@ SlotDialogChoice runSlotDialog(QWidget* parent, const SlotListing* listings, int
   paging->addWidget(next);
 
   auto* buttons = new QDialogButtonBox(&dialog);
-  QPushButton* save = buttons->addButton(QStringLiteral("セーブ"), QDialogButtonBox::ActionRole);
-  QPushButton* load = buttons->addButton(QStringLiteral("ロード"), QDialogButtonBox::ActionRole);
-  QPushButton* remove = buttons->addButton(QStringLiteral("削除"), QDialogButtonBox::ActionRole);
-  buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
+  QPushButton* save = buttons->addButton(ourCaption("セーブ"), QDialogButtonBox::ActionRole);
+  QPushButton* load = buttons->addButton(ourCaption("ロード"), QDialogButtonBox::ActionRole);
+  QPushButton* remove = buttons->addButton(ourCaption("削除"), QDialogButtonBox::ActionRole);
+  buttons->addButton(ourCaption("閉じる"), QDialogButtonBox::RejectRole);
   // No default button: Enter must never save, so the list alone answers it.
   for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
     button->setAutoDefault(false);

@@ -16,6 +16,7 @@
 #include "engine/config.h"
 #include "engine/local_story_folder.h"
 #include "engine/zip_story_files.h"
+#include "shell/language_menu.h"
 
 namespace fs = std::filesystem;
 
@@ -27,7 +28,8 @@ std::shared_ptr<const StoryFiles> storyFilesAt(const std::string& path, Problem&
   return std::make_shared<const LocalStoryFolder>(path);
 }
 
-// The story's title from its nev.ini above its folder; the folder alone when it has none.
+// The story's title from its nev.ini above its folder, and below it the translations it has; the
+// folder alone when it has no title.
 QString storyCaption(const std::string& folder) {
   const QString path = QFile::decodeName(folder.c_str());
   GameConfig config;
@@ -35,7 +37,10 @@ QString storyCaption(const std::string& folder) {
   const std::shared_ptr<const StoryFiles> files = storyFilesAt(folder, unopened);
   if (!files || readConfig(*files, config)) return path;
   const QString title = QString::fromStdString(cp932ToUtf8(config.windowTitle)).trimmed();
-  return title.isEmpty() ? path : title + QStringLiteral("\n") + path;
+  const std::string languages = languageNames(storyLanguages(*files));
+  const QString translated =
+      languages.empty() ? QString() : QStringLiteral("\n翻訳: ") + QString::fromStdString(languages);
+  return (title.isEmpty() ? QString() : title + QStringLiteral("\n")) + path + translated;
 }
 
 }  // namespace

@@ -37,6 +37,42 @@ void holdWhileTextHidden(NevContext& context) {
   }
 }
 
+namespace {
+
+// The page as its original lines would stand, over the picture without text, until the reader
+// lets go; then the page as it was, the cursor and marker places untouched.
+void holdWhileOriginalShown(RunnerScope scope) {
+  NevContext& context = scope.story;
+  if (context.reading.showOriginal.load() != 1) return;
+  SurfaceSet& set = context.surfaces;
+  const int32_t width = set.surfaceWidth, height = set.surfaceHeight;
+  DrawingContext shown;
+  std::unique_ptr<Bitmap> shownBitmap = createCompatibleBitmap(width, height);
+  selectBitmap(shown, shownBitmap.get());
+  {
+    std::lock_guard guard(set.pixelLock);
+    bitBlt(shown, 0, 0, width, height, &set.displaySurface, 0, 0, SRCCOPY);
+    bitBlt(set.displaySurface, 0, 0, width, height, &set.overlaySurface, 0, 0, SRCCOPY);
+  }
+  const MessageWindow kept = scope.runner.messageWindow;
+  scope.runner.messageWindow.cursorX = scope.runner.layout.textLeft;
+  scope.runner.messageWindow.cursorY = scope.runner.layout.textTop;
+  const TextHistory& history = scope.runner.history;
+  for (int32_t slot = 0; slot < history.lineCount; ++slot) drawTextLine(scope, history.lines[slot], true);
+  scope.runner.messageWindow = kept;
+  requestRepaint(context);
+  while (context.reading.showOriginal.load() != 0 && pauseRunner(context, 1)) {
+  }
+  {
+    std::lock_guard guard(set.pixelLock);
+    bitBlt(set.displaySurface, 0, 0, width, height, &shown, 0, 0, SRCCOPY);
+  }
+  selectBitmap(shown, nullptr);
+  requestRepaint(context);
+}
+
+}  // namespace
+
 void drawTextLine(RunnerScope scope, const char* text, bool redraw) {
   NevContext& context = scope.story;
   const GameConfig& config = context.config;
@@ -97,6 +133,7 @@ void waitForClick(RunnerScope scope) {
   // seen only after a whole blink, as it always was.
   while (context.shared.clicked.load() == 0 && !skippingWaits(context) && !stopping(context)) {
     holdWhileTextHidden(context);
+    holdWhileOriginalShown(scope);
     {
       std::lock_guard guard(set.pixelLock);
       set.displaySurface.textColour = textColour(config);

@@ -178,8 +178,14 @@ TEST(Translation, CheckNamesEachProblemOfATranslationWithItsPlace) {
     if (translated.contains(entry.id)) entry.translations = {translated.at(entry.id)};
     if (entry.id == "三") entry.setFuzzy(true);
   }
-  po->entries.push_back({.context = "start.txt", .id = "五", .translations = {"B"}});
-  po->entries.push_back({.context = "start.txt", .id = "六", .translations = {"A"}, .obsolete = true});
+  for (const auto& [id, text, obsolete] :
+       {std::tuple{"五", "B", false}, std::tuple{"六", "A", true}}) {
+    PoEntry& added = po->entries.emplace_back();
+    added.context = "start.txt";
+    added.id = id;
+    added.translations = {text};
+    added.obsolete = obsolete;
+  }
   const std::string poText = writePoFile(*po);
   po = readPoFile(poText, "", problem);
   std::map<std::string, int> lineOf;

@@ -72,6 +72,9 @@ struct FakePort : WindowPort {
   void restartStoryAt(const SavePoint& point) override {
     log("restart at " + point.scriptName + " after " + std::to_string(point.linesRead));
   }
+  void reopenInLanguage(const std::string& code, const SavePoint& point) override {
+    log("reopen in " + code + (point.taken ? " after " + std::to_string(point.linesRead) : " at the start"));
+  }
   void setVolumes(int32_t music, int32_t sound) override {
     log("volumes " + std::to_string(music) + " " + std::to_string(sound));
   }
@@ -163,6 +166,65 @@ TEST(WindowProc, MenusAndTheirCommandsInTurn) {
   }
   EXPECT_TRUE(port.calls.ends_with("41009 in 1 Screen  800 * 600; on 41009; "));
   EXPECT_EQ(state.displayModes.startModeIndex, 9);
+}
+
+// The 言語 menu lists each translation beside the story, by its name, and reopens the story in
+// the one chosen at the reader's place; choosing the one being read changes nothing.
+TEST(WindowProc, LanguageMenuListsTranslationsAndReopensAtThePlace) {
+  StoryWorld world{8, 6, [](GameConfig& settings) { settings.waitEveryLine = 1; }};
+  NevContext& context = *world.context;
+  WindowState state;
+  FakePort port;
+  buildLanguageMenu(context, state, port);
+  EXPECT_EQ(port.calls, "");  // no translations: no menu
+  world.story.write("lang/en/STORY.PO", "");
+  world.story.write("lang/en/Language.ini", "[other]\nname=No\n[language]\r\nname=English\r\n");
+  world.story.write("lang/pt-BR/story.po", "");
+  world.story.write("lang/xx/language.ini", "[language]\nname=Unfinished\n");
+  buildLanguageMenu(context, state, port);
+  EXPECT_EQ(port.calls,
+            "46000 in 5 原文; on 46000; 46001 in 5 English; off 46001; 46002 in 5 pt-BR; off 46002; "
+            "46100 in 5|原文を表示\tO; ");
+  world.onSleep = [&] { context.shared.clicked = 1; };
+  const std::pair<int32_t, std::string> steps[] = {
+      {kMenuLanguageFirst + 2, "off 46002; reopen in pt-BR at the start; "},
+      {kMenuLanguageFirst + 3, ""},  // past the list
+      {0, ""},                       // the story reaches a wait
+      {kMenuLanguageFirst, "on 46000; "},
+      {kMenuLanguageFirst + 1, "off 46001; reopen in en after 1; "},
+  };
+  for (const auto& [id, calls] : steps) {
+    port.calls.clear();
+    if (id == 0) world.runStory(sjis("line\r\n"));
+    else onMenuCommand(context, state, port, id);
+    EXPECT_EQ(port.calls, calls) << id;
+  }
+
+  // Held at a wait, the page stands in the original over the bare picture; let go, the page
+  // comes back as it was (here a pixel the translation had drawn).
+  StoryWorld held{64, 48, [](GameConfig& settings) { settings.waitEveryLine = 1; }};
+  const auto pixel = [&] { return held.context->surfaces.displayBitmap->pixels.back(); };
+  std::vector<Pixel> seen;
+  held.onSleep = [&] {
+    if (held.context->shared.waitingForClick.load() == 0 || held.context->shared.clicked.load() == 1) return;
+    if (seen.empty()) {
+      held.context->surfaces.displayBitmap->pixels.back() = 0x123456;
+      onMenuCommand(*held.context, state, port, kMenuShowOriginal);
+    } else if (held.context->reading.showOriginal.load() == 0) {
+      held.context->shared.clicked = 1;
+    } else if (pixel() == 0x123456) {
+      return;  // not yet redrawn
+    } else {
+      seen.push_back(pixel());
+      onMenuCommand(*held.context, state, port, kMenuShowOriginal);
+      return;
+    }
+    seen.push_back(pixel());
+  };
+  port.calls.clear();
+  held.runStory(sjis("line\r\n"));
+  EXPECT_EQ(seen, (std::vector<Pixel>{0x123456, 0, 0x123456}));
+  EXPECT_EQ(port.calls, "on 46100; off 46100; ");
 }
 
 // Whatever the keys and commands, leaving the full-size modes gives the menus back.

@@ -21,12 +21,14 @@ TEST(SettingsStore, SavedSettingsComeBackAndDamageCostsOneLine) {
   clamped.storyWindows = {{"a-1", {0, 0, 0, 0}, PictureScaling::WholeMultiples}};
   clamped.recentStories = {"/a"};
   clamped.reading.autoSpeed = 2;  // numbers out of range are held to it
+  clamped.storyLanguages = {{"a-1", "en"}};
   const std::pair<std::string, ReaderSettings> damaged[] = {
       {std::string("\xFF\0[\x80=\n=\x01[[]]\\x", 14), {}},
       {"[window\nmode=full-screen\n", {}},
       {"[window]\nmode=huge\nx=left\ny=1, 2\nwidth=99999\nheight=600\ndisplayWidth=-1\n"
        "scaling=@Variant(\\0)\n[reading]\nspeed=7\nautoSpeed=9\n[sound]\nmuted=yes\n[stories]\nrecent=/a, /a, \"\"\n"
-       "[windows]\nstories=a-1 0 0 0 9 whole-multiples, b-2 0 0 99999 600 stretch, c-3 1 2 3, d-4 1 2 3 4 huge\n",
+       "[windows]\nstories=a-1 0 0 0 9 whole-multiples, b-2 0 0 99999 600 stretch, c-3 1 2 3, d-4 1 2 3 4 huge\n"
+       "[languages]\nstories=a-1 en, b-2, c-3 fr de\n",
        clamped},
   };
   for (const auto& [bytes, expected] : damaged) {
@@ -77,7 +79,8 @@ TEST(SettingsStore, SavedSettingsComeBackAndDamageCostsOneLine) {
   const ReaderSettings saved{WindowMode::FullScreen, {1024, 768}, kMenuSpeedFourTimes, {"/雨, の駅", "/b"},
                              {25, 75, true, true, 2},
                              {{"eki-0a1b2c3d", {-20, 30, 800, 600}, PictureScaling::Stretch},
-                              {"demo-99999999", {0, 0, 0, 0}, PictureScaling::KeepProportions}}};
+                              {"demo-99999999", {0, 0, 0, 0}, PictureScaling::KeepProportions}},
+                             {}};
   ASSERT_TRUE(saveReaderSettings(saved));
   EXPECT_EQ(loadReaderSettings(), saved);
   const std::string written = config.read("nev/nev.conf");

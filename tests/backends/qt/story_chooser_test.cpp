@@ -18,12 +18,17 @@ TEST(StoryChooser, RefusesAFolderWithoutAStoryAndPlaysARecentOne) {
   ensureGuiApplication();
   TempFolder empty, story;
   story.write("NEV.INI", storyIni());
+  story.write("lang/en/story.po", "");
+  story.write("lang/en/language.ini", "[language]\nname=English\n");
+  story.write("lang/de/story.po", "");
   StoryChooser chooser({empty.path().string(), story.path().string()});
   chooser.show();
   auto* list = chooser.findChild<QListWidget*>();
-  // Each story by its title above its folder; a folder without one by its path alone.
+  // Each story by its title above its folder and its translations; a folder without one by its
+  // path alone.
   EXPECT_EQ(list->item(0)->text(), QString::fromStdString(empty.path().string()));
-  EXPECT_EQ(list->item(1)->text(), "Test story\n" + QString::fromStdString(story.path().string()));
+  EXPECT_EQ(list->item(1)->text(), "Test story\n" + QString::fromStdString(story.path().string()) +
+                                       "\n翻訳: de, English");
   QString refusal;  // the box is modal: it is read and closed from within its own loop
   QTimer::singleShot(0, &chooser, [&refusal] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
