@@ -627,7 +627,8 @@ int runNev(int argc, const char* const argv[]) {
       return 2;
     }
     return runDesktopShell(
-        {std::nullopt, line.resume, line.textOut, boxed, line.language, {}, line.watch});
+        {std::nullopt, line.resume, line.textOut, boxed, line.language, {}, line.watch,
+         replayPicksToLine});
   }
   Problem folderProblem;
   std::optional<OpenedStory> story = openStoryFolderOrZip(line.storyDir, folderProblem);
@@ -644,7 +645,7 @@ int runNev(int argc, const char* const argv[]) {
     return 1;
   }
   DesktopStart start{std::move(story), line.resume, line.textOut, boxed, line.language, {},
-                     line.watch};
+                     line.watch, replayPicksToLine};
   if (!line.warp.empty()) {
     WarpTarget target;
     std::string unused;

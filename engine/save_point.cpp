@@ -58,6 +58,8 @@ void takeSavePoint(RunnerScope scope, SavePointKind kind, int32_t choiceCount) {
   point.waitLine = runner.cursor.linesRead() - 1 - (kind == SavePointKind::Choice ? choiceCount : 0);
   point.choiceItems.assign(runner.choiceTable, runner.choiceTable + choiceCount);
   point.history.assign(runner.history.lines, runner.history.lines + runner.history.lineCount);
+  point.picks = runner.picks;
+  point.picksFromStart = runner.picksFromStart;
   point.language = context.translation != nullptr ? context.translation->code() : "";
   copyPagePlaces(point, runner.messageWindow);
   for (size_t i = 0; i < kTextWindowFields; ++i) {
@@ -160,6 +162,8 @@ std::optional<Problem> restoreSavePoint(RunnerScope scope, const SavePoint& poin
   replaceMessageFont(context, runner.layout.fontSize);
   copyPagePlaces(runner.messageWindow, point);
   setBacklogPages(context, point.backlog);
+  runner.picks = point.picks;
+  runner.picksFromStart = point.picksFromStart;
   runner.history.lineCount = 0;
   for (const std::string& line : point.history) {
     if (runner.history.lineCount >= kHistorySlots) break;

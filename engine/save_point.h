@@ -60,6 +60,9 @@ struct SavePoint {
   // The wait's line and its neighbours, for finding it again in a changed script; filled in
   // when the save is written, empty while the script is the one read.
   SavedPlace place;
+  // The items picked before it, to play it again headless; not kept in a save file.
+  std::vector<int32_t> picks;
+  bool picksFromStart = false;
 };
 
 // Written by the runner as each wait or choice begins; read by whoever saves.

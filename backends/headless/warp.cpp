@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -100,6 +101,43 @@ std::optional<std::vector<int32_t>> firstRouteTo(const std::string& storyDir,
   return std::nullopt;
 }
 
+struct PlayedTo {
+  SavePoint point;
+  size_t picked = 0;  // picks made by then
+};
+
+// The story played headless with `picks` (then the first item) until `stop` says so at a line,
+// and the save point taken last before it; nothing when the play ends first.
+std::optional<PlayedTo> playPicksUntil(
+    NevContext& context, const std::vector<int32_t>& picks,
+    const std::function<bool(const ScriptCursor& cursor, size_t picked)>& stop) {
+  PlayedTo to;
+  size_t picked = 0;
+  bool reached = false;
+  HeadlessOptions play;
+  play.pickItem = [&](int32_t) {
+    const size_t next = picked++;
+    return next < picks.size() ? picks[next] : 0;
+  };
+  play.onScriptLine = [&](const ScriptCursor& cursor) {
+    if (reached || !stop(cursor, picked)) return;
+    reached = true;
+    to.picked = picked;
+    std::lock_guard guard(context.savePoints.lock);
+    to.point = context.savePoints.latest;
+  };
+  play.interrupted = [&reached] { return reached; };
+  std::ostream nowhere(nullptr);
+  playHeadless(context, play, nowhere,
+               [](int32_t, const char*, const PixelTarget&) { return true; });
+  if (!reached) return std::nullopt;
+  return to;
+}
+
+StoryBackends headlessBackends() {
+  return {[] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
+}
+
 }  // namespace
 
 bool parseWarpTarget(std::string_view text, WarpTarget& target, std::string& error) {
@@ -128,9 +166,7 @@ std::optional<WarpStart> findWarpStart(const std::string& storyDir, const WarpTa
   std::optional<OpenedStory> story = openStoryFolderOrZip(storyDir, problem);
   if (!story) return std::nullopt;
   const StoryFiles& files = *story->files;
-  const StoryBackends backends{
-      [] { return std::make_unique<FreeTypeGlyphRasterizer>(fontconfigFaces()); }, {}};
-  std::unique_ptr<StorySession> session = openStory(story->files, backends, problem);
+  std::unique_ptr<StorySession> session = openStory(story->files, headlessBackends(), problem);
   if (!session) return std::nullopt;
   NevContext& context = session->context();
   if (clientWidth > 0) onClientSize(context, clientWidth, clientHeight);
@@ -162,33 +198,36 @@ std::optional<WarpStart> findWarpStart(const std::string& storyDir, const WarpTa
   }
 
   // The route again from the start, up to the line: the last save point taken is the start.
-  WarpStart start;
   TargetLines targetLines(files, *resolved, target.line, label && target.line == asked.line);
-  size_t picked = 0;
-  size_t pickedAtLine = 0;
-  bool reached = false;
-  HeadlessOptions play;
-  play.pickItem = [&](int32_t) {
-    const size_t next = picked++;
-    return next < picks->size() ? (*picks)[next] : 0;
-  };
-  play.onScriptLine = [&](const ScriptCursor& cursor) {
-    if (reached || !targetLines.hit(cursor)) return;
-    reached = true;
-    pickedAtLine = picked;
-    std::lock_guard guard(context.savePoints.lock);
-    start.point = context.savePoints.latest;
-  };
-  play.interrupted = [&reached] { return reached; };
-  std::ostream nowhere(nullptr);
-  playHeadless(context, play, nowhere, [](int32_t, const char*, const PixelTarget&) { return true; });
-  if (!reached) {
+  const std::optional<PlayedTo> played = playPicksUntil(
+      context, *picks, [&](const ScriptCursor& cursor, size_t) { return targetLines.hit(cursor); });
+  if (!played) {
     problem = lineProblem(asked, "the route that reached this line did not reach it again");
     return std::nullopt;
   }
+  WarpStart start;
+  start.point = played->point;
+  const size_t pickedAtLine = played->picked;
   const bool atChoice = start.point.taken && start.point.kind == SavePointKind::Choice;
   const size_t from = std::min(picks->size(), atChoice && pickedAtLine > 0 ? pickedAtLine - 1
                                                                             : pickedAtLine);
   start.picks.assign(picks->begin() + std::ptrdiff_t(from), picks->end());
   return start;
+}
+
+std::optional<SavePoint> replayPicksToLine(std::shared_ptr<const StoryFiles> files,
+                                           const std::vector<int32_t>& picks,
+                                           const std::string& scriptPath, int32_t line) {
+  Problem problem;
+  std::unique_ptr<StorySession> session = openStory(files, headlessBackends(), problem);
+  if (!session) return std::nullopt;
+  TargetLines lines(*files, scriptPath, line, false);
+  const std::optional<PlayedTo> played = playPicksUntil(
+      session->context(), picks, [&](const ScriptCursor& cursor, size_t picked) {
+        return picked >= picks.size() && cursor.linesRead() >= line && lines.inScript(cursor);
+      });
+  if (!played) return std::nullopt;
+  SavePoint point = played->point;
+  point.playerState.clear();  // the window keeps no player's part of its own
+  return point;
 }

@@ -5,6 +5,7 @@
 // Nothing is marked read and no slot is written on the way.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,8 @@
 
 #include "base/problem.h"
 #include "engine/save_point.h"
+
+class StoryFiles;
 
 struct WarpTarget {
   std::string file;  // as the author names it: any case, "\" or "/"
@@ -35,3 +38,11 @@ struct WarpStart {
 std::optional<WarpStart> findWarpStart(const std::string& storyDir, const WarpTarget& target,
                                        int32_t clientWidth, int32_t clientHeight,
                                        Problem& problem);
+
+// The story in `files` played headless with `picks` at its choices until, all of them picked,
+// it comes to line `line` (from 1) or a later one of the script at `scriptPath`: the save point
+// taken last before that (not taken: the story's start), for a window to go on from. Nothing
+// when the play ends first.
+std::optional<SavePoint> replayPicksToLine(std::shared_ptr<const StoryFiles> files,
+                                           const std::vector<int32_t>& picks,
+                                           const std::string& scriptPath, int32_t line);

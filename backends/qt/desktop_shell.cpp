@@ -194,7 +194,7 @@ Reading readStory(const DesktopStart& start, const std::shared_ptr<const StoryFi
     } else {
       if (playing != nullptr) {
         window.state().watchingScripts = true;
-        window.watchScripts(*playing, storyFolder);
+        window.watchScripts(*playing, storyFolder, start.replayPicks);
       }
       window.startStory();
       if (!carried) rememberStory(settings, storyFolder);

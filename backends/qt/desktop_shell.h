@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "backends/qt/live_reload.h"
 #include "engine/save_point.h"
 #include "engine/zip_story_files.h"
 
@@ -20,6 +21,7 @@ struct DesktopStart {
   // is then neither offered nor written.
   std::optional<SavePoint> warpedTo;
   bool watch = false;  // the author's edits to the scripts are played at once
+  ReplayPicks replayPicks;  // how a watched story goes back when the reader's line changed
 };
 
 // Plays the story in a window until the reader or the story ends it.

@@ -30,6 +30,17 @@ bool sameWait(const SavePoint& a, const SavePoint& b) {
          a.history == b.history;
 }
 
+// Where line `index` of `was` stands in `is`: by its neighbours, or, with all of them changed
+// too, where the line alone stands once.
+std::optional<int32_t> standingLine(const std::vector<std::string>& was, int32_t index,
+                                    const std::vector<std::string>& is) {
+  if (std::optional<int32_t> found = findSavedPlace(is, savedPlaceAt(was, index))) return found;
+  const std::string& line = was[size_t(index)];
+  const auto first = std::find(is.begin(), is.end(), line);
+  if (first == is.end() || std::find(first + 1, is.end(), line) != is.end()) return std::nullopt;
+  return int32_t(first - is.begin());
+}
+
 QString qs(const std::string& path) { return QString::fromStdString(path); }
 
 }  // namespace
@@ -128,6 +139,26 @@ int LiveReload::pickWait(const ScriptTexts& now) {
   return -1;
 }
 
+std::optional<SavePoint> LiveReload::replayReader(const ScriptTexts& now) const {
+  if (!window_.replay || waits_.empty() || !waits_.back().picksFromStart) return std::nullopt;
+  const SavePoint& reader = waits_.back();
+  const std::optional<std::vector<std::string>> was = linesOf(playing_, reader.scriptName);
+  const std::optional<std::vector<std::string>> is = linesOf(now, reader.scriptName);
+  const std::optional<std::string> path = scripts_.onDisk().resolve(reader.scriptName);
+  if (!was || !is || !path) return std::nullopt;
+  // Up to the line after the last one before the wait that still stands.
+  int32_t stop = 0;
+  for (int32_t line = std::min(reader.waitLine, int32_t(was->size())) - 1; line >= 0; --line) {
+    if (const std::optional<int32_t> found = standingLine(*was, line, *is)) {
+      stop = *found + 1;
+      break;
+    }
+  }
+  auto files = std::make_shared<PlayingScripts>(scripts_.sharedOnDisk());
+  files->play(now);
+  return window_.replay(std::move(files), reader.picks, *path, stop + 1);
+}
+
 void LiveReload::reload() {
   watchFiles();
   ScriptTexts now = readScripts();
@@ -147,8 +178,13 @@ void LiveReload::reload() {
 
   followSavePoints();
   const int picked = pickWait(now);
+  const std::optional<SavePoint> replayed =
+      picked == int(waits_.size()) - 1 ? std::nullopt : replayReader(now);
   scripts_.play(now);
-  if (picked < 0) {
+  if (replayed) {
+    waits_.clear();
+    window_.goOnFrom(*replayed);
+  } else if (picked < 0) {
     waits_.clear();
     window_.goOnFrom(SavePoint{});
   } else {

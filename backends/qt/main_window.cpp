@@ -379,13 +379,15 @@ QAction* MainWindow::action(int32_t id) const {
 
 void MainWindow::startStory() { runner_.start(); }
 
-void MainWindow::watchScripts(PlayingScripts& scripts, const std::string& folder) {
+void MainWindow::watchScripts(PlayingScripts& scripts, const std::string& folder,
+                              ReplayPicks replay) {
   liveReload_ = std::make_unique<LiveReload>(
       context_, scripts, folder,
       LiveReload::Window{[this](const SavePoint& point) {
                            if (!tornDown_) restartStoryAt(point);
                          },
-                         [this](const std::vector<std::string>& errors) { showLintErrors(errors); }});
+                         [this](const std::vector<std::string>& errors) { showLintErrors(errors); },
+                         std::move(replay)});
 }
 
 void MainWindow::reloadScripts() {

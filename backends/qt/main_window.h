@@ -24,7 +24,7 @@
 #include "shell/window_proc.h"
 
 class BacklogView;
-class LiveReload;
+#include "backends/qt/live_reload.h"
 class QDockWidget;
 class QPlainTextEdit;
 class CaptionedBox;
@@ -83,7 +83,7 @@ class MainWindow : public QMainWindow, public WindowPort {
 
   // --watch: each saved change of the story's scripts in `folder` is played at once; the runner
   // reads the scripts `scripts` serves. Before startStory.
-  void watchScripts(PlayingScripts& scripts, const std::string& folder);
+  void watchScripts(PlayingScripts& scripts, const std::string& folder, ReplayPicks replay = {});
   // The lint errors that kept a change from playing, beside the picture; none: the panel goes.
   void showLintErrors(const std::vector<std::string>& errors);
   // The panel, while it shows.

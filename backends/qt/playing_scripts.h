@@ -16,6 +16,7 @@ class PlayingScripts final : public StoryFiles {
 
   // The story's files as they are on disk now.
   const StoryFiles& onDisk() const { return *story_; }
+  std::shared_ptr<const StoryFiles> sharedOnDisk() const { return story_; }
   // From now on the runner reads these scripts, by their paths; others as they are on disk.
   void play(std::map<std::string, std::string> scripts);
 

@@ -168,6 +168,7 @@ void pickChoiceItem(RunnerScope scope, int32_t count) {
   shared.waitingForClick = 0;
   progress.count = 0;
   if (decided) {
+    runner.picks.push_back(selected);
     noteBacklogChoice(context, withoutLineEnd(runner.choiceTable[selected]), translated[selected]);
   }
   for (int32_t skipped = 0;

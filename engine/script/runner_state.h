@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/config.h"
 #include "engine/script/line_reader.h"
@@ -36,6 +37,10 @@ struct RunnerStorage {
   char jumpLabel[kScriptLineSize] = {};
   // The text window as @R leaves it; only the runner reads or changes it.
   TextWindowLayout layout;
+  // The item picked at each choice, in order; from the story's start unless a save whose picks
+  // were not kept was loaded.
+  std::vector<int32_t> picks;
+  bool picksFromStart = true;
 };
 
 struct NevContext;

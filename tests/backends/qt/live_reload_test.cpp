@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "backends/headless/warp.h"
 #include "backends/qt/main_window.h"
 #include "backends/qt/playing_scripts.h"
 #include "engine/context.h"
@@ -26,18 +27,23 @@ struct Edit {
   const char* waitText;     // the page's last line there
   const char* panelSays;    // the lint panel's error; null: no panel
   const char* nextText;     // the line of the wait after one more click
+  bool blue;                // the picture is then blue.bmp, which the new script draws
 };
 
 const Edit kEdits[] = {
     {"a line inserted above", "zero\none\ntwo\nthree\nfour\n", true, false, 3, "three", nullptr,
-     "four"},
+     "four", false},
     {"a line written in place below", "one\ntwo\nthree\nthree and a half\nfour\n", false, true,
-     2, "three", nullptr, "three and a half"},
+     2, "three", nullptr, "three and a half", false},
     {"the wait's own line changed", "one\ntwo\nthree, changed\nfour\n", true, false, 1, "two",
-     nullptr, "three, changed"},
+     nullptr, "three, changed", false},
     // Written in place, under the runner's open script: the old one still plays.
     {"a jump to a missing script", "one\ntwo\nthree\n@Jmissing.txt\nfour\n", false, false, 2,
-     "three", "missing.txt", "four"},
+     "three", "missing.txt", "four", false},
+    // Played again on the new script, not shown as it was.
+    {"a picture drawn before the changed line",
+     "one\n@G0,0,blue.bmp,0xCC0020;\ntwo\nthree, changed\n", true, false, 2, "two", nullptr,
+     "three, changed", true},
 };
 
 SavePoint latestWait(NevContext& context) {
@@ -53,6 +59,7 @@ TEST(LiveReload, ASavedScriptPlaysOnFromTheReadersLineOrTheWaitBeforeIt) {
     TempFolder story;
     story.write("nev.ini", storyIni({{3, "640"}, {4, "480"}, {9, "16"}}));
     story.write("start.txt", "one\ntwo\nthree\nfour\n");
+    story.write("blue.bmp", bmp24(640, 480, Pixel{0x0000FF}));
     const std::string folder = std::filesystem::canonical(story.path()).string();
     auto scripts = std::make_shared<PlayingScripts>(std::make_shared<LocalStoryFolder>(folder));
     Problem problem;
@@ -63,7 +70,7 @@ TEST(LiveReload, ASavedScriptPlaysOnFromTheReadersLineOrTheWaitBeforeIt) {
     NevContext& context = session->context();
     MainWindow window(context);
     window.state().watchingScripts = true;
-    window.watchScripts(*scripts, folder);
+    window.watchScripts(*scripts, folder, replayPicksToLine);
     window.startStory();
     buildStartMenus(context, window.state(), window);
     window.showDefaultWindow({640, 480});
@@ -93,6 +100,10 @@ TEST(LiveReload, ASavedScriptPlaysOnFromTheReadersLineOrTheWaitBeforeIt) {
     }
     ASSERT_TRUE(eventually([&] { return waitsAt(edit.waitLine, edit.waitText); }));
     EXPECT_EQ(window.lintPanel() != nullptr, edit.panelSays != nullptr);
+    {
+      std::lock_guard pixels(context.surfaces.pixelLock);
+      EXPECT_EQ(context.surfaces.displayBitmap->pixels.back() == 0x0000FF, edit.blue);
+    }
     QTest::mouseClick(window.centralWidget(), Qt::LeftButton, {}, QPoint(300, 300));
     EXPECT_TRUE(eventually([&] { return waitsAt(edit.waitLine + 1, edit.nextText); }));
   }
