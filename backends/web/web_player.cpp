@@ -116,6 +116,10 @@ WebPlayer::WebPlayer(NevContext& context, SoundBackend& sound, std::function<voi
   window_.setSlotDialog([this](bool canSave, int32_t lit) {
     return chooseWebSlot(context_, state_, window_, canSave, lit);
   });
+  window_.setReopen([this](const std::string& code, const SavePoint& point) {
+    languageChosen_ = LanguageChoice{code, point};
+    stop();
+  });
   sound.setEndOfPieceHandler([this](uint32_t piece) { onMusicNotify(context_, piece); });
 }
 
@@ -149,9 +153,11 @@ std::string WebPlayer::play() {
   state_.storyEnded = reason == "E";
   keepPlaceAtExit(context_, state_);
   storeWebSaves();
+  context_.platform.sound->closeMusic(kAllMusicDevices);
+  // Not an end: the same reading goes on in another language.
+  if (languageChosen_) return "language";
   emit("frame", "\"at\":\"end\"");
   emit("end", "\"reason\":" + jsonString(reason));
-  context_.platform.sound->closeMusic(kAllMusicDevices);
   return reason;
 }
 
