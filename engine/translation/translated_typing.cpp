@@ -47,21 +47,21 @@ std::optional<Problem> createTranslatedFont(NevContext& context) {
   const StoryTranslation* translation = context.translation;
   if (translation == nullptr) return std::nullopt;
   GlyphRasterizer& glyphs = *context.platform.glyphs;
-  FontSpec spec = messageFontSpec(translatedFontSize(context));
-  spec.fixedPitch = false;
-  spec.charset = 0;
-  spec.faceName = kTranslatedFaceName;
+  FontSpec attributes = messageFontSpec(translatedFontSize(context));
+  attributes.fixedPitch = false;
+  attributes.charset = 0;
+  attributes.faceName = kTranslatedFaceName;
   if (const std::string& file = translation->settings().fontFile; !file.empty()) {
     const std::string name = translation->folder() + "/" + file;
     std::optional<std::string> bytes = context.files->read(name, kLargestFontFile);
-    spec.faceName = "translation font " + name;
+    attributes.faceName = "translation font " + name;
     if (!bytes ||
-        !glyphs.addFaceFile(spec.faceName, std::make_shared<const std::string>(std::move(*bytes)))) {
+        !glyphs.addFaceFile(attributes.faceName, std::make_shared<const std::string>(std::move(*bytes)))) {
       return Problem{.kind = ProblemKind::StoryFile,
                      .detail = context.files->problem(name, "not a font file nev can draw with")};
     }
   }
-  context.surfaces.translatedFont = createFont(glyphs, spec);
+  context.surfaces.translatedFont = createFont(glyphs, attributes);
   return std::nullopt;
 }
 
