@@ -12,6 +12,7 @@
 #include "engine/input.h"
 #include "engine/script/runner.h"
 #include "engine/sound/music.h"
+#include "shell/language_menu.h"
 #include "shell/pad_mapping.h"
 #include "shell/reading_menu.h"
 
@@ -134,6 +135,7 @@ std::string WebPlayer::play() {
   if (!dataFolder_.empty()) openWebSaves(context_, state_, window_, dataFolder_, resume_);
   ScriptRunner runner(context_);
   window_.buildMenus();
+  buildLanguageMenu(context_, state_, window_);
   storyClock_ = lastYield_ = emscripten_get_now();
   for (;;) {
     runner.run();
