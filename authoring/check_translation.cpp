@@ -13,8 +13,14 @@
 #include "base/bitmap_file.h"
 #include "base/file_bytes.h"
 #include "base/font_coverage.h"
+#include "base/codepage.h"
 #include "base/po_file.h"
+#include "engine/config.h"
 #include "engine/local_story_folder.h"
+#include "engine/text/message_window.h"
+#include "engine/text/text_output.h"
+#include "engine/translation/language_settings.h"
+#include "engine/translation/translated_layout.h"
 #include "engine/translation/translation_keys.h"
 
 namespace fs = std::filesystem;
@@ -35,78 +41,20 @@ struct Findings {
   }
 };
 
-// lang/CODE/language.ini: a [language] section of name=value lines.
-struct LanguageSettings {
-  std::string fontFile;
-  int fontLine = 0;
-};
-
-bool isNumber(std::string_view text) {
-  return !text.empty() && text.size() <= 4 &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::string_view trimmed(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r\x1A");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\x1A") - first + 1);
-}
-
-LanguageSettings readLanguageSettings(std::string_view text, const std::string& name,
-                                      Findings& findings) {
-  LanguageSettings settings;
-  bool inLanguage = false;
-  int lineNumber = 0;
-  for (size_t at = 0; at <= text.size();) {
-    size_t end = text.find('\n', at);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = trimmed(text.substr(at, end - at));
-    at = end + 1;
-    ++lineNumber;
-    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-    if (line[0] == '[') {
-      inLanguage = line == "[language]";
-      continue;
-    }
-    if (!inLanguage) continue;
-    const size_t equals = line.find('=');
-    const std::string_view key = trimmed(line.substr(0, equals));
-    const std::string_view value =
-        equals == std::string_view::npos ? std::string_view() : trimmed(line.substr(equals + 1));
-    if (key == "name") continue;
-    if (key == "font") {
-      settings.fontFile = value;
-      settings.fontLine = lineNumber;
-    } else if (key == "size" || key == "lineSpacing") {
-      if (!isNumber(value) || value == "0") {
-        findings.report(name, lineNumber, FindingSeverity::Warning,
-                        std::string(key) + " is not a number of pixels; the story's own is used");
-      }
-    } else if (key == "fuzzy") {
-      if (value != "0" && value != "1") {
-        findings.report(name, lineNumber, FindingSeverity::Warning, "fuzzy is 0 or 1");
-      }
-    } else {
-      findings.report(name, lineNumber, FindingSeverity::Warning,
-                      "unknown setting \"" + std::string(key) +
-                          "\" (name, font, size, lineSpacing, fuzzy)");
-    }
-  }
-  return settings;
-}
-
-// The font translated text is drawn in: the file language.ini names, else the default face.
+// The font translated text is drawn in: the file language.ini names (its bytes kept in
+// `ownFont`), else the default face.
 std::unique_ptr<FontCoverage> translationFont(const LocalStoryFolder& story,
                                               const std::string& folder,
                                               const std::string& settingsName,
                                               const LanguageSettings& settings,
-                                              const FaceSource& faces, Findings& findings) {
+                                              const FaceSource& faces, Findings& findings,
+                                              std::shared_ptr<const std::string>& ownFont) {
   if (settings.fontFile.empty()) {
-    const std::optional<FontFile> file = faces ? faces(kTranslationFace) : std::nullopt;
+    const std::optional<FontFile> file = faces ? faces(kTranslatedFaceName) : std::nullopt;
     std::unique_ptr<FontCoverage> coverage = file ? FontCoverage::open(*file) : nullptr;
     if (!coverage) {
       findings.report(settingsName, 0, FindingSeverity::Warning,
-                      std::string("the font ") + kTranslationFace +
+                      std::string("the font ") + kTranslatedFaceName +
                           " is not installed; no glyphs were checked");
     }
     return coverage;
@@ -115,13 +63,15 @@ std::unique_ptr<FontCoverage> translationFont(const LocalStoryFolder& story,
   std::optional<std::string> bytes = story.read(name, kLargestFontFile);
   std::unique_ptr<FontCoverage> coverage;
   if (bytes) {
-    coverage = FontCoverage::open({std::make_shared<const std::string>(std::move(*bytes)), 0});
+    ownFont = std::make_shared<const std::string>(std::move(*bytes));
+    coverage = FontCoverage::open({ownFont, 0});
   }
   if (!coverage) {
     findings.report(settingsName, settings.fontLine, FindingSeverity::Error,
                     "font " + settings.fontFile +
                         (bytes ? " is no font nev can read" : " is not in " + folder));
   }
+  if (!coverage) ownFont = nullptr;
   return coverage;
 }
 
@@ -129,8 +79,16 @@ std::string keyPlace(const TranslationKey& key) {
   return key.file + ":" + std::to_string(key.line);
 }
 
-void checkEntries(const PoFile& po, const std::vector<TranslationKey>& keys,
-                  const std::string& poName, const FontCoverage* font, Findings& findings) {
+// A key's entry in the PO file, and the one it is shown from (null: its original is).
+struct KeyEntry {
+  const PoEntry* shown = nullptr;
+  int line = 0;
+};
+
+std::vector<KeyEntry> checkEntries(const PoFile& po, const std::vector<TranslationKey>& keys,
+                                         const std::string& poName, const FontCoverage* font,
+                                         bool showFuzzy, Findings& findings) {
+  std::vector<KeyEntry> shown(keys.size());
   std::map<std::pair<std::string_view, std::string_view>, size_t> keyIndex;
   for (size_t i = 0; i < keys.size(); ++i) keyIndex[{keys[i].context, keys[i].text}] = i;
   std::vector<bool> inFile(keys.size(), false);
@@ -154,12 +112,14 @@ void checkEntries(const PoFile& po, const std::vector<TranslationKey>& keys,
     }
     const TranslationKey& key = keys[found->second];
     inFile[found->second] = true;
+    shown[found->second].line = entry.line;
     const std::string& translation = entry.translation();
     if (translation.empty()) {
       untranslated.push_back({poName, entry.line, FindingSeverity::Warning,
                               "untranslated (" + keyPlace(key) + "): " + key.text});
       continue;
     }
+    if (showFuzzy || !entry.isFuzzy()) shown[found->second].shown = &entry;
     if (entry.isFuzzy()) {
       fuzzy.push_back({poName, entry.line, FindingSeverity::Warning,
                        "fuzzy (" + keyPlace(key) + "): its line changed; check the translation "
@@ -189,6 +149,73 @@ void checkEntries(const PoFile& po, const std::vector<TranslationKey>& keys,
     for (CheckFinding& finding : *list) {
       findings.report(finding.file, finding.line, finding.severity, std::move(finding.message));
     }
+  }
+  return shown;
+}
+
+std::string pixels(int64_t count) {
+  return std::to_string(count) + (count == 1 ? " pixel" : " pixels");
+}
+
+// Each script's pages typed as the reader sees them (translated lines proportional and wrapped,
+// the others in their cells), from the text window's top: the lines that run past its right
+// edge or push the page past the picture, and choice items that wrap.
+void checkPages(const std::vector<TranslationKey>& keys, const std::vector<KeyEntry>& shown,
+                const LanguageSettings& settings, const GameConfig& config, Font& font,
+                const std::string& poName, Findings& findings) {
+  const TextWindowLayout layout = layoutFromSettings(config);
+  const int32_t right = translatedRowRight(layout, config);
+  const int32_t spacing = settings.lineSpacing.value_or(layout.linePitch);
+  const int32_t size = settings.size.value_or(config.fontSize);
+  const auto advanceOf = [&font](char32_t point) { return glyphOfCharacter(font, point).advance; };
+  int64_t cursorY = 0, choiceY = 0;
+  bool pushedPast = false;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const TranslationKey& key = keys[i];
+    if (key.file == "nev.ini") continue;
+    if (i == 0 || key.file != keys[i - 1].file || key.page != keys[i - 1].page) {
+      cursorY = layout.textTop;
+      pushedPast = false;
+    }
+    if (key.choiceItem && (i == 0 || !keys[i - 1].choiceItem)) choiceY = cursorY;
+    int64_t& y = key.choiceItem ? choiceY : cursorY;
+    const PoEntry* entry = shown[i].shown;
+    const int line = shown[i].line;
+    const std::string place = keyPlace(key);
+    int64_t rows = 1;
+    int64_t rowSpacing = layout.linePitch;
+    int64_t height = layout.fontSize;
+    if (entry != nullptr) {
+      const std::vector<TranslatedRow> laid = layOutTranslatedText(
+          codePointsOf(entry->translation()), layout.textLeft, right, advanceOf);
+      rows = int64_t(laid.size());
+      rowSpacing = spacing;
+      height = size;
+      int32_t widest = INT32_MIN;
+      for (const TranslatedRow& row : laid) widest = std::max(widest, row.end);
+      if (widest > right) {
+        findings.report(poName, line, FindingSeverity::Warning,
+                        "runs " + pixels(int64_t{widest} - right) +
+                            " past the message window's right edge (" + place + ")");
+      }
+      if (key.choiceItem && rows > 1) {
+        findings.report(poName, line, FindingSeverity::Warning,
+                        "choice item wraps onto " + std::to_string(rows) + " rows (" + place + ")");
+      }
+    } else {
+      const std::string original = utf8ToCp932(key.text);
+      int32_t x = layout.textLeft, rowY = 0;
+      walkUnits(layout, original.c_str(), x, rowY, [](const char*) { return true; });
+      rows += layout.linePitch > 0 ? rowY / layout.linePitch : 0;
+    }
+    const int64_t bottom = y + (rows - 1) * rowSpacing + height;
+    if (bottom > config.screenHeight && !pushedPast) {
+      pushedPast = true;
+      findings.report(poName, line, FindingSeverity::Warning,
+                      "pushes the page " + pixels(bottom - config.screenHeight) +
+                          " past the picture's bottom edge (" + place + ")");
+    }
+    y += rows * rowSpacing;
   }
 }
 
@@ -274,19 +301,41 @@ std::vector<CheckFinding> checkTranslation(const std::string& storyDir, const st
   LanguageSettings settings;
   if (story->resolve(settingsName)) {
     const std::optional<std::string> text = story->read(settingsName, kLargestSettings);
-    if (text) {
-      settings = readLanguageSettings(*text, settingsName, findings);
-    } else {
+    if (!text) {
       findings.report(settingsName, 0, FindingSeverity::Error, "cannot be read");
+    } else if (std::optional<LanguageSettings> read =
+                   readLanguageSettings(*text, settingsName, problem)) {
+      settings = std::move(*read);
+    } else {
+      const size_t at = problem.detail.find(": ");
+      findings.report(settingsName, problem.fileLine, FindingSeverity::Error,
+                      at == std::string::npos ? problem.detail : problem.detail.substr(at + 2));
     }
   }
+  std::shared_ptr<const std::string> ownFont;
   const std::unique_ptr<FontCoverage> font =
-      translationFont(*story, folder, settingsName, settings, faces, findings);
+      translationFont(*story, folder, settingsName, settings, faces, findings, ownFont);
 
   if (po) {
+    GameConfig config;
     if (const std::optional<std::vector<TranslationKey>> keys =
             storyTranslationKeys(*story, problem)) {
-      checkEntries(*po, *keys, poName, font.get(), findings);
+      const std::vector<KeyEntry> shown =
+          checkEntries(*po, *keys, poName, font.get(), settings.fuzzy, findings);
+      if (font && !readConfig(*story, config)) {
+        FreeTypeGlyphRasterizer glyphs(faces);
+        FontSpec spec = messageFontSpec(settings.size.value_or(config.fontSize));
+        spec.fixedPitch = false;
+        spec.charset = 0;
+        spec.faceName = kTranslatedFaceName;
+        if (ownFont) {
+          spec.faceName = "translation font";
+          glyphs.addFaceFile(spec.faceName, ownFont);
+        }
+        if (const std::unique_ptr<Font> typed = createFont(glyphs, spec)) {
+          checkPages(*keys, shown, settings, config, *typed, poName, findings);
+        }
+      }
     } else {
       findings.report("nev.ini", problem.fileLine, FindingSeverity::Error, problem.detail);
     }

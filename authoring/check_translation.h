@@ -13,6 +13,3 @@
 // font by name when the translation brings none of its own.
 std::vector<CheckFinding> checkTranslation(const std::string& storyDir, const std::string& language,
                                            const FaceSource& faces);
-
-// The face translated text is drawn in when language.ini names no font file.
-inline constexpr const char* kTranslationFace = "IPAPMincho";

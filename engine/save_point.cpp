@@ -8,6 +8,7 @@
 #include "engine/translation/story_translation.h"
 #include "base/codepage.h"
 #include "engine/gfx/surfaces.h"
+#include "engine/script/flow_commands.h"
 #include "engine/script/line_reader.h"
 #include "engine/text/message_window.h"
 
@@ -128,6 +129,22 @@ std::optional<int32_t> linesBeforeResuming(const NevContext& context, const Save
   return int32_t(resumeAt);
 }
 
+// A page typed in another language is typed again in the reader's, over the picture as it
+// stands without its text, as @X types a page; the wait's marker and a choice's items then
+// follow these lines, not the saved ones.
+void retypePageInReadersLanguage(RunnerScope scope) {
+  SurfaceSet& set = scope.story.surfaces;
+  {
+    std::lock_guard guard(set.pixelLock);
+    bitBlt(set.displaySurface, 0, 0, set.surfaceWidth, set.surfaceHeight, &set.overlaySurface, 0,
+           0, SRCCOPY);
+  }
+  const int32_t delay = scope.runner.messageWindow.currentDelay;
+  commandRedraw(scope, nullptr);
+  scope.runner.messageWindow.currentDelay = delay;
+  requestRepaint(scope.story);
+}
+
 }  // namespace
 
 std::optional<Problem> canRestoreSavePoint(const NevContext& context, const SavePoint& point) {
@@ -174,6 +191,9 @@ std::optional<Problem> restoreSavePoint(RunnerScope scope, const SavePoint& poin
     copyLine(runner.choiceTable[i], point.choiceItems[i]);
   }
   restoreSavedPictures(context, point);
+  if (point.language != (context.translation != nullptr ? context.translation->code() : "")) {
+    retypePageInReadersLanguage(scope);
+  }
   // The loaded wait's page was typed before the save: skipping read text goes on from it when
   // the line that led to the wait (or the text line just above an @P or @M) is marked read.
   const int32_t waitLine = runner.cursor.linesRead();

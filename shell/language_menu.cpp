@@ -6,6 +6,7 @@
 #include "engine/context.h"
 #include "engine/save_point.h"
 #include "engine/story_files.h"
+#include "engine/translation/language_settings.h"
 #include "shell/menu.h"
 #include "shell/window_proc.h"
 
@@ -14,22 +15,6 @@ namespace {
 constexpr const char* kLanguagesFolder = "lang";
 constexpr uint64_t kLargestLanguageFile = 64 * 1024;
 
-// TEMP: replaced by the engine's language settings reader.
-std::string languageName(const std::string& text) {
-  size_t at = 0;
-  bool inSection = false;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(at, end - at);
-    at = end + 1;
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-    if (line.starts_with('[')) inSection = line == "[language]";
-    if (inSection && line.starts_with("name=")) return line.substr(5);
-  }
-  return {};
-}
-
 }  // namespace
 
 std::vector<StoryLanguage> storyLanguages(const StoryFiles& files) {
@@ -37,10 +22,12 @@ std::vector<StoryLanguage> storyLanguages(const StoryFiles& files) {
   for (const std::string& code : files.listIn(kLanguagesFolder)) {
     const std::string folder = std::string(kLanguagesFolder) + "/" + code;
     if (!files.resolve(folder + "/story.po")) continue;
-    const std::optional<std::string> settings =
-        files.read(folder + "/language.ini", kLargestLanguageFile);
-    const std::string name = settings ? languageName(*settings) : "";
-    languages.push_back({code, name.empty() ? code : name});
+    const std::string settingsName = folder + "/language.ini";
+    const std::optional<std::string> text = files.read(settingsName, kLargestLanguageFile);
+    Problem ignored;  // a translation with settings nev cannot read is still listed, by its code
+    const std::optional<LanguageSettings> settings =
+        text ? readLanguageSettings(*text, settingsName, ignored) : std::nullopt;
+    languages.push_back({code, settings && !settings->name.empty() ? settings->name : code});
   }
   std::sort(languages.begin(), languages.end(),
             [](const StoryLanguage& a, const StoryLanguage& b) { return a.code < b.code; });

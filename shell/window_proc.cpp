@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/context.h"
+#include "engine/translation/story_translation.h"
 #include "shell/developer_menu.h"
 #include "shell/menu.h"
 #include "engine/messages.h"
@@ -81,9 +82,10 @@ void showClientSize(NevContext& context, WindowPort& port) {
 
 }  // namespace
 
-std::string versionText(const GameConfig& config) {
-  return cp932ToUtf8(config.aboutText1) + "\n\nNEV System 1 Ver 1.2\n\n" +
-         cp932ToUtf8(config.aboutText2);
+std::string versionText(const GameConfig& config, const StoryTranslation* translation) {
+  return shownSettingText(translation, "about text 1", config.aboutText1) +
+         "\n\nNEV System 1 Ver 1.2\n\n" +
+         shownSettingText(translation, "about text 2", config.aboutText2);
 }
 
 void buildStartMenus(NevContext& context, WindowState& state, WindowPort& port) {
@@ -108,7 +110,7 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
       openHelp(*context.files, port, "NEV.HLP");
       return;
     case kMenuVersion:
-      port.showBox(versionText(context.config), "バージョン情報");
+      port.showBox(versionText(context.config, context.translation), "バージョン情報");
       return;
     case kMenuDefaultWindow:
       showDefaultWindow(context, state, port);

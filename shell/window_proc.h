@@ -14,6 +14,7 @@
 
 struct NevContext;
 struct GameConfig;
+class StoryTranslation;
 
 struct WindowState {
   MenuBarState menuBar;
@@ -52,7 +53,7 @@ void onMenuCommand(NevContext& context, WindowState& state, WindowPort& port, in
 void onWindowKey(NevContext& context, WindowState& state, WindowPort& port, WindowKey key);
 
 // The text of the version box, whole however long the two texts are.
-std::string versionText(const GameConfig& config);
+std::string versionText(const GameConfig& config, const StoryTranslation* translation);
 
 // What the window's destruction gives back before the surfaces go: the display mode.
 void restoreDisplayMode(WindowState& state, WindowPort& port);

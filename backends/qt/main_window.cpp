@@ -34,6 +34,7 @@
 #include "engine/context.h"
 #include "engine/gfx/surfaces.h"
 #include "engine/sound/music.h"
+#include "engine/translation/story_translation.h"
 #include "shell/menu.h"
 #include "shell/reading_menu.h"
 
@@ -123,7 +124,8 @@ MainWindow::MainWindow(NevContext& context)
       // The runner's end wakes the window, which then acts on an end request the script left as
       // its last word.
       runner_(context, [this] { mailbox_.wake(); }) {
-  setWindowTitle(QString::fromStdString(cp932ToUtf8(context.config.windowTitle)));
+  setWindowTitle(QString::fromStdString(
+      shownSettingText(context.translation, "window title", context.config.windowTitle)));
   view_ = new PictureView(*this, context, state_, input_);
   view_->installEventFilter(this);
   // The window's child, not the view's: the view's children are its overlays (the backlog).

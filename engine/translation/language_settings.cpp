@@ -51,6 +51,7 @@ std::optional<LanguageSettings> readLanguageSettings(std::string_view text, std:
       settings.name = value;
     } else if (key == "font") {
       settings.fontFile = value;
+      settings.fontLine = lineNumber;
     } else if (key == "size" || key == "linespacing" || key == "fuzzy") {
       number = numberIn(value, key == "size" ? 1 : 0);
       if (!number) {

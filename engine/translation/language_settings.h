@@ -22,6 +22,7 @@ inline constexpr const char* kTranslatedFaceName = "IPAPMincho";
 struct LanguageSettings {
   std::string name;
   std::string fontFile;  // as written, relative to the translation's folder
+  int fontLine = 0;      // where it was written, for checks
   std::optional<int32_t> size;
   std::optional<int32_t> lineSpacing;
   bool fuzzy = false;

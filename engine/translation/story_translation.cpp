@@ -97,3 +97,9 @@ const std::string* StoryTranslation::setting(std::string_view what) const {
   const auto found = settingTexts_.find(what);
   return found == settingTexts_.end() ? nullptr : &found->second;
 }
+
+std::string shownSettingText(const StoryTranslation* translation, std::string_view what,
+                             const char* original) {
+  const std::string* translated = translation != nullptr ? translation->setting(what) : nullptr;
+  return translated != nullptr ? *translated : cp932ToUtf8(original);
+}

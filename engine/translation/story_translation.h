@@ -43,3 +43,8 @@ class StoryTranslation {
   std::map<std::string, std::string, std::less<>> byOriginal_;
   std::map<std::string, std::string, std::less<>> settingTexts_;
 };
+
+// nev.ini's text `what` as the reader sees it: the translation's where it has one, else
+// `original` (code page 932) decoded.
+std::string shownSettingText(const StoryTranslation* translation, std::string_view what,
+                             const char* original);

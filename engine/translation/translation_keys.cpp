@@ -23,6 +23,7 @@ struct ScriptText {
   std::string label;  // the nearest label line's label before it, decoded
   int line = 0;
   bool choiceItem = false;
+  int page = 0;
 };
 
 // The name the story's folder gives the file (its case, "/" between folders), so that scripts
@@ -47,17 +48,18 @@ std::vector<ScriptText> readScriptTexts(const std::vector<std::string>& lines,
   std::string label;
   int physicalLine = 1;
   int itemsLeft = 0;
+  int page = 0;
   for (const std::string& line : lines) {
     const int number = physicalLine;
     if (!line.empty() && line.back() == '\n') ++physicalLine;
     const std::string_view text = withoutLineEnd(line);
     if (itemsLeft > 0) {
       --itemsLeft;
-      if (!isBlank(text)) texts.push_back({cp932ToUtf8(text), label, number, true});
+      if (!isBlank(text)) texts.push_back({cp932ToUtf8(text), label, number, true, page});
       continue;
     }
     if (line.empty() || line[0] != '@') {
-      if (!isBlank(text)) texts.push_back({cp932ToUtf8(text), label, number, false});
+      if (!isBlank(text)) texts.push_back({cp932ToUtf8(text), label, number, false, page});
       continue;
     }
     std::string arguments = line.size() > 2 ? line.substr(2) : std::string();
@@ -66,6 +68,10 @@ std::vector<ScriptText> readScriptTexts(const std::vector<std::string>& lines,
     switch (commandForLetter(line[1])) {
       case Command::Label:
         label = first != nullptr ? cp932ToUtf8(first) : "";
+        ++page;
+        break;
+      case Command::NewPage:
+        ++page;
         break;
       case Command::Jump:
         if (first != nullptr) jumps.emplace_back(first);
@@ -94,7 +100,7 @@ void addKeys(std::string_view script, const std::vector<ScriptText>& texts,
       context += ":" + text.label + ":" + std::to_string(++underLabel[{text.label, text.text}]);
     }
     keys.push_back({std::move(context), text.text, std::string(script), text.line,
-                    text.choiceItem ? "choice item" : ""});
+                    text.choiceItem ? "choice item" : "", text.page, text.choiceItem});
   }
 }
 
@@ -141,7 +147,7 @@ std::optional<std::vector<TranslationKey>> storyTranslationKeys(const StoryFiles
     std::string text = cp932ToUtf8(settings[i].first);
     // nev.ini's reading leaves a blank where the line ended; it is no part of the text.
     text.erase(text.find_last_not_of(" \t") + 1);
-    if (!text.empty()) texts.push_back({std::move(text), settings[i].second, i + 1});
+    if (!text.empty()) texts.push_back({std::move(text), settings[i].second, i + 1, false, 0});
   }
   const size_t first = keys.size();
   addKeys("nev.ini", texts, keys);

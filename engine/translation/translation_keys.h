@@ -20,6 +20,10 @@ struct TranslationKey {
   std::string file;  // the script's name as its folder has it, for the "#:" reference
   int line = 0;
   std::string note;  // for the translator: what the text is when it is not a line of the page
+  // Lines of one script with the same page are typed one below the other: @P and labels (which
+  // may be reached from anywhere) start another.
+  int page = 0;
+  bool choiceItem = false;
 };
 
 // The keys in the order the story's scripts hold them, the start script first and each script a

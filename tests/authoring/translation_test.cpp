@@ -162,8 +162,9 @@ TEST(Translation, InitThenUpdateKeepsEachTranslationWithItsLineThroughEdits) {
 
 TEST(Translation, CheckNamesEachProblemOfATranslationWithItsPlace) {
   TempFolder story;
-  story.write("nev.ini", storyIni({{0, sjis("駅")}}));
-  story.write("start.txt", sjis("一\n二\n三\n四\n@C0,0,pic.bmp,0xCC0020;\n@E\n"));
+  story.write("nev.ini", storyIni({{0, sjis("駅")}, {6, "8"}}));
+  story.write("start.txt",
+              sjis("一\n二\n三\n四\n@W2\n行く\n戻る\n@C0,0,pic.bmp,0xCC0020;\n@E\n"));
   story.write("pic.bmp", bmp(2, 2, 24, 0, "", std::string(16, '\0')));
   std::string summary;
   ASSERT_FALSE(initTranslation(story.path(), "xx", summary));
@@ -172,7 +173,9 @@ TEST(Translation, CheckNamesEachProblemOfATranslationWithItsPlace) {
   ASSERT_TRUE(po) << problem.detail;
   // The test font draws only "A" and "B".
   const std::map<std::string, std::string> translated = {
-      {"一", "A B"}, {"三", "B"}, {"四", "AéB"}, {"駅", "AB"}, {"About", "A"}, {"Test", "B"}};
+      {"一", "A B"}, {"三", "B"},     {"四", "AéB"},
+      {"駅", "AB"},  {"About", "A"}, {"Test", "B"},
+      {"行く", "AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB"}};
   std::erase_if(po->entries, [](const PoEntry& entry) { return entry.id == "二"; });
   for (PoEntry& entry : po->entries) {
     if (translated.contains(entry.id)) entry.translations = {translated.at(entry.id)};
@@ -191,7 +194,7 @@ TEST(Translation, CheckNamesEachProblemOfATranslationWithItsPlace) {
   std::map<std::string, int> lineOf;
   for (const PoEntry& entry : po->entries) lineOf[entry.id] = entry.line;
   story.write("lang/xx/story.po", poText);
-  story.write("lang/xx/language.ini", "[language]\r\nname=Test\r\nfont=tiny.ttf\r\nsize=big\r\n");
+  story.write("lang/xx/language.ini", "[language]\r\nname=Test\r\nfont=tiny.ttf\r\n");
   story.write("lang/xx/tiny.ttf", *readWholeFile(NEV_SOURCE_DIR "/fuzz/seeds/tiny.ttf"));
   story.write("lang/xx/PIC.BMP", bmp(3, 2, 24, 0, "", std::string(24, '\0')));
   story.write("lang/xx/gone.wav", "RIFF");
@@ -206,14 +209,18 @@ TEST(Translation, CheckNamesEachProblemOfATranslationWithItsPlace) {
     return found;
   };
   const std::vector<Expected> expected = {
-      {poName, 0, "7 lines: 5 translated, 1 fuzzy, 1 untranslated; 1 obsolete entries"},
+      {poName, 0, "9 lines: 6 translated, 1 fuzzy, 2 untranslated; 1 obsolete entries"},
+      {poName, lineOf["戻る"], "untranslated (start.txt:7): 戻る"},
       {poName, 0, "not in the file yet (start.txt:2): nev translate update adds it"},
       {poName, lineOf["三"], "fuzzy (start.txt:3): its line changed; check the translation and "
                              "remove the fuzzy flag"},
       {poName, lineOf["四"], "the font cannot draw é (start.txt:4)"},
       {poName, lineOf["五"], "no line of start.txt reads \"五\" any more; nev translate update "
                              "keeps it as obsolete"},
-      {"lang/xx/language.ini", 4, "size is not a number of pixels; the story's own is used"},
+      // Rows 16 pixels apart from 8: the item's three rows end at 120, where 戻る starts.
+      {poName, lineOf["行く"], "choice item wraps onto 3 rows (start.txt:6)"},
+      {poName, lineOf["戻る"], "pushes the page 12 pixels past the picture's bottom edge "
+                               "(start.txt:7)"},
       {"lang/xx/PIC.BMP", 0, "is 3x2; the story's pic.bmp is 2x2"},
       {"lang/xx/gone.wav", 0, "replaces no file of the story; its name is not one the story has"},
   };
@@ -229,6 +236,9 @@ TEST(Translation, CheckNamesEachProblemOfATranslationWithItsPlace) {
                                                     "not one the story has"},
                             {"lang/xx/tiny.ttf", 0, "replaces no file of the story; its name is "
                                                     "not one the story has"}}));
+  story.write("lang/xx/language.ini", "[language]\nsize=big\n");
+  EXPECT_EQ(findings()[1], Expected("lang/xx/language.ini", 2,
+                                    "size is not a number from 1 to 1000"));
 
   // The demo's English is whole and drawable.
   EXPECT_EQ(checkTranslation(NEV_SOURCE_DIR "/demo", "en", fontconfigFaces()).size(), 0u);

@@ -71,6 +71,33 @@ TEST(RenderTranslation, TypesWrapsAndPicksInTheTranslationWithItsPictures) {
   EXPECT_GT(inkIn(*choice, yellow, 8, 68, 148, 82), 10);
   EXPECT_GT(inkIn(*choice, yellow, 8, 84, 148, 98), 10);
 
+  // A save made in one language and loaded in the other: the saved pictures, the page typed
+  // again in the reader's language.
+  TempFolder original, loadedInEnglish, loadedInOriginal;
+  const std::string toEnglish = (out.path() / "to-en.sav").string();
+  const std::string toOriginal = (out.path() / "to-original.sav").string();
+  ASSERT_EQ(runProgram(command + "'" + original.path().string() + "' --choose 1 --save-at 1:'" +
+                       toEnglish + "'").status, 0);
+  ASSERT_EQ(runProgram(command + "'" + refused.path().string() + "/en' --lang en --choose 1 "
+                       "--save-at 1:'" + toOriginal + "'").status, 0);
+  ASSERT_EQ(runProgram(command + "'" + loadedInEnglish.path().string() + "' --lang en --load '" +
+                       toEnglish + "' --choose 1").status, 0);
+  ASSERT_EQ(runProgram(command + "'" + loadedInOriginal.path().string() + "' --load '" +
+                       toOriginal + "' --choose 1").status, 0);
+  // The saved pictures are the translation's; the text is the original's alone.
+  const std::optional<PngPicture> inOriginal =
+      readPngFile((loadedInOriginal.path() / "0001.png").string());
+  const std::optional<PngPicture> originalWait = readPngFile((original.path() / "0001.png").string());
+  ASSERT_TRUE(inOriginal && originalWait);
+  EXPECT_EQ(inOriginal->pixels[0], 0x00FF00u);
+  EXPECT_EQ(inkIn(*inOriginal, white, 0, 0, 160, 120), inkIn(*originalWait, white, 0, 0, 160, 120));
+  EXPECT_EQ(inkIn(*inOriginal, white, 0, 20, 160, 120), 0);
+  const std::optional<PngPicture> english =
+      readPngFile((loadedInEnglish.path() / "0001.png").string());
+  ASSERT_TRUE(english);
+  EXPECT_EQ(english->pixels[0], 0x0000FFu);
+  EXPECT_GT(inkIn(*english, white, 8, 36, 148, 50), 20);
+
   // A code without a translation is refused before anything is written.
   const ProgramRun missing = runProgram(command + "'" + refused.path().string() + "/out' --lang xx");
   EXPECT_EQ(missing.status, 1);
