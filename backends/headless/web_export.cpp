@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <system_error>
 
 #include "authoring/story_characters.h"
@@ -11,10 +12,13 @@
 #include "backends/headless/output_folder.h"
 #include "base/codepage.h"
 #include "base/file_bytes.h"
+#include "base/font.h"
 #include "base/font_subset.h"
+#include "base/po_file.h"
 #include "engine/config.h"
 #include "engine/host.h"
 #include "engine/local_story_folder.h"
+#include "engine/translation/language_settings.h"
 #include "engine/zip_story_files.h"
 
 namespace fs = std::filesystem;
@@ -23,7 +27,9 @@ namespace {
 
 constexpr const char* kProgram = "nev web";
 constexpr const char* kFontInPlayer = "fonts/ipam.ttf";
+constexpr const char* kProportionalFontInPlayer = "fonts/ipamp.ttf";
 constexpr const char* kFontLicence = "licences/ipafont-mincho.txt";
+constexpr uint64_t kLargestTranslationFile = uint64_t{16} << 20;
 // Far beyond the glyph fonts a page carries; a larger file is no font of ours.
 constexpr uint64_t kLargestFont = uint64_t{64} << 20;
 
@@ -124,6 +130,40 @@ bool writeBytes(const fs::path& path, std::string_view bytes) {
   return !error && out.good();
 }
 
+// The characters the translations typed in the proportional face draw: those of every lang/CODE/
+// whose language.ini names no font of its own. Whether there is any such translation is
+// `needed`; a PO or settings file that cannot be read fails here as it would in the page.
+bool translatedCharacters(const StoryFiles& story, std::set<char32_t>& characters, bool& needed,
+                          std::string& error) {
+  for (const std::string& code : story.listIn("lang")) {
+    const std::string folder = "lang/" + code;
+    const std::optional<std::string> po = story.read(folder + "/story.po", kLargestTranslationFile);
+    if (!po) continue;
+    Problem problem;
+    if (const std::optional<std::string> ini =
+            story.read(folder + "/language.ini", kLargestTranslationFile)) {
+      const std::optional<LanguageSettings> settings =
+          readLanguageSettings(*ini, folder + "/language.ini", problem);
+      if (!settings) {
+        error = problem.detail;
+        return false;
+      }
+      if (!settings->fontFile.empty()) continue;
+    }
+    const std::optional<PoFile> file = readPoFile(*po, folder + "/story.po", problem);
+    if (!file) {
+      error = problem.detail;
+      return false;
+    }
+    needed = true;
+    for (const PoEntry& entry : file->entries) {
+      if (entry.obsolete || entry.isHeader()) continue;
+      for (const char32_t c : codePointsOf(entry.translation())) characters.insert(c);
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string defaultWebPlayer(const char* environmentValue, const std::string& programPath) {
@@ -211,6 +251,20 @@ int exportWebStory(const WebExportOptions& options) {
   const std::optional<std::string> font =
       subsetFont(*fullFont, charactersStoryDraws(*story, scripts), problem);
   if (!font) return fail(printableHostText((player / kFontInPlayer).string()) + ": " + problem.detail);
+  std::set<char32_t> translated;
+  bool needsProportional = false;
+  if (!translatedCharacters(*story, translated, needsProportional, listError)) return fail(listError);
+  std::optional<std::string> proportionalFont;
+  if (needsProportional) {
+    const fs::path whole = player / kProportionalFontInPlayer;
+    const std::optional<std::string> bytes = readWholeFile(whole.string(), kLargestFont);
+    if (!bytes) {
+      return fail("the player folder " + printableHostText(options.playerDir) + " holds no " +
+                  kProportionalFontInPlayer + "; build it with `make web`");
+    }
+    proportionalFont = subsetFont(*bytes, translated, problem);
+    if (!proportionalFont) return fail(printableHostText(whole.string()) + ": " + problem.detail);
+  }
 
   if (const std::optional<Problem> unusable = out->begin()) {
     std::fputs(problemLine(*unusable, kProgram).c_str(), stderr);
@@ -232,6 +286,10 @@ int exportWebStory(const WebExportOptions& options) {
   }
   // A link copied from the player must not lead the cut font onto the file it points at.
   fs::remove(staging / kFontInPlayer, error);
+  fs::remove(staging / kProportionalFontInPlayer, error);
+  if (proportionalFont && !writeBytes(staging / kProportionalFontInPlayer, *proportionalFont)) {
+    return fail("cannot write to " + printableHostText(staging.string()));
+  }
   if (!writeBytes(staging / "story" / "index.json", storyIndex(pageTitle(config), files)) ||
       !writeBytes(staging / kFontInPlayer, *font) ||
       (!isRegularFile((staging / kFontLicence).string()) && !writeBytes(staging / kFontLicence, *licence))) {

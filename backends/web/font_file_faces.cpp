@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "base/file_bytes.h"
+#include "engine/translation/language_settings.h"
 
 namespace {
 
@@ -18,14 +19,19 @@ struct LoadedFile {
 
 }  // namespace
 
-FaceSource fontFileFaces(const std::string& hostPath) {
-  auto loaded = std::make_shared<LoadedFile>();
-  return [hostPath, loaded](const std::string&) -> std::optional<FontFile> {
+FaceSource fontFileFaces(const std::string& hostPath, const std::string& proportionalPath) {
+  auto fixed = std::make_shared<LoadedFile>();
+  auto proportional = std::make_shared<LoadedFile>();
+  return [hostPath, proportionalPath, fixed, proportional](
+             const std::string& faceName) -> std::optional<FontFile> {
+    const bool wantsProportional = faceName == kTranslatedFaceName && !proportionalPath.empty();
+    const std::string& path = wantsProportional ? proportionalPath : hostPath;
+    LoadedFile* loaded = wantsProportional ? proportional.get() : fixed.get();
     std::call_once(loaded->once, [&] {
-      if (std::optional<std::string> bytes = readWholeFile(hostPath, kLargestFont)) {
+      if (std::optional<std::string> bytes = readWholeFile(path, kLargestFont)) {
         loaded->bytes = std::make_shared<const std::string>(std::move(*bytes));
       } else {
-        std::fprintf(stderr, "nev: cannot read the font file %s\n", hostPath.c_str());
+        std::fprintf(stderr, "nev: cannot read the font file %s\n", path.c_str());
       }
     });
     if (!loaded->bytes) return std::nullopt;

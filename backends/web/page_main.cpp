@@ -20,6 +20,7 @@
 #include "engine/host.h"
 #include "engine/story_session.h"
 #include "engine/zip_story_files.h"
+#include "shell/language_menu.h"
 
 namespace {
 
@@ -36,6 +37,11 @@ std::vector<std::string> lines(const std::string& text) {
 
 EM_JS(void, nev_box, (const char* caption, const char* text), {
   nevPage.failed(UTF8ToString(caption), UTF8ToString(text));
+});
+
+// The page remembers the reader's language for the story.
+EM_JS(void, nev_language_chosen, (const char* code), {
+  nevPage.languageChosen(UTF8ToString(code));
 });
 
 void tellPage(const Problem& problem) {
@@ -80,11 +86,32 @@ EMSCRIPTEN_KEEPALIVE int nev_story_title(const char* names, const char* zipPath,
   return int(title.size());
 }
 
+// The story's translations, one a line: its code, a tab, its name; written into the page's
+// own `out` as nev_story_title writes, and its length in bytes returned the same way.
+EMSCRIPTEN_KEEPALIVE int nev_story_languages(const char* names, const char* zipPath, char* out,
+                                             int capacity) {
+  Problem problem;
+  const std::shared_ptr<const StoryFiles> files = storyFiles(names, zipPath, problem);
+  std::string list;
+  if (files) {
+    for (const StoryLanguage& language : storyLanguages(*files)) {
+      list += language.code + '\t' + validUtf8Escaped(language.name) + '\n';
+    }
+  }
+  if (capacity > 0 && list.size() < size_t(capacity)) {
+    std::copy(list.begin(), list.end(), out);
+    out[list.size()] = '\0';
+  }
+  return int(list.size());
+}
+
 // Plays the story (as storyFiles names it), drawing with the font file at `fontPath` in the
-// module's file system; its saves are kept by `location` (where the page found the story) and
+// module's file system, and a translation's text with the one at `proportionalFontPath`; read
+// in the translation `language` names (empty: the original); its saves are kept by `location` (where the page found the story) and
 // `resume` answers whether to go on from the auto slot (1 yes, 0 no, -1 ask). 0 when it ended by
 // its own @E or script end; 1 when it could not start (the page has been told why).
 EMSCRIPTEN_KEEPALIVE int nev_play(const char* names, const char* zipPath, const char* fontPath,
+                                  const char* proportionalFontPath, const char* language,
                                   const char* location, int resume) {
   Problem problem;
   std::shared_ptr<const StoryFiles> files = storyFiles(names, zipPath, problem);
@@ -93,24 +120,39 @@ EMSCRIPTEN_KEEPALIVE int nev_play(const char* names, const char* zipPath, const 
     return 1;
   }
   const std::string font = fontPath;
+  const std::string proportionalFont = proportionalFontPath;
   WebSound* sound = nullptr;
   const StoryBackends backends{
-      [font] { return std::make_unique<FreeTypeGlyphRasterizer>(fontFileFaces(font)); },
+      [font, proportionalFont] {
+        return std::make_unique<FreeTypeGlyphRasterizer>(fontFileFaces(font, proportionalFont));
+      },
       [&sound] {
         auto made = std::make_unique<WebSound>();
         sound = made.get();
         return made;
       }};
-  std::unique_ptr<StorySession> session = openStory(files, backends, problem);
-  if (!session) {
-    tellPage(problem);
-    return 1;
+  std::string reading = language;
+  std::optional<SavePoint> carried;
+  for (;;) {
+    std::unique_ptr<StorySession> session = openStory(files, backends, problem, reading);
+    if (!session) {
+      tellPage(problem);
+      return 1;
+    }
+    WebPlayer player(session->context(), session->sound(), [sound] {
+      if (sound != nullptr) sound->deliverEndedPieces();
+    });
+    player.readIn(reading);
+    // Not asked again: the reader was reading there a moment ago.
+    player.keepSavesIn(webDataFolder(location, session->context().config), carried ? 0 : resume);
+    if (carried && carried->taken) session->context().resumeAt = *carried;
+    player.play();
+    if (!player.languageChosen()) break;
+    reading = player.languageChosen()->code;
+    carried = player.languageChosen()->place;
+    nev_language_chosen(reading.c_str());
+    sound = nullptr;
   }
-  WebPlayer player(session->context(), session->sound(), [sound] {
-    if (sound != nullptr) sound->deliverEndedPieces();
-  });
-  player.keepSavesIn(webDataFolder(location, session->context().config), resume);
-  player.play();
   return 0;
 }
 

@@ -12,6 +12,7 @@
 #include "engine/input.h"
 #include "engine/script/runner.h"
 #include "engine/sound/music.h"
+#include "shell/language_menu.h"
 #include "shell/pad_mapping.h"
 #include "shell/reading_menu.h"
 
@@ -116,6 +117,10 @@ WebPlayer::WebPlayer(NevContext& context, SoundBackend& sound, std::function<voi
   window_.setSlotDialog([this](bool canSave, int32_t lit) {
     return chooseWebSlot(context_, state_, window_, canSave, lit);
   });
+  window_.setReopen([this](const std::string& code, const SavePoint& point) {
+    languageChosen_ = LanguageChoice{code, point};
+    stop();
+  });
   sound.setEndOfPieceHandler([this](uint32_t piece) { onMusicNotify(context_, piece); });
 }
 
@@ -130,6 +135,7 @@ std::string WebPlayer::play() {
   if (!dataFolder_.empty()) openWebSaves(context_, state_, window_, dataFolder_, resume_);
   ScriptRunner runner(context_);
   window_.buildMenus();
+  buildLanguageMenu(context_, state_, window_);
   storyClock_ = lastYield_ = emscripten_get_now();
   for (;;) {
     runner.run();
@@ -149,9 +155,11 @@ std::string WebPlayer::play() {
   state_.storyEnded = reason == "E";
   keepPlaceAtExit(context_, state_);
   storeWebSaves();
+  context_.platform.sound->closeMusic(kAllMusicDevices);
+  // Not an end: the same reading goes on in another language.
+  if (languageChosen_) return "language";
   emit("frame", "\"at\":\"end\"");
   emit("end", "\"reason\":" + jsonString(reason));
-  context_.platform.sound->closeMusic(kAllMusicDevices);
   return reason;
 }
 

@@ -33,7 +33,18 @@ class WebPlayer {
   // to go on from the auto slot (1 yes, 0 no, -1 ask). Without it the story cannot be saved.
   void keepSavesIn(std::string dataFolder, int resume);
 
-  // Plays until the story ends or the page closes it; the end's word ("E", "script").
+  // The translation being read (empty: the original), checked in the 言語 menu.
+  void readIn(std::string language) { state_.language = std::move(language); }
+  // The language the reader chose in the 言語 menu, and the place to go on from in it; nothing
+  // when the reading ended otherwise.
+  struct LanguageChoice {
+    std::string code;
+    SavePoint place;
+  };
+  const std::optional<LanguageChoice>& languageChosen() const { return languageChosen_; }
+
+  // Plays until the story ends, the page closes it or the reader chooses another language; the
+  // end's word ("E", "script", "language").
   std::string play();
 
  private:
@@ -65,6 +76,7 @@ class WebPlayer {
   int32_t choiceTold_ = 0;
   int32_t choiceDecidedTold_ = 0;
   std::optional<SavePoint> restartAt_;
+  std::optional<LanguageChoice> languageChosen_;
   std::string readingMarkShown_;  // the SKIP / AUTO mark the page shows
   std::string dataFolder_;
   int resume_ = -1;

@@ -80,6 +80,23 @@ std::optional<std::string> WebStoryFiles::resolve(std::string_view name) const {
 
 std::vector<std::string> WebStoryFiles::list() const { return topLevel_; }
 
+std::vector<std::string> WebStoryFiles::listIn(std::string_view folder) const {
+  const std::optional<std::string> normal = normalName(folder);
+  if (!normal) return {};
+  if (normal->empty()) return list();
+  const std::string prefix = foldAsciiCase(*normal) + "/";
+  std::vector<std::string> entries;
+  for (const auto& [key, spelling] : byKey_) {
+    if (!key.starts_with(prefix)) continue;
+    const std::string rest = spelling.substr(prefix.size());
+    std::string entry = rest.substr(0, rest.find('/'));
+    if (std::find(entries.begin(), entries.end(), entry) == entries.end()) {
+      entries.push_back(std::move(entry));
+    }
+  }
+  return entries;
+}
+
 bool WebStoryFiles::fetch(const std::string& indexName) const {
   if (fetched_.count(indexName) != 0) return true;
   if (nev_fetch_story_file(indexName.c_str()) == 0) return false;

@@ -18,6 +18,7 @@ class WebStoryFiles final : public StoryFiles {
 
   std::optional<std::string> resolve(std::string_view name) const override;
   std::vector<std::string> list() const override;
+  std::vector<std::string> listIn(std::string_view folder) const override;
   std::optional<std::string> read(
       std::string_view name, uint64_t largest = std::numeric_limits<uint64_t>::max()) const override;
   bool openScript(std::string_view name, TextFile& script) const override;

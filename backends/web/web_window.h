@@ -33,6 +33,13 @@ class WebWindow final : public WindowPort {
   void copyText(const std::string& utf8) override;
   void destroyWindow() override { close_(); }
   void restartStoryAt(const SavePoint& point) override { restart_(point); }
+  void reopenInLanguage(const std::string& code, const SavePoint& point) override {
+    if (reopen_) reopen_(code, point);
+  }
+  // The player's: it ends this reading, and the page opens the story again in `code`.
+  void setReopen(std::function<void(const std::string& code, const SavePoint& point)> reopen) {
+    reopen_ = std::move(reopen);
+  }
   void setVolumes(int32_t music, int32_t sound) override { volumes_(music, sound); }
   Size monitorSize() override;
 
@@ -74,4 +81,5 @@ class WebWindow final : public WindowPort {
   std::function<void()> close_;
   std::function<void(int32_t, int32_t)> volumes_;
   std::function<SlotDialogChoice(bool, int32_t)> slotDialog_;
+  std::function<void(const std::string&, const SavePoint&)> reopen_;
 };

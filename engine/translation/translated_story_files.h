@@ -15,6 +15,10 @@ class TranslatedStoryFiles final : public StoryFiles {
 
   std::optional<std::string> resolve(std::string_view name) const override;
   std::vector<std::string> list() const override { return story_->list(); }
+  // The story's own folders: the 言語 menu lists lang/ through here while a translation is read.
+  std::vector<std::string> listIn(std::string_view folder) const override {
+    return story_->listIn(folder);
+  }
   std::optional<std::string> read(std::string_view name, uint64_t largest) const override;
   bool openScript(std::string_view name, TextFile& script) const override {
     return story_->openScript(name, script);

@@ -58,6 +58,8 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
   std::filesystem::create_directory(tools.path() / "player/fonts");
   std::filesystem::create_symlink("/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf",
                                   tools.path() / "player/fonts/ipam.ttf");
+  std::filesystem::create_symlink("/usr/share/fonts/opentype/ipafont-mincho/ipamp.ttf",
+                                  tools.path() / "player/fonts/ipamp.ttf");
   typed.write("\x89\x4A.bmp", "rain");
   // One choice of 255 items on a large picture: the items wait on one save point, not on a
   // copy each (about 16 GB here).
@@ -231,6 +233,12 @@ TEST(NevProgram, ExitStatusAndWordsOfEachCommand) {
       {nev + " translate update" + at(typed) + " en", 1, "no such translation; nev translate init"},
       {nev + " translate init" + at(typed) + " en && cat" + at(typed, "lang/en/story.po"), 0,
        "#: start.txt:1\nmsgctxt \"start.txt\"\nmsgid \"雨の駅\"\nmsgstr \"\"\n"},
+      // A translation travels with the story, its proportional font cut as the message font is.
+      {"sed -i '/^msgid \"雨/{n;s/.*/msgstr \"Rain\"/}'" + at(typed, "lang/en/story.po") + " && " + nev +
+           " web" + at(typed) + at(tools, "translated") + " --player" + at(tools, "player") +
+           " && cd" + at(tools, "translated") + " && ls story/lang/en && grep -c lang/en story/index.json" +
+           " && [ $(stat -c %s fonts/ipamp.ttf) -lt 1000000 ]",
+       0, "story.po\n1\n"},
       {nev + " scramble" + at(tools, "p.txt") + at(tools, "p.stx"), 0, ""},
       {nev + " unscramble" + at(tools, "p.stx") + at(tools, "back.txt"), 0, ""},
       {nev + " scramble" + at(tools, "p.txt") + at(tools, "./p.txt"), 1, "would be written over"},

@@ -1,7 +1,8 @@
 // The page's menus, backlog, scaling and touch in headless chromium, on the demo `nev web`
 // wrote: a menu command goes through the shell and comes back as its tick; F11 and Escape go to
 // full screen and back; the backlog holds the text typed; the scalings and a phone in both
-// orientations show the whole picture; a long press hides the text.
+// orientations show the whole picture; a long press hides the text; English chosen in the 言語
+// menu goes on in English.
 //   node menus_check.js WEB_OUT
 'use strict';
 const path = require('path');
@@ -33,7 +34,7 @@ async function check(page) {
     await sleep(150);  // taken at the runner's next sleep
   };
   await page.keyboard.press('Escape');
-  expect(await page.$$eval('#nev-menus:not([hidden]) .nev-tab', (tabs) => tabs.length) === 5, 'Escape opens the five menus');
+  expect(await page.$$eval('#nev-menus:not([hidden]) .nev-tab', (tabs) => tabs.length) === 6, 'Escape opens the six menus');
   await pick('最速');
   await page.keyboard.press('Escape');
   expect(await ticked('最速') === 'true' && await ticked('デフォルト') === 'false', 'a speed picked is ticked alone');
@@ -92,6 +93,22 @@ async function check(page) {
   await page.touchscreen.touchEnd();
   await sleep(200);
   expect(await pixels() !== before, 'a long press hides the text');
+
+  // The 言語 menu: English chosen, the story goes on from its place in English, remembered.
+  expect(await ticked('原文') === 'true' && await ticked('English') === 'false', 'the 言語 menu offers the original, ticked, and English');
+  const said = await page.evaluate(() => window.nevCheck.text.length);
+  await pick('English');
+  // The click shows the hidden text again, and the story goes on.
+  await page.evaluate(() => nevPage.queue([2, 10, 10, 0]));
+  await page.waitForFunction((n) => window.nevCheck.text.length > n, { timeout: 10000 }, said).catch(() => {});
+  const next = await page.evaluate((n) => window.nevCheck.text.slice(n), said);
+  expect(next.length > 0 && next.every((line) => /[a-z]/.test(line) && !/[\u3040-\u30ff\u4e00-\u9fff]/.test(line)),
+    `after English was chosen the page typed ${JSON.stringify(next)}`);
+  expect(await page.evaluate(() => Object.keys(localStorage).some((key) => key.startsWith('nev-language:') &&
+    localStorage.getItem(key) === 'en')), 'the language chosen is remembered for the story');
+  await page.keyboard.press('Escape');
+  expect(await ticked('English') === 'true' && await ticked('原文') === 'false', 'English ticked once chosen');
+  await page.keyboard.press('Escape');
   return problems;
 }
 

@@ -3,7 +3,7 @@
 // lit, so is its choice frame; the page's events are render's log (but the clock and frame
 // files); and the page returns to its first screen.
 //   node page_check.js PLAN.json
-// PLAN: [{name, site, render, picks: [item, …], by: 'keys' | 'clicks' | 'taps'}, …]
+// PLAN: [{name, site, render, picks: [item, …], by: 'keys' | 'clicks' | 'taps', query?}, …]
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -42,7 +42,7 @@ async function play(browser, url, story, say) {
   page.on('pageerror', (error) => say('page: ' + error.message));
   if (story.by === 'taps') await page.setViewport({ width: 800, height: 600, hasTouch: true, isMobile: true });
   await page.evaluateOnNewDocument(record, told);
-  await page.goto(`${url}/${story.name}/index.html`);
+  await page.goto(`${url}/${story.name}/index.html${story.query || ''}`);
   await page.waitForSelector('#nev-start:not([hidden])');
   await page.keyboard.press('Enter');
   // Where a picture row is on the screen, at the picture's middle.
@@ -109,7 +109,7 @@ async function play(browser, url, story, say) {
     say(`event ${differ + 1}: the page told ${events[differ]}, render ${want[differ]}`);
   }
   await context.close();
-  return `${story.name} by ${story.by}: ${seen} frames`;
+  return `${story.name}${story.query || ''} by ${story.by}: ${seen} frames`;
 }
 
 (async () => {

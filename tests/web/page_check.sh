@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The player page in headless chromium: the demo published by `nev web` played down its three
-# routes by keys, clicks and taps, each frame and event compared with render's;
+# routes by keys, clicks and taps, and in English, each frame and event compared with render's;
 # then its menus, backlog and touch (make web first).
 #   tests/web/page_check.sh NEV_BINARY
 set -euo pipefail
@@ -19,6 +19,9 @@ for by in keys clicks taps; do
   plan+=("{\"name\":\"demo\",\"site\":\"$out/demo\",\"render\":\"$out/render$route\",\"picks\":[$route],\"by\":\"$by\"}")
   route=$((route + 1))
 done
+# The demo in its English translation, opened by the page's ?lang=.
+"$nev" render "$source_dir/demo" "$out/render-en" --choose 2 --lang en >/dev/null
+plan+=("{\"name\":\"demo\",\"site\":\"$out/demo\",\"render\":\"$out/render-en\",\"picks\":[2],\"by\":\"keys\",\"query\":\"?lang=en\"}")
 # The demo typed at no delay, its files named in mixed case, one in Shift-JIS, one in a
 # folder named with "\", and a broken picture's box before its end.
 odd=$out/odd

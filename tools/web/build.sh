@@ -26,6 +26,9 @@ cp build/web-cmake/nev-page.js build/web-cmake/nev-page.wasm backends/web/page/i
 # The whole glyph font, for stories a reader opens from their own device.
 font=/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf
 [[ build/web/fonts/ipam.ttf -nt $font ]] || cp "$font" build/web/fonts/ipam.ttf
+# Its proportional sibling, for a translation's text; fetched only when one is read.
+font=/usr/share/fonts/opentype/ipafont-mincho/ipamp.ttf
+[[ build/web/fonts/ipamp.ttf -nt $font ]] || cp "$font" build/web/fonts/ipamp.ttf
 gzipped() { gzip -9 -c "$@" | wc -c; }
 echo "make web: the page's wasm and JS are $(gzipped build/web/nev-page.wasm) + $(gzipped build/web/nev-page.js build/web/player.js build/web/menus.js build/web/touch.js build/web/pad.js) bytes gzipped, in build/web/"
 

@@ -64,6 +64,7 @@
     panel.append(tabs);
     bar.forEach((menu, index) => {
       const tab = element('button', 'nev-tab', menu.caption);
+      tab.hidden = menu.entries.length === 0;  // the 言語 menu, until the story's languages come
       tab.addEventListener('click', () => show(index));
       tabs.append(tab);
       const list = element('div', 'nev-list');
@@ -163,7 +164,9 @@
     scalingMode: 0,
     build,
     append({ submenu, id, caption }) {
-      if (lists[submenu]) lists[submenu].list.append(itemButton({ id, caption, checkable: true, checked: false }));
+      if (!lists[submenu]) return;
+      lists[submenu].tab.hidden = false;
+      lists[submenu].list.append(itemButton({ id, caption, checkable: true, checked: false }));
     },
     check({ id, checked }) {
       const item = items.get(id);

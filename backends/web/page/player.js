@@ -13,6 +13,7 @@
   const progress = $('nev-progress');
   const pageStart = performance.now();
   const fontPath = '/fonts/ipam.ttf';
+  const proportionalFontPath = '/fonts/ipamp.ttf';  // a translation's text; fetched when needed
 
   let engine = null;       // the wasm module, once loaded
   let story = null;        // {title, names, read(name) -> Promise<Uint8Array|null>}
@@ -24,6 +25,8 @@
   // The URL's answer to whether to go on from where the reader left off: 1 yes, 0 no, -1 ask.
   const params = new URLSearchParams(location.search);
   let resume = params.has('continue') ? 1 : params.has('new') ? 0 : -1;
+  let proportionalFontFetched = false;
+  const languageKey = () => 'nev-language:' + story.location;
 
   function say(text, failed = false) {
     status.textContent = text;
@@ -46,6 +49,13 @@
       engine.FS.mkdirTree(path.slice(0, path.lastIndexOf('/')));
       engine.FS.writeFile(path, bytes);
       return true;
+    },
+    languageChosen(code) {
+      try {
+        localStorage.setItem(languageKey(), code);
+      } catch (error) {
+        console.error(`nev: the language cannot be remembered: ${error}`);
+      }
     },
     takeInput() {
       if (input.length === 0) return null;  // asked at every sleep: the usual answer made cheap
@@ -283,12 +293,42 @@
     }
   }
 
+  // The story's translations, [{code, name}], from the engine, which finds them as the desktop does.
+  async function storyLanguages(found) {
+    for (let capacity = 1024; ; ) {
+      const buffer = engine._malloc(capacity);
+      try {
+        const length = await engine.ccall('nev_story_languages', 'number', ['string', 'string', 'number', 'number'],
+                                          [found.names.join('\n'), found.zipPath || '', buffer, capacity],
+                                          { async: true });
+        if (length < capacity) {
+          return engine.UTF8ToString(buffer, length).split('\n').filter((line) => line)
+            .map((line) => ({ code: line.slice(0, line.indexOf('\t')), name: line.slice(line.indexOf('\t') + 1) }));
+        }
+        capacity = length + 1;
+      } finally {
+        engine._free(buffer);
+      }
+    }
+  }
+
+  // ?lang=CODE, else the one the reader last chose for this story, else the original.
+  function languageToRead() {
+    if (params.has('lang')) return params.get('lang');
+    let remembered = null;
+    try {
+      remembered = localStorage.getItem(languageKey());
+    } catch (error) {
+      remembered = null;
+    }
+    return story.languages.some((language) => language.code === remembered) ? remembered : '';
+  }
+
   async function offer(found) {
     story = found;
-    if (!story.title) {
-      await engineReady;
-      story.title = await storyTitle(story);
-    }
+    await engineReady;
+    if (!story.title) story.title = await storyTitle(story);
+    story.languages = await storyLanguages(story);
     document.title = story.title || 'nev';
     $('nev-title').textContent = story.title || 'nev';
     say('');
@@ -338,11 +378,18 @@
     window.dispatchEvent(new CustomEvent('nev-start', { detail: { t: Math.round(performance.now() - pageStart) } }));
     if (window.nevSound && window.nevSound.start) window.nevSound.start();
     await engineReady;
+    if (story.languages.length > 0 && !proportionalFontFetched) {
+      const reply = await fetch('fonts/ipamp.ttf');
+      if (reply.ok) engine.FS.writeFile(proportionalFontPath, new Uint8Array(await reply.arrayBuffer()));
+      else console.error('nev: fonts/ipamp.ttf cannot be fetched; translated text is not drawn');
+      proportionalFontFetched = true;
+    }
     canvas.tabIndex = 0;
     canvas.focus();
     const failed = await engine.ccall(
-      'nev_play', 'number', ['string', 'string', 'string', 'string', 'number'],
-      [story.names.join('\n'), story.zipPath || '', fontPath, story.location, resume], { async: true });
+      'nev_play', 'number', ['string', 'string', 'string', 'string', 'string', 'string', 'number'],
+      [story.names.join('\n'), story.zipPath || '', fontPath, proportionalFontPath, languageToRead(),
+       story.location, resume], { async: true });
     resume = -1;  // the URL answered for its first story only
     input.length = 0;
     first.hidden = false;
