@@ -21,6 +21,7 @@
 #include "engine/text/text_output.h"
 #include "engine/translation/language_settings.h"
 #include "engine/translation/translated_layout.h"
+#include "engine/translation/translated_typing.h"
 #include "engine/translation/translation_keys.h"
 
 namespace fs = std::filesystem;
@@ -324,15 +325,10 @@ std::vector<CheckFinding> checkTranslation(const std::string& storyDir, const st
           checkEntries(*po, *keys, poName, font.get(), settings.fuzzy, findings);
       if (font && !readConfig(*story, config)) {
         FreeTypeGlyphRasterizer glyphs(faces);
-        FontSpec spec = messageFontSpec(settings.size.value_or(config.fontSize));
-        spec.fixedPitch = false;
-        spec.charset = 0;
-        spec.faceName = kTranslatedFaceName;
-        if (ownFont) {
-          spec.faceName = "translation font";
-          glyphs.addFaceFile(spec.faceName, ownFont);
-        }
-        if (const std::unique_ptr<Font> typed = createFont(glyphs, spec)) {
+        const std::string face = ownFont ? "translation font" : kTranslatedFaceName;
+        if (ownFont) glyphs.addFaceFile(face, ownFont);
+        if (const std::unique_ptr<Font> typed = createFont(
+                glyphs, translatedFontAttributes(settings.size.value_or(config.fontSize), face))) {
           checkPages(*keys, shown, settings, config, *typed, poName, findings);
         }
       }

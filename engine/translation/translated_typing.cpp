@@ -43,14 +43,19 @@ Rect drawCharacter(NevContext& context, char32_t point, int32_t x, int32_t y,
 
 }  // namespace
 
+FontSpec translatedFontAttributes(int32_t size, const std::string& faceName) {
+  FontSpec attributes = messageFontSpec(size);
+  attributes.fixedPitch = false;
+  attributes.charset = 0;
+  attributes.faceName = faceName;
+  return attributes;
+}
+
 std::optional<Problem> createTranslatedFont(NevContext& context) {
   const StoryTranslation* translation = context.translation;
   if (translation == nullptr) return std::nullopt;
   GlyphRasterizer& glyphs = *context.platform.glyphs;
-  FontSpec attributes = messageFontSpec(translatedFontSize(context));
-  attributes.fixedPitch = false;
-  attributes.charset = 0;
-  attributes.faceName = kTranslatedFaceName;
+  FontSpec attributes = translatedFontAttributes(translatedFontSize(context), kTranslatedFaceName);
   if (const std::string& file = translation->settings().fontFile; !file.empty()) {
     const std::string name = translation->folder() + "/" + file;
     std::optional<std::string> bytes = context.files->read(name, kLargestFontFile);

@@ -3,14 +3,20 @@
 // font, word-wrapped inside the text window, a row below the other as the text needs them.
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/font.h"
 #include "base/problem.h"
 #include "engine/script/runner_state.h"
 #include "engine/translation/translated_layout.h"
 
 struct NevContext;
+
+// The font translated text is typed in: proportional, at `size` pixels, in `faceName` (the
+// default face, or a name a font file of the translation's own was added under).
+FontSpec translatedFontAttributes(int32_t size, const std::string& faceName);
 
 // Makes the surfaces' translatedFont as the translation's settings say; a problem (no box) when
 // its own font file cannot be read or drawn with.
