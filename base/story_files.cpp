@@ -13,6 +13,9 @@ namespace {
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
+bool isCp932LeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 
 std::optional<fs::path> findEntry(const fs::path& folder, std::string_view component) {
   std::error_code error;
@@ -34,13 +37,24 @@ std::optional<fs::path> findEntry(const fs::path& folder, std::string_view compo
 
 }  // namespace
 
+size_t nextNameSeparator(std::string_view name, size_t from) {
+  // Only a name that is not UTF-8 can hold a double-byte character ending in "\\".
+  const bool cp932 = validUtf8Escaped(name) != name;
+  for (size_t at = from; at < name.size(); ++at) {
+    if (isSeparator(name[at])) return at;
+    if (cp932 && isCp932LeadByte(static_cast<unsigned char>(name[at])) && at + 1 < name.size()) {
+      ++at;
+    }
+  }
+  return name.size();
+}
+
 bool leavesStoryFolder(std::string_view name) {
   if (name.empty()) return false;
   if (isSeparator(name[0]) || (name.size() >= 2 && name[1] == ':')) return true;
   size_t start = 0;
   while (start <= name.size()) {
-    size_t end = start;
-    while (end < name.size() && !isSeparator(name[end])) ++end;
+    const size_t end = nextNameSeparator(name, start);
     if (name.substr(start, end - start) == "..") return true;
     start = end + 1;
   }
@@ -72,8 +86,7 @@ std::optional<std::string> resolveStoryFile(std::string_view name, const std::st
 
   size_t start = 0;
   while (start <= name.size()) {
-    size_t end = start;
-    while (end < name.size() && !isSeparator(name[end])) ++end;
+    const size_t end = nextNameSeparator(name, start);
     std::string_view component = name.substr(start, end - start);
     if (component == "..") {
       current /= "..";

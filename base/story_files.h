@@ -2,9 +2,15 @@
 // Story files are named the Windows way: code page 932 bytes, "\" or "/" between folders,
 // letters in any case. Stories copied from Windows must find their files unchanged.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+
+// Where the next "\" or "/" of `name` stands at or after `from`, or name.size(). A "\" that is
+// the second byte of a code page 932 character (表 is 0x95 0x5C) belongs to the character, as
+// Windows reads such names; a name in well-formed UTF-8 has no such byte.
+size_t nextNameSeparator(std::string_view name, size_t from);
 
 // The host path of the file or folder that `name` names, relative to `root`, or nothing.
 // Each component is taken as it stands when that exists; otherwise it matches an entry

@@ -21,8 +21,7 @@ std::vector<std::string_view> componentsOf(std::string_view name) {
   std::vector<std::string_view> components;
   size_t start = 0;
   while (start <= name.size()) {
-    size_t end = start;
-    while (end < name.size() && !isSeparator(name[end])) ++end;
+    const size_t end = nextNameSeparator(name, start);
     const std::string_view component = name.substr(start, end - start);
     if (!component.empty() && component != ".") components.push_back(component);
     start = end + 1;

@@ -16,8 +16,6 @@ EM_ASYNC_JS(int, nev_fetch_story_file, (const char* name), {
   return await nevPage.fetchStoryFile(UTF8ToString(name)) ? 1 : 0;
 });
 
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
-
 // The story's name with "/" between its components, "." and empty ones left out; nothing when
 // it leaves the folder.
 std::optional<std::string> normalName(std::string_view name) {
@@ -25,8 +23,7 @@ std::optional<std::string> normalName(std::string_view name) {
   std::string out;
   size_t start = 0;
   while (start <= name.size()) {
-    size_t end = start;
-    while (end < name.size() && !isSeparator(name[end])) ++end;
+    const size_t end = nextNameSeparator(name, start);
     const std::string_view component = name.substr(start, end - start);
     if (!component.empty() && component != ".") {
       if (!out.empty()) out += '/';

@@ -14,6 +14,7 @@ TEST(StoryFiles, ResolvesNamesTheWayWindowsDoes) {
   TempFolder story;
   for (const std::string& name : {std::string("start.txt"), std::string("BG/Room.BMP"),
                                   std::string("音楽/駅.mid"),  // names as UTF-8 on Linux
+                                  std::string("表示/ソ.bmp"),  // second bytes that are "\"
                                   sjis("絵") + "/a.bmp",       // copied without converting
                                   std::string("case/a.bmp"), std::string("case/A.bmp")}) {
     story.write(name, "x");
@@ -27,6 +28,7 @@ TEST(StoryFiles, ResolvesNamesTheWayWindowsDoes) {
       {"bg\\..\\Start.txt", "BG/../start.txt"},
       {sjis("音楽\\駅.MID"), "音楽/駅.mid"},
       {sjis("絵\\A.BMP"), sjis("絵") + "/a.bmp"},
+      {sjis("表示\\ソ.BMP"), "表示/ソ.bmp"},
       {"case\\A.bmp", "case/A.bmp"},  // the exact name wins
       {"case\\a.BMP", "case/A.bmp"},  // neither is exact: the same one every time
       {"bg\\room.bmp\n", std::nullopt},  // the line feed of a name that ends its line

@@ -105,6 +105,7 @@ TEST(ZipStoryFiles, FindsNamesAsInAFolderInsideTheOneFolderZipped) {
   EXPECT_EQ(all.size(), 4u);
   for (const std::string& name : all) EXPECT_TRUE(files->read(name)) << name;
   EXPECT_EQ(all[1], "bg/Room.BMP");
+  EXPECT_EQ(all[2], "絵/表示.bmp");  // 表's second byte is "\", not a folder's end
   EXPECT_EQ(all[3], "音楽/駅.mid");
 }
 
