@@ -25,7 +25,7 @@ namespace {
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
 // The number after `"key":` in the first line of `log` holding `marker`.
-int64_t numberIn(const std::string& log, const std::string& marker, const std::string& key) {
+[[maybe_unused]] int64_t numberIn(const std::string& log, const std::string& marker, const std::string& key) {
   const size_t line = log.rfind('\n', log.find(marker));
   std::smatch match;
   const std::string rest = log.substr(line == std::string::npos ? 0 : line);
@@ -34,7 +34,7 @@ int64_t numberIn(const std::string& log, const std::string& marker, const std::s
 }
 
 // The decoded picture or sound as raw bytes.
-std::string decoded(const std::string& input, const std::string& how) {
+[[maybe_unused]] std::string decoded(const std::string& input, const std::string& how) {
   return runProgram("ffmpeg -v error -i " + quoted(input) + " " + how + " -").output;
 }
 
