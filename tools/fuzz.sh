@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-targets=(config script_line runner bitmap midi settings save_file save_game font_subset zip po language_ini)
+targets=(config script_line runner bitmap midi settings save_file save_game font_subset zip po language_ini wave)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
@@ -23,6 +23,7 @@ seeds_font_subset=(fuzz/seeds/tiny.ttf)
 seeds_zip=(fuzz/seeds/story.zip fuzz/seeds/bomb.zip fuzz/seeds/link.zip)
 seeds_po=(fuzz/seeds/story.po)
 seeds_language_ini=(fuzz/seeds/language.ini)
+seeds_wave=(demo/*.wav)
 
 # Absolute paths: a target may work in a folder of its own.
 root=$PWD
