@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/font.h"
+
 struct FontCoverage::Handles {
   FT_Library library = nullptr;
   FT_Face face = nullptr;
@@ -42,19 +44,11 @@ bool FontCoverage::hasCharacter(char32_t point) const {
 
 std::string FontCoverage::missingCharacters(std::string_view text) const {
   std::u32string missing;
-  std::string out;
-  for (size_t at = 0; at < text.size();) {
-    const auto lead = static_cast<uint8_t>(text[at]);
-    const size_t length = lead < 0x80 ? 1 : lead >> 5 == 0x6 ? 2 : lead >> 4 == 0xE ? 3 : 4;
-    if (at + length > text.size()) break;
-    char32_t point = length == 1 ? lead : lead & (0x7F >> length);
-    for (size_t i = 1; i < length; ++i) point = point << 6 | (text[at + i] & 0x3F);
-    const std::string_view bytes = text.substr(at, length);
-    at += length;
+  for (const char32_t point : codePointsOf(text)) {
     if (point <= ' ' || point == 0x7F || hasCharacter(point)) continue;
-    if (missing.find(point) != std::u32string::npos) continue;
-    missing += point;
-    out += bytes;
+    if (missing.find(point) == std::u32string::npos) missing += point;
   }
+  std::string out;
+  for (const char32_t point : missing) out += utf8Of(point);
   return out;
 }
