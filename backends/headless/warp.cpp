@@ -217,9 +217,10 @@ std::optional<WarpStart> findWarpStart(const std::string& storyDir, const WarpTa
 
 std::optional<SavePoint> replayPicksToLine(std::shared_ptr<const StoryFiles> files,
                                            const std::vector<int32_t>& picks,
-                                           const std::string& scriptPath, int32_t line) {
+                                           const std::string& scriptPath, int32_t line,
+                                           std::string_view language) {
   Problem problem;
-  std::unique_ptr<StorySession> session = openStory(files, headlessBackends(), problem);
+  std::unique_ptr<StorySession> session = openStory(files, headlessBackends(), problem, language);
   if (!session) return std::nullopt;
   TargetLines lines(*files, scriptPath, line, false);
   const std::optional<PlayedTo> played = playPicksUntil(

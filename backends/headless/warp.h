@@ -42,7 +42,8 @@ std::optional<WarpStart> findWarpStart(const std::string& storyDir, const WarpTa
 // The story in `files` played headless with `picks` at its choices until, all of them picked,
 // it comes to line `line` (from 1) or a later one of the script at `scriptPath`: the save point
 // taken last before that (not taken: the story's start), for a window to go on from. Nothing
-// when the play ends first.
+// when the play ends first. Read in the translation `language` (empty: the original).
 std::optional<SavePoint> replayPicksToLine(std::shared_ptr<const StoryFiles> files,
                                            const std::vector<int32_t>& picks,
-                                           const std::string& scriptPath, int32_t line);
+                                           const std::string& scriptPath, int32_t line,
+                                           std::string_view language);

@@ -12,6 +12,7 @@
 #include "base/text_file.h"
 #include "engine/context.h"
 #include "engine/script/saved_place.h"
+#include "engine/translation/story_translation.h"
 
 namespace {
 
@@ -158,7 +159,9 @@ std::optional<SavePoint> LiveReload::replayReader(const ScriptTexts& now) const 
   }
   auto files = std::make_shared<PlayingScripts>(scripts_.sharedOnDisk());
   files->play(now);
-  return window_.replay(std::move(files), reader.picks, *path, stop + 1);
+  // In the window's language, so the page comes back as it was typed.
+  return window_.replay(std::move(files), reader.picks, *path, stop + 1,
+                        context_.translation ? context_.translation->code() : std::string());
 }
 
 namespace {
