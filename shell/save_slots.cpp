@@ -12,6 +12,7 @@
 #include "base/text_file.h"
 #include "engine/context.h"
 #include "engine/host.h"
+#include "shell/language_menu.h"
 #include "shell/menu.h"
 #include "shell/window_proc.h"
 
@@ -26,14 +27,18 @@ bool savePointTaken(NevContext& context) {
 
 }  // namespace
 
-SlotListing readSlotListing(const GameConfig& config, const std::string& path) {
+SlotListing readSlotListing(const NevContext& context, const std::string& path) {
   SlotListing listing;
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return listing;
   const std::optional<std::string> bytes = readWholeFile(path, kLargestSaveFile);
-  listing.problem = bytes ? decodeSaveSummary(*bytes, storyIdentity(config), listing.summary)
-                          : fileProblem(ProblemKind::CannotRead, path, "cannot be read");
+  listing.problem =
+      bytes ? decodeSaveSummary(*bytes, storyIdentity(context.config), listing.summary)
+            : fileProblem(ProblemKind::CannotRead, path, "cannot be read");
   listing.used = !listing.problem;
+  if (listing.used && !listing.summary.language.empty()) {
+    listing.languageName = languageName(*context.files, listing.summary.language);
+  }
   return listing;
 }
 
@@ -52,7 +57,7 @@ void listSlots(NevContext& context, SaveSlots& slots) {
   slots.listed = true;
   if (slots.dataFolder.empty()) return;
   for (int32_t slot = 1; slot <= kAutoSlot; ++slot) {
-    slots.listings[size_t(slot)] = readSlotListing(context.config, slotPath(slots, slot));
+    slots.listings[size_t(slot)] = readSlotListing(context, slotPath(slots, slot));
   }
 }
 
@@ -106,7 +111,8 @@ std::string slotCaption(int32_t slot, const SlotListing& listing) {
 std::string slotTile(int32_t slot, const SlotListing& listing, bool newest) {
   const auto [date, text] = slotDateAndText(listing);
   const std::string name = slot == kQuickSlot ? "Q クイック" : slot == kAutoSlot ? "A オート" : slotNumber(slot);
-  return name + (newest ? "  ★最新" : "") + "\n" + (date.empty() ? text : date + "\n" + text);
+  const std::string language = listing.languageName.empty() ? "" : "  " + listing.languageName;
+  return name + language + (newest ? "  ★最新" : "") + "\n" + (date.empty() ? text : date + "\n" + text);
 }
 
 int32_t newestSlot(const SlotListing* listings, int32_t count) {
@@ -159,7 +165,7 @@ void writeSlot(NevContext& context, SaveSlots& slots, WindowPort& port, int32_t 
     tellSaveProblem(port, "セーブできませんでした", std::move(*problem));
     return;
   }
-  slots.listings[size_t(slot)] = readSlotListing(context.config, path);
+  slots.listings[size_t(slot)] = readSlotListing(context, path);
   port.showNotice("セーブしました（" + slotName(slot) + "）");
 }
 

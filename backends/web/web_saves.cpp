@@ -60,7 +60,7 @@ void importSave(NevContext& context, SaveSlots& slots, WindowPort& port, const s
          fileProblem(ProblemKind::CannotWrite, to, error.message()));
     return;
   }
-  listing = readSlotListing(context.config, to);
+  listing = readSlotListing(context, to);
   storeWebSaves();
   port.showNotice("読み込みました（" + slotName(slot) + "）");
 }

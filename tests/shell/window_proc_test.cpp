@@ -65,7 +65,8 @@ struct FakePort : WindowPort {
     return losingAnswers.empty() ? false : losingAnswers[answeredLosing++ % losingAnswers.size()];
   }
   SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t, bool canSave, int32_t lit) override {
-    log(std::string("slots, 1 ") + (listings[1].used ? "used" : "empty") +
+    const std::string tile = slotTile(1, listings[1], false);  // the slot's name line, after "1"
+    log(std::string("slots, 1 ") + (listings[1].used ? "used" : "empty") + tile.substr(1, tile.find('\n') - 1) +
         (canSave ? ", can save" : "") + (lit != 0 ? ", lit " + std::to_string(lit) : ""));
     return dialogAnswers.empty() ? SlotDialogChoice{} : dialogAnswers[answeredDialogs++ % dialogAnswers.size()];
   }
@@ -353,7 +354,20 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
        false},
       {[&] { onMenuCommand(context, state, port, kMenuSlotDialog); },
        {{Choice::Action::Delete, 3}, {Choice::Action::Close, 3}}, {true},
-       "slots, 1 used, can save; ask しおり 3 を削除しますか？; slots, 1 used, can save, lit 3; ", false},
+       "slots, 1 used, can save; ask しおり 3 を削除しますか？; slots, 1 used, can save, lit 3; ", false},      // A save made in a translation is named with its language; its code when it has no name.
+      {[&] {
+         context.savePoints.latest.language = "en";
+         world.story.write("lang/en/language.ini", "[language]\nname=English\n");
+         onMenuCommand(context, state, port, kMenuSaveSlotFirst);
+         onMenuCommand(context, state, port, kMenuSlotDialog);
+         world.story.write("lang/en/language.ini", "");
+         state.saveSlots.listed = false;
+         onMenuCommand(context, state, port, kMenuSlotDialog);
+         context.savePoints.latest.language.clear();
+       },
+       {{Choice::Action::Close, 1}}, {true},
+       "ask しおり 1 に上書きしますか？; notice セーブしました（しおり 1）; slots, 1 used  English, can save; "
+       "slots, 1 used  en, can save; ", false},
   };
   for (const Step& step : steps) {
     port.calls.clear();
