@@ -71,6 +71,15 @@ TEST(RenderTranslation, TypesWrapsAndPicksInTheTranslationWithItsPictures) {
   EXPECT_GT(inkIn(*choice, yellow, 8, 68, 148, 82), 10);
   EXPECT_GT(inkIn(*choice, yellow, 8, 84, 148, 98), 10);
 
+  // A warp in the translation starts at the first wait with its very frames, the translation's
+  // picture included, and goes on as the whole run did.
+  TempFolder warped;
+  ASSERT_EQ(runProgram(command + "'" + warped.path().string() +
+                       "' --lang en --warp start.txt:3 --choose 1").status, 0);
+  for (const char* frame : {"0001.png", "0002.png", "0003.png"}) {
+    EXPECT_TRUE(warped.read(frame) == out.read(frame)) << frame;
+  }
+
   // A save made in one language and loaded in the other: the saved pictures, the page typed
   // again in the reader's language.
   TempFolder original, loadedInEnglish, loadedInOriginal;
