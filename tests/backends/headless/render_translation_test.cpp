@@ -80,6 +80,14 @@ TEST(RenderTranslation, TypesWrapsAndPicksInTheTranslationWithItsPictures) {
     EXPECT_TRUE(warped.read(frame) == out.read(frame)) << frame;
   }
 
+  // The routes list the choice's items as the translation's reader sees them.
+  TempFolder routes;
+  ASSERT_EQ(runProgram(NEV_BINARY " routes '" + story.path().string() + "' '" +
+                       routes.path().string() + "' --lang en").status, 0);
+  EXPECT_NE(routes.read("routes.json")
+                .find(R"("items": ["Yes", "No, I would rather read the long answer here"])"),
+            std::string::npos) << routes.read("routes.json");
+
   // A save made in one language and loaded in the other: the saved pictures, the page typed
   // again in the reader's language.
   TempFolder original, loadedInEnglish, loadedInOriginal;
