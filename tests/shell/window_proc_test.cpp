@@ -65,7 +65,7 @@ struct FakePort : WindowPort {
     return losingAnswers.empty() ? false : losingAnswers[answeredLosing++ % losingAnswers.size()];
   }
   SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t, bool canSave, int32_t lit) override {
-    const std::string tile = slotTile(1, listings[1], false);  // the slot's name line, after "1"
+    const std::string tile = slotTile(*this, 1, listings[1], false);  // the slot's name line, after "1"
     log(std::string("slots, 1 ") + (listings[1].used ? "used" : "empty") + tile.substr(1, tile.find('\n') - 1) +
         (canSave ? ", can save" : "") + (lit != 0 ? ", lit " + std::to_string(lit) : ""));
     return dialogAnswers.empty() ? SlotDialogChoice{} : dialogAnswers[answeredDialogs++ % dialogAnswers.size()];
@@ -83,6 +83,10 @@ struct FakePort : WindowPort {
     menuItems[id] = "(grey) " + why;
   }
   void saveScreenshot() override { log("screenshot"); }
+  std::string ourText(const std::string& japanese) override {
+    return texts.contains(japanese) ? texts[japanese] : japanese;
+  }
+  std::map<std::string, std::string> texts;  // our texts in another language
   void copyText(const std::string& text) override { log("copy " + text); }
   void showBacklog() override { log("backlog"); }
   int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) override {  // the ticked
@@ -379,6 +383,12 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
     EXPECT_EQ(exists("slot03.sav") && data.read("slot03.sav") == junk, step.slot3Junk) << step.calls;
   }
   EXPECT_TRUE(exists("slot01.sav") && !exists("slot03.sav"));
+  // A text built from pieces reads each piece in the port's language.
+  port.texts = {{"しおり %1", "Slot %1"}, {"セーブしました（%1）", "Saved (%1)"}};
+  port.calls.clear();
+  onMenuCommand(context, state, port, kMenuSaveSlotFirst + 1);
+  EXPECT_EQ(port.calls, "notice Saved (Slot 2); ");
+  port.texts.clear();
 
   keepPlaceAtExit(context, state);
   EXPECT_FALSE(resumeFromAutoSlot(context, state, port, 0, kept));
