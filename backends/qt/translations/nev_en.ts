@@ -311,7 +311,7 @@ Create it?</translation>
     </message>
     <message>
         <source>しおり %1</source>
-        <translation>Slot %1</translation>
+        <translation>bookmark %1</translation>
     </message>
     <message>
         <source>セーブしました（%1）</source>
