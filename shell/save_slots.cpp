@@ -120,7 +120,8 @@ std::string slotTile(WindowPort& port, int32_t slot, const SlotListing& listing,
                            : slot == kAutoSlot ? port.ourText("A オート")
                                                : slotNumber(slot);
   const std::string language = listing.languageName.empty() ? "" : "  " + listing.languageName;
-  return name + language + (newest ? "  " + port.ourText("★最新") : "") + "\n" + (date.empty() ? text : date + "\n" + text);
+  return name + language + (newest ? "  " + port.ourText("★最新") : "") + "\n" +
+         (date.empty() ? text : date + "\n" + text);
 }
 
 int32_t newestSlot(const SlotListing* listings, int32_t count) {
