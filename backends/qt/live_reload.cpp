@@ -3,10 +3,12 @@
 #include <QString>
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <mutex>
 
 #include "authoring/check.h"
 #include "backends/qt/playing_scripts.h"
+#include "base/codepage.h"
 #include "base/text_file.h"
 #include "engine/context.h"
 #include "engine/script/saved_place.h"
@@ -159,6 +161,20 @@ std::optional<SavePoint> LiveReload::replayReader(const ScriptTexts& now) const 
   return window_.replay(std::move(files), reader.picks, *path, stop + 1);
 }
 
+namespace {
+
+// The author's terminal hears where the reader was put.
+void sayWhereReadingGoesOn(const SavePoint& point) {
+  if (point.scriptName.empty()) {
+    std::fprintf(stderr, "nev: the scripts were read again; the story starts again\n");
+  } else {
+    std::fprintf(stderr, "nev: the scripts were read again; reading goes on at %s:%d\n",
+                 printableStoryText(point.scriptName).c_str(), point.waitLine + 1);
+  }
+}
+
+}  // namespace
+
 void LiveReload::reload() {
   watchFiles();
   ScriptTexts now = readScripts();
@@ -183,12 +199,19 @@ void LiveReload::reload() {
   scripts_.play(now);
   if (replayed) {
     waits_.clear();
+    sayWhereReadingGoesOn(*replayed);
     window_.goOnFrom(*replayed);
   } else if (picked < 0) {
     waits_.clear();
+    sayWhereReadingGoesOn(SavePoint{});
     window_.goOnFrom(SavePoint{});
   } else {
     waits_.erase(waits_.begin() + picked + 1, waits_.end());
+    SavePoint relocated = waits_.back();  // its place noted by pickWait
+    if (const std::optional<std::vector<std::string>> is = linesOf(now, relocated.scriptName)) {
+      relocateSavePoint(relocated, *is);
+    }
+    sayWhereReadingGoesOn(relocated);
     window_.goOnFrom(waits_.back());
     // The waits kept are noted against the scripts now playing.
     std::deque<SavePoint> kept;
