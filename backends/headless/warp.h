@@ -33,11 +33,12 @@ struct WarpStart {
 };
 
 // The place to start from for `target` in the story at `storyDir` (a folder or a zip), played
-// at the client size given (0: the story's picture size). Nothing, with `problem` saying
-// "FILE:LINE: why", when no route reaches the line.
+// at the client size given (0: the story's picture size) and in the translation `language`
+// names (empty: the original), so that the start is the page that reading shows there. Nothing,
+// with `problem` saying "FILE:LINE: why", when no route reaches the line.
 std::optional<WarpStart> findWarpStart(const std::string& storyDir, const WarpTarget& target,
                                        int32_t clientWidth, int32_t clientHeight,
-                                       Problem& problem);
+                                       std::string_view language, Problem& problem);
 
 // The story in `files` played headless with `picks` at its choices until, all of them picked,
 // it comes to line `line` (from 1) or a later one of the script at `scriptPath`: the save point

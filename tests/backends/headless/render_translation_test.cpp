@@ -71,6 +71,20 @@ TEST(RenderTranslation, TypesWrapsAndPicksInTheTranslationWithItsPictures) {
   EXPECT_GT(inkIn(*choice, yellow, 8, 68, 148, 82), 10);
   EXPECT_GT(inkIn(*choice, yellow, 8, 84, 148, 98), 10);
 
+  // A warp in the translation starts at the first wait with its very frames, the translation's
+  // picture included; the routes list the choice's items as its reader sees them.
+  TempFolder warped, routes;
+  ASSERT_EQ(runProgram(command + "'" + warped.path().string() +
+                       "' --lang en --warp start.txt:3 --choose 1").status, 0);
+  for (const char* frame : {"0001.png", "0002.png", "0003.png"}) {
+    EXPECT_TRUE(warped.read(frame) == out.read(frame)) << frame;
+  }
+  ASSERT_EQ(runProgram(NEV_BINARY " routes '" + story.path().string() + "' '" +
+                       routes.path().string() + "' --lang en").status, 0);
+  const std::string listed = routes.read("routes.json");
+  EXPECT_NE(listed.find(R"("items": ["Yes", "No, I would rather read the long answer here"])"),
+            std::string::npos) << listed;
+
   // A save made in one language and loaded in the other: the saved pictures, the page typed
   // again in the reader's language.
   TempFolder original, loadedInEnglish, loadedInOriginal;
