@@ -118,4 +118,27 @@ TEST(RenderTranslation, TypesWrapsAndPicksInTheTranslationWithItsPictures) {
   EXPECT_NE(missing.output.find("lang/xx/story.po"), std::string::npos) << missing.output;
 }
 
+// A translated character shows all its ink as it is typed, descenders below its cell too: the
+// first wait's row is the row a later full repaint shows.
+TEST(RenderTranslation, TypedCharactersShowAllTheirInk) {
+  TempFolder story, out;
+  story.write("nev.ini", storyIni({{9, "20"}, {11, "27"}}));
+  story.write("start.txt", "one\n@I\ntwo\n");
+  story.write("lang/en/story.po",
+              "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+              "msgctxt \"start.txt\"\nmsgid \"one\"\nmsgstr \"gjpqy\"\n");
+  ASSERT_EQ(runProgram(NEV_BINARY " render '" + story.path().string() + "' '" +
+                       out.path().string() + "' --lang en").status, 0);
+  const std::optional<PngPicture> typed = readPngFile((out.path() / "0001.png").string());
+  const std::optional<PngPicture> repainted = readPngFile((out.path() / "0002.png").string());
+  ASSERT_TRUE(typed && repainted);
+  EXPECT_GT(inkIn(*typed, 0x800000, 0, 60, 40, 87), 0);
+  for (int y = 60; y < 87; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      const size_t at = size_t(y) * typed->width + x;
+      ASSERT_EQ(typed->pixels[at], repainted->pixels[at]) << x << "," << y;
+    }
+  }
+}
+
 }  // namespace
