@@ -81,16 +81,15 @@ std::string slotPath(const SaveSlots& slots, int32_t slot) {
   return slots.dataFolder + name;
 }
 
+std::string filledIn(std::string text, const std::string& piece) {
+  if (const size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, piece);
+  return text;
+}
+
 namespace {
 
 std::string slotNumber(int32_t slot) {
   return slot == kQuickSlot ? "Q" : slot == kAutoSlot ? "A" : std::to_string(slot);
-}
-
-// `text` with its "%1" filled by `piece`.
-std::string filledIn(std::string text, const std::string& piece) {
-  if (const size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, piece);
-  return text;
 }
 
 // The date and the page's first line of a used slot, or what stands for them.

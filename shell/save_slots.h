@@ -39,6 +39,9 @@ struct SaveSlots {
 // What the slot file at `path` holds, as the menus and dialogs list it.
 SlotListing readSlotListing(const NevContext& context, const std::string& path);
 
+// `text` with its "%1" filled by `piece`: one of our texts built from pieces, translated whole.
+std::string filledIn(std::string text, const std::string& piece);
+
 // The slot as questions and notices name it: "しおり 3", "クイックのしおり".
 std::string slotName(WindowPort& port, int32_t slot);
 // True when `slot` may be written: empty, the quick slot, or the reader said yes.

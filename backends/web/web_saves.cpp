@@ -12,6 +12,7 @@
 #include "base/story_data.h"
 #include "engine/context.h"
 #include "engine/save_game.h"
+#include "shell/save_slots.h"
 #include "shell/window_proc.h"
 
 namespace {
@@ -62,7 +63,7 @@ void importSave(NevContext& context, SaveSlots& slots, WindowPort& port, const s
   }
   listing = readSlotListing(context, to);
   storeWebSaves();
-  port.showNotice("読み込みました（" + slotName(port, slot) + "）");
+  port.showNotice(filledIn(port.ourText("読み込みました（%1）"), slotName(port, slot)));
 }
 
 }  // namespace

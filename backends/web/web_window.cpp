@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
 #include "backends/headless/headless_player.h"
@@ -21,6 +22,15 @@ EM_ASYNC_JS(int, nev_ask, (int kind, const char* caption, const char* text, cons
 });
 
 EM_JS(void, nev_notice, (const char* text), { nevPage.notice(UTF8ToString(text)); });
+// captions.js's translation of one of our texts, in memory the caller frees.
+EM_JS(char*, nev_our_text, (const char* japanese), {
+  const given = UTF8ToString(japanese);
+  const text = globalThis.nevCaptions ? nevCaptions.text(given) : given;
+  const size = lengthBytesUTF8(text) + 1;
+  const out = _malloc(size);
+  stringToUTF8(text, out, size);
+  return out;
+});
 EM_JS(void, nev_copy_text, (const char* text), { nevPage.copyText(UTF8ToString(text)); });
 EM_JS(int, nev_screen_width, (), { return screen.width | 0; });
 EM_JS(int, nev_screen_height, (), { return screen.height | 0; });
@@ -91,6 +101,14 @@ bool WebWindow::askBeforeLosing(const std::string& text, const std::string& capt
 void WebWindow::showNotice(const std::string& text) { nev_notice(text.c_str()); }
 
 void WebWindow::copyText(const std::string& utf8) { nev_copy_text(utf8.c_str()); }
+
+std::string WebWindow::ourText(const std::string& japanese) {
+  char* translated = nev_our_text(japanese.c_str());
+  if (translated == nullptr) return japanese;
+  std::string text = translated;
+  std::free(translated);
+  return text;
+}
 
 Size WebWindow::monitorSize() { return {nev_screen_width(), nev_screen_height()}; }
 

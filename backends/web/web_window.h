@@ -74,6 +74,8 @@ class WebWindow final : public WindowPort {
   void saveScreenshot() override;
   void showBacklog() override;
   int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) override;
+  // Through the page's captions (captions.js), in the language being read.
+  std::string ourText(const std::string& japanese) override;
 
  private:
   NevContext& context_;

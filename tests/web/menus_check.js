@@ -2,7 +2,7 @@
 // wrote: a menu command goes through the shell and comes back as its tick; F11 and Escape go to
 // full screen and back; the backlog holds the text typed; the scalings and a phone in both
 // orientations show the whole picture; a long press hides the text; English chosen in the 言語
-// menu goes on in English.
+// menu goes on in English, the page's own captions too, and 原文 brings the Japanese back.
 //   node menus_check.js WEB_OUT
 'use strict';
 const path = require('path');
@@ -107,8 +107,31 @@ async function check(page) {
   expect(await page.evaluate(() => Object.keys(localStorage).some((key) => key.startsWith('nev-language:') &&
     localStorage.getItem(key) === 'en')), 'the language chosen is remembered for the story');
   await page.keyboard.press('Escape');
-  expect(await ticked('English') === 'true' && await ticked('原文') === 'false', 'English ticked once chosen');
-  await page.keyboard.press('Escape');
+  expect(await ticked('English') === 'true' && await ticked('Original') === 'false', 'English ticked once chosen');
+  // Our own captions follow the language read, and go back to the Japanese with the original.
+  const captions = () => page.evaluate(() => {
+    const texts = (selector) => [...document.querySelectorAll(selector)].map((shown) => shown.textContent);
+    return { tabs: texts('#nev-menus .nev-tab'), items: texts('#nev-menus .nev-caption'),
+             slots: texts('#nev-slots-caption, #nev-slots .nev-slots-buttons button, #nev-slots-grid .nev-slot') };
+  });
+  const slotScreen = async (item) => {
+    await pick(item);
+    await page.waitForSelector('#nev-slots[open]', { timeout: 10000 }).catch(() => {});
+    const shown = await captions();
+    await page.$eval('#nev-slots button[value="0"]', (close) => close.click());
+    return shown;
+  };
+  let seen = await slotScreen('All bookmarks');
+  expect(seen.tabs.includes('Bookmarks') && seen.items.includes('Fastest') &&
+         seen.slots.join().includes('Bookmarks') && seen.slots.join().includes('Q Quick'),
+         `in English the page's own captions read ${JSON.stringify(seen)}`);
+  await pick('Original');
+  await page.waitForFunction(() => [...document.querySelectorAll('#nev-menus .nev-tab')]
+    .some((tab) => tab.textContent === 'しおり'), { timeout: 10000 }).catch(() => {});
+  seen = await slotScreen('しおりの一覧');
+  expect(seen.tabs.includes('しおり') && seen.items.includes('最速') && !seen.items.includes('Original') &&
+         seen.slots.join().includes('しおり') && seen.slots.join().includes('Q クイック'),
+         `with the original the page's own captions read ${JSON.stringify(seen)}`);
   return problems;
 }
 

@@ -22,7 +22,10 @@ mkdir -p build/web-node build/web/fonts
 cp build/web-cmake/nev.js build/web-cmake/nev.wasm build/web-node/
 cp build/web-cmake/nev-page.js build/web-cmake/nev-page.wasm backends/web/page/index.html \
   backends/web/page/player.js backends/web/page/player.css backends/web/page/menus.js \
-  backends/web/page/touch.js backends/web/page/pad.js backends/web/page/saves.js build/web/
+  backends/web/page/touch.js backends/web/page/pad.js backends/web/page/saves.js \
+  backends/web/page/captions.js build/web/
+# Our own captions in the languages we have them in, as the desktop's caption files give them.
+python3 tools/web/caption_table.py build/web/caption_table.js backends/qt/translations/nev_*.ts
 # The whole glyph font, for stories a reader opens from their own device.
 font=/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf
 [[ build/web/fonts/ipam.ttf -nt $font ]] || cp "$font" build/web/fonts/ipam.ttf
@@ -30,7 +33,7 @@ font=/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf
 font=/usr/share/fonts/opentype/ipafont-mincho/ipamp.ttf
 [[ build/web/fonts/ipamp.ttf -nt $font ]] || cp "$font" build/web/fonts/ipamp.ttf
 gzipped() { gzip -9 -c "$@" | wc -c; }
-echo "make web: the page's wasm and JS are $(gzipped build/web/nev-page.wasm) + $(gzipped build/web/nev-page.js build/web/player.js build/web/menus.js build/web/touch.js build/web/pad.js) bytes gzipped, in build/web/"
+echo "make web: the page's wasm and JS are $(gzipped build/web/nev-page.wasm) + $(gzipped build/web/nev-page.js build/web/player.js build/web/menus.js build/web/touch.js build/web/pad.js build/web/captions.js build/web/caption_table.js) bytes gzipped, in build/web/"
 
 # The page's sound: the synthesizer from npm (installed again when its lock changes), the
 # SoundFont, and their licences.

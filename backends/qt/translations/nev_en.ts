@@ -349,5 +349,69 @@ Create it?</translation>
         <source>前のスクリプトのまま続けています:</source>
         <translation>Still playing the scripts as they were before:</translation>
     </message>
+    <message>
+        <source>クリック、タップまたはキーで始まります</source>
+        <translation>Click, tap or press a key to start</translation>
+    </message>
+    <message>
+        <source>物語のフォルダを開く</source>
+        <translation>Open a story folder</translation>
+    </message>
+    <message>
+        <source>zip を開く</source>
+        <translation>Open a zip</translation>
+    </message>
+    <message>
+        <source>またはフォルダか zip をここへドロップしてください。ファイルはこの端末から出ません。</source>
+        <translation>Or drop a folder or a zip here. The files do not leave this device.</translation>
+    </message>
+    <message>
+        <source>読み込み中…</source>
+        <translation>Loading…</translation>
+    </message>
+    <message>
+        <source>詳細</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>メニュー</source>
+        <translation>Menu</translation>
+    </message>
+    <message>
+        <source>メニュー (Esc)</source>
+        <translation>Menu (Esc)</translation>
+    </message>
+    <message>
+        <source>書き出す</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>ファイルから読み込む…</source>
+        <translation>Import from a file…</translation>
+    </message>
+    <message>
+        <source>読み込みました（%1）</source>
+        <translation>Imported (%1)</translation>
+    </message>
+    <message>
+        <source>このファイルはこの物語のしおりとして読み込めません</source>
+        <translation>This file cannot be imported as a bookmark of this story</translation>
+    </message>
+    <message>
+        <source>しおりを読み込めませんでした</source>
+        <translation>Could not import the bookmark</translation>
+    </message>
+    <message>
+        <source>ブラウザーの保存領域がいっぱいで、しおりを残せません。ほかのサイトのデータを消すと残せるようになります。</source>
+        <translation>The browser's storage is full, so bookmarks cannot be kept. Clearing other sites' data makes room for them.</translation>
+    </message>
+    <message>
+        <source>このブラウザーではしおりを残せません。ページを閉じると失われます。</source>
+        <translation>This browser cannot keep bookmarks. They are lost when the page is closed.</translation>
+    </message>
+    <message>
+        <source>このブラウザーはしおりをずっと残すとは約束していません（プライベートウィンドウなど）。大切なしおりは「書き出す」でファイルにしてください。</source>
+        <translation>This browser does not promise to keep bookmarks for good (a private window, for one). Keep the ones that matter in a file with “Export”.</translation>
+    </message>
 </context>
 </TS>

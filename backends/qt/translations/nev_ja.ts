@@ -349,5 +349,69 @@
         <source>前のスクリプトのまま続けています:</source>
         <translation>前のスクリプトのまま続けています:</translation>
     </message>
+    <message>
+        <source>クリック、タップまたはキーで始まります</source>
+        <translation>クリック、タップまたはキーで始まります</translation>
+    </message>
+    <message>
+        <source>物語のフォルダを開く</source>
+        <translation>物語のフォルダを開く</translation>
+    </message>
+    <message>
+        <source>zip を開く</source>
+        <translation>zip を開く</translation>
+    </message>
+    <message>
+        <source>またはフォルダか zip をここへドロップしてください。ファイルはこの端末から出ません。</source>
+        <translation>またはフォルダか zip をここへドロップしてください。ファイルはこの端末から出ません。</translation>
+    </message>
+    <message>
+        <source>読み込み中…</source>
+        <translation>読み込み中…</translation>
+    </message>
+    <message>
+        <source>詳細</source>
+        <translation>詳細</translation>
+    </message>
+    <message>
+        <source>メニュー</source>
+        <translation>メニュー</translation>
+    </message>
+    <message>
+        <source>メニュー (Esc)</source>
+        <translation>メニュー (Esc)</translation>
+    </message>
+    <message>
+        <source>書き出す</source>
+        <translation>書き出す</translation>
+    </message>
+    <message>
+        <source>ファイルから読み込む…</source>
+        <translation>ファイルから読み込む…</translation>
+    </message>
+    <message>
+        <source>読み込みました（%1）</source>
+        <translation>読み込みました（%1）</translation>
+    </message>
+    <message>
+        <source>このファイルはこの物語のしおりとして読み込めません</source>
+        <translation>このファイルはこの物語のしおりとして読み込めません</translation>
+    </message>
+    <message>
+        <source>しおりを読み込めませんでした</source>
+        <translation>しおりを読み込めませんでした</translation>
+    </message>
+    <message>
+        <source>ブラウザーの保存領域がいっぱいで、しおりを残せません。ほかのサイトのデータを消すと残せるようになります。</source>
+        <translation>ブラウザーの保存領域がいっぱいで、しおりを残せません。ほかのサイトのデータを消すと残せるようになります。</translation>
+    </message>
+    <message>
+        <source>このブラウザーではしおりを残せません。ページを閉じると失われます。</source>
+        <translation>このブラウザーではしおりを残せません。ページを閉じると失われます。</translation>
+    </message>
+    <message>
+        <source>このブラウザーはしおりをずっと残すとは約束していません（プライベートウィンドウなど）。大切なしおりは「書き出す」でファイルにしてください。</source>
+        <translation>このブラウザーはしおりをずっと残すとは約束していません（プライベートウィンドウなど）。大切なしおりは「書き出す」でファイルにしてください。</translation>
+    </message>
 </context>
 </TS>

@@ -13,12 +13,13 @@
     return made;
   };
   const queue = (entry) => window.nevPage && nevPage.queue(entry);
+  const our = (japanese) => nevCaptions.text(japanese);
   const keyCode = { leave: 11, backlog: 6 };
 
   const button = element('button', 'nev-menu-button', '☰');
   button.id = 'nev-menu-button';
-  button.title = 'メニュー (Esc)';
-  button.setAttribute('aria-label', 'メニュー');
+  nevCaptions.keep(button, 'title', 'メニュー (Esc)');
+  nevCaptions.keep(button, 'aria-label', 'メニュー');
   button.hidden = true;
   const panel = element('nav', 'nev-overlay');
   panel.id = 'nev-menus';
@@ -40,7 +41,7 @@
   let pickFromReaderMenu = null;
 
   function itemButton(entry) {
-    const [caption, shortcut] = entry.caption.split('\t');
+    const [caption, shortcut] = our(entry.caption).split('\t');
     const item = element('button', 'nev-item');
     item.setAttribute('role', entry.checkable ? 'menuitemcheckbox' : 'menuitem');
     item.append(element('span', 'nev-tick'), element('span', 'nev-caption', caption));
@@ -63,7 +64,7 @@
     tabs.setAttribute('role', 'menubar');
     panel.append(tabs);
     bar.forEach((menu, index) => {
-      const tab = element('button', 'nev-tab', menu.caption);
+      const tab = element('button', 'nev-tab', our(menu.caption));
       tab.hidden = menu.entries.length === 0;  // the 言語 menu, until the story's languages come
       tab.addEventListener('click', () => show(index));
       tabs.append(tab);
@@ -78,7 +79,7 @@
           if (target.lastChild && target.lastChild.tagName !== 'HR') target.append(element('hr'));
         } else if (entry.kind === 2) {
           const group = element('div', 'nev-group');
-          group.append(element('div', 'nev-group-caption', entry.caption));
+          group.append(element('div', 'nev-group-caption', our(entry.caption)));
           target.append(group);
           target = group;
         } else {
@@ -143,13 +144,13 @@
     copy.height = height;
     copy.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(rgba.buffer), width, height), 0, 0);
     copy.toBlob((blob) => {
-      if (!blob) return nevPage.notice('スクリーンショットを保存できませんでした');
+      if (!blob) return nevPage.notice(our('スクリーンショットを保存できませんでした'));
       const link = element('a');
       link.href = URL.createObjectURL(blob);
       link.download = name;
       link.click();
       setTimeout(() => URL.revokeObjectURL(link.href), 10000);
-      nevPage.notice(`スクリーンショット: ${name}`);
+      nevPage.notice(our('スクリーンショット: ') + name);
     }, 'image/png');
   }
 
@@ -175,14 +176,14 @@
     set({ id, caption, enabled }) {
       const item = items.get(id);
       if (!item) return;
-      item.querySelector('.nev-caption').textContent = caption.split('\t')[0];
+      item.querySelector('.nev-caption').textContent = our(caption).split('\t')[0];
       item.disabled = !enabled;
     },
     grey({ id, why }) {
       const item = items.get(id);
       if (!item) return;
       item.disabled = true;
-      item.title = why;
+      item.title = our(why);
     },
     fullScreen(on) {
       wantFullScreen = on;
@@ -228,7 +229,7 @@
         readerMenu.replaceChildren();
         for (const choice of choices) {
           const item = element('button', 'nev-item');
-          item.append(element('span', 'nev-tick'), element('span', 'nev-caption', choice.caption));
+          item.append(element('span', 'nev-tick'), element('span', 'nev-caption', our(choice.caption)));
           item.setAttribute('role', 'menuitemcheckbox');
           item.setAttribute('aria-checked', String(choice.checked));
           item.addEventListener('click', () => readerMenuPick(choice.id));

@@ -27,6 +27,7 @@
   let resume = params.has('continue') ? 1 : params.has('new') ? 0 : -1;
   let proportionalFontFetched = false;
   const languageKey = () => 'nev-language:' + story.location;
+  const our = (japanese) => nevCaptions.text(japanese);
 
   function say(text, failed = false) {
     status.textContent = text;
@@ -44,13 +45,14 @@
       }
       if (!bytes) return false;
       fetchedBytes += bytes.length;
-      if (!shownFirstPicture) say(`読み込み中… ${Math.round(fetchedBytes / 1024)} KB`);
+      if (!shownFirstPicture) say(`${our('読み込み中…')} ${Math.round(fetchedBytes / 1024)} KB`);
       const path = '/story/' + name;
       engine.FS.mkdirTree(path.slice(0, path.lastIndexOf('/')));
       engine.FS.writeFile(path, bytes);
       return true;
     },
     languageChosen(code) {
+      nevCaptions.use(code);
       try {
         localStorage.setItem(languageKey(), code);
       } catch (error) {
@@ -94,8 +96,8 @@
     ask(kind, caption, text, details) {
       return new Promise((resolve) => {
         const dialog = $('nev-dialog');
-        $('nev-dialog-caption').textContent = caption;
-        $('nev-dialog-text').textContent = text;
+        $('nev-dialog-caption').textContent = our(caption);
+        $('nev-dialog-text').textContent = our(text);
         $('nev-dialog-details').hidden = details === '';
         $('nev-dialog-details').querySelector('pre').textContent = details;
         const buttons = $('nev-dialog-buttons');
@@ -110,8 +112,8 @@
         if (kind === 0) {
           add('OK', 'yes');
         } else {
-          const yes = add('はい', 'yes');
-          const no = add('いいえ', 'no');
+          const yes = add(our('はい'), 'yes');
+          const no = add(our('いいえ'), 'no');
           (kind === 2 ? no : yes).autofocus = true;
         }
         dialog.returnValue = '';
@@ -124,7 +126,7 @@
     },
     notice(text) {
       const notice = $('nev-notice');
-      notice.textContent = text;
+      notice.textContent = our(text);
       notice.hidden = false;
       clearTimeout(notice.timer);
       notice.timer = setTimeout(() => { notice.hidden = true; }, 2000);
@@ -147,7 +149,7 @@
     picturePoint(event) { return picturePoint(event); },
     failed(caption, text) {
       console.error(`nev: ${caption}: ${text}`);
-      say(`${caption}\n${text}`, true);
+      say(`${our(caption)}\n${our(text)}`, true);
     },
   };
 
@@ -344,6 +346,7 @@
       console.warn(`nev: the story has no translation "${asked}" (lang/${asked}/story.po); reading the original`);
       say(`この物語には翻訳「${asked}」がありません。原文で読みます。`);
     }
+    nevCaptions.use(languageToRead());
     $('nev-pick').hidden = true;
     $('nev-start').hidden = false;
     state = 'ready';
@@ -386,7 +389,7 @@
     shownFirstPicture = false;
     $('nev-start').hidden = true;
     progress.hidden = false;
-    say('読み込み中…');
+    say(our('読み込み中…'));
     window.dispatchEvent(new CustomEvent('nev-start', { detail: { t: Math.round(performance.now() - pageStart) } }));
     if (window.nevSound && window.nevSound.start) window.nevSound.start();
     await engineReady;
@@ -398,9 +401,11 @@
     }
     canvas.tabIndex = 0;
     canvas.focus();
+    const language = languageToRead();
+    nevCaptions.use(language);
     const failed = await engine.ccall(
       'nev_play', 'number', ['string', 'string', 'string', 'string', 'string', 'string', 'number'],
-      [story.names.join('\n'), story.zipPath || '', fontPath, proportionalFontPath, languageToRead(),
+      [story.names.join('\n'), story.zipPath || '', fontPath, proportionalFontPath, language,
        story.location, resume], { async: true });
     resume = -1;  // the URL answered for its first story only
     input.length = 0;

@@ -21,7 +21,8 @@
     } catch (error) { /* no storage at all: said once a page */ }
     told.add(what);
     const notice = document.getElementById('nev-saves-notice');
-    notice.textContent = text;
+    // Said before the story's language is known, it follows once that is.
+    nevCaptions.keep(notice, 'textContent', text);
     notice.hidden = false;
     setTimeout(() => { notice.hidden = true; }, 12000);
   }
