@@ -411,7 +411,7 @@ Create it?</translation>
     </message>
     <message>
         <source>このブラウザーはしおりをずっと残すとは約束していません（プライベートウィンドウなど）。大切なしおりは「書き出す」でファイルにしてください。</source>
-        <translation>This browser does not promise to keep bookmarks for good (a private window, for one). Keep the ones that matter in a file with “Export”.</translation>
+        <translation>This browser does not promise to keep bookmarks for good (a private window, for one). Keep the ones that matter in a file with "Export".</translation>
     </message>
 </context>
 </TS>
