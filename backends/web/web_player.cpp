@@ -227,7 +227,8 @@ void WebPlayer::yieldUntilStoryClock(int32_t milliseconds) {
   // with the next sleeps, unless the page was held up long (a box, a background tab).
   if (storyClock_ < now - kLongestCatchUp) storyClock_ = now;
   storyClock_ += std::max(milliseconds, 0);
-  if (storyClock_ - now >= kShortestYield && pageBlink_.alternating() && restingAtWait()) {
+  if (storyClock_ - now >= kShortestYield && milliseconds >= kShortestYield &&
+      pageBlink_.alternating() && restingAtWait()) {
     // The page flips the marker at the very times the runner would have; each flip it made is
     // one the runner owes. Past a minute's worth the count only keeps its parity: the runner
     // counts a wait's blinks up to an auto wait's length, far less than that.
