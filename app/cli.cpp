@@ -651,7 +651,7 @@ int runNev(int argc, const char* const argv[]) {
     std::string unused;
     parseWarpTarget(line.warp, target, unused);
     Problem unreached;
-    std::optional<WarpStart> warp = findWarpStart(line.storyDir, target, 0, 0, unreached);
+    std::optional<WarpStart> warp = findWarpStart(line.storyDir, target, 0, 0, line.language, unreached);
     if (!warp) {
       unreached.caption = "nev";
       unreached.boxText = unreached.detail;

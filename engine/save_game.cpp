@@ -95,6 +95,10 @@ void summarySection(SaveArchive& archive, SaveSummary& summary) {
                  size_t(summary.thumbnailWidth) * size_t(summary.thumbnailHeight));
 }
 
+void languageSection(SaveArchive& archive, std::string& code) {
+  archive.bytes(code, kLargestLanguageCode);
+}
+
 // Every section of a save but the story's identity, in the order written: the one list that
 // both writing and reading walk. `visit` is given each section's name, whether a save must
 // hold it, and the function that writes or reads it.
@@ -124,9 +128,7 @@ void eachSection(SavePoint& point, SaveSummary& summary, Visit&& visit) {
   // A save from before the backlog has none.
   visit("backlog", false, [&](SaveArchive& archive) { backlogSection(archive, point.backlog); });
   // Nor one from before translations: it was made in the original.
-  visit("language", false, [&](SaveArchive& archive) {
-    archive.bytes(point.language, kLargestLanguageCode);
-  });
+  visit("language", false, [&](SaveArchive& archive) { languageSection(archive, point.language); });
 }
 
 const std::string* findSection(const SaveSections& save, std::string_view name) {
@@ -161,6 +163,7 @@ std::string storyIdentity(const GameConfig& config) {
 SaveSummary summarizeSavePoint(const SavePoint& point, int64_t savedAt) {
   SaveSummary summary;
   summary.savedAt = savedAt;
+  summary.language = point.language;
   if (!point.history.empty()) summary.firstText = point.history.front();
   const int64_t width = point.surfaceWidth, height = point.surfaceHeight;
   if (width <= 0 || height <= 0 || point.display.size() != size_t(width * height)) return summary;
@@ -208,6 +211,7 @@ std::optional<Problem> decodeSaveGame(std::string_view bytes, std::string_view i
   });
   if (!whole) return damagedSave();
   loaded.taken = true;
+  loadedSummary.language = loaded.language;
   point = std::move(loaded);
   summary = std::move(loadedSummary);
   return std::nullopt;
@@ -215,7 +219,7 @@ std::optional<Problem> decodeSaveGame(std::string_view bytes, std::string_view i
 
 std::optional<Problem> decodeSaveSummary(std::string_view bytes, std::string_view identity,
                                          SaveSummary& summary) {
-  static constexpr std::string_view kListed[] = {"story", "summary"};
+  static constexpr std::string_view kListed[] = {"story", "summary", "language"};
   SaveSections save;
   if (std::optional<Problem> problem = saveOfStoryProblem(bytes, identity, save, kListed)) {
     return problem;
@@ -225,7 +229,14 @@ std::optional<Problem> decodeSaveSummary(std::string_view bytes, std::string_vie
   if (listed != nullptr) {
     SaveArchive in(*listed, save.version);
     summarySection(in, loaded);
-    if (in.readWhole()) {
+    bool whole = in.readWhole();
+    // The list shows the language a save was made in; one from before translations has none.
+    if (const std::string* language = findSection(save, "language"); whole && language != nullptr) {
+      SaveArchive languageIn(*language, save.version);
+      languageSection(languageIn, loaded.language);
+      whole = languageIn.readWhole();
+    }
+    if (whole) {
       summary = std::move(loaded);
       return std::nullopt;
     }

@@ -23,6 +23,7 @@ struct SaveSummary {
   std::string firstText;  // the page's first line, as the story wrote it (code page 932)
   int32_t thumbnailWidth = 0, thumbnailHeight = 0;
   std::vector<Pixel> thumbnail;
+  std::string language;  // the code of the translation it was made in; empty: the original
 };
 
 // Tells a save of this story from another's: its title, picture size and script kind.

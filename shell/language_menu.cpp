@@ -17,17 +17,21 @@ constexpr uint64_t kLargestLanguageFile = 64 * 1024;
 
 }  // namespace
 
+std::string languageName(const StoryFiles& files, const std::string& code) {
+  const std::string settingsName = std::string(kLanguagesFolder) + "/" + code + "/language.ini";
+  const std::optional<std::string> text = files.read(settingsName, kLargestLanguageFile);
+  Problem ignored;  // a translation with settings nev cannot read is still named, by its code
+  const std::optional<LanguageSettings> settings =
+      text ? readLanguageSettings(*text, settingsName, ignored) : std::nullopt;
+  return settings && !settings->name.empty() ? settings->name : code;
+}
+
 std::vector<StoryLanguage> storyLanguages(const StoryFiles& files) {
   std::vector<StoryLanguage> languages;
   for (const std::string& code : files.listIn(kLanguagesFolder)) {
     const std::string folder = std::string(kLanguagesFolder) + "/" + code;
     if (!files.resolve(folder + "/story.po")) continue;
-    const std::string settingsName = folder + "/language.ini";
-    const std::optional<std::string> text = files.read(settingsName, kLargestLanguageFile);
-    Problem ignored;  // a translation with settings nev cannot read is still listed, by its code
-    const std::optional<LanguageSettings> settings =
-        text ? readLanguageSettings(*text, settingsName, ignored) : std::nullopt;
-    languages.push_back({code, settings && !settings->name.empty() ? settings->name : code});
+    languages.push_back({code, languageName(files, code)});
   }
   std::sort(languages.begin(), languages.end(),
             [](const StoryLanguage& a, const StoryLanguage& b) { return a.code < b.code; });

@@ -18,6 +18,9 @@ struct StoryLanguage {
   bool operator==(const StoryLanguage&) const = default;
 };
 
+// The name readers know the translation in lang/`code`/ by: its language.ini's, else the code.
+std::string languageName(const StoryFiles& files, const std::string& code);
+
 // Each lang/<code>/ that holds a story.po, in the order of their codes.
 std::vector<StoryLanguage> storyLanguages(const StoryFiles& files);
 

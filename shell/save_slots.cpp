@@ -12,6 +12,7 @@
 #include "base/text_file.h"
 #include "engine/context.h"
 #include "engine/host.h"
+#include "shell/language_menu.h"
 #include "shell/menu.h"
 #include "shell/window_proc.h"
 
@@ -26,14 +27,18 @@ bool savePointTaken(NevContext& context) {
 
 }  // namespace
 
-SlotListing readSlotListing(const GameConfig& config, const std::string& path) {
+SlotListing readSlotListing(const NevContext& context, const std::string& path) {
   SlotListing listing;
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return listing;
   const std::optional<std::string> bytes = readWholeFile(path, kLargestSaveFile);
-  listing.problem = bytes ? decodeSaveSummary(*bytes, storyIdentity(config), listing.summary)
-                          : fileProblem(ProblemKind::CannotRead, path, "cannot be read");
+  listing.problem =
+      bytes ? decodeSaveSummary(*bytes, storyIdentity(context.config), listing.summary)
+            : fileProblem(ProblemKind::CannotRead, path, "cannot be read");
   listing.used = !listing.problem;
+  if (listing.used && !listing.summary.language.empty()) {
+    listing.languageName = languageName(*context.files, listing.summary.language);
+  }
   return listing;
 }
 
@@ -52,7 +57,7 @@ void listSlots(NevContext& context, SaveSlots& slots) {
   slots.listed = true;
   if (slots.dataFolder.empty()) return;
   for (int32_t slot = 1; slot <= kAutoSlot; ++slot) {
-    slots.listings[size_t(slot)] = readSlotListing(context.config, slotPath(slots, slot));
+    slots.listings[size_t(slot)] = readSlotListing(context, slotPath(slots, slot));
   }
 }
 
@@ -82,10 +87,16 @@ std::string slotNumber(int32_t slot) {
   return slot == kQuickSlot ? "Q" : slot == kAutoSlot ? "A" : std::to_string(slot);
 }
 
+// `text` with its "%1" filled by `piece`.
+std::string filledIn(std::string text, const std::string& piece) {
+  if (const size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, piece);
+  return text;
+}
+
 // The date and the page's first line of a used slot, or what stands for them.
-std::pair<std::string, std::string> slotDateAndText(const SlotListing& listing) {
-  if (listing.problem) return {"", "（読めないしおり）"};
-  if (!listing.used) return {"", "―― 空き ――"};
+std::pair<std::string, std::string> slotDateAndText(WindowPort& port, const SlotListing& listing) {
+  if (listing.problem) return {"", port.ourText("（読めないしおり）")};
+  if (!listing.used) return {"", port.ourText("―― 空き ――")};
   char date[32] = "";
   const std::time_t when = static_cast<std::time_t>(listing.summary.savedAt);
   std::tm local = {};
@@ -98,15 +109,19 @@ std::pair<std::string, std::string> slotDateAndText(const SlotListing& listing) 
 
 }  // namespace
 
-std::string slotCaption(int32_t slot, const SlotListing& listing) {
-  const auto [date, text] = slotDateAndText(listing);
+std::string slotCaption(WindowPort& port, int32_t slot, const SlotListing& listing) {
+  const auto [date, text] = slotDateAndText(port, listing);
   return slotNumber(slot) + "  " + (date.empty() ? "" : date + "  ") + text;
 }
 
-std::string slotTile(int32_t slot, const SlotListing& listing, bool newest) {
-  const auto [date, text] = slotDateAndText(listing);
-  const std::string name = slot == kQuickSlot ? "Q クイック" : slot == kAutoSlot ? "A オート" : slotNumber(slot);
-  return name + (newest ? "  ★最新" : "") + "\n" + (date.empty() ? text : date + "\n" + text);
+std::string slotTile(WindowPort& port, int32_t slot, const SlotListing& listing, bool newest) {
+  const auto [date, text] = slotDateAndText(port, listing);
+  const std::string name = slot == kQuickSlot  ? port.ourText("Q クイック")
+                           : slot == kAutoSlot ? port.ourText("A オート")
+                                               : slotNumber(slot);
+  const std::string language = listing.languageName.empty() ? "" : "  " + listing.languageName;
+  return name + language + (newest ? "  " + port.ourText("★最新") : "") + "\n" +
+         (date.empty() ? text : date + "\n" + text);
 }
 
 int32_t newestSlot(const SlotListing* listings, int32_t count) {
@@ -124,7 +139,7 @@ void refreshSaveMenu(NevContext& context, WindowState& state, WindowPort& port) 
   const bool canSave = !slots.dataFolder.empty() && savePointTaken(context);
   for (int32_t slot = 1; slot <= kSaveSlots; ++slot) {
     const SlotListing& listing = slots.listings[size_t(slot)];
-    const std::string caption = slotCaption(slot, listing);
+    const std::string caption = slotCaption(port, slot, listing);
     port.setMenuItem(kMenuSaveSlotFirst + slot - 1, caption, canSave);
     port.setMenuItem(kMenuLoadSlotFirst + slot - 1, caption, listing.used);
   }
@@ -133,10 +148,10 @@ void refreshSaveMenu(NevContext& context, WindowState& state, WindowPort& port) 
   port.setMenuItem(kMenuSlotDialog, "しおりの一覧…", !slots.dataFolder.empty());
 }
 
-std::string slotName(int32_t slot) {
-  if (slot == kQuickSlot) return "クイックのしおり";
-  if (slot == kAutoSlot) return "オートのしおり";
-  return "しおり " + std::to_string(slot);
+std::string slotName(WindowPort& port, int32_t slot) {
+  if (slot == kQuickSlot) return port.ourText("クイックのしおり");
+  if (slot == kAutoSlot) return port.ourText("オートのしおり");
+  return filledIn(port.ourText("しおり %1"), std::to_string(slot));
 }
 
 namespace {
@@ -148,7 +163,8 @@ bool holdsAFile(const SlotListing& listing) { return listing.used || listing.pro
 // The quick slot is overwritten without a word: F5 is meant to be one key.
 bool mayOverwriteSlot(const SaveSlots& slots, WindowPort& port, int32_t slot) {
   if (slot == kQuickSlot || !holdsAFile(slots.listings[size_t(slot)])) return true;
-  return port.askBeforeLosing(slotName(slot) + " に上書きしますか？", kSaveCaption);
+  return port.askBeforeLosing(filledIn(port.ourText("%1 に上書きしますか？"), slotName(port, slot)),
+                              kSaveCaption);
 }
 
 namespace {
@@ -159,8 +175,8 @@ void writeSlot(NevContext& context, SaveSlots& slots, WindowPort& port, int32_t 
     tellSaveProblem(port, "セーブできませんでした", std::move(*problem));
     return;
   }
-  slots.listings[size_t(slot)] = readSlotListing(context.config, path);
-  port.showNotice("セーブしました（" + slotName(slot) + "）");
+  slots.listings[size_t(slot)] = readSlotListing(context, path);
+  port.showNotice(filledIn(port.ourText("セーブしました（%1）"), slotName(port, slot)));
 }
 
 }  // namespace
@@ -185,7 +201,7 @@ void loadFromSlot(NevContext& context, WindowState& state, WindowPort& port, int
     return;
   }
   port.restartStoryAt(point);
-  port.showNotice("ロードしました（" + slotName(slot) + "）");
+  port.showNotice(filledIn(port.ourText("ロードしました（%1）"), slotName(port, slot)));
 }
 
 void showSlotDialog(NevContext& context, WindowState& state, WindowPort& port) {
@@ -212,7 +228,9 @@ void showSlotDialog(NevContext& context, WindowState& state, WindowPort& port) {
         return;
       case SlotDialogChoice::Action::Delete: {
         if (!holdsAFile(slots.listings[size_t(choice.slot)]) ||
-            !port.askBeforeLosing(slotName(choice.slot) + " を削除しますか？", kSaveCaption)) {
+            !port.askBeforeLosing(
+                filledIn(port.ourText("%1 を削除しますか？"), slotName(port, choice.slot)),
+                kSaveCaption)) {
           break;
         }
         std::error_code error;

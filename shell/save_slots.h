@@ -26,6 +26,7 @@ struct SlotListing {
   bool used = false;     // a save this story can read is there
   std::optional<Problem> problem;  // why a file that is there cannot be read
   SaveSummary summary;
+  std::string languageName;  // the translation it was made in, as readers know it; empty: the original
 };
 
 struct SaveSlots {
@@ -36,10 +37,10 @@ struct SaveSlots {
 };
 
 // What the slot file at `path` holds, as the menus and dialogs list it.
-SlotListing readSlotListing(const GameConfig& config, const std::string& path);
+SlotListing readSlotListing(const NevContext& context, const std::string& path);
 
 // The slot as questions and notices name it: "しおり 3", "クイックのしおり".
-std::string slotName(int32_t slot);
+std::string slotName(WindowPort& port, int32_t slot);
 // True when `slot` may be written: empty, the quick slot, or the reader said yes.
 bool mayOverwriteSlot(const SaveSlots& slots, WindowPort& port, int32_t slot);
 
@@ -50,9 +51,10 @@ void tellSaveProblem(WindowPort& port, const std::string& text, Problem problem)
 std::string slotPath(const SaveSlots& slots, int32_t slot);
 
 // A slot as the menus and the dialog name it: its number, date and the page's first line.
-std::string slotCaption(int32_t slot, const SlotListing& listing);
-// The same on the slot screen's tile, one line each; the newest save is marked.
-std::string slotTile(int32_t slot, const SlotListing& listing, bool newest);
+std::string slotCaption(WindowPort& port, int32_t slot, const SlotListing& listing);
+// The same on the slot screen's tile, one line each; the newest save is marked, and one made in
+// a translation is named with its language.
+std::string slotTile(WindowPort& port, int32_t slot, const SlotListing& listing, bool newest);
 
 // The slot holding the latest save (the later slot on a tie), 0 when none holds one.
 int32_t newestSlot(const SlotListing* listings, int32_t count);

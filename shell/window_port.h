@@ -119,4 +119,7 @@ class WindowPort {
   virtual int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) = 0;
   // With --watch: the scripts as they now are on disk, the reader kept at the same line.
   virtual void reloadScripts() {}
+  // One of our own texts, or one piece of a text built from pieces, in the language our
+  // captions are shown in; a piece's "%1" stays for what fills it. As written by default.
+  virtual std::string ourText(const std::string& japanese) { return japanese; }
 };

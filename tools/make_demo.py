@@ -266,6 +266,9 @@ def clock(hours, minutes):
     return canvas
 
 
+# Where the signal hut's lamp stands on the tracks' picture, left of the rails.
+HUT_LAMP_X = 60
+
 # The face alone, for drawing the moved hands over the clock in place.
 CLOCK_FACE = (CLOCK_CENTRE[0] - CLOCK_RADIUS, CLOCK_CENTRE[1] - CLOCK_RADIUS, 2 * CLOCK_RADIUS + 1,
               2 * CLOCK_RADIUS + 1)
@@ -484,7 +487,7 @@ START = """\
 """
 
 ROUTE = """\
-@; 選んだ先の場面。どれも start.txt の back に戻る。
+@; 選んだ先の場面。どれも start.txt の back に戻る (線路の先は field.txt を通って)。
 @Lwaiting;
 @G0,0,waiting.bmp,0xCC0020;
 @P
@@ -499,7 +502,7 @@ ROUTE = """\
 @I
 線路は、暗い野原の向こうへまっすぐ続いている。
 足もとの水たまりに、月が揺れた。
-@Jstart.txt,back;
+@Jfield.txt,field;
 @Lclock;
 @G0,0,clock.bmp,0xCC0020;
 @P
@@ -513,6 +516,48 @@ ROUTE = """\
 ……いや、今ちょうど、動いた。
 @Jstart.txt,back;
 """ % CLOCK_FACE[:2]
+
+FIELD_TEXT = """\
+@; 線路の先で、もう二度選ぶ。どの道も start.txt の back に戻る。
+@Lfield;
+@C0,0,blank.bmp,0xCC0020;
+@P
+@I
+線路の脇に、小さな信号小屋がある。
+@W2
+信号小屋の窓をのぞく
+線路づたいに、もっと先へ歩く
+@Jfield.txt,hut;
+@Jfield.txt,walk;
+@Lhut;
+@; 小屋の前に灯りがともる: ランプを、黒を透かして置く。
+@C%d,70,lamp.bmp,0xCC0020;
+@P
+@I
+小屋の壁に、色あせた時刻表が貼ってある。
+最終列車の欄に、鉛筆で丸がついていた。
+@W2
+丸のついた時刻を読む
+小屋をあとにする
+@Jfield.txt,note;
+@Jstart.txt,back;
+@Lnote;
+@C0,0,blank.bmp,0xCC0020;
+@P
+@I
+丸の中には、「零時」とだけ書いてある。
+@Zbell.wav;
+……どこかで、発車のベルが鳴った。
+@Jstart.txt,back;
+@Lwalk;
+@C0,0,blank.bmp,0xCC0020;
+@P
+@I
+@Zsteps.wav;
+歩いても歩いても、線路は終わらない。
+振り返ると、駅の灯りが小さく見えた。
+@Jstart.txt,back;
+""" % HUT_LAMP_X
 
 
 def story_text(text):
@@ -538,6 +583,7 @@ def main():
         "nev.ini": story_text(NEV_INI),
         "start.txt": story_text(START),
         "route.txt": story_text(ROUTE),
+        "field.txt": story_text(FIELD_TEXT),
     }
     for name, data in files.items():
         with open(os.path.join(out, name), "wb") as f:

@@ -131,7 +131,8 @@ std::unique_ptr<StorySession> openRenderSession(RenderOptions& run) {
   std::optional<WarpStart> warp;
   if (run.warp) {
     Problem unreached;
-    warp = findWarpStart(run.storyDir, *run.warp, run.clientWidth, run.clientHeight, unreached);
+    warp = findWarpStart(run.storyDir, *run.warp, run.clientWidth, run.clientHeight,
+                         run.language, unreached);
     if (!warp) {
       std::fputs(problemLine(unreached, "nev render").c_str(), stderr);
       return nullptr;

@@ -26,6 +26,7 @@
 #include "engine/zip_story_files.h"
 #include "engine/script/arguments.h"
 #include "engine/script/commands.h"
+#include "engine/script/runner.h"
 #include "engine/story_session.h"
 #include "engine/text/message_window.h"
 
@@ -426,8 +427,13 @@ class Explorer {
     choice.file = cp932ToUtf8Escaped(point.scriptName);
     choice.line = point.waitLine + 1;
     choice.firstBranchLine = choice.line + count + 1;
-    for (const std::string& item : point.choiceItems) {
-      choice.items.push_back(cp932ToUtf8Escaped(withoutLineEnd(item)));
+    // In a translation the items read as the reader sees them, untranslated ones in the original.
+    for (size_t k = 0; k < point.choiceItems.size(); ++k) {
+      const std::string* translated =
+          translatedLine(context, point.scriptName, choice.line + 1 + int32_t(k));
+      choice.items.push_back(translated != nullptr
+                                 ? *translated
+                                 : cp932ToUtf8Escaped(withoutLineEnd(point.choiceItems[k])));
     }
     // The items are read with the choice command: they count as carried out.
     for (int32_t k = 1; k <= count; ++k) run.coverage.lines.insert({key.file, choice.line + k});

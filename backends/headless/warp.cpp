@@ -162,11 +162,12 @@ bool parseWarpTarget(std::string_view text, WarpTarget& target, std::string& err
 
 std::optional<WarpStart> findWarpStart(const std::string& storyDir, const WarpTarget& asked,
                                        int32_t clientWidth, int32_t clientHeight,
-                                       Problem& problem) {
+                                       std::string_view language, Problem& problem) {
   std::optional<OpenedStory> story = openStoryFolderOrZip(storyDir, problem);
   if (!story) return std::nullopt;
   const StoryFiles& files = *story->files;
-  std::unique_ptr<StorySession> session = openStory(story->files, headlessBackends(), problem);
+  std::unique_ptr<StorySession> session =
+      openStory(story->files, headlessBackends(), problem, language);
   if (!session) return std::nullopt;
   NevContext& context = session->context();
   if (clientWidth > 0) onClientSize(context, clientWidth, clientHeight);
@@ -217,9 +218,10 @@ std::optional<WarpStart> findWarpStart(const std::string& storyDir, const WarpTa
 
 std::optional<SavePoint> replayPicksToLine(std::shared_ptr<const StoryFiles> files,
                                            const std::vector<int32_t>& picks,
-                                           const std::string& scriptPath, int32_t line) {
+                                           const std::string& scriptPath, int32_t line,
+                                           std::string_view language) {
   Problem problem;
-  std::unique_ptr<StorySession> session = openStory(files, headlessBackends(), problem);
+  std::unique_ptr<StorySession> session = openStory(files, headlessBackends(), problem, language);
   if (!session) return std::nullopt;
   TargetLines lines(*files, scriptPath, line, false);
   const std::optional<PlayedTo> played = playPicksUntil(

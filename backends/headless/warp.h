@@ -33,16 +33,18 @@ struct WarpStart {
 };
 
 // The place to start from for `target` in the story at `storyDir` (a folder or a zip), played
-// at the client size given (0: the story's picture size). Nothing, with `problem` saying
-// "FILE:LINE: why", when no route reaches the line.
+// at the client size given (0: the story's picture size) and in the translation `language`
+// names (empty: the original), so that the start is the page that reading shows there. Nothing,
+// with `problem` saying "FILE:LINE: why", when no route reaches the line.
 std::optional<WarpStart> findWarpStart(const std::string& storyDir, const WarpTarget& target,
                                        int32_t clientWidth, int32_t clientHeight,
-                                       Problem& problem);
+                                       std::string_view language, Problem& problem);
 
 // The story in `files` played headless with `picks` at its choices until, all of them picked,
 // it comes to line `line` (from 1) or a later one of the script at `scriptPath`: the save point
 // taken last before that (not taken: the story's start), for a window to go on from. Nothing
-// when the play ends first.
+// when the play ends first. Read in the translation `language` (empty: the original).
 std::optional<SavePoint> replayPicksToLine(std::shared_ptr<const StoryFiles> files,
                                            const std::vector<int32_t>& picks,
-                                           const std::string& scriptPath, int32_t line);
+                                           const std::string& scriptPath, int32_t line,
+                                           std::string_view language);

@@ -3,13 +3,16 @@
 #include <QString>
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <mutex>
 
 #include "authoring/check.h"
 #include "backends/qt/playing_scripts.h"
+#include "base/codepage.h"
 #include "base/text_file.h"
 #include "engine/context.h"
 #include "engine/script/saved_place.h"
+#include "engine/translation/story_translation.h"
 
 namespace {
 
@@ -156,8 +159,24 @@ std::optional<SavePoint> LiveReload::replayReader(const ScriptTexts& now) const 
   }
   auto files = std::make_shared<PlayingScripts>(scripts_.sharedOnDisk());
   files->play(now);
-  return window_.replay(std::move(files), reader.picks, *path, stop + 1);
+  // In the window's language, so the page comes back as it was typed.
+  return window_.replay(std::move(files), reader.picks, *path, stop + 1,
+                        context_.translation ? context_.translation->code() : std::string());
 }
+
+namespace {
+
+// The author's terminal hears where the reader was put.
+void sayWhereReadingGoesOn(const SavePoint& point) {
+  if (point.scriptName.empty()) {
+    std::fprintf(stderr, "nev: the scripts were read again; the story starts again\n");
+  } else {
+    std::fprintf(stderr, "nev: the scripts were read again; reading goes on at %s:%d\n",
+                 printableStoryText(point.scriptName).c_str(), point.waitLine + 1);
+  }
+}
+
+}  // namespace
 
 void LiveReload::reload() {
   watchFiles();
@@ -183,12 +202,19 @@ void LiveReload::reload() {
   scripts_.play(now);
   if (replayed) {
     waits_.clear();
+    sayWhereReadingGoesOn(*replayed);
     window_.goOnFrom(*replayed);
   } else if (picked < 0) {
     waits_.clear();
+    sayWhereReadingGoesOn(SavePoint{});
     window_.goOnFrom(SavePoint{});
   } else {
     waits_.erase(waits_.begin() + picked + 1, waits_.end());
+    SavePoint relocated = waits_.back();  // its place noted by pickWait
+    if (const std::optional<std::vector<std::string>> is = linesOf(now, relocated.scriptName)) {
+      relocateSavePoint(relocated, *is);
+    }
+    sayWhereReadingGoesOn(relocated);
     window_.goOnFrom(waits_.back());
     // The waits kept are noted against the scripts now playing.
     std::deque<SavePoint> kept;

@@ -17,6 +17,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -35,11 +36,11 @@ using ScriptTexts = std::map<std::string, std::string>;
 bool relocateSavePoint(SavePoint& point, const std::vector<std::string>& lines);
 
 // The story in `files` played headless with `picks` at its choices until it comes to line `line`
-// (from 1) of the script at `scriptPath`: the save point taken last before it; nothing when the
-// play ends first.
+// (from 1) of the script at `scriptPath`, read in the translation `language` (empty: the
+// original): the save point taken last before it; nothing when the play ends first.
 using ReplayPicks = std::function<std::optional<SavePoint>(
     std::shared_ptr<const StoryFiles> files, const std::vector<int32_t>& picks,
-    const std::string& scriptPath, int32_t line)>;
+    const std::string& scriptPath, int32_t line, std::string_view language)>;
 
 class LiveReload {
  public:

@@ -402,7 +402,7 @@ void MainWindow::showLintErrors(const std::vector<std::string>& errors) {
     return;
   }
   if (lintDock_ == nullptr) {
-    lintDock_ = new QDockWidget(QStringLiteral("スクリプトの誤り"), this);
+    lintDock_ = new QDockWidget(ourCaption("スクリプトの誤り"), this);
     lintDock_->setObjectName(QStringLiteral("lintPanel"));
     lintDock_->setFeatures(QDockWidget::DockWidgetClosable);
     auto* text = new QPlainTextEdit(lintDock_);
@@ -412,7 +412,7 @@ void MainWindow::showLintErrors(const std::vector<std::string>& errors) {
     lintDock_->setWidget(text);
     addDockWidget(Qt::RightDockWidgetArea, lintDock_);
   }
-  QString text = QStringLiteral("前のスクリプトのまま続けています:\n");
+  QString text = ourCaption("前のスクリプトのまま続けています:") + u'\n';
   for (const std::string& error : errors) text += qs(error) + QStringLiteral("\n");
   qobject_cast<QPlainTextEdit*>(lintDock_->widget())->setPlainText(text);
   lintDock_->show();
@@ -431,6 +431,10 @@ void MainWindow::restartStoryAt(const SavePoint& point) {
 
 void MainWindow::reopenInLanguage(const std::string& code, const SavePoint& point) {
   if (onLanguageChosen) onLanguageChosen(code, point);
+}
+
+std::string MainWindow::ourText(const std::string& japanese) {
+  return ourCaption(japanese).toStdString();
 }
 
 void MainWindow::setMenuItem(int32_t id, const std::string& caption, bool enabled) {
@@ -473,7 +477,7 @@ bool MainWindow::askBeforeLosing(const std::string& text, const std::string& cap
 
 SlotDialogChoice MainWindow::chooseSlot(const SlotListing* listings, int32_t count, bool canSave,
                                         int32_t lit) {
-  return runSlotDialog(this, listings, count, canSave, lit);
+  return runSlotDialog(this, *this, listings, count, canSave, lit);
 }
 
 bool MainWindow::prologue() {

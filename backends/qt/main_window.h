@@ -80,6 +80,7 @@ class MainWindow : public QMainWindow, public WindowPort {
   void showBacklog() override;
   int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) override;
   void reloadScripts() override;
+  std::string ourText(const std::string& japanese) override;
 
   // --watch: each saved change of the story's scripts in `folder` is played at once; the runner
   // reads the scripts `scripts` serves. Before startStory.

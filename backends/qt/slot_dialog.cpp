@@ -56,8 +56,8 @@ class TileKeys : public QObject {
 
 }  // namespace
 
-SlotDialogChoice runSlotDialog(QWidget* parent, const SlotListing* listings, int32_t count,
-                               bool canSave, int32_t lit) {
+SlotDialogChoice runSlotDialog(QWidget* parent, WindowPort& port, const SlotListing* listings,
+                               int32_t count, bool canSave, int32_t lit) {
   // The slots a reader reaches most, quick and auto, open the first page.
   std::vector<int32_t> order;
   for (int32_t slot : {kQuickSlot, kAutoSlot}) {
@@ -133,7 +133,7 @@ SlotDialogChoice runSlotDialog(QWidget* parent, const SlotListing* listings, int
       const int32_t slot = order[size_t(at)];
       auto* item = new QListWidgetItem(
           thumbnailIcon(listings[slot].summary),
-          QString::fromStdString(slotTile(slot, listings[slot], slot == newest)), list);
+          QString::fromStdString(slotTile(port, slot, listings[slot], slot == newest)), list);
       item->setData(Qt::UserRole, slot);
       item->setSizeHint(kTile);
     }

@@ -9,5 +9,6 @@
 class QWidget;
 
 // `lit` is the slot picked as the screen opens; 0 or out of range: the newest save, else slot 1.
-SlotDialogChoice runSlotDialog(QWidget* parent, const SlotListing* listings, int32_t count,
-                               bool canSave, int32_t lit);
+// The tiles read in the language of `port`'s texts.
+SlotDialogChoice runSlotDialog(QWidget* parent, WindowPort& port, const SlotListing* listings,
+                               int32_t count, bool canSave, int32_t lit);

@@ -60,9 +60,9 @@ void importSave(NevContext& context, SaveSlots& slots, WindowPort& port, const s
          fileProblem(ProblemKind::CannotWrite, to, error.message()));
     return;
   }
-  listing = readSlotListing(context.config, to);
+  listing = readSlotListing(context, to);
   storeWebSaves();
-  port.showNotice("読み込みました（" + slotName(slot) + "）");
+  port.showNotice("読み込みました（" + slotName(port, slot) + "）");
 }
 
 }  // namespace
@@ -116,7 +116,7 @@ SlotDialogChoice chooseWebSlot(NevContext& context, WindowState& state, WindowPo
       const SaveSummary& summary = listing.summary;
       const bool shown = listing.used && !summary.thumbnail.empty();
       nev_slot_tile(slot, slotPath(slots, slot).c_str(),
-                    slotTile(slot, listing, slot == newest).c_str(), listing.used ? 1 : 0,
+                    slotTile(port, slot, listing, slot == newest).c_str(), listing.used ? 1 : 0,
                     shown ? summary.thumbnail.data() : nullptr,
                     shown ? summary.thumbnailWidth : 0, shown ? summary.thumbnailHeight : 0);
     }

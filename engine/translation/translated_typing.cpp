@@ -30,8 +30,15 @@ Rect drawCharacter(NevContext& context, char32_t point, int32_t x, int32_t y,
             x, wrapAdd(wrapAdd(y, std::max(config.shadowDy, 0)), size)};
   const GlyphMask* glyph = glyphOf(context, point);
   if (glyph == nullptr) return area;
+  // A proportional glyph's ink may leave its cell (descenders, italics), and all of it is shown.
   const int32_t inkRight = std::max(glyph->advance, glyph->left + glyph->width);
   area.right = wrapAdd(wrapAdd(x, std::max(config.shadowDx, 0)), std::max(inkRight, 0));
+  if (glyph->width > 0 && glyph->height > 0) {
+    area.left = wrapAdd(area.left, std::min(glyph->left, 0));
+    area.top = wrapAdd(area.top, std::min(glyph->top, 0));
+    area.bottom = wrapAdd(wrapAdd(y, std::max(config.shadowDy, 0)),
+                          std::max(size, wrapAdd(glyph->top, glyph->height)));
+  }
   DrawingContext& display = context.surfaces.displaySurface;
   std::lock_guard guard(context.surfaces.pixelLock);
   display.textColour = shadowColour(config);

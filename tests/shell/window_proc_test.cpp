@@ -65,7 +65,9 @@ struct FakePort : WindowPort {
     return losingAnswers.empty() ? false : losingAnswers[answeredLosing++ % losingAnswers.size()];
   }
   SlotDialogChoice chooseSlot(const SlotListing* listings, int32_t, bool canSave, int32_t lit) override {
+    const std::string tile = slotTile(*this, 1, listings[1], false);  // its name line after "1"
     log(std::string("slots, 1 ") + (listings[1].used ? "used" : "empty") +
+        tile.substr(1, tile.find('\n') - 1) +
         (canSave ? ", can save" : "") + (lit != 0 ? ", lit " + std::to_string(lit) : ""));
     return dialogAnswers.empty() ? SlotDialogChoice{} : dialogAnswers[answeredDialogs++ % dialogAnswers.size()];
   }
@@ -82,6 +84,8 @@ struct FakePort : WindowPort {
     menuItems[id] = "(grey) " + why;
   }
   void saveScreenshot() override { log("screenshot"); }
+  std::string ourText(const std::string& j) override { return texts.contains(j) ? texts[j] : j; }
+  std::map<std::string, std::string> texts;  // our texts in another language
   void copyText(const std::string& text) override { log("copy " + text); }
   void showBacklog() override { log("backlog"); }
   int32_t chooseFromReaderMenu(const std::vector<ReaderMenuItem>& items) override {  // the ticked
@@ -354,6 +358,20 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
       {[&] { onMenuCommand(context, state, port, kMenuSlotDialog); },
        {{Choice::Action::Delete, 3}, {Choice::Action::Close, 3}}, {true},
        "slots, 1 used, can save; ask しおり 3 を削除しますか？; slots, 1 used, can save, lit 3; ", false},
+      // A save made in a translation is named with its language.
+      {[&] {
+         context.savePoints.latest.language = "en";
+         world.story.write("lang/en/language.ini", "[language]\nname=English\n");
+         onMenuCommand(context, state, port, kMenuSaveSlotFirst);
+         onMenuCommand(context, state, port, kMenuSlotDialog);
+         context.savePoints.latest.language.clear();
+       },
+       {{Choice::Action::Close, 1}}, {true},
+       "ask しおり 1 に上書きしますか？; notice セーブしました（しおり 1）; slots, 1 used  English, can save; ", false},
+      // A text built from pieces reads each piece in the port's language.
+      {[&] { port.texts = {{"しおり %1", "Slot %1"}, {"セーブしました（%1）", "Saved (%1)"}};
+             onMenuCommand(context, state, port, kMenuSaveSlotFirst + 1); },
+       {}, {}, "notice Saved (Slot 2); ", false},
   };
   for (const Step& step : steps) {
     port.calls.clear();
@@ -365,6 +383,7 @@ TEST(WindowProc, SlotsSaveLoadAndKeepThePlace) {
     EXPECT_EQ(exists("slot03.sav") && data.read("slot03.sav") == junk, step.slot3Junk) << step.calls;
   }
   EXPECT_TRUE(exists("slot01.sav") && !exists("slot03.sav"));
+  port.texts.clear();
 
   keepPlaceAtExit(context, state);
   EXPECT_FALSE(resumeFromAutoSlot(context, state, port, 0, kept));

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The wasm engine plays the demo down each of its three routes as the desktop's render does:
+# The wasm engine plays the demo down each of its five routes as the desktop's render does:
 # every frame and the log, byte for byte.
 #   tests/web/frames_equal_render.sh NEV_BINARY WEB_NODE_DIR
 set -euo pipefail
@@ -10,7 +10,7 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 export XDG_CONFIG_HOME=$out/config XDG_DATA_HOME=$out/data HOME=$out
 frames=0
-for route in 0 1 2; do
+for route in 0 1,0,0 1,0,1 1,1 2; do
   "$nev" render "$root/demo" "$out/desktop$route" --choose $route >/dev/null
   mkdir "$out/web$route"
   node "$web/nev.js" "$root/demo" "$font" "$out/web$route" $route
@@ -21,4 +21,4 @@ for route in 0 1 2; do
   fi
   frames=$((frames + count))
 done
-echo "frames_equal_render: the three routes' $frames frames and logs, the same bytes"
+echo "frames_equal_render: the five routes' $frames frames and logs, the same bytes"

@@ -3,8 +3,10 @@
 // lit, so is its choice frame; the page's events are render's log (but the clock and frame
 // files); and the page returns to its first screen.
 //   node page_check.js PLAN.json
-// PLAN: [{name, site, render, picks: [item, …], by: 'keys' | 'clicks' | 'taps', query?, rest?}, …]
-// (rest: a second's rest at the first wait before going on)
+// PLAN: [{name, site, render, picks: [item, …], by: 'keys' | 'clicks' | 'taps', query?, says?,
+//         rest?}, …]
+// `says`: what the first screen's message line must hold before the story starts; `rest`: a
+// second's rest at the first wait before going on.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -65,6 +67,8 @@ async function play(browser, url, story, say) {
   await page.evaluateOnNewDocument(record, told);
   await page.goto(`${url}/${story.name}/index.html${story.query || ''}`);
   await page.waitForSelector('#nev-start:not([hidden])');
+  const status = await page.$eval('#nev-status', (line) => line.textContent);
+  if (!status.includes(story.says || '')) say(`the first screen says "${status}", not "${story.says}"`);
   await page.keyboard.press('Enter');
   // Where a picture row is on the screen, at the picture's middle.
   const at = (row) => page.$eval('#nev-picture', (c, row) => {

@@ -22,6 +22,8 @@ done
 # The demo in its English translation, opened by the page's ?lang=.
 "$nev" render "$source_dir/demo" "$out/render-en" --choose 2 --lang en >/dev/null
 plan+=("{\"name\":\"demo\",\"site\":\"$out/demo\",\"render\":\"$out/render-en\",\"picks\":[2],\"by\":\"keys\",\"query\":\"?lang=en\"}")
+# A translation the story lacks: the original, said on the first screen instead of a box.
+plan+=("{\"name\":\"demo\",\"site\":\"$out/demo\",\"render\":\"$out/render1\",\"picks\":[1],\"by\":\"keys\",\"query\":\"?lang=xx\",\"says\":\"「xx」\"}")
 # The demo typed at no delay, its files named in mixed case, one in Shift-JIS, one in a
 # folder named with "\", and a broken picture's box before its end.
 odd=$out/odd

@@ -94,6 +94,9 @@ async function check(page, url) {
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => window.waits > 0, { timeout: 30000 });
   if (!(await canvasIs(page, 1))) problems.push('the zipped demo: not render\'s first frame');
+  // Its translation, found inside the zip, is offered as a served story's is.
+  const offered = await page.$$eval('#nev-menus .nev-item .nev-caption', (items) => items.map((item) => item.textContent));
+  if (!offered.includes('English')) problems.push(`the zipped demo's 言語 menu: ${JSON.stringify(offered)}, no English`);
   return problems;
 }
 

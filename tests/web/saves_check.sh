@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The page's saves in headless chromium: saved, reloaded and loaded, exported to the desktop and
-# a desktop save imported; the auto slot goes on after a reload; the demo opened as a zip.
+# a desktop save imported; the auto slot goes on after a reload; the demo opened as a zip, its
+# translation offered.
 #   tests/web/saves_check.sh NEV_BINARY
 set -euo pipefail
 nev=$1

@@ -309,5 +309,45 @@ Create it?</translation>
         <source>閉じる</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>しおり %1</source>
+        <translation>bookmark %1</translation>
+    </message>
+    <message>
+        <source>セーブしました（%1）</source>
+        <translation>Saved (%1)</translation>
+    </message>
+    <message>
+        <source>ロードしました（%1）</source>
+        <translation>Loaded (%1)</translation>
+    </message>
+    <message>
+        <source>%1 に上書きしますか？</source>
+        <translation>Overwrite %1?</translation>
+    </message>
+    <message>
+        <source>%1 を削除しますか？</source>
+        <translation>Delete %1?</translation>
+    </message>
+    <message>
+        <source>Q クイック</source>
+        <translation>Q Quick</translation>
+    </message>
+    <message>
+        <source>A オート</source>
+        <translation>A Auto</translation>
+    </message>
+    <message>
+        <source>★最新</source>
+        <translation>★ Newest</translation>
+    </message>
+    <message>
+        <source>スクリプトの誤り</source>
+        <translation>Script errors</translation>
+    </message>
+    <message>
+        <source>前のスクリプトのまま続けています:</source>
+        <translation>Still playing the scripts as they were before:</translation>
+    </message>
 </context>
 </TS>

@@ -309,5 +309,45 @@
         <source>閉じる</source>
         <translation>閉じる</translation>
     </message>
+    <message>
+        <source>しおり %1</source>
+        <translation>しおり %1</translation>
+    </message>
+    <message>
+        <source>セーブしました（%1）</source>
+        <translation>セーブしました（%1）</translation>
+    </message>
+    <message>
+        <source>ロードしました（%1）</source>
+        <translation>ロードしました（%1）</translation>
+    </message>
+    <message>
+        <source>%1 に上書きしますか？</source>
+        <translation>%1 に上書きしますか？</translation>
+    </message>
+    <message>
+        <source>%1 を削除しますか？</source>
+        <translation>%1 を削除しますか？</translation>
+    </message>
+    <message>
+        <source>Q クイック</source>
+        <translation>Q クイック</translation>
+    </message>
+    <message>
+        <source>A オート</source>
+        <translation>A オート</translation>
+    </message>
+    <message>
+        <source>★最新</source>
+        <translation>★最新</translation>
+    </message>
+    <message>
+        <source>スクリプトの誤り</source>
+        <translation>スクリプトの誤り</translation>
+    </message>
+    <message>
+        <source>前のスクリプトのまま続けています:</source>
+        <translation>前のスクリプトのまま続けています:</translation>
+    </message>
 </context>
 </TS>

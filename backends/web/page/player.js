@@ -339,7 +339,7 @@
 
   // ?lang=CODE, else the one the reader last chose for this story, else the original.
   function languageToRead() {
-    if (params.has('lang')) return params.get('lang');
+    if (params.has('lang')) return askedLanguageFound() ? params.get('lang') : '';
     let remembered = null;
     try {
       remembered = localStorage.getItem(languageKey());
@@ -347,6 +347,13 @@
       remembered = null;
     }
     return story.languages.some((language) => language.code === remembered) ? remembered : '';
+  }
+
+  // Whether ?lang= names the original or one of the story's translations. A link may name a
+  // translation this story lacks: the story is read in its original rather than not at all.
+  function askedLanguageFound() {
+    const asked = params.get('lang') || '';
+    return asked === '' || story.languages.some((language) => language.code === asked);
   }
 
   async function offer(found) {
@@ -357,6 +364,11 @@
     document.title = story.title || 'nev';
     $('nev-title').textContent = story.title || 'nev';
     say('');
+    if (!askedLanguageFound()) {
+      const asked = params.get('lang');
+      console.warn(`nev: the story has no translation "${asked}" (lang/${asked}/story.po); reading the original`);
+      say(`この物語には翻訳「${asked}」がありません。原文で読みます。`);
+    }
     $('nev-pick').hidden = true;
     $('nev-start').hidden = false;
     state = 'ready';

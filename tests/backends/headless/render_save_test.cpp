@@ -186,6 +186,7 @@ TEST(RenderSave, AWarpStartsAtTheLastWaitBeforeItsLineAsTheWholeRunHadIt) {
     int waitLine;
   } cases[] = {
       {"ROUTE.TXT:27", "--choose 2", "route.txt", 21},  // the third item's branch
+      {"Field.txt:30", "--choose 1", "field.txt", 28},  // three choices deep
       {"start.txt:42", "--choose 0", "route.txt", 8},   // fewest picks: the first item's
       {"start.txt:29", "--choose 0", "start.txt", 25},  // an item line: the choice's own place
       {"start.txt:3", "--choose 0", "", 0},              // before any wait: the start

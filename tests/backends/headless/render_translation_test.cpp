@@ -71,6 +71,20 @@ TEST(RenderTranslation, TypesWrapsAndPicksInTheTranslationWithItsPictures) {
   EXPECT_GT(inkIn(*choice, yellow, 8, 68, 148, 82), 10);
   EXPECT_GT(inkIn(*choice, yellow, 8, 84, 148, 98), 10);
 
+  // A warp in the translation starts at the first wait with its very frames, the translation's
+  // picture included; the routes list the choice's items as its reader sees them.
+  TempFolder warped, routes;
+  ASSERT_EQ(runProgram(command + "'" + warped.path().string() +
+                       "' --lang en --warp start.txt:3 --choose 1").status, 0);
+  for (const char* frame : {"0001.png", "0002.png", "0003.png"}) {
+    EXPECT_TRUE(warped.read(frame) == out.read(frame)) << frame;
+  }
+  ASSERT_EQ(runProgram(NEV_BINARY " routes '" + story.path().string() + "' '" +
+                       routes.path().string() + "' --lang en").status, 0);
+  const std::string listed = routes.read("routes.json");
+  EXPECT_NE(listed.find(R"("items": ["Yes", "No, I would rather read the long answer here"])"),
+            std::string::npos) << listed;
+
   // A save made in one language and loaded in the other: the saved pictures, the page typed
   // again in the reader's language.
   TempFolder original, loadedInEnglish, loadedInOriginal;
@@ -102,6 +116,29 @@ TEST(RenderTranslation, TypesWrapsAndPicksInTheTranslationWithItsPictures) {
   const ProgramRun missing = runProgram(command + "'" + refused.path().string() + "/out' --lang xx");
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.output.find("lang/xx/story.po"), std::string::npos) << missing.output;
+}
+
+// A translated character shows all its ink as it is typed, descenders below its cell too: the
+// first wait's row is the row a later full repaint shows.
+TEST(RenderTranslation, TypedCharactersShowAllTheirInk) {
+  TempFolder story, out;
+  story.write("nev.ini", storyIni({{9, "20"}, {11, "27"}}));
+  story.write("start.txt", "one\n@I\ntwo\n");
+  story.write("lang/en/story.po",
+              "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+              "msgctxt \"start.txt\"\nmsgid \"one\"\nmsgstr \"gjpqy\"\n");
+  ASSERT_EQ(runProgram(NEV_BINARY " render '" + story.path().string() + "' '" +
+                       out.path().string() + "' --lang en").status, 0);
+  const std::optional<PngPicture> typed = readPngFile((out.path() / "0001.png").string());
+  const std::optional<PngPicture> repainted = readPngFile((out.path() / "0002.png").string());
+  ASSERT_TRUE(typed && repainted);
+  EXPECT_GT(inkIn(*typed, 0x800000, 0, 60, 40, 87), 0);
+  for (int y = 60; y < 87; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      const size_t at = size_t(y) * typed->width + x;
+      ASSERT_EQ(typed->pixels[at], repainted->pixels[at]) << x << "," << y;
+    }
+  }
 }
 
 }  // namespace
