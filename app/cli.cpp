@@ -650,17 +650,13 @@ int runNev(int argc, const char* const argv[]) {
     WarpTarget target;
     std::string unused;
     parseWarpTarget(line.warp, target, unused);
-    Problem unreached;
-    std::optional<WarpStart> warp = findWarpStart(line.storyDir, target, 0, 0, line.language, unreached);
-    if (!warp) {
-      unreached.caption = "nev";
-      unreached.boxText = unreached.detail;
-      reportEndingProblem(unreached, boxed);
-      return 1;
-    }
-    // The window keeps no player's part of its own.
-    warp->point.playerState.clear();
-    start.warpedTo = std::move(warp->point);
+    start.warp = [storyDir = line.storyDir, target](const std::string& language,
+                                                    Problem& problem) -> std::optional<SavePoint> {
+      std::optional<WarpStart> warp = findWarpStart(storyDir, target, 0, 0, language, problem);
+      if (!warp) return std::nullopt;
+      warp->point.playerState.clear();  // the window keeps no player's part of its own
+      return std::move(warp->point);
+    };
   }
   return runDesktopShell(start);
 }

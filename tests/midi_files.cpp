@@ -37,12 +37,12 @@ std::string endOfTrack() {
   return std::string("\xFF\x2F\x00", 3);
 }
 
-std::string heldNote(uint32_t milliseconds, uint8_t key) {
+std::string heldNote(uint32_t milliseconds, uint8_t key, uint32_t restFirst) {
   const std::string k(1, static_cast<char>(key));
   return midiFile(0, 1000,
                   {midiTrack({{0, tempoEvent(1000000)},
                               {0, std::string("\xC0\x13", 2)},  // church organ
-                              {0, "\x90" + k + "\x70"},
+                              {restFirst, "\x90" + k + "\x70"},
                               {milliseconds, "\x80" + k + std::string(1, '\0')},
                               {0, endOfTrack()}})});
 }

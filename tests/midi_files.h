@@ -21,6 +21,6 @@ std::string midiFile(uint16_t format, uint16_t division, const std::vector<std::
 std::string tempoEvent(uint32_t microsecondsPerQuarter);
 std::string endOfTrack();
 
-// One note held for `milliseconds` on an organ (whose sound stops with the note), as a
-// format 0 file in which a tick lasts a millisecond.
-std::string heldNote(uint32_t milliseconds, uint8_t key = 69);
+// One note held for `milliseconds` on an organ (whose sound stops with the note), after a rest of
+// `restFirst` milliseconds, as a format 0 file in which a tick lasts a millisecond.
+std::string heldNote(uint32_t milliseconds, uint8_t key = 69, uint32_t restFirst = 0);

@@ -3,6 +3,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -70,7 +71,7 @@ void VideoSoundtrack::stopMusic() {
 
 void VideoSoundtrack::cue(const SoundCue& cue) {
   switch (cue.kind) {
-    case SoundCue::Kind::Music:
+    case SoundCue::Kind::Music: {
       stopMusic();
       fluid_synth_system_reset(synth_);
       player_ = new_fluid_player(synth_);
@@ -79,8 +80,17 @@ void VideoSoundtrack::cue(const SoundCue& cue) {
           fluid_player_play(player_) == FLUID_FAILED) {
         delete_fluid_player(player_);
         player_ = nullptr;
+        break;
+      }
+      // A piece going on after a load: played unheard up to its place, as the player keeps
+      // time by the samples made.
+      std::vector<float> unheard(size_t(kChunkFrames) * 2);
+      for (int64_t left = cue.position * kSampleRate / 1000; left > 0; left -= kChunkFrames) {
+        const int frames = int(std::min<int64_t>(kChunkFrames, left));
+        fluid_synth_write_float(synth_, frames, unheard.data(), 0, 2, unheard.data(), 1, 2);
       }
       break;
+    }
     case SoundCue::Kind::MusicStop:
       stopMusic();
       break;

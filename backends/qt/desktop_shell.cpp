@@ -97,10 +97,11 @@ struct Reading {
 };
 
 // Plays the story in `language` (empty: the original) until the reader or the story ends it,
-// from `carried` when the reader came from another language.
+// from `carried` when the reader came from another language, else from `warpedTo` when warped.
 Reading readStory(const DesktopStart& start, const std::shared_ptr<const StoryFiles>& files,
                   PlayingScripts* playing, const std::string& storyFolder, std::string language,
-                  const std::optional<SavePoint>& carried, ReaderSettings& settings,
+                  const std::optional<SavePoint>& carried,
+                  const std::optional<SavePoint>& warpedTo, ReaderSettings& settings,
                   CaptionLanguage& captions) {
   Reading reading;
   QApplication& application = *qApp;
@@ -179,12 +180,12 @@ Reading readStory(const DesktopStart& start, const std::shared_ptr<const StoryFi
     window.setReaderSettings(&settings, storyDataName(storyFolder));
     SavePoint kept;
     // A warped reading keeps no place, in whichever language it goes on.
-    if (start.warpedTo) window.state().saveSlots.keepsPlace = false;
+    if (warpedTo) window.state().saveSlots.keepsPlace = false;
     if (carried) {
       // Not asked again: the reader was reading there a moment ago.
       if (carried->taken) context.resumeAt = *carried;
-    } else if (start.warpedTo) {
-      if (start.warpedTo->taken) context.resumeAt = *start.warpedTo;
+    } else if (warpedTo) {
+      if (warpedTo->taken) context.resumeAt = *warpedTo;
     } else if (resumeFromAutoSlot(context, window.state(), window, start.resume, kept)) {
       context.resumeAt = kept;
     }
@@ -249,11 +250,28 @@ int runDesktopShell(const DesktopStart& start) {
   }
   std::string language =
       !start.language.empty() ? start.language : rememberedLanguage(settings, storyName);
+  std::optional<SavePoint> warpedTo;
+  if (start.warp) {
+    // Found in the language it will be read in, so its pictures are that language's.
+    Problem unreached;
+    std::optional<SavePoint> warped = start.warp(language, unreached);
+    if (!warped && language != start.language) {  // a remembered translation gone bad
+      language = start.language;
+      warped = start.warp(language, unreached);
+    }
+    if (!warped) {
+      unreached.caption = "nev";
+      unreached.boxText = unreached.detail;
+      reportEndingProblem(unreached, start.endingProblemsInBox);
+      return 1;
+    }
+    warpedTo = std::move(warped);
+  }
   CaptionLanguage captions(application);
   std::optional<SavePoint> carried;  // the reader's place, taken into another language
   for (;;) {
     Reading reading = readStory(start, files, playing.get(), storyFolder, language, carried,
-                                settings, captions);
+                                warpedTo, settings, captions);
     if (!reading.nextLanguage) {
       saveReaderSettings(settings);
       return reading.status;

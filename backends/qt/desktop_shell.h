@@ -2,7 +2,9 @@
 // The desktop window on Qt Widgets: start-up, the menu bar, painting, mouse and keys, boxes and
 // dialogs, the window modes, and a clean end.
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "backends/qt/live_reload.h"
@@ -17,9 +19,10 @@ struct DesktopStart {
   bool endingProblemsInBox = false;  // a problem that ends nev also shows a box
   // A translation's code; empty: the language the story was last read in, else the original.
   std::string language;
-  // Where --warp starts the story (not taken: at its start); the place kept for the next start
-  // is then neither offered nor written.
-  std::optional<SavePoint> warpedTo;
+  // Where --warp starts the story when read in a language (empty: the original): not taken, at
+  // its start; nothing, with `problem` filled in, when no route gets there. The place kept for
+  // the next start is then neither offered nor written. Unset: no warp.
+  std::function<std::optional<SavePoint>(const std::string& language, Problem& problem)> warp;
   bool watch = false;  // the author's edits to the scripts are played at once
   ReplayPicks replayPicks;  // how a watched story goes back when the reader's line changed
 };

@@ -38,6 +38,16 @@ std::string quoted(const std::string& path) { return "'" + path + "'"; }
   return runProgram("ffmpeg -v error -i " + quoted(input) + " " + how + " -").output;
 }
 
+// The loudest sample from `from` to `to` seconds of a video's sound, decoded to mono at 8 kHz.
+[[maybe_unused]] int peakOf(const std::string& video, double from, double to) {
+  const std::string sound = decoded(video, "-ac 1 -ar 8000 -f s16le");
+  int loudest = 0;
+  for (size_t i = size_t(from * 8000) * 2; i + 1 < sound.size() && i < size_t(to * 8000) * 2; i += 2) {
+    loudest = std::max(loudest, std::abs(int(int16_t(uint8_t(sound[i]) | sound[i + 1] << 8))));
+  }
+  return loudest;
+}
+
 TEST(Video, StreamsLengthLosslessFrameAndMusic) {
 #if !defined(NEV_HAVE_VIDEO) || defined(NEV_VIDEO_SANITIZED) || defined(NDEBUG)
   GTEST_SKIP() << "videos are tested in the debug build with FFmpeg's libraries only";
@@ -84,18 +94,26 @@ TEST(Video, StreamsLengthLosslessFrameAndMusic) {
     EXPECT_NEAR(seconds, expected, 1.0 / kFps + (c.holds > 0 ? 3 * 0.020 : 0)) << c.name;
 
     // Loud while the note plays, silent once @Q stopped it.
-    const std::string sound = decoded(video, "-ac 1 -ar 8000 -f s16le");
-    auto peak = [&sound](double from, double to) {
-      int loudest = 0;
-      for (size_t i = size_t(from * 8000) * 2; i + 1 < sound.size() && i < size_t(to * 8000) * 2;
-           i += 2) {
-        loudest = std::max(loudest, std::abs(int(int16_t(uint8_t(sound[i]) | sound[i + 1] << 8))));
-      }
-      return loudest;
-    };
-    EXPECT_GT(peak(0.1, 0.5), 1000) << c.name;
-    EXPECT_LT(peak(seconds - 0.3, seconds), 100) << c.name;
+    EXPECT_GT(peakOf(video, 0.1, 0.5), 1000) << c.name;
+    EXPECT_LT(peakOf(video, seconds - 0.3, seconds), 100) << c.name;
   }
+
+  // Loaded where a piece is under way, its music goes on from there: after 1.5 s of rest the
+  // note sounds, a little after the load.
+  TempFolder later;
+  later.write("nev.ini", storyIni());
+  later.write("rest.mid", heldNote(2000, 69, 1500));
+  later.write("start.txt", "@Yrest.mid,0;\none\n@T1000;\ntwo\n@T1000;\nthree\n@E\n");
+  const std::string save = (out.path() / "two.sav").string();
+  ASSERT_EQ(runProgram(NEV_BINARY " render " + quoted(later.path().string()) + " " +
+                       quoted((out.path() / "later").string()) + " --save-at 2:" + quoted(save))
+                .status,
+            0);
+  const std::string loaded = (out.path() / "loaded.webm").string();
+  ASSERT_EQ(runProgram(NEV_BINARY " render " + quoted(later.path().string()) + " " + quoted(loaded) +
+                       " --threads 1 --click-after 0 --load " + quoted(save)).status,
+            0);
+  EXPECT_GT(peakOf(loaded, 0.6, 1.0), 1000);
 
   // The frame at the first wait's time is render's frame at that wait, pixel for pixel.
   const int64_t frame = (firstWait * kFps + 999) / 1000;
