@@ -23,6 +23,8 @@ namespace {
 constexpr double kShortestYield = 4;
 constexpr double kLongestWork = 16;
 constexpr double kLongestCatchUp = 100;
+// How much of a blink the page showed the runner replays.
+constexpr int64_t kLongestReplay = 60000;
 // How often input is looked for while the menus hold the story.
 constexpr unsigned kMenusOpenPoll = 50;
 // Ctrl held this long starts skipping, as on the desktop.
@@ -180,22 +182,27 @@ void WebPlayer::sleep(int32_t milliseconds) {
     stop();
     return;
   }
+  // The runner catching up with the page's blinking: all of it in one moment, no paint seen.
+  if (flipsOwed_ > 1) {
+    --flipsOwed_;
+    return;
+  }
   if (atEachSleep_) atEachSleep_();
-  paint();
+  const std::optional<Rect> painted = paint();
+  pageBlink_.slept(painted ? &*painted : nullptr, rgba_, milliseconds);
   tellProgress();
   const ChoiceProgress& choice = context_.shared.choice;
   autoSlot_.keep(context_, state_,
                  waitTold_ || (choice.count.load() > 0 && !choice.decided.load()), false);
-  double now = emscripten_get_now();
-  // Each wake-up comes a little late; the story's clock keeps its own time and makes that up
-  // with the next sleeps, unless the page was held up long (a box, a background tab).
-  if (storyClock_ < now - kLongestCatchUp) storyClock_ = now;
-  storyClock_ += std::max(milliseconds, 0);
-  if (storyClock_ - now >= kShortestYield || now - lastYield_ >= kLongestWork) {
-    emscripten_sleep(static_cast<unsigned>(std::max(storyClock_ - now, 0.0)));
-    now = lastYield_ = emscripten_get_now();
+  if (flipsOwed_ == 1) {
+    // The page flipped to this picture at the story's clock already: the runner goes on from there.
+    flipsOwed_ = 0;
+  } else {
+    yieldUntilStoryClock(milliseconds);
   }
+  if (flipsOwed_ > 0) return;
   takeInput();
+  double now = emscripten_get_now();
   // The story stands still under the open menus, as under a desktop's menu; their commands
   // are carried out meanwhile.
   while (menusOpen_ && !ended_ && context_.shared.stopRunner.load() == 0) {
@@ -212,6 +219,39 @@ void WebPlayer::sleep(int32_t milliseconds) {
     skipByCtrl_ = true;
     onSkipKey(context_, state_, true);
   }
+}
+
+void WebPlayer::yieldUntilStoryClock(int32_t milliseconds) {
+  const double now = emscripten_get_now();
+  // Each wake-up comes a little late; the story's clock keeps its own time and makes that up
+  // with the next sleeps, unless the page was held up long (a box, a background tab).
+  if (storyClock_ < now - kLongestCatchUp) storyClock_ = now;
+  storyClock_ += std::max(milliseconds, 0);
+  if (storyClock_ - now >= kShortestYield && milliseconds >= kShortestYield &&
+      pageBlink_.alternating() && restingAtWait()) {
+    // The page flips the marker at the very times the runner would have; each flip it made is
+    // one the runner owes. Past a minute's worth the count only keeps its parity: the runner
+    // counts a wait's blinks up to an auto wait's length, far less than that.
+    const int64_t flips = pageBlink_.blinkInPage(storyClock_);
+    const int64_t most = kLongestReplay / std::max(milliseconds, 1);
+    flipsOwed_ = flips <= most ? flips : most - (most - flips) % 2;
+    lastYield_ = emscripten_get_now();
+  } else if (storyClock_ - now >= kShortestYield || now - lastYield_ >= kLongestWork) {
+    emscripten_sleep(static_cast<unsigned>(std::max(storyClock_ - now, 0.0)));
+    lastYield_ = emscripten_get_now();
+  }
+}
+
+// Resting at a click wait with nothing under way that the runner's next blinks could change:
+// no auto, skip, hidden text, backlog, menus, held skip key or auto slot to write.
+bool WebPlayer::restingAtWait() const {
+  const SharedState& shared = context_.shared;
+  const ReadingState& reading = context_.reading;
+  return waitTold_ && shared.choice.count.load() == 0 && shared.stopRunner.load() == 0 &&
+         shared.hideText.load() == 0 && reading.autoAdvance.load() == 0 &&
+         reading.skip.load() == int32_t(SkipMode::Off) && reading.showOriginal.load() == 0 &&
+         reading.backlogOpen.load() == 0 && !menusOpen_ && ctrlDownAt_ < 0 && !autoSlot_.due() &&
+         !ended_;
 }
 
 void WebPlayer::takeInput() {
@@ -303,7 +343,8 @@ void WebPlayer::keyDown(int32_t key, bool repeat) {
   }
 }
 
-void WebPlayer::paint() {
+std::optional<Rect> WebPlayer::paint() {
+  std::optional<Rect> painted;
   for (const Rect& area : pendingPaints_) {
     presentPicture(context_, target_, area);
     const int32_t left = std::max(area.left, 0), top = std::max(area.top, 0);
@@ -324,8 +365,10 @@ void WebPlayer::paint() {
       }
     }
     nev_blit(rgba_.data(), left, top, width, height);
+    painted = pendingPaints_.size() == 1 ? std::optional(Rect{left, top, right, bottom}) : std::nullopt;
   }
   pendingPaints_.clear();
+  return painted;
 }
 
 // The page hears of each wait when ▼ first shows, of each choice once its items are all drawn

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "backends/web/page_blink.h"
 #include "backends/web/web_saves.h"
 #include "backends/web/web_window.h"
 #include "base/surface.h"
@@ -49,10 +50,13 @@ class WebPlayer {
 
  private:
   void sleep(int32_t milliseconds);
+  void yieldUntilStoryClock(int32_t milliseconds);
+  bool restingAtWait() const;
   void invalidate(const Rect* area);
   void takeInput();
   void keyDown(int32_t key, bool repeat);
-  void paint();
+  // Presents the pending paints; the one area painted, when there was exactly one.
+  std::optional<Rect> paint();
   void tellProgress();
   void emit(const char* type, const std::string& fields);
   void stop();
@@ -65,6 +69,10 @@ class WebPlayer {
   std::vector<uint8_t> rgba_;
   PixelTarget target_;
   std::vector<Rect> pendingPaints_;
+  PageBlink pageBlink_;
+  // Flips of the marker the page showed that the runner still makes, at once and unseen, so
+  // that it stands where the page does; input is taken at the last.
+  int64_t flipsOwed_ = 0;
   double storyClock_ = 0;  // page ms the story has slept up to
   double lastYield_ = 0;
   double ctrlDownAt_ = -1;  // the skip key held since; -1: not held

@@ -33,6 +33,8 @@ class WebAutoSlot {
   // At each sleep: writes the auto slot when a place is due and the reader has been `resting`
   // there a moment, or at once when `now` (the page is being hidden).
   void keep(NevContext& context, WindowState& state, bool resting, bool now);
+  // A place waits to be written.
+  bool due() const { return due_; }
 
  private:
   bool due_ = false;

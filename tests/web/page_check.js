@@ -3,8 +3,10 @@
 // lit, so is its choice frame; the page's events are render's log (but the clock and frame
 // files); and the page returns to its first screen.
 //   node page_check.js PLAN.json
-// PLAN: [{name, site, render, picks: [item, …], by: 'keys' | 'clicks' | 'taps', query?, says?}, …]
-// `says`: what the first screen's message line must hold before the story starts.
+// PLAN: [{name, site, render, picks: [item, …], by: 'keys' | 'clicks' | 'taps', query?, says?,
+//         rest?}, …]
+// `says`: what the first screen's message line must hold before the story starts; `rest`: a
+// second's rest at the first wait before going on.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -35,6 +37,26 @@ function record(told) {
       nev.ended ||= type === 'end';
     });
   }
+}
+
+// Resting at wait `n`: once the auto slot is written, the page blinks the marker by itself and
+// wakes the engine only for what is for it (a piece of music's end; twice a blink that would be
+// some 22 times a second); the click after it, and all that follows, as render has them.
+async function rest(page, n, say) {
+  const { wakes, shown, hidden } = await page.evaluate(async (n) => {
+    const take = nevPage.takeInput;
+    const counts = { wakes: 0, shown: 0, hidden: 0 };
+    await new Promise((done) => setTimeout(done, 500));
+    nevPage.takeInput = () => { ++counts.wakes; return take(); };
+    for (const end = performance.now() + 1000; performance.now() < end;) {
+      await new Promise((done) => setTimeout(done, 20));
+      ++counts[window.nevCheck.same(window.nevCheck.pixels(), window.nevCheck.frames[n].pixels) ? 'shown' : 'hidden'];
+    }
+    nevPage.takeInput = take;
+    return counts;
+  }, n);
+  if (wakes > 6) say(`resting at a wait, the engine was woken ${wakes} times in a second`);
+  if (shown === 0 || hidden === 0) say(`resting at a wait, the marker did not blink (${shown} shown, ${hidden} not)`);
 }
 
 async function play(browser, url, story, say) {
@@ -74,6 +96,7 @@ async function play(browser, url, story, say) {
           window.nevCheck.frames[n].pixels, await window.nevCheck.render(file)), seen, frame(seen)))) {
           say(`frame ${seen + 1}: the canvas at the wait differs from render's`);
         }
+        if (story.rest && seen === 0) await rest(page, seen, say);
         if (story.by === 'keys') await page.keyboard.press('Enter');
         else await (await click(0)).end();
       } else if (frames[seen] === 'choice') {

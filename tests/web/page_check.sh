@@ -16,7 +16,7 @@ plan=()
 route=0
 for by in keys clicks taps; do
   "$nev" render "$source_dir/demo" "$out/render$route" --choose $route >/dev/null
-  plan+=("{\"name\":\"demo\",\"site\":\"$out/demo\",\"render\":\"$out/render$route\",\"picks\":[$route],\"by\":\"$by\"}")
+  plan+=("{\"name\":\"demo\",\"site\":\"$out/demo\",\"render\":\"$out/render$route\",\"picks\":[$route],\"by\":\"$by\",\"rest\":$((route == 0))}")
   route=$((route + 1))
 done
 # The demo in its English translation, opened by the page's ?lang=.

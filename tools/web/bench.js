@@ -27,22 +27,33 @@ function watch() {
   addEventListener('nev-text', (e) => { window.nevBench.chars += [...e.detail.text].length; });
 }
 
-// CPU seconds (user + system) of the browser and every process under it.
+// CPU seconds (user + system) of the browser and every process under it, in all and by the
+// kind of process (browser, renderer, gpu-process, the audio and network services, …).
 function cpuSeconds(rootPid) {
   const parent = new Map();
   const used = new Map();
+  const kind = new Map();
   for (const pid of fs.readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
     try {
       const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
       const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
       parent.set(Number(pid), Number(fields[1]));
       used.set(Number(pid), Number(fields[11]) + Number(fields[12]));
+      const command = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8');
+      const type = /--type=([\w-]+)/.exec(command);
+      const service = /--utility-sub-type=(?:[\w]+\.)*?(\w+)\.mojom/.exec(command);
+      kind.set(Number(pid), service ? service[1].toLowerCase() : type ? type[1] : 'browser');
     } catch (error) { /* gone meanwhile */ }
   }
   const under = (pid) => pid === rootPid || (parent.has(pid) && pid > 1 && under(parent.get(pid)));
+  const byKind = {};
   let ticks = 0;
-  for (const [pid, t] of used) if (under(pid)) ticks += t;
-  return ticks / 100;  // USER_HZ
+  for (const [pid, t] of used) {
+    if (!under(pid)) continue;
+    ticks += t;
+    byKind[kind.get(pid)] = (byKind[kind.get(pid)] || 0) + t / 100;
+  }
+  return { all: ticks / 100, byKind };  // USER_HZ
 }
 
 async function freshPage(browser, url, pagePath) {
@@ -97,7 +108,8 @@ async function through(page, skipping = false) {
     .then((run) => ({ ...run, ms: run.ms - 1000 * stalls, stops: stops + stalls }));
 }
 
-// The share of a core the page's thread and the whole browser take over idleSeconds.
+// The share of a core the page's thread and the whole browser (and each kind of its processes)
+// take over idleSeconds.
 async function idle(browser, session) {
   // Settled first: the SoundFont read and the engine's code compiled in the background.
   await new Promise((done) => setTimeout(done, kIdleSettleMs));
@@ -107,8 +119,12 @@ async function idle(browser, session) {
   const before = [await taskSeconds(), cpuSeconds(browser.process().pid)];
   await new Promise((done) => setTimeout(done, idleSeconds * 1000));
   const after = [await taskSeconds(), cpuSeconds(browser.process().pid)];
-  const share = (i) => `${(100 * (after[i] - before[i]) / idleSeconds).toFixed(2)} %`;
-  return `the page's thread ${share(0)} of a core, the whole browser ${share(1)}`;
+  const share = (from, to) => `${(100 * (to - from) / idleSeconds).toFixed(2)} %`;
+  const kinds = Object.keys(after[1].byKind).sort()
+    .map((kind) => [kind, share(before[1].byKind[kind] || 0, after[1].byKind[kind])])
+    .filter(([, figure]) => figure !== '0.00 %').map(([kind, figure]) => `${kind} ${figure}`);
+  return `the page's thread ${share(before[0], after[0])} of a core, the whole browser ` +
+    `${share(before[1].all, after[1].all)} (${kinds.join(', ')})`;
 }
 
 const ms = (x) => `${Math.round(x)} ms`;

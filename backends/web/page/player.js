@@ -21,6 +21,13 @@
   let shownFirstPicture = false;
   let fetchedBytes = 0;
   const input = [];        // [kind, x, y, detail], taken by the engine at its sleeps
+  // An entry timed after the one before waits till then.
+  const inputDue = (now) => input.length > 0 && !((input[0].notBefore || 0) > now);
+  // The engine's sleeps: a timer clamped to 4 ms is not asked for less, a page held up long
+  // does not catch up, and one frame's work at most goes without giving the browser its turn.
+  const kShortestYield = 4;
+  const kLongestCatchUp = 100;
+  const kLongestWork = 16;
   let blitArea = null;     // the last paint's pixels, kept for the next of the same size
   // The URL's answer to whether to go on from where the reader left off: 1 yes, 0 no, -1 ask.
   const params = new URLSearchParams(location.search);
@@ -62,7 +69,7 @@
     takeInput() {
       if (input.length === 0) return null;  // asked at every sleep: the usual answer made cheap
       const now = performance.now();
-      if ((input[0].notBefore || 0) > now) return null;
+      if (!inputDue(now)) return null;
       const taken = input.shift();
       // An entry that must follow the one before by a while is timed from when that was taken.
       if (input.length > 0 && input[0].after) input[0].notBefore = now + input[0].after;
@@ -82,6 +89,33 @@
         window.dispatchEvent(new CustomEvent('nev-first-picture',
           { detail: { t: Math.round(performance.now() - pageStart) } }));
       }
+    },
+    // The marker blinking while the reader rests at a wait, without waking the engine: the area
+    // flips between the engine's two pictures of it at the times the engine's sleeps would end
+    // (kept as the engine keeps them), and the engine has its turn again at the first of those
+    // times when input or a piece's end is there for it. Resolves to [flips made, that time].
+    blinkInPage(x, y, width, height, shown, other, deadline, half) {
+      const pictures = [other, shown].map((rgba) => new ImageData(new Uint8ClampedArray(rgba.buffer), width, height));
+      let flips = 0;
+      return new Promise((resolve) => {
+        const flip = () => {
+          const woken = performance.now();
+          for (;;) {
+            const now = performance.now();
+            if (inputDue(now) || (window.nevSound && nevSound.hasEndedPieces())) {
+              resolve([flips, deadline]);
+              return;
+            }
+            picture.putImageData(pictures[flips % 2], x, y);
+            ++flips;
+            if (deadline < now - kLongestCatchUp) deadline = now;
+            deadline += half;
+            if (deadline - now >= kShortestYield || now - woken >= kLongestWork) break;
+          }
+          setTimeout(flip, Math.max(deadline - performance.now(), 0));
+        };
+        setTimeout(flip, Math.max(deadline - performance.now(), 0));
+      });
     },
     emit(type, json) {
       const detail = Object.assign({ t: Math.round(performance.now() - pageStart) }, JSON.parse(json));
@@ -279,12 +313,13 @@
     }
   }
 
-  // The title from the story's nev.ini, into a buffer this page owns while the engine reads.
-  async function storyTitle(found) {
-    for (let capacity = 256; ; ) {
+  // What the engine's `entry` says of the story, UTF-8, into a buffer this page owns while the
+  // engine reads; the engine answers a buffer too small with the length it needs.
+  async function askEngine(entry, found, capacity) {
+    for (;;) {
       const buffer = engine._malloc(capacity);
       try {
-        const length = await engine.ccall('nev_story_title', 'number', ['string', 'string', 'number', 'number'],
+        const length = await engine.ccall(entry, 'number', ['string', 'string', 'number', 'number'],
                                           [found.names.join('\n'), found.zipPath || '', buffer, capacity],
                                           { async: true });
         if (length < capacity) return engine.UTF8ToString(buffer, length);
@@ -295,23 +330,13 @@
     }
   }
 
+  // The title from the story's nev.ini.
+  const storyTitle = (found) => askEngine('nev_story_title', found, 256);
+
   // The story's translations, [{code, name}], from the engine, which finds them as the desktop does.
   async function storyLanguages(found) {
-    for (let capacity = 1024; ; ) {
-      const buffer = engine._malloc(capacity);
-      try {
-        const length = await engine.ccall('nev_story_languages', 'number', ['string', 'string', 'number', 'number'],
-                                          [found.names.join('\n'), found.zipPath || '', buffer, capacity],
-                                          { async: true });
-        if (length < capacity) {
-          return engine.UTF8ToString(buffer, length).split('\n').filter((line) => line)
-            .map((line) => ({ code: line.slice(0, line.indexOf('\t')), name: line.slice(line.indexOf('\t') + 1) }));
-        }
-        capacity = length + 1;
-      } finally {
-        engine._free(buffer);
-      }
-    }
+    return (await askEngine('nev_story_languages', found, 1024)).split('\n').filter((line) => line)
+      .map((line) => ({ code: line.slice(0, line.indexOf('\t')), name: line.slice(line.indexOf('\t') + 1) }));
   }
 
   // ?lang=CODE, else the one the reader last chose for this story, else the original.

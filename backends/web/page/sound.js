@@ -55,6 +55,7 @@
     let soundSource = null;
     let soundRequest = 0;
     let quietBlocks = 0;
+    let suspending = false;  // asked to suspend, and not woken since
     let nextId = 1;
     const ended = [];
     const tellEnded = (piece) => ended.push(piece);
@@ -95,8 +96,7 @@
         if (devices.has(message.began)) track = { id: message.began, frames: message.frames, at: message.at };
       } else if (message.quiet) {
         // Told before a call still on its way: not quiet after all.
-        if (message.serial === callsPosted && !soundSource && context.state === 'running' &&
-            context instanceof AudioContext) context.suspend();
+        if (message.serial === callsPosted && !soundSource) suspend();
       }
     }
 
@@ -141,11 +141,21 @@
       return synthReady;
     }
 
+    // Nothing sounds: the audio graph stops costing the browser anything.
+    function suspend() {
+      if (!(context instanceof AudioContext) || suspending) return;
+      suspending = true;
+      context.suspend();
+    }
+
     // Something is about to sound: the graph runs again at once (the synthesizer's clock stood
-    // still meanwhile, so the first note is neither late in the piece nor lost).
+    // still meanwhile, so the first note is neither late in the piece nor lost). A suspension
+    // still under way counts as done, or the graph would stay suspended after it.
     function wake() {
       quietBlocks = 0;
-      if (context && context.state === 'suspended' && context instanceof AudioContext) context.resume();
+      if (!(context instanceof AudioContext) || (context.state !== 'suspended' && !suspending)) return;
+      suspending = false;
+      context.resume();
     }
 
     // Renders the music here into `left` and `right` (Float32Arrays of one length).
@@ -179,8 +189,7 @@
         lastBlock[0].set(left);
         lastBlock[1].set(right);
         if (audible || (core && core.busy()) || soundSource) quietBlocks = 0;
-        else if (++quietBlocks >= kQuietBlocksBeforeSuspend && context.state === 'running' &&
-                 context instanceof AudioContext) context.suspend();
+        else if (++quietBlocks >= kQuietBlocksBeforeSuspend) suspend();
       };
       processor.connect(musicGain);
     }
@@ -193,7 +202,7 @@
       // On the first gesture: browsers let sound start only then.
       start() {
         if (!context) context = new AudioContext();
-        if (context.state === 'suspended' && context instanceof AudioContext) context.resume();
+        wake();
         if (!musicGain) {
           musicGain = context.createGain();
           soundGain = context.createGain();
@@ -204,6 +213,9 @@
           if (!onAudioThread()) scriptProcessor();
           defaultSound = chime(context);
         }
+        // Allowed to sound from this gesture on; until something does, the graph rests. (The
+        // music's own node, once made, says when it has gone quiet.)
+        if (!node && onAudioThread()) suspend();
       },
 
       // The MIDI file's bytes (copied) and its length; the device's id.
@@ -280,6 +292,11 @@
         soundVolume = clamp(sound);
         if (musicGain) musicGain.gain.value = musicVolume;
         if (soundGain) soundGain.gain.value = soundVolume;
+      },
+
+      // Whether a piece ended that the runner has not been told of.
+      hasEndedPieces() {
+        return ended.length > 0;
       },
 
       // Asked at every sleep of the runner: nothing is made while nothing ended.
