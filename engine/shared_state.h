@@ -36,4 +36,21 @@ struct SharedState {
   // The message font's size as the runner last set it (nev.ini's, then each @R's), which the
   // backlog draws its lines in.
   std::atomic<int32_t> messageFontSize{0};
+  // 1 while the runner is in a loop only the reader's input moves on (the text hidden, the
+  // original shown, a choice's items): once a pass of it changed nothing, a host may leave the
+  // runner asleep until input comes.
+  std::atomic<int32_t> awaitingInput{0};
+};
+
+// Marks such a loop for its lifetime; loops nest.
+class AwaitingInput {
+ public:
+  explicit AwaitingInput(SharedState& shared) : shared_(shared), before_(shared.awaitingInput.exchange(1)) {}
+  ~AwaitingInput() { shared_.awaitingInput = before_; }
+  AwaitingInput(const AwaitingInput&) = delete;
+  AwaitingInput& operator=(const AwaitingInput&) = delete;
+
+ private:
+  SharedState& shared_;
+  const int32_t before_;
 };

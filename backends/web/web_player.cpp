@@ -71,6 +71,10 @@ EM_JS(void, nev_blit, (const uint8_t* rgba, int x, int y, int width, int height)
   nevPage.blit(HEAPU8.subarray(rgba, rgba + width * height * 4), x, y, width, height);
 });
 
+EM_ASYNC_JS(void, nev_rest_until_input, (), {
+  await nevPage.restUntilInput();
+});
+
 EM_JS(void, nev_emit, (const char* type, const char* json), {
   nevPage.emit(UTF8ToString(type), UTF8ToString(json));
 });
@@ -188,8 +192,9 @@ void WebPlayer::sleep(int32_t milliseconds) {
     return;
   }
   if (atEachSleep_) atEachSleep_();
-  const std::optional<Rect> painted = paint();
-  pageBlink_.slept(painted ? &*painted : nullptr, rgba_, milliseconds);
+  const Presented shown = paint();
+  pageBlink_.slept(shown.area ? &*shown.area : nullptr, rgba_, milliseconds);
+  quietSleeps_ = shown.changed ? 0 : quietSleeps_ + 1;
   tellProgress();
   const ChoiceProgress& choice = context_.shared.choice;
   autoSlot_.keep(context_, state_,
@@ -201,7 +206,7 @@ void WebPlayer::sleep(int32_t milliseconds) {
     yieldUntilStoryClock(milliseconds);
   }
   if (flipsOwed_ > 0) return;
-  takeInput();
+  if (takeInput()) quietSleeps_ = 0;
   double now = emscripten_get_now();
   // The story stands still under the open menus, as under a desktop's menu; their commands
   // are carried out meanwhile.
@@ -235,7 +240,11 @@ void WebPlayer::yieldUntilStoryClock(int32_t milliseconds) {
     const int64_t flips = pageBlink_.blinkInPage(storyClock_);
     const int64_t most = kLongestReplay / std::max(milliseconds, 1);
     flipsOwed_ = flips <= most ? flips : most - (most - flips) % 2;
+    canvasShowsClient_ = false;
     lastYield_ = emscripten_get_now();
+  } else if (restingForInput()) {
+    nev_rest_until_input();
+    storyClock_ = lastYield_ = emscripten_get_now();
   } else if (storyClock_ - now >= kShortestYield || now - lastYield_ >= kLongestWork) {
     emscripten_sleep(static_cast<unsigned>(std::max(storyClock_ - now, 0.0)));
     lastYield_ = emscripten_get_now();
@@ -254,15 +263,27 @@ bool WebPlayer::restingAtWait() const {
          !ended_;
 }
 
-void WebPlayer::takeInput() {
+// In a loop of the runner's that only input moves on, a whole pass of which (a choice's every
+// item) showed nothing new: the runner is left asleep until the reader (or a piece's end) has
+// something for it. Not while the page itself has something to do at a time of its own.
+bool WebPlayer::restingForInput() const {
+  const SharedState& shared = context_.shared;
+  return shared.awaitingInput.load() == 1 && quietSleeps_ > std::max(shared.choice.count.load(), 1) &&
+         shared.stopRunner.load() == 0 && context_.reading.backlogOpen.load() == 0 && !menusOpen_ &&
+         ctrlDownAt_ < 0 && !autoSlot_.due() && !ended_;
+}
+
+bool WebPlayer::takeInput() {
   int32_t event[4];
+  bool taken = false;
   bool savesMayChange = false;
   while (!ended_ && nev_take_input(event) != 0) {
+    taken = true;
     savesMayChange = savesMayChange || event[0] != kPointerMove;
     if (runMessagePrologue(context_)) {
       storyEnded_ = true;
       stop();
-      return;
+      return taken;
     }
     const int32_t kind = event[0], y = event[2], detail = event[3];
     switch (kind) {
@@ -316,6 +337,7 @@ void WebPlayer::takeInput() {
   }
   // A slot saved, loaded or deleted: kept in IndexedDB too.
   if (savesMayChange && !dataFolder_.empty()) storeWebSaves();
+  return taken;
 }
 
 void WebPlayer::keyDown(int32_t key, bool repeat) {
@@ -343,32 +365,46 @@ void WebPlayer::keyDown(int32_t key, bool repeat) {
   }
 }
 
-std::optional<Rect> WebPlayer::paint() {
-  std::optional<Rect> painted;
+WebPlayer::Presented WebPlayer::paint() {
+  Presented presented;
   for (const Rect& area : pendingPaints_) {
-    presentPicture(context_, target_, area);
     const int32_t left = std::max(area.left, 0), top = std::max(area.top, 0);
     const int32_t right = std::min(area.right, target_.width);
     const int32_t bottom = std::min(area.bottom, target_.height);
-    if (left >= right || top >= bottom) continue;
+    const bool inside = left < right && top < bottom;
     const int32_t width = right - left, height = bottom - top;
+    if (inside) {
+      before_.resize(size_t(width) * height);
+      for (int32_t y = top; y < bottom; ++y) {
+        const Pixel* row = client_.data() + size_t(y) * target_.width;
+        std::copy(row + left, row + right, before_.begin() + ptrdiff_t(y - top) * width);
+      }
+    }
+    presentPicture(context_, target_, area);
+    if (!inside) continue;
+    bool same = canvasShowsClient_;
     rgba_.resize(size_t(width) * height * 4);
     uint8_t* out = rgba_.data();
+    const Pixel* was = before_.data();
     for (int32_t y = top; y < bottom; ++y) {
       const Pixel* row = client_.data() + size_t(y) * target_.width;
       for (int32_t x = left; x < right; ++x) {
         const Pixel pixel = row[x];
+        same = same && pixel == *was++;
         *out++ = uint8_t(pixel >> 16);
         *out++ = uint8_t(pixel >> 8);
         *out++ = uint8_t(pixel);
         *out++ = 255;
       }
     }
-    nev_blit(rgba_.data(), left, top, width, height);
-    painted = pendingPaints_.size() == 1 ? std::optional(Rect{left, top, right, bottom}) : std::nullopt;
+    // Handing the canvas the very pixels it shows would still make the browser present a frame.
+    if (!same) nev_blit(rgba_.data(), left, top, width, height);
+    presented.changed = presented.changed || !same;
+    presented.area = pendingPaints_.size() == 1 ? std::optional(Rect{left, top, right, bottom}) : std::nullopt;
   }
   pendingPaints_.clear();
-  return painted;
+  if (presented.changed) canvasShowsClient_ = true;
+  return presented;
 }
 
 // The page hears of each wait when ▼ first shows, of each choice once its items are all drawn

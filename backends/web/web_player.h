@@ -52,11 +52,17 @@ class WebPlayer {
   void sleep(int32_t milliseconds);
   void yieldUntilStoryClock(int32_t milliseconds);
   bool restingAtWait() const;
+  bool restingForInput() const;
   void invalidate(const Rect* area);
-  void takeInput();
+  // Whether there was any.
+  bool takeInput();
   void keyDown(int32_t key, bool repeat);
-  // Presents the pending paints; the one area painted, when there was exactly one.
-  std::optional<Rect> paint();
+  struct Presented {
+    std::optional<Rect> area;  // the one area painted, when there was exactly one
+    bool changed = false;      // whether the canvas shows anything new
+  };
+  // Presents the pending paints; an area the canvas already shows as it is is not handed to it.
+  Presented paint();
   void tellProgress();
   void emit(const char* type, const std::string& fields);
   void stop();
@@ -67,6 +73,11 @@ class WebPlayer {
   WindowState state_;
   std::vector<Pixel> client_;
   std::vector<uint8_t> rgba_;
+  std::vector<Pixel> before_;  // an area of client_ as the canvas showed it before a paint
+  // The canvas shows client_ (false at first, and after the page blinked the marker itself).
+  bool canvasShowsClient_ = false;
+  // Sleeps in a row that showed nothing new and took no input.
+  int32_t quietSleeps_ = 0;
   PixelTarget target_;
   std::vector<Rect> pendingPaints_;
   PageBlink pageBlink_;

@@ -122,6 +122,8 @@ void pickChoiceItem(RunnerScope scope, int32_t count) {
       rows[i] = layOutTranslatedLine(context, runner.layout, *translated[i]);
     }
   }
+  // Past its first pass the loop only redraws what is there until the reader moves.
+  const AwaitingInput awaiting(shared);
   for (int32_t i = 0; shared.stopRunner.load() == 0;) {
     holdWhileTextHidden(context);
     if (i == 0) {

@@ -33,6 +33,7 @@ bool pauseRunner(NevContext& context, int32_t milliseconds) {
 void holdWhileTextHidden(NevContext& context) {
   if (context.shared.hideText.load() != 1) return;
   requestRepaint(context);
+  const AwaitingInput awaiting(context.shared);
   while (context.shared.hideText.load() != 0 && pauseRunner(context, 1)) {
   }
 }
@@ -61,7 +62,10 @@ void holdWhileOriginalShown(RunnerScope scope) {
   for (int32_t slot = 0; slot < history.lineCount; ++slot) drawTextLine(scope, history.lines[slot], true);
   scope.runner.messageWindow = kept;
   requestRepaint(context);
-  while (context.reading.showOriginal.load() != 0 && pauseRunner(context, 1)) {
+  {
+    const AwaitingInput awaiting(context.shared);
+    while (context.reading.showOriginal.load() != 0 && pauseRunner(context, 1)) {
+    }
   }
   {
     std::lock_guard guard(set.pixelLock);

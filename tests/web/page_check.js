@@ -6,7 +6,7 @@
 // PLAN: [{name, site, render, picks: [item, …], by: 'keys' | 'clicks' | 'taps', query?, says?,
 //         rest?}, …]
 // `says`: what the first screen's message line must hold before the story starts; `rest`: a
-// second's rest at the first wait before going on.
+// second's rest at the first wait and at the first choice before going on.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -39,24 +39,29 @@ function record(told) {
   }
 }
 
-// Resting at wait `n`: once the auto slot is written, the page blinks the marker by itself and
-// wakes the engine only for what is for it (a piece of music's end; twice a blink that would be
-// some 22 times a second); the click after it, and all that follows, as render has them.
-async function rest(page, n, say) {
-  const { wakes, shown, hidden } = await page.evaluate(async (n) => {
+// Resting at frame `n`, a wait or a choice: once the auto slot is written, the page wakes the
+// engine only for what is for it (a piece of music's end): at a wait it blinks the marker by
+// itself (twice a blink would be some 22 times a second), at a choice it shows the items as they
+// are (the engine goes over them every 4 ms); what follows, as render has it.
+async function rest(page, n, say, rested) {
+  const { at, wakes, shown, other } = await page.evaluate(async (n) => {
     const take = nevPage.takeInput;
-    const counts = { wakes: 0, shown: 0, hidden: 0 };
+    const counts = { at: window.nevCheck.frames[n].at, wakes: 0, shown: 0, other: 0 };
     await new Promise((done) => setTimeout(done, 500));
     nevPage.takeInput = () => { ++counts.wakes; return take(); };
     for (const end = performance.now() + 1000; performance.now() < end;) {
       await new Promise((done) => setTimeout(done, 20));
-      ++counts[window.nevCheck.same(window.nevCheck.pixels(), window.nevCheck.frames[n].pixels) ? 'shown' : 'hidden'];
+      ++counts[window.nevCheck.same(window.nevCheck.pixels(), window.nevCheck.frames[n].pixels) ? 'shown' : 'other'];
     }
     nevPage.takeInput = take;
     return counts;
   }, n);
-  if (wakes > 6) say(`resting at a wait, the engine was woken ${wakes} times in a second`);
-  if (shown === 0 || hidden === 0) say(`resting at a wait, the marker did not blink (${shown} shown, ${hidden} not)`);
+  rested.add(at);
+  if (wakes > 6) say(`resting at a ${at}, the engine was woken ${wakes} times in a second`);
+  if (at === 'wait' && (shown === 0 || other === 0)) {
+    say(`resting at a wait, the marker did not blink (${shown} shown, ${other} not)`);
+  }
+  if (at === 'choice' && other > 0) say(`resting at a choice, the picture changed ${other} times`);
 }
 
 async function play(browser, url, story, say) {
@@ -83,6 +88,7 @@ async function play(browser, url, story, say) {
   };
   const frame = (n) => `${story.renderUrl}${String(n + 1).padStart(4, '0')}.png`;
   const picks = [...story.picks];
+  const rested = new Set();
   let seen = 0;
   while (!(await page.evaluate(() => window.nevCheck.ended))) {
     await page.waitForFunction((n) => window.nevCheck.frames.length > n || window.nevCheck.ended ||
@@ -96,10 +102,11 @@ async function play(browser, url, story, say) {
           window.nevCheck.frames[n].pixels, await window.nevCheck.render(file)), seen, frame(seen)))) {
           say(`frame ${seen + 1}: the canvas at the wait differs from render's`);
         }
-        if (story.rest && seen === 0) await rest(page, seen, say);
+        if (story.rest && !rested.has('wait')) await rest(page, seen, say, rested);
         if (story.by === 'keys') await page.keyboard.press('Enter');
         else await (await click(0)).end();
       } else if (frames[seen] === 'choice') {
+        if (story.rest && !rested.has('choice')) await rest(page, seen, say, rested);
         const item = picks.length > 0 ? picks.shift() : 0;
         // The item lies where render's frame differs from the unlit one.
         const row = await page.evaluate(async (n, file) => {

@@ -187,6 +187,22 @@ async function effectChecks(bell) {
     const samples = await renderEffect(bytes);
     checks.push({ name, ok: peak(samples) > 0.01, detail: `peak ${peak(samples).toFixed(3)}` });
   }
+  // With no music, nothing but the effect keeps the audio graph running.
+  const context = new AudioContext();
+  const sound = nevSound.createNevSound({ context });
+  sound.start();
+  await sound.playSound(bell);
+  const until = async (state) => {
+    for (const end = performance.now() + 5000; context.state !== state && performance.now() < end;) {
+      await new Promise((done) => setTimeout(done, 50));
+    }
+    return context.state;
+  };
+  const playing = await until('running');
+  await until('suspended');
+  checks.push({ name: 'an effect ended with no music playing lets the audio graph rest',
+    ok: playing === 'running' && context.state === 'suspended', detail: `${playing}, then ${context.state}` });
+  await context.close();
   return checks;
 }
 

@@ -14,6 +14,8 @@ const [site, fastSite, silentSite, timesFile] = process.argv.slice(2);
 const times = JSON.parse(fs.readFileSync(timesFile, 'utf8'));
 const idleSeconds = Number(process.env.NEV_BENCH_IDLE_SECONDS || 5);
 const kIdleSettleMs = 3000;
+const blinkMs = Number(process.env.NEV_BENCH_BLINK_MS || 45);  // the demo's character delay
+const kMarkerSide = 24;
 
 function watch() {
   window.nevBench = { frames: 0, chars: 0, at: '' };
@@ -108,6 +110,32 @@ async function through(page, skipping = false) {
     .then((run) => ({ ...run, ms: run.ms - 1000 * stalls, stops: stops + stalls }));
 }
 
+// Clicks on through the waits to the first choice.
+async function untilChoice(page) {
+  while ((await page.evaluate(() => window.nevBench.at)) !== 'choice') {
+    const seen = await page.evaluate(() => window.nevBench.frames);
+    await page.keyboard.press('Enter');
+    await page.waitForFunction((n) => window.nevBench.frames > n, { timeout: 60000 }, seen);
+  }
+}
+
+async function barePage(browser, halfPeriod) {
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.setContent(`<canvas id="c" width="640" height="480"></canvas><script>
+    const picture = document.getElementById('c').getContext('2d', { alpha: false, desynchronized: true });
+    const areas = [0, 255].map((grey) => new ImageData(new Uint8ClampedArray(${kMarkerSide ** 2 * 4}).fill(grey), ${kMarkerSide}));
+    let deadline = performance.now(), flips = 0;
+    const flip = () => {
+      picture.putImageData(areas[++flips % 2], 300, 300);
+      deadline += ${halfPeriod};
+      setTimeout(flip, Math.max(deadline - performance.now(), 0));
+    };
+    flip();
+  </script>`);
+  return { context, page, session: await page.createCDPSession() };
+}
+
 // The share of a core the page's thread and the whole browser (and each kind of its processes)
 // take over idleSeconds.
 async function idle(browser, session) {
@@ -160,6 +188,19 @@ const ms = (x) => `${Math.round(x)} ms`;
     await run.page.waitForFunction(() => window.nevBench.frames > 0, { timeout: 60000 });
     console.log(`web bench: idle at a click wait over ${idleSeconds} s, no music: ` +
       `${await idle(browser, run.session)} (budget 1 %)`);
+    // The same wait with the text hidden, and the first choice: nothing on the screen changes.
+    const picture = await (await run.page.$('#nev-picture')).boundingBox();
+    await run.page.mouse.click(picture.x + 1, picture.y + 1, { button: 'right' });
+    console.log(`web bench: idle at that wait with the text hidden: ${await idle(browser, run.session)}`);
+    await run.page.mouse.click(picture.x + 1, picture.y + 1, { button: 'right' });
+    await untilChoice(run.page);
+    console.log(`web bench: idle at a choice, no item lit: ${await idle(browser, run.session)}`);
+    await run.context.close();
+    // What presenting the blink alone costs: a bare canvas flipping an area of the marker's size
+    // at the same times, and nothing else.
+    run = await barePage(browser, blinkMs);
+    console.log(`web bench: for comparison, a bare page flipping a ${kMarkerSide}-pixel square every ` +
+      `${blinkMs} ms: ${await idle(browser, run.session)}`);
     await run.context.close();
     // The fastest typing: every character at once.
     run = await pageOf('/fast/index.html');

@@ -29,12 +29,32 @@
   const kLongestCatchUp = 100;
   const kLongestWork = 16;
   let blitArea = null;     // the last paint's pixels, kept for the next of the same size
+  let resting = null;      // {resolve, timer}: the engine asleep until there is input for it
   // The URL's answer to whether to go on from where the reader left off: 1 yes, 0 no, -1 ask.
   const params = new URLSearchParams(location.search);
   let resume = params.has('continue') ? 1 : params.has('new') ? 0 : -1;
   let proportionalFontFetched = false;
   const languageKey = () => 'nev-language:' + story.location;
   const our = (japanese) => nevCaptions.text(japanese);
+
+  // Wakes the resting engine once an entry is due or a piece of music ended.
+  function wakeResting() {
+    if (!resting) return;
+    clearTimeout(resting.timer);
+    const now = performance.now();
+    if (inputDue(now) || (window.nevSound && nevSound.hasEndedPieces())) {
+      const { resolve } = resting;
+      resting = null;
+      resolve();
+    } else if (input.length > 0) {
+      resting.timer = setTimeout(wakeResting, input[0].notBefore - now);
+    }
+  }
+  function enqueue(entry) {
+    input.push(entry);
+    wakeResting();
+  }
+  if (window.nevSound) nevSound.onPieceEnded = wakeResting;
 
   function say(text, failed = false) {
     status.textContent = text;
@@ -117,6 +137,13 @@
         setTimeout(flip, Math.max(deadline - performance.now(), 0));
       });
     },
+    // The engine in a loop only input moves on, which showed nothing new for a whole pass.
+    restUntilInput() {
+      return new Promise((resolve) => {
+        resting = { resolve, timer: 0 };
+        wakeResting();
+      });
+    },
     emit(type, json) {
       const detail = Object.assign({ t: Math.round(performance.now() - pageStart) }, JSON.parse(json));
       if (type === 'text') $('nev-live').textContent = detail.text;
@@ -170,7 +197,7 @@
     },
     // For menus.js, touch.js and pad.js: the queue while a story plays.
     queue(entry) {
-      if (state === 'playing') input.push(entry);
+      if (state === 'playing') enqueue(entry);
     },
     lastQueued() { return input[input.length - 1]; },
     playing() { return state === 'playing'; },
@@ -211,7 +238,7 @@
     const [x, y] = picturePoint(event);
     const last = input[input.length - 1];
     if (last && last[0] === 1) input.pop();  // only the latest position matters
-    input.push([1, x, y, 0]);
+    enqueue([1, x, y, 0]);
   });
   // Fingers and pens are touch.js's.
   canvas.addEventListener('pointerdown', (event) => {
@@ -219,7 +246,7 @@
     canvas.focus();
     if (event.pointerType !== 'mouse') return;
     const [x, y] = picturePoint(event);
-    input.push([2, x, y, event.button]);
+    enqueue([2, x, y, event.button]);
   });
   canvas.addEventListener('contextmenu', (event) => event.preventDefault());
   const keys = { Enter: 1, ' ': 1, ArrowUp: 2, ArrowDown: 3, Control: 4, PageUp: 6,
@@ -235,10 +262,10 @@
     if ((event.key === 'c' || event.key === 'C') && event.ctrlKey) key = 5;
     if (!key) return;
     event.preventDefault();
-    input.push([4, 0, event.repeat ? 1 : 0, key]);
+    enqueue([4, 0, event.repeat ? 1 : 0, key]);
   });
   addEventListener('keyup', (event) => {
-    if (state === 'playing' && event.key === 'Control') input.push([5, 0, 0, 4]);
+    if (state === 'playing' && event.key === 'Control') enqueue([5, 0, 0, 4]);
   });
   first.addEventListener('pointerdown', (event) => {
     if (state === 'ready' && !event.target.closest('#nev-pick')) start();

@@ -58,7 +58,10 @@
     let suspending = false;  // asked to suspend, and not woken since
     let nextId = 1;
     const ended = [];
-    const tellEnded = (piece) => ended.push(piece);
+    const tellEnded = (piece) => {
+      ended.push(piece);
+      if (api.onPieceEnded) api.onPieceEnded();
+    };
 
     // The music rendered here: its core (made when first needed).
     let core = null;
@@ -91,7 +94,7 @@
 
     function heard(message) {
       if (message.ended !== undefined) {
-        ended.push(message.ended);
+        tellEnded(message.ended);
       } else if (message.began !== undefined) {
         if (devices.has(message.began)) track = { id: message.began, frames: message.frames, at: message.at };
       } else if (message.quiet) {
@@ -277,7 +280,10 @@
           source.buffer = buffer;
           source.connect(soundGain || context.destination);
           source.onended = () => {
-            if (soundSource === source) soundSource = null;
+            if (soundSource !== source) return;
+            soundSource = null;
+            // With no music at all there is no node to say the graph has gone quiet.
+            if (onAudioThread() && !node && devices.size === 0) suspend();
           };
           source.start();
           soundSource = source;
@@ -293,6 +299,9 @@
         if (musicGain) musicGain.gain.value = musicVolume;
         if (soundGain) soundGain.gain.value = soundVolume;
       },
+
+      // Called when a piece ends, for a page that waits for that.
+      onPieceEnded: null,
 
       // Whether a piece ended that the runner has not been told of.
       hasEndedPieces() {

@@ -54,6 +54,29 @@ TEST(FlowCommands, ClickWaitSpeedAndPauseAsSleeps) {
   }
 }
 
+TEST(FlowCommands, OnlyLoopsThatInputEndsAwaitInput) {
+  // {script, text hidden from the start, sleeps, whether each awaited input}: typing goes on
+  // with the text hidden, so only the wait's hold and a choice's items await input.
+  const std::vector<std::tuple<std::string, bool, std::vector<int32_t>, std::vector<int32_t>>> cases = {
+      {sjis("ああ") + "\n@M\n", true, {40, 40, 1, 1, 1}, {0, 0, 1, 1, 1}},
+      {sjis("ああ") + "\n@M\n", false, {40, 40, 40, 40, 40}, {0, 0, 0, 0, 0}},
+      {"@W2\none\ntwo\n", false, {4, 4, 4, 4, 4}, {1, 1, 1, 1, 1}},
+      {"@W2\none\ntwo\n", true, {1, 1, 1, 1, 1}, {1, 1, 1, 1, 1}}};
+  for (const auto& [script, hidden, sleeps, awaited] : cases) {
+    StoryWorld world(64, 48, [](GameConfig& settings) { settings.waitEveryLine = 0; });
+    world.context->shared.hideText = hidden ? 1 : 0;
+    std::vector<int32_t> seen;
+    world.onSleep = [&] {
+      seen.push_back(world.context->shared.awaitingInput.load());
+      if (seen.size() == sleeps.size()) world.context->shared.stopRunner = 1;
+    };
+    world.runStory(script);
+    EXPECT_EQ(world.sleeps, sleeps) << script;
+    EXPECT_EQ(seen, awaited) << script;
+    EXPECT_EQ(world.context->shared.awaitingInput.load(), 0) << script;
+  }
+}
+
 TEST(MediaCommands, ShortArgumentListsDoNoHarmAndPicturesWaitForARepaint) {
   StoryWorld world;
   world.story.write("a.bmp", bmp24(2, 2, 0xFF0000));
