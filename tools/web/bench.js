@@ -29,8 +29,20 @@ function watch() {
   addEventListener('nev-text', (e) => { window.nevBench.chars += [...e.detail.text].length; });
 }
 
-// CPU seconds (user + system) of the browser and every process under it, in all and by the
-// kind of process (browser, renderer, gpu-process, the audio and network services, …).
+// CPU ticks of a process's main thread: a renderer's is its pages' thread.
+function threadTicks(pid) {
+  try {
+    const stat = fs.readFileSync(`/proc/${pid}/task/${pid}/stat`, 'utf8');
+    const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+    return Number(fields[11]) + Number(fields[12]);
+  } catch (error) {
+    return 0;  // gone meanwhile
+  }
+}
+
+// CPU seconds (user + system) of the browser and every process under it, in all, by the kind
+// of process (browser, renderer, gpu-process, the audio and network services, …) and of the
+// renderers' main threads.
 function cpuSeconds(rootPid) {
   const parent = new Map();
   const used = new Map();
@@ -50,12 +62,14 @@ function cpuSeconds(rootPid) {
   const under = (pid) => pid === rootPid || (parent.has(pid) && pid > 1 && under(parent.get(pid)));
   const byKind = {};
   let ticks = 0;
+  let pageThreads = 0;
   for (const [pid, t] of used) {
     if (!under(pid)) continue;
     ticks += t;
     byKind[kind.get(pid)] = (byKind[kind.get(pid)] || 0) + t / 100;
+    if (kind.get(pid) === 'renderer') pageThreads += threadTicks(pid);
   }
-  return { all: ticks / 100, byKind };  // USER_HZ
+  return { all: ticks / 100, byKind, pageThreads: pageThreads / 100 };  // USER_HZ
 }
 
 async function freshPage(browser, url, pagePath) {
@@ -151,7 +165,8 @@ async function idle(browser, session) {
   const kinds = Object.keys(after[1].byKind).sort()
     .map((kind) => [kind, share(before[1].byKind[kind] || 0, after[1].byKind[kind])])
     .filter(([, figure]) => figure !== '0.00 %').map(([kind, figure]) => `${kind} ${figure}`);
-  return `the page's thread ${share(before[0], after[0])} of a core, the whole browser ` +
+  return `the page's thread ${share(before[0], after[0])} of a core in tasks ` +
+    `(${share(before[1].pageThreads, after[1].pageThreads)} in CPU time), the whole browser ` +
     `${share(before[1].all, after[1].all)} (${kinds.join(', ')})`;
 }
 
