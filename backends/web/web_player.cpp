@@ -251,26 +251,30 @@ void WebPlayer::yieldUntilStoryClock(int32_t milliseconds) {
   }
 }
 
+// Nothing the page does at a time of its own is due: the story goes on (not stopping), no
+// backlog or menus over it, no skip key held towards skipping, no auto slot to write.
+bool WebPlayer::onlyInputDue() const {
+  return context_.shared.stopRunner.load() == 0 && context_.reading.backlogOpen.load() == 0 &&
+         !menusOpen_ && ctrlDownAt_ < 0 && !autoSlot_.due() && !ended_;
+}
+
 // Resting at a click wait with nothing under way that the runner's next blinks could change:
-// no auto, skip, hidden text, backlog, menus, held skip key or auto slot to write.
+// no auto, skip, hidden text or original shown.
 bool WebPlayer::restingAtWait() const {
   const SharedState& shared = context_.shared;
   const ReadingState& reading = context_.reading;
-  return waitTold_ && shared.choice.count.load() == 0 && shared.stopRunner.load() == 0 &&
-         shared.hideText.load() == 0 && reading.autoAdvance.load() == 0 &&
-         reading.skip.load() == int32_t(SkipMode::Off) && reading.showOriginal.load() == 0 &&
-         reading.backlogOpen.load() == 0 && !menusOpen_ && ctrlDownAt_ < 0 && !autoSlot_.due() &&
-         !ended_;
+  return waitTold_ && shared.choice.count.load() == 0 && shared.hideText.load() == 0 &&
+         reading.autoAdvance.load() == 0 && reading.skip.load() == int32_t(SkipMode::Off) &&
+         reading.showOriginal.load() == 0 && onlyInputDue();
 }
 
 // In a loop of the runner's that only input moves on, a whole pass of which (a choice's every
 // item) showed nothing new: the runner is left asleep until the reader (or a piece's end) has
-// something for it. Not while the page itself has something to do at a time of its own.
+// something for it.
 bool WebPlayer::restingForInput() const {
   const SharedState& shared = context_.shared;
-  return shared.awaitingInput.load() == 1 && quietSleeps_ > std::max(shared.choice.count.load(), 1) &&
-         shared.stopRunner.load() == 0 && context_.reading.backlogOpen.load() == 0 && !menusOpen_ &&
-         ctrlDownAt_ < 0 && !autoSlot_.due() && !ended_;
+  return shared.awaitingInput.load() == 1 &&
+         quietSleeps_ > std::max(shared.choice.count.load(), 1) && onlyInputDue();
 }
 
 bool WebPlayer::takeInput() {

@@ -51,6 +51,7 @@ class WebPlayer {
  private:
   void sleep(int32_t milliseconds);
   void yieldUntilStoryClock(int32_t milliseconds);
+  bool onlyInputDue() const;
   bool restingAtWait() const;
   bool restingForInput() const;
   void invalidate(const Rect* area);

@@ -29,34 +29,31 @@ function watch() {
   addEventListener('nev-text', (e) => { window.nevBench.chars += [...e.detail.text].length; });
 }
 
-// CPU ticks of a process's main thread: a renderer's is its pages' thread.
-function threadTicks(pid) {
-  try {
-    const stat = fs.readFileSync(`/proc/${pid}/task/${pid}/stat`, 'utf8');
-    const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
-    return Number(fields[11]) + Number(fields[12]);
-  } catch (error) {
-    return 0;  // gone meanwhile
-  }
+// A /proc stat file's parent pid and CPU ticks (user + system).
+function statOf(path) {
+  const stat = fs.readFileSync(path, 'utf8');
+  const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+  return { parent: Number(fields[1]), ticks: Number(fields[11]) + Number(fields[12]) };
 }
 
 // CPU seconds (user + system) of the browser and every process under it, in all, by the kind
 // of process (browser, renderer, gpu-process, the audio and network services, …) and of the
-// renderers' main threads.
+// renderers' main threads (their pages' thread).
 function cpuSeconds(rootPid) {
   const parent = new Map();
   const used = new Map();
   const kind = new Map();
+  const mainThread = new Map();
   for (const pid of fs.readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
     try {
-      const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
-      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
-      parent.set(Number(pid), Number(fields[1]));
-      used.set(Number(pid), Number(fields[11]) + Number(fields[12]));
+      const stat = statOf(`/proc/${pid}/stat`);
+      parent.set(Number(pid), stat.parent);
+      used.set(Number(pid), stat.ticks);
       const command = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8');
       const type = /--type=([\w-]+)/.exec(command);
       const service = /--utility-sub-type=(?:[\w]+\.)*?(\w+)\.mojom/.exec(command);
       kind.set(Number(pid), service ? service[1].toLowerCase() : type ? type[1] : 'browser');
+      if (type && type[1] === 'renderer') mainThread.set(Number(pid), statOf(`/proc/${pid}/task/${pid}/stat`).ticks);
     } catch (error) { /* gone meanwhile */ }
   }
   const under = (pid) => pid === rootPid || (parent.has(pid) && pid > 1 && under(parent.get(pid)));
@@ -67,7 +64,7 @@ function cpuSeconds(rootPid) {
     if (!under(pid)) continue;
     ticks += t;
     byKind[kind.get(pid)] = (byKind[kind.get(pid)] || 0) + t / 100;
-    if (kind.get(pid) === 'renderer') pageThreads += threadTicks(pid);
+    pageThreads += mainThread.get(pid) || 0;
   }
   return { all: ticks / 100, byKind, pageThreads: pageThreads / 100 };  // USER_HZ
 }

@@ -23,6 +23,8 @@
   const input = [];        // [kind, x, y, detail], taken by the engine at its sleeps
   // An entry timed after the one before waits till then.
   const inputDue = (now) => input.length > 0 && !((input[0].notBefore || 0) > now);
+  // What the engine must be woken for: input due, or a piece of music that ended.
+  const dueForEngine = (now) => inputDue(now) || (window.nevSound && nevSound.hasEndedPieces());
   // The engine's sleeps: a timer clamped to 4 ms is not asked for less, a page held up long
   // does not catch up, and one frame's work at most goes without giving the browser its turn.
   const kShortestYield = 4;
@@ -42,7 +44,7 @@
     if (!resting) return;
     clearTimeout(resting.timer);
     const now = performance.now();
-    if (inputDue(now) || (window.nevSound && nevSound.hasEndedPieces())) {
+    if (dueForEngine(now)) {
       const { resolve } = resting;
       resting = null;
       resolve();
@@ -122,7 +124,7 @@
           const woken = performance.now();
           for (;;) {
             const now = performance.now();
-            if (inputDue(now) || (window.nevSound && nevSound.hasEndedPieces())) {
+            if (dueForEngine(now)) {
               resolve([flips, deadline]);
               return;
             }

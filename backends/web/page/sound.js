@@ -151,6 +151,12 @@
       context.suspend();
     }
 
+    // The music's own node says when the graph has gone quiet; with no music yet, nothing
+    // would, so the graph rests now.
+    function restWithoutMusic() {
+      if (onAudioThread() && !node && devices.size === 0) suspend();
+    }
+
     // Something is about to sound: the graph runs again at once (the synthesizer's clock stood
     // still meanwhile, so the first note is neither late in the piece nor lost). A suspension
     // still under way counts as done, or the graph would stay suspended after it.
@@ -216,9 +222,8 @@
           if (!onAudioThread()) scriptProcessor();
           defaultSound = chime(context);
         }
-        // Allowed to sound from this gesture on; until something does, the graph rests. (The
-        // music's own node, once made, says when it has gone quiet.)
-        if (!node && onAudioThread()) suspend();
+        // Allowed to sound from this gesture on; until something does, the graph rests.
+        restWithoutMusic();
       },
 
       // The MIDI file's bytes (copied) and its length; the device's id.
@@ -282,8 +287,7 @@
           source.onended = () => {
             if (soundSource !== source) return;
             soundSource = null;
-            // With no music at all there is no node to say the graph has gone quiet.
-            if (onAudioThread() && !node && devices.size === 0) suspend();
+            restWithoutMusic();
           };
           source.start();
           soundSource = source;
